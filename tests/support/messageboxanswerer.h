@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <deque>
+
+namespace Corvane::Test {
+
+/// Answers the message boxes a test expects, in order: each expectation gives the title, the text
+/// (whole, or a part of it) and the button to press. A box that is not expected, or whose title or
+/// text differs, is closed and recorded as a failure.
+class MessageBoxAnswerer final : public QObject {
+    Q_OBJECT
+public:
+    enum class Match { Exact, Contains };
+
+    explicit MessageBoxAnswerer(QObject* parent = nullptr);
+
+    void expect(const QString& title, const QString& text, QMessageBox::StandardButton button,
+        Match match = Match::Exact);
+
+    bool allAnswered() const { return expectations.empty(); }
+    int answeredCount() const { return answered; }
+    const QStringList& getFailures() const { return failures; }
+    /// The texts of every box seen, answered or not.
+    const QStringList& getSeenTexts() const { return seenTexts; }
+
+private:
+    struct Expectation {
+        QString title;
+        QString text;
+        QMessageBox::StandardButton button;
+        Match match;
+    };
+
+    void poll();
+
+    QTimer timer;
+    std::deque<Expectation> expectations;
+    QStringList failures;
+    QStringList seenTexts;
+    int answered = 0;
+};
+
+}

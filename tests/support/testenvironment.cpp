@@ -1,0 +1,32 @@
+#include "support/testenvironment.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+namespace Corvane::Test::TestEnvironment {
+
+QString pkiDirectory()
+{
+    const QByteArray fromEnvironment = qgetenv("CORVANE_TEST_PKI_DIR");
+    if (fromEnvironment.isEmpty())
+        qFatal("CORVANE_TEST_PKI_DIR is not set: run the tests through ctest");
+    return QString::fromLocal8Bit(fromEnvironment);
+}
+
+QString caCertificatesPath() { return pkiDirectory() + QStringLiteral("/ca.pem"); }
+
+void enterTemporaryWorkingDirectory()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    static std::unique_ptr<QTemporaryDir> directory;
+    directory = std::make_unique<QTemporaryDir>();
+    QDir::setCurrent(directory->path());
+    // Test-mode application data lives under the home folder; start each test process clean.
+    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
+}
+
+}

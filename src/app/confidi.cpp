@@ -1,0 +1,18 @@
+#include "app/confidi.h"
+
+#include "app/logging.h"
+
+namespace Corvane {
+
+Confidi::Confidi(int id, const QString& companyName, int inCompilazione, int deliberataParzialeBanca)
+    : id(id)
+    , companyName(companyName)
+    , inCompilazione(inCompilazione)
+    , deliberataParzialeBanca(deliberataParzialeBanca)
+{
+    qCDebug(corvaneLog) << "Initialized with id:" << id << "companyName:" << companyName
+                        << "inCompilazione: " << inCompilazione
+                        << "deliberataParzialeBanca:" << deliberataParzialeBanca;
+}
+
+}

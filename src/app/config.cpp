@@ -1,0 +1,16 @@
+#include "app/config.h"
+
+#include "app/logging.h"
+
+#include <QCoreApplication>
+
+namespace Corvane {
+
+Config::Config(QObject* parent)
+    : QObject(parent)
+    , version(QCoreApplication::applicationVersion())
+{
+    qCDebug(corvaneLog) << metaObject()->className();
+}
+
+}

@@ -1,0 +1,15 @@
+#include "app/credential.h"
+
+#include "app/logging.h"
+
+namespace Corvane {
+
+Credential::Credential(const QString& cfUtente, const QString& cfConfidi, const QString& password)
+    : cfUtente(cfUtente)
+    , cfConfidi(cfConfidi)
+    , password(password)
+{
+    qCDebug(corvaneLog) << "Initialized with cfUtente:" << cfUtente;
+}
+
+}

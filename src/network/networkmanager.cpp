@@ -1,0 +1,132 @@
+#include "network/networkmanager.h"
+
+#include "app/logging.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QMetaEnum>
+#include <QSslCertificate>
+#include <QSslCipher>
+#include <QSslConfiguration>
+#include <QStringList>
+
+namespace Corvane {
+
+namespace {
+    QString errorName(QNetworkReply::NetworkError code)
+    {
+        return QString::fromLatin1(QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(code));
+    }
+}
+
+NetworkManager::NetworkManager(QObject* parent)
+    : QNetworkAccessManager(parent)
+{
+    connect(this, &QNetworkAccessManager::sslErrors, this, &NetworkManager::onSslError);
+    connect(this, &QNetworkAccessManager::encrypted, this, &NetworkManager::onEncryptedConnection);
+}
+
+int NetworkManager::addTrustedCaCertificates(const QString& pemPath)
+{
+    if (pemPath.isEmpty())
+        return 0;
+    QFile file(pemPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(corvaneLog) << "Could not read the CA certificates file" << pemPath << file.errorString();
+        return 0;
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
+    if (certificates.isEmpty()) {
+        qCWarning(corvaneLog) << "No certificate found in the CA certificates file" << pemPath;
+        return 0;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    // Setting a CA list switches off the on-demand loading of the system roots, so the list
+    // must carry them explicitly.
+    QList<QSslCertificate> authorities = configuration.caCertificates();
+    if (authorities.isEmpty())
+        authorities = QSslConfiguration::systemCaCertificates();
+    configuration.setCaCertificates(authorities + certificates);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    qCDebug(corvaneLog) << "Trusting" << certificates.size() << "CA certificates from" << pemPath;
+    return certificates.size();
+}
+
+void NetworkManager::manageNetworkError(QNetworkReply::NetworkError code)
+{
+    qCCritical(corvaneLog) << "Network error catched. Code:" << errorName(code);
+
+    switch (code) {
+    case QNetworkReply::ContentAccessDenied:
+        // An HTTP 403 carries a result code in its body; the transport handles it.
+        return;
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::UnknownProxyError:
+    case QNetworkReply::UnknownServerError:
+        emit proxyErrorDetected();
+        return;
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        QMessageBox::critical(QApplication::activeWindow(),
+            QStringLiteral("Autenticazione Proxy necessaria"),
+            QStringLiteral("Il proxy utilizzato per la connessione di rete richiede l'autenticazione "
+                           "tramite username e password.\nSe non possiedi le credenziali contatta "
+                           "il tuo amministratore di rete."),
+            QMessageBox::Ok);
+        QCoreApplication::quit();
+        return;
+    default:
+        QMessageBox::warning(QApplication::activeWindow(),
+            QStringLiteral("Errore durante la connessione al server"),
+            QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
+                           "un problema momentaneo.\nRiprova o contatta l'amministratore di "
+                           "sistema.\nCODE: ")
+                + QString::number(code),
+            QMessageBox::Ok);
+        QCoreApplication::quit();
+        return;
+    }
+}
+
+void NetworkManager::onSslError(QNetworkReply* reply, const QList<QSslError>& errors)
+{
+    // The transfer error that follows a TLS failure must not raise a second dialog.
+    disconnect(reply, &QNetworkReply::errorOccurred, this, &NetworkManager::manageNetworkError);
+
+    QStringList texts;
+    for (const QSslError& error : errors)
+        texts.append(error.errorString());
+    const QString text = texts.join(QStringLiteral(", "));
+
+    const QSslConfiguration configuration = reply->sslConfiguration();
+    qCCritical(corvaneLog) << "Reply error:" << errorName(reply->error()) << reply->errorString();
+    qCCritical(corvaneLog) << "SSL error:" << text;
+    qCCritical(corvaneLog) << "peerVeryfyMode:" << configuration.peerVerifyMode();
+    qCCritical(corvaneLog) << "Depth:" << configuration.peerVerifyDepth();
+    qCCritical(corvaneLog) << "protocol:" << configuration.protocol();
+    qCCritical(corvaneLog) << "sessionCipher:" << configuration.sessionCipher();
+    qCCritical(corvaneLog) << "sessionProtocol:" << configuration.sessionProtocol();
+    qCCritical(corvaneLog) << "peerCertificate:" << configuration.peerCertificate();
+    qCCritical(corvaneLog) << "localCertificate" << configuration.localCertificate();
+    qCCritical(corvaneLog) << "caCertificate" << configuration.caCertificates();
+
+    emit closeProgressDialog();
+    QMessageBox::critical(nullptr, QStringLiteral("Errore SSL/TLS"), text, QMessageBox::Ok);
+    QCoreApplication::quit();
+}
+
+void NetworkManager::onEncryptedConnection(QNetworkReply* reply)
+{
+    qCDebug(corvaneLog) << "onEncryptedConnection" << "SLOT triggered";
+    const QStringList names = reply->sslConfiguration().peerCertificate().subjectInfo(QSslCertificate::CommonName);
+    qCDebug(corvaneLog) << "Established an encrypted connection with a certificate active on domain "
+                        << names.join(QStringLiteral(", "));
+}
+
+}

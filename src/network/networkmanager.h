@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslError>
+
+namespace Corvane {
+
+/// The program's one network access manager. Besides sending, it logs the certificate of every
+/// encrypted connection, ends the program on TLS errors, and sorts transfer errors into "the
+/// network set-up is wrong" (proxyErrorDetected) and "the server cannot be reached" (error box,
+/// then quit). Created without a parent by the flow manager and kept for the life of the process.
+class NetworkManager final : public QNetworkAccessManager {
+    Q_OBJECT
+public:
+    explicit NetworkManager(QObject* parent = nullptr);
+
+    /// Adds the certificates of a PEM file to the CA list of the default TLS configuration, so a
+    /// server signed by a private authority is trusted beside the system roots. Returns how many
+    /// certificates were added; an unreadable file adds none and is logged.
+    static int addTrustedCaCertificates(const QString& pemPath);
+
+signals:
+    void proxyErrorDetected();
+    void closeProgressDialog();
+
+public slots:
+    void manageNetworkError(QNetworkReply::NetworkError code);
+
+private slots:
+    void onSslError(QNetworkReply* reply, const QList<QSslError>& errors);
+    void onEncryptedConnection(QNetworkReply* reply);
+};
+
+}

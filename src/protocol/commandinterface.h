@@ -1,0 +1,23 @@
+#pragma once
+
+#include "protocol/datarow.h"
+
+#include <QtPlugin>
+
+namespace Corvane::Interface {
+
+/// A server operation: its URL path, its form fields and what it does with the decoded reply.
+/// Commands are owned by their creator; the command manager only queues them.
+class CommandInterface {
+public:
+    virtual ~CommandInterface() = default;
+
+    virtual QString getPath() const = 0;
+    /// The form fields, by value: the caller may add to its copy.
+    virtual QMap<QString, QString> getParameters() const = 0;
+    virtual void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) = 0;
+};
+
+}
+
+Q_DECLARE_INTERFACE(Corvane::Interface::CommandInterface, "corvane.CommandInterface")

@@ -1,0 +1,204 @@
+#include "protocol/xmlparser.h"
+
+#include "app/logging.h"
+
+#include <QSet>
+#include <QTextCodec>
+
+namespace Corvane {
+
+namespace {
+
+    const QString itemRes = QStringLiteral("item_res");
+    const QString itemDati = QStringLiteral("item_dati");
+    const QString idField = QStringLiteral("id");
+    const QString descrField = QStringLiteral("descr");
+
+    const QSet<QString>& knownHeaderFields()
+    {
+        static const QSet<QString> fields {
+            QStringLiteral("esito_id"),
+            QStringLiteral("esito_descr"),
+            QStringLiteral("abilitazione_save_pwd"),
+            QStringLiteral("n_result"),
+            QStringLiteral("utente_tipo"),
+            QStringLiteral("email_confermata"),
+            QStringLiteral("cambio_password"),
+            QStringLiteral("tot_elementi"),
+            QStringLiteral("versione_ufficiale_corvane"),
+            QStringLiteral("stato_id_in_compilazione"),
+            QStringLiteral("stato_id_deliberata_parziale_banca"),
+            QStringLiteral("fusioni_presenti"),
+            QStringLiteral("start"),
+            QStringLiteral("tot_pag"),
+            QStringLiteral("cur_pag"),
+            QStringLiteral("msg_block"),
+            QStringLiteral("risultati"),
+            QStringLiteral("pratiche_da_ultimo_accesso"),
+        };
+        return fields;
+    }
+
+    const QSet<QString>& knownRecordFields()
+    {
+        static const QSet<QString> fields = [] {
+            const char* const names[] = { "ragsoc_C", "anag_id", "ragione_sociale", "comune",
+                "provincia", "cod_fiscale", "partita_iva", "indirizzo", "telefono", "fax", "email",
+                "data_costituzione", "cciaa", "sae", "rae", "albo_ruolo", "impresa_tipo",
+                "impresa_settore_merceologico", "impresa_attivita", "anag_prec", "anag_succ",
+                "data_sostituzione", "cap", "testo_privacy", "report_id", "banca_abi_id",
+                "nome_report", "report_file_id", "filename", "data_report_formattata", "vuoto",
+                "data_creazione_formattata", "ticket_id", "codice", "oggetto",
+                "data_inserimento_formattata", "data", "stato_colore", "stato", "testo", "utente",
+                "utente_tipo", "data_msg", "codice_ticket", "pratica_id", "pratica_forma_tecnica_id",
+                "codice_ft", "codice_descr_ft", "i_ragsoc", "pratica_ft_stato_id",
+                "pratica_ft_sottostato_id", "data_delib_c_ord", "data_delib_c", "gar_num",
+                "gar_perc", "num_delib_c", "importo", "data_perf_ord", "data_perf",
+                "erogata_non_deliberata", "abi", "b_ragsoc", "ragsoc_completa", "stato_breve",
+                "stato_id", "sottostato_id", "impresa_anagrafica_id", "impresa_rag_soc",
+                "banca_denominazione", "sportello", "codice_qrv", "DC_num", "DC_presente",
+                "DC_importo", "DC_scadenza", "DC_gar_num", "DC_gar_perc", "DC_data", "DB_num",
+                "DB_presente", "DB_importo", "DB_data", "DB_scadenza", "DB_lcr", "PE_presente",
+                "PE_data_erog", "PE_data_scad", "PE_numero", "PE_importo", "ES_presente",
+                "ES_data_conclusione", "ES_tipo", "deliberabileC", "chiudibileC", "numero_rata",
+                "rata", "quota_capitale", "quota_interesse", "interessi_pagati",
+                "capitale_rimborsato", "debito_residuo", "data_scadenza", "data_pagamento",
+                "rata_pagata", "ft_descr" };
+            QSet<QString> set;
+            for (const char* name : names)
+                set.insert(QString::fromLatin1(name));
+            return set;
+        }();
+        return fields;
+    }
+
+    QTextCodec* windows1252()
+    {
+        static QTextCodec* const codec = QTextCodec::codecForName("Windows-1252");
+        return codec;
+    }
+
+    const QString blankBanner = QStringLiteral("------------------                   ------------------");
+
+}
+
+XmlParser::XmlParser(QObject* parent)
+    : QObject(parent)
+{
+}
+
+QMap<QString, QString> XmlParser::parse(const QByteArray& body)
+{
+    qCDebug(corvaneLog) << blankBanner;
+    qCDebug(corvaneLog) << "------------------ START PARSING XML ------------------";
+    qCDebug(corvaneLog) << blankBanner;
+
+    reader.clear();
+    header.clear();
+    currentRow.clear();
+    reader.addData(body);
+
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == itemRes)
+            readHeader();
+        // A record reader may stop on the start of the next record; take it at once.
+        while (reader.isStartElement() && reader.name() == itemDati && !reader.hasError())
+            readRecord();
+    }
+
+    const QMap<QString, QString> result = header;
+    qCDebug(corvaneLog) << "----------------- decodedReply (QMap) -----------------";
+    for (auto it = result.cbegin(); it != result.cend(); ++it)
+        qCDebug(corvaneLog) << "key" << it.key() << "value" << it.value();
+    qCDebug(corvaneLog) << blankBanner;
+    qCDebug(corvaneLog) << "------------------  END PARSING XML  ------------------";
+    qCDebug(corvaneLog) << blankBanner;
+    return result;
+}
+
+QList<DataRow> XmlParser::takeRows()
+{
+    QList<DataRow> taken;
+    taken.swap(rows);
+    return taken;
+}
+
+void XmlParser::readHeader()
+{
+    const QSet<QString>& known = knownHeaderFields();
+    while (!reader.atEnd() && !reader.hasError()) {
+        if (reader.isEndElement() && reader.name() == itemRes)
+            return;
+        if (reader.isStartElement() && known.contains(reader.name().toString())) {
+            const QString name = reader.name().toString();
+            reader.readNext();
+            if (reader.isCharacters()) {
+                const QString text = reader.text().toString();
+                qCDebug(corvaneLog) << "token name:" << name << "token text:" << text;
+                header.insert(name, text);
+            } else {
+                qCDebug(corvaneLog) << "Skipping XML token with name" << name
+                                    << "because of no valid character content found";
+            }
+            continue;
+        }
+        reader.readNext();
+    }
+}
+
+void XmlParser::readRecord()
+{
+    const QSet<QString>& known = knownRecordFields();
+    QString id;
+    QString descr;
+    while (true) {
+        reader.readNext();
+        if (reader.atEnd() || reader.hasError())
+            break;
+        if (reader.isEndElement())
+            break;
+        if (!reader.isStartElement())
+            continue;
+        const QStringRef name = reader.name();
+        if (name == itemDati)
+            break;
+        if (name == idField) {
+            id = decodeBase64(reader.readElementText());
+        } else if (name == descrField) {
+            descr = decodeBase64(reader.readElementText());
+        } else {
+            const QString field = name.toString();
+            if (known.contains(field))
+                currentRow.insert(field, decodeBase64(reader.readElementText()));
+            else
+                reader.skipCurrentElement();
+        }
+    }
+
+    // A record cut off by the end of the input or a reader error is incomplete: drop it.
+    if (reader.hasError()) {
+        currentRow.clear();
+        return;
+    }
+    if (!id.isEmpty()) {
+        qCDebug(corvaneLog) << "token name:" << id << "token text:" << descr;
+        currentRow.insert(id, descr);
+    }
+    if (!currentRow.isEmpty()) {
+        rows.append(currentRow);
+        currentRow.clear();
+    }
+}
+
+QString XmlParser::decodeBase64(const QString& text)
+{
+    return windows1252()->toUnicode(QByteArray::fromBase64(text.toLatin1()));
+}
+
+QString XmlParser::encodeBase64(const QString& text)
+{
+    return QString::fromLatin1(text.toUtf8().toBase64());
+}
+
+}

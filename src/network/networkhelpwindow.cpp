@@ -27,8 +27,8 @@ NetworkHelpWindow::NetworkHelpWindow(const QString& serverUrl, QWidget* parent)
         + QString::number(url.port(443))
         + QStringLiteral("\nProtocollo: HTTPS\n\nVi invitiamo a fornire queste "
                          "informazioni al responsabile della vostra rete.\n"));
-    connect(ui->saveAndClose, &QPushButton::clicked, this,
-        &NetworkHelpWindow::saveToClipboardAndClose);
+    connect(
+        ui->saveAndClose, &QPushButton::clicked, this, &NetworkHelpWindow::saveToClipboardAndClose);
 }
 
 NetworkHelpWindow::~NetworkHelpWindow() = default;

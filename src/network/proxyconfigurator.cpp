@@ -209,8 +209,8 @@ QProgressDialog* ProxyConfigurator::getProgressDialog()
 
 void ProxyConfigurator::updateProgressDialog()
 {
-    qCDebug(corvaneLog) << "updateProgressDialog" << "SLOT triggered in "
-                        << metaObject()->className();
+    qCDebug(corvaneLog) << "updateProgressDialog"
+                        << "SLOT triggered in " << metaObject()->className();
     QProgressDialog* dialog = getProgressDialog();
     const int value = dialog->value();
     if (value < dialog->maximum() && value != -1) {
@@ -227,14 +227,15 @@ void ProxyConfigurator::updateProgressDialog()
 
 void ProxyConfigurator::onNetworkChecked()
 {
-    qCDebug(corvaneLog) << "onNetworkChecked" << "SLOT triggered in" << metaObject()->className();
+    qCDebug(corvaneLog) << "onNetworkChecked"
+                        << "SLOT triggered in" << metaObject()->className();
     QNetworkReply* reply = checkReply;
     if (!reply)
         return;
     checkReply = nullptr;
     disconnect(reply, &QNetworkReply::finished, this, &ProxyConfigurator::onNetworkChecked);
-    disconnect(reply, &QNetworkReply::errorOccurred, networkManager,
-        &NetworkManager::manageNetworkError);
+    disconnect(
+        reply, &QNetworkReply::errorOccurred, networkManager, &NetworkManager::manageNetworkError);
     checkTimer->stop();
     getProgressDialog()->setValue(checkSteps);
 
@@ -261,8 +262,8 @@ void ProxyConfigurator::onProxyAuthenticationRequired(
     const bool checking = checkTimer->isActive();
     checkTimer->stop();
     getProgressDialog()->setValue(checkSteps);
-    qCDebug(corvaneLog) << "onProxyAuthenticationRequired" << "SLOT triggered"
-                        << metaObject()->className();
+    qCDebug(corvaneLog) << "onProxyAuthenticationRequired"
+                        << "SLOT triggered" << metaObject()->className();
     // Between the progress dialog and the credential window no window may be open.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -304,8 +305,8 @@ NetworkSettingsWindow* ProxyConfigurator::getSettingsWindow()
 
 void ProxyConfigurator::openNetworkSettingsWindow()
 {
-    qCDebug(corvaneLog) << "openNetworkSettingsWindow" << "SLOT triggered in"
-                        << metaObject()->className();
+    qCDebug(corvaneLog) << "openNetworkSettingsWindow"
+                        << "SLOT triggered in" << metaObject()->className();
     NetworkSettingsWindow* window = getSettingsWindow();
     if (window->isVisible()) {
         // Several failures may report at once; what the user is typing stays.

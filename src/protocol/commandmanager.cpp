@@ -70,7 +70,6 @@ void CommandManager::exec(CommandInterface* command)
 void CommandManager::executeNext()
 {
     CommandInterface* head = executionQueue.first();
-    decodedReply.clear();
 
     QMap<QString, QString> params = head->getParameters();
     const QString path = head->getPath();
@@ -110,6 +109,9 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
         return;
     }
 
+    // The previous reply stays readable until this point: after a refused session the flow
+    // manager reads it while the next command is already on its way.
+    decodedReply.clear();
     decodedReply = parser->parse(body);
     dataRows = parser->takeRows();
 

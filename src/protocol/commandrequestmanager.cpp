@@ -17,6 +17,14 @@ namespace Corvane {
 namespace {
     constexpr qint64 largestLoggedReplySize = 49999;
 
+    QByteArray headerValue(const QString& token)
+    {
+        QByteArray value = token.toUtf8();
+        if (value.isNull())
+            value = QByteArray("", 0);
+        return value;
+    }
+
     QString readTokenFile(const QString& path)
     {
         QFile file(path);
@@ -59,8 +67,9 @@ bool CommandRequestManager::configurePostRequest(
     request = QNetworkRequest(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
         QByteArrayLiteral("application/x-www-form-urlencoded"));
-    request.setRawHeader(QByteArrayLiteral("auth"), authToken.toUtf8());
-    request.setRawHeader(QByteArrayLiteral("twoFa"), twoFaToken.toUtf8());
+    // A null value would drop the header; the server expects both, empty when there is no token.
+    request.setRawHeader(QByteArrayLiteral("auth"), headerValue(authToken));
+    request.setRawHeader(QByteArrayLiteral("twoFa"), headerValue(twoFaToken));
     request.setSslConfiguration(QSslConfiguration::defaultConfiguration());
     request.setTransferTimeout(transferTimeout);
 

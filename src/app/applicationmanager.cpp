@@ -12,7 +12,6 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QStandardPaths>
-
 #include <qt5keychain/keychain.h>
 
 namespace Corvane {
@@ -61,10 +60,7 @@ Account* ApplicationManager::getAccount()
     return account;
 }
 
-QString ApplicationManager::getBank() const
-{
-    return account ? account->getBank() : QString();
-}
+QString ApplicationManager::getBank() const { return account ? account->getBank() : QString(); }
 
 QString ApplicationManager::readKey(const QString& key)
 {
@@ -76,7 +72,8 @@ QString ApplicationManager::readKey(const QString& key)
     job.start();
     loop.exec();
     if (job.error() != QKeychain::NoError) {
-        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: " << job.errorString();
+        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: "
+                            << job.errorString();
         return {};
     }
     return job.textData();
@@ -93,12 +90,14 @@ void ApplicationManager::writeKey(const QString& key, const QString& value)
     job.start();
     loop.exec();
     if (job.error() != QKeychain::NoError)
-        qCDebug(corvaneLog) << "KeyHandler~Error writing decrypt Pass. Error: " << job.errorString();
+        qCDebug(corvaneLog) << "KeyHandler~Error writing decrypt Pass. Error: "
+                            << job.errorString();
 }
 
 void ApplicationManager::manageResponse(CommandManager* commandManager)
 {
-    const int resultId = commandManager->getDecodedReply().value(QStringLiteral("esito_id")).toInt();
+    const int resultId
+        = commandManager->getDecodedReply().value(QStringLiteral("esito_id")).toInt();
     qCDebug(corvaneLog).noquote() << QString::asprintf("ManageResponse ResultID: %d", resultId);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/logging.h"
 
+#include <QHash>
 #include <QSet>
 #include <QTextCodec>
 #include <QVector>
@@ -43,7 +44,6 @@ namespace {
         return fields;
     }
 
-    /// Sorted, so a field name can be looked up without copying it out of the reader.
     const QVector<QString>& knownRecordFields()
     {
         static const QVector<QString> fields = [] {
@@ -55,36 +55,39 @@ namespace {
                 "nome_report", "report_file_id", "filename", "data_report_formattata", "vuoto",
                 "data_creazione_formattata", "ticket_id", "codice", "oggetto",
                 "data_inserimento_formattata", "data", "stato_colore", "stato", "testo", "utente",
-                "utente_tipo", "data_msg", "codice_ticket", "pratica_id", "pratica_forma_tecnica_id",
-                "codice_ft", "codice_descr_ft", "i_ragsoc", "pratica_ft_stato_id",
-                "pratica_ft_sottostato_id", "data_delib_c_ord", "data_delib_c", "gar_num",
-                "gar_perc", "num_delib_c", "importo", "data_perf_ord", "data_perf",
-                "erogata_non_deliberata", "abi", "b_ragsoc", "ragsoc_completa", "stato_breve",
-                "stato_id", "sottostato_id", "impresa_anagrafica_id", "impresa_rag_soc",
-                "banca_denominazione", "sportello", "codice_qrv", "DC_num", "DC_presente",
-                "DC_importo", "DC_scadenza", "DC_gar_num", "DC_gar_perc", "DC_data", "DB_num",
-                "DB_presente", "DB_importo", "DB_data", "DB_scadenza", "DB_lcr", "PE_presente",
-                "PE_data_erog", "PE_data_scad", "PE_numero", "PE_importo", "ES_presente",
-                "ES_data_conclusione", "ES_tipo", "deliberabileC", "chiudibileC", "numero_rata",
-                "rata", "quota_capitale", "quota_interesse", "interessi_pagati",
+                "utente_tipo", "data_msg", "codice_ticket", "pratica_id",
+                "pratica_forma_tecnica_id", "codice_ft", "codice_descr_ft", "i_ragsoc",
+                "pratica_ft_stato_id", "pratica_ft_sottostato_id", "data_delib_c_ord",
+                "data_delib_c", "gar_num", "gar_perc", "num_delib_c", "importo", "data_perf_ord",
+                "data_perf", "erogata_non_deliberata", "abi", "b_ragsoc", "ragsoc_completa",
+                "stato_breve", "stato_id", "sottostato_id", "impresa_anagrafica_id",
+                "impresa_rag_soc", "banca_denominazione", "sportello", "codice_qrv", "DC_num",
+                "DC_presente", "DC_importo", "DC_scadenza", "DC_gar_num", "DC_gar_perc", "DC_data",
+                "DB_num", "DB_presente", "DB_importo", "DB_data", "DB_scadenza", "DB_lcr",
+                "PE_presente", "PE_data_erog", "PE_data_scad", "PE_numero", "PE_importo",
+                "ES_presente", "ES_data_conclusione", "ES_tipo", "deliberabileC", "chiudibileC",
+                "numero_rata", "rata", "quota_capitale", "quota_interesse", "interessi_pagati",
                 "capitale_rimborsato", "debito_residuo", "data_scadenza", "data_pagamento",
                 "rata_pagata", "ft_descr" };
             QVector<QString> sorted;
             for (const char* name : names)
                 sorted.append(QString::fromLatin1(name));
-            std::sort(sorted.begin(), sorted.end());
             return sorted;
         }();
         return fields;
     }
 
-    /// The known field spelled as name, or null when name is not a known record field.
+    /// The known field spelled as name, or null when name is not a known record field. The
+    /// lookup hashes the reader's own text, so no name is copied out of it.
     const QString* knownRecordField(const QStringRef& name)
     {
-        const QVector<QString>& fields = knownRecordFields();
-        const auto it = std::lower_bound(fields.cbegin(), fields.cend(), name,
-            [](const QString& field, const QStringRef& wanted) { return QStringRef(&field) < wanted; });
-        return it != fields.cend() && QStringRef(&*it) == name ? &*it : nullptr;
+        static const QHash<QStringView, const QString*> index = [] {
+            QHash<QStringView, const QString*> byName;
+            for (const QString& field : knownRecordFields())
+                byName.insert(QStringView(field), &field);
+            return byName;
+        }();
+        return index.value(QStringView(name.constData(), name.size()), nullptr);
     }
 
     /// Windows-1252 is a single-byte code: one table, taken from the codec, decodes every value.
@@ -95,7 +98,8 @@ namespace {
             QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
             for (int byte = 0; byte < 256; ++byte) {
                 const QString decoded = codec->toUnicode(QByteArray(1, char(byte)));
-                characters[size_t(byte)] = decoded.isEmpty() ? QChar(QChar::ReplacementCharacter) : decoded.at(0);
+                characters[size_t(byte)]
+                    = decoded.isEmpty() ? QChar(QChar::ReplacementCharacter) : decoded.at(0);
             }
             return characters;
         }();
@@ -152,7 +156,8 @@ namespace {
         int bits = 0;
     };
 
-    const QString blankBanner = QStringLiteral("------------------                   ------------------");
+    const QString blankBanner
+        = QStringLiteral("------------------                   ------------------");
 
 }
 

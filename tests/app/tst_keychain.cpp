@@ -1,6 +1,5 @@
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
-
 #include "support/testenvironment.h"
 
 #include <QUuid>
@@ -57,7 +56,8 @@ void TestKeychain::roundTripThroughSecretService()
 void TestKeychain::missingEntryYieldsEmptyValue()
 {
     // Guards against a keychain failure producing anything but an empty value.
-    const QString key = QStringLiteral("absent-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString key
+        = QStringLiteral("absent-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     QCOMPARE(application->readKey(key), QString());
     QFile log(QStringLiteral("corvane2.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));

@@ -1,5 +1,4 @@
 #include "app/logmessagehandler.h"
-
 #include "support/testenvironment.h"
 
 #include <QFile>
@@ -61,12 +60,14 @@ void TestLogMessageHandler::linesByType_data()
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QByteArray>("stderrLine");
-    QTest::newRow("debug") << int(QtDebugMsg) << "Debug" << QByteArray("Debug: citta (src/x.cpp:42)\n");
-    QTest::newRow("warning has no line number") << int(QtWarningMsg) << "Warning" << QByteArray("Warning: citta (src/x.cpp)\n");
+    QTest::newRow("debug") << int(QtDebugMsg) << "Debug"
+                           << QByteArray("Debug: citta (src/x.cpp:42)\n");
+    QTest::newRow("warning has no line number")
+        << int(QtWarningMsg) << "Warning" << QByteArray("Warning: citta (src/x.cpp)\n");
     QTest::newRow("critical") << int(QtCriticalMsg) << "Critical"
                               << QByteArray("Critical: citta (src/x.cpp:42, void f())\n");
-    QTest::newRow("fatal does not abort") << int(QtFatalMsg) << "Fatal"
-                                          << QByteArray("Fatal: citta (src/x.cpp:42, void f())\n");
+    QTest::newRow("fatal does not abort")
+        << int(QtFatalMsg) << "Fatal" << QByteArray("Fatal: citta (src/x.cpp:42, void f())\n");
 }
 
 void TestLogMessageHandler::linesByType()
@@ -82,7 +83,9 @@ void TestLogMessageHandler::linesByType()
     const QStringList lines = logLines();
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines.first().contains(QStringLiteral(": citta (")));
-    const QRegularExpression shape(QStringLiteral(R"(^\[\w{3} \w{3} +\d{1,2} \d\d:\d\d:\d\d \d{4}\] %1: città \(src/x\.cpp:42, void f\(\)\)$)").arg(label));
+    const QRegularExpression shape(QStringLiteral(
+        R"(^\[\w{3} \w{3} +\d{1,2} \d\d:\d\d:\d\d \d{4}\] %1: città \(src/x\.cpp:42, void f\(\)\)$)")
+                                       .arg(label));
     QVERIFY2(shape.match(lines.last()).hasMatch(), qPrintable(lines.last()));
 }
 

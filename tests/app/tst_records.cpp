@@ -2,7 +2,6 @@
 #include "app/confidi.h"
 #include "app/credential.h"
 #include "app/devconfig.h"
-
 #include "support/testenvironment.h"
 
 #include <QFile>
@@ -25,10 +24,7 @@ private slots:
     void accountReplacesRecords();
 };
 
-void TestRecords::initTestCase()
-{
-    Test::TestEnvironment::enterTemporaryWorkingDirectory();
-}
+void TestRecords::initTestCase() { Test::TestEnvironment::enterTemporaryWorkingDirectory(); }
 
 void TestRecords::devConfigReadsConfigIni_data()
 {
@@ -37,14 +33,18 @@ void TestRecords::devConfigReadsConfigIni_data()
     QTest::addColumn<bool>("debug");
     QTest::addColumn<QString>("caCertificates");
 
-    QTest::newRow("no file") << QByteArray() << QStringLiteral("https://localhost:8443") << false << QString();
+    QTest::newRow("no file") << QByteArray() << QStringLiteral("https://localhost:8443") << false
+                             << QString();
     QTest::newRow("debug switch is its presence")
-        << QByteArray("[Debug]\nEnable=0\n") << QStringLiteral("https://localhost:8443") << true << QString();
-    QTest::newRow("server and authorities")
-        << QByteArray("[ServerURL]\nProduction=https://tessaro.example:9443/base\nCaCertificates=tls/ca.pem\n")
-        << QStringLiteral("https://tessaro.example:9443/base") << false << QStringLiteral("tls/ca.pem");
-    QTest::newRow("other groups only") << QByteArray("[Network]\nProxyType=0\n") << QStringLiteral("https://localhost:8443")
-                                       << false << QString();
+        << QByteArray("[Debug]\nEnable=0\n") << QStringLiteral("https://localhost:8443") << true
+        << QString();
+    QTest::newRow("server and authorities") << QByteArray(
+        "[ServerURL]\nProduction=https://tessaro.example:9443/base\nCaCertificates=tls/ca.pem\n")
+                                            << QStringLiteral("https://tessaro.example:9443/base")
+                                            << false << QStringLiteral("tls/ca.pem");
+    QTest::newRow("other groups only")
+        << QByteArray("[Network]\nProxyType=0\n") << QStringLiteral("https://localhost:8443")
+        << false << QString();
 }
 
 void TestRecords::devConfigReadsConfigIni()
@@ -81,11 +81,14 @@ void TestRecords::usernameParts_data()
     QTest::addColumn<QString>("username");
     QTest::addColumn<QString>("head");
     QTest::addColumn<QString>("tail");
-    QTest::newRow("surname - name") << QStringLiteral("ROSSI - MARIO") << QStringLiteral("ROSSI") << QStringLiteral("MARIO");
-    QTest::newRow("no separator") << QStringLiteral("  ROSSI ") << QStringLiteral("ROSSI") << QString();
-    QTest::newRow("double-barrelled name")
-        << QStringLiteral("DE LUCA - ANNA-MARIA") << QStringLiteral("DE LUCA") << QStringLiteral("ANNA");
-    QTest::newRow("leading separator") << QStringLiteral("- MARIO") << QString() << QStringLiteral("MARIO");
+    QTest::newRow("surname - name")
+        << QStringLiteral("ROSSI - MARIO") << QStringLiteral("ROSSI") << QStringLiteral("MARIO");
+    QTest::newRow("no separator") << QStringLiteral("  ROSSI ") << QStringLiteral("ROSSI")
+                                  << QString();
+    QTest::newRow("double-barrelled name") << QStringLiteral("DE LUCA - ANNA-MARIA")
+                                           << QStringLiteral("DE LUCA") << QStringLiteral("ANNA");
+    QTest::newRow("leading separator")
+        << QStringLiteral("- MARIO") << QString() << QStringLiteral("MARIO");
     QTest::newRow("empty") << QString() << QString() << QString();
 }
 
@@ -117,7 +120,8 @@ void TestRecords::accountReplacesRecords()
 {
     // Guards against a replaced record being freed while still in use, or never freed.
     Account account;
-    auto* first = new Credential(QStringLiteral("RSSMRA80A01H501U"), QStringLiteral("01234567890"), QStringLiteral("uno"));
+    auto* first = new Credential(
+        QStringLiteral("RSSMRA80A01H501U"), QStringLiteral("01234567890"), QStringLiteral("uno"));
     QPointer<Credential> watchFirst(first);
     account.setCredential(first);
     account.setCredential(first);
@@ -125,7 +129,8 @@ void TestRecords::accountReplacesRecords()
     account.updateCredentialPassword(QStringLiteral("due"));
     QCOMPARE(first->getPassword(), QStringLiteral("due"));
 
-    account.setCredential(new Credential(QStringLiteral("VRDLGU75B02F205X"), QStringLiteral("09876543210"), QString()));
+    account.setCredential(new Credential(
+        QStringLiteral("VRDLGU75B02F205X"), QStringLiteral("09876543210"), QString()));
     QVERIFY(watchFirst); // still valid until control returns to the event loop
     QCOMPARE(account.getCredentialCfUtente(), QStringLiteral("VRDLGU75B02F205X"));
     QTRY_VERIFY(!watchFirst);

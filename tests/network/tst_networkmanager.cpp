@@ -1,5 +1,4 @@
 #include "network/networkmanager.h"
-
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
@@ -29,10 +28,7 @@ private:
     void verifyAnswered(const MessageBoxAnswerer& answerer);
 };
 
-void TestNetworkManager::initTestCase()
-{
-    TestEnvironment::enterTemporaryWorkingDirectory();
-}
+void TestNetworkManager::initTestCase() { TestEnvironment::enterTemporaryWorkingDirectory(); }
 
 QNetworkReply* TestNetworkManager::get(NetworkManager& manager, const QString& url)
 {
@@ -45,7 +41,8 @@ QNetworkReply* TestNetworkManager::get(NetworkManager& manager, const QString& u
 
 void TestNetworkManager::verifyAnswered(const MessageBoxAnswerer& answerer)
 {
-    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(answerer.allAnswered());
 }
 
@@ -56,8 +53,8 @@ void TestNetworkManager::privateAuthorityIsUntrustedByDefault()
     server.setReply(QStringLiteral("/"), ScriptedReply {});
     NetworkManager manager;
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("issuer certificate"), QMessageBox::Ok,
-        MessageBoxAnswerer::Match::Contains);
+    answerer.expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("issuer certificate"),
+        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
     QNetworkReply* reply = get(manager, server.baseUrl() + QStringLiteral("/"));
     QTRY_VERIFY(reply->isFinished());
     verifyAnswered(answerer);
@@ -68,7 +65,8 @@ void TestNetworkManager::privateAuthorityIsUntrustedByDefault()
 void TestNetworkManager::unreadableCaFileChangesNothing()
 {
     // Guards against a bad "ServerURL/CaCertificates" value dropping the trusted roots.
-    const QList<QSslCertificate> before = QSslConfiguration::defaultConfiguration().caCertificates();
+    const QList<QSslCertificate> before
+        = QSslConfiguration::defaultConfiguration().caCertificates();
     QCOMPARE(NetworkManager::addTrustedCaCertificates(QStringLiteral("missing.pem")), 0);
     QFile notPem(QStringLiteral("not.pem"));
     QVERIFY(notPem.open(QIODevice::WriteOnly));
@@ -83,7 +81,8 @@ void TestNetworkManager::trustedPrivateAuthorityConnects()
 {
     // Guards against the configured CA file not being trusted, or replacing the system roots.
     QCOMPARE(NetworkManager::addTrustedCaCertificates(TestEnvironment::caCertificatesPath()), 1);
-    const QList<QSslCertificate> authorities = QSslConfiguration::defaultConfiguration().caCertificates();
+    const QList<QSslCertificate> authorities
+        = QSslConfiguration::defaultConfiguration().caCertificates();
     const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
     QVERIFY(authorities.size() >= system.size() + 1);
     if (!system.isEmpty())
@@ -107,14 +106,15 @@ void TestNetworkManager::trustedPrivateAuthorityConnects()
 
 void TestNetworkManager::selfSignedServerEndsInTlsBox()
 {
-    // Guards against a TLS failure being ignored, reported twice, or leaving a progress dialog open.
+    // Guards against a TLS failure being ignored, reported twice, or leaving a progress dialog
+    // open.
     TestServer server(TestServer::Mode::SelfSignedHttps);
     NetworkManager manager;
     QSignalSpy closeDialogs(&manager, &NetworkManager::closeProgressDialog);
     QSignalSpy proxyErrors(&manager, &NetworkManager::proxyErrorDetected);
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("self-signed"), QMessageBox::Ok,
-        MessageBoxAnswerer::Match::Contains);
+    answerer.expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("self-signed"),
+        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
     QNetworkReply* reply = get(manager, server.baseUrl() + QStringLiteral("/"));
     QTRY_VERIFY(reply->isFinished());
     QCOMPARE(closeDialogs.count(), 1);
@@ -131,25 +131,29 @@ void TestNetworkManager::errorClassification_data()
     QTest::addColumn<QString>("boxText");
 
     const QString serverTitle = QStringLiteral("Errore durante la connessione al server");
-    const QString serverText = QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
-                                              "un problema momentaneo.\nRiprova o contatta l'amministratore di "
-                                              "sistema.\nCODE: ");
+    const QString serverText
+        = QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
+                         "un problema momentaneo.\nRiprova o contatta l'amministratore di "
+                         "sistema.\nCODE: ");
     const QList<QNetworkReply::NetworkError> settingsProblems { QNetworkReply::HostNotFoundError,
-        QNetworkReply::TimeoutError, QNetworkReply::OperationCanceledError, QNetworkReply::UnknownNetworkError,
-        QNetworkReply::ProxyNotFoundError, QNetworkReply::ProxyTimeoutError, QNetworkReply::UnknownProxyError,
+        QNetworkReply::TimeoutError, QNetworkReply::OperationCanceledError,
+        QNetworkReply::UnknownNetworkError, QNetworkReply::ProxyNotFoundError,
+        QNetworkReply::ProxyTimeoutError, QNetworkReply::UnknownProxyError,
         QNetworkReply::UnknownServerError };
     for (QNetworkReply::NetworkError code : settingsProblems)
         QTest::addRow("settings %d", int(code)) << int(code) << true << QString() << QString();
-    QTest::newRow("forbidden is left to the reply") << int(QNetworkReply::ContentAccessDenied) << false << QString()
-                                                     << QString();
+    QTest::newRow("forbidden is left to the reply")
+        << int(QNetworkReply::ContentAccessDenied) << false << QString() << QString();
     QTest::newRow("proxy credentials")
         << int(QNetworkReply::ProxyAuthenticationRequiredError) << false
         << QStringLiteral("Autenticazione Proxy necessaria")
-        << QStringLiteral("Il proxy utilizzato per la connessione di rete richiede l'autenticazione tramite "
-                          "username e password.\nSe non possiedi le credenziali contatta il tuo amministratore "
-                          "di rete.");
-    QTest::newRow("connection refused") << int(QNetworkReply::ConnectionRefusedError) << false << serverTitle
-                                        << serverText + QStringLiteral("1");
+        << QStringLiteral(
+               "Il proxy utilizzato per la connessione di rete richiede l'autenticazione tramite "
+               "username e password.\nSe non possiedi le credenziali contatta il tuo "
+               "amministratore "
+               "di rete.");
+    QTest::newRow("connection refused") << int(QNetworkReply::ConnectionRefusedError) << false
+                                        << serverTitle << serverText + QStringLiteral("1");
     QTest::newRow("not found") << int(QNetworkReply::ContentNotFoundError) << false << serverTitle
                                << serverText + QStringLiteral("203");
 }
@@ -183,8 +187,8 @@ void TestNetworkManager::serverErrorReplyShowsItsCode()
     server.setReply(QStringLiteral("/"), failure);
     NetworkManager manager;
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Errore durante la connessione al server"), QStringLiteral("\nCODE: 401"),
-        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+    answerer.expect(QStringLiteral("Errore durante la connessione al server"),
+        QStringLiteral("\nCODE: 401"), QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
     QNetworkReply* reply = get(manager, server.baseUrl() + QStringLiteral("/"));
     QTRY_VERIFY(reply->isFinished());
     verifyAnswered(answerer);

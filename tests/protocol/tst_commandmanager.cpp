@@ -4,7 +4,6 @@
 #include "network/networkmanager.h"
 #include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
-
 #include "support/messageboxanswerer.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
@@ -13,9 +12,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -100,8 +99,10 @@ void TestCommandManager::initTestCase()
     {
         QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
         // A path of its own in the base URL must be replaced, not extended.
-        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl() + QStringLiteral("/ignored/path"));
-        config.setValue(QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
+        config.setValue(QStringLiteral("ServerURL/Production"),
+            server->baseUrl() + QStringLiteral("/ignored/path"));
+        config.setValue(
+            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
     }
     devConfig = std::make_unique<DevConfig>();
     application = std::make_unique<ApplicationManager>(devConfig.get());
@@ -128,8 +129,10 @@ void TestCommandManager::requestCarriesProtocolFields()
     server->setXmlReply(QStringLiteral("/corvane/v5/home/province"), reply(okReply));
 
     HomeCommand home(QStringLiteral("/corvane/v5/home/init"),
-        { { QStringLiteral("b"), QStringLiteral("2") }, { QStringLiteral("a"), QStringLiteral("1") } });
-    SearchCommand search(QStringLiteral("/corvane/v5/search/lista_imprese"), { { QStringLiteral("vers"), QStringLiteral("1.0") } });
+        { { QStringLiteral("b"), QStringLiteral("2") },
+            { QStringLiteral("a"), QStringLiteral("1") } });
+    SearchCommand search(QStringLiteral("/corvane/v5/search/lista_imprese"),
+        { { QStringLiteral("vers"), QStringLiteral("1.0") } });
     PublicHomeCommand lookup(QStringLiteral("/corvane/v5/home/province"));
     const int before = server->requestCount();
     commandManager()->exec(&home);
@@ -146,7 +149,8 @@ void TestCommandManager::requestCarriesProtocolFields()
     QVERIFY2(first.body.startsWith("a=1&b=2&cmd="), first.body.constData());
     QCOMPARE(first.form.value(QStringLiteral("cmd")), QStringLiteral("/corvane/v5/home/init"));
     QCOMPARE(first.form.value(QStringLiteral("vers")), QStringLiteral("5.2.0.0"));
-    QCOMPARE(first.headers.value(QStringLiteral("content-type")), QStringLiteral("application/x-www-form-urlencoded"));
+    QCOMPARE(first.headers.value(QStringLiteral("content-type")),
+        QStringLiteral("application/x-www-form-urlencoded"));
 
     QCOMPARE(requests[1].path, QStringLiteral("/corvane/v5/search/lista_imprese/01234"));
     QCOMPARE(requests[1].form.value(QStringLiteral("vers")), QStringLiteral("5.2.0.0"));
@@ -176,7 +180,8 @@ void TestCommandManager::emptyTokenHeadersAreSent()
     });
     {
         QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
-        config.setValue(QStringLiteral("ServerURL/Production"), QStringLiteral("http://127.0.0.1:%1").arg(raw.serverPort()));
+        config.setValue(QStringLiteral("ServerURL/Production"),
+            QStringLiteral("http://127.0.0.1:%1").arg(raw.serverPort()));
     }
     DevConfig plainConfig;
     ApplicationManager plainApplication(&plainConfig);
@@ -239,7 +244,8 @@ void TestCommandManager::debugSwitchAddsDebuggerSession()
     PublicHomeCommand lookup(QStringLiteral("/corvane/v5/home/province"));
     debugApplication.getCommandManager()->exec(&lookup);
     QTRY_COMPARE(lookup.useCount, 1);
-    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("XDEBUG_SESSION")), QStringLiteral("qzv"));
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("XDEBUG_SESSION")),
+        QStringLiteral("qzv"));
 }
 
 void TestCommandManager::valuesArriveUnchanged_data()
@@ -258,7 +264,8 @@ void TestCommandManager::valuesArriveUnchanged()
 {
     // Guards against form encoding that a server decodes differently ("+" read as a blank).
     QFETCH(QString, value);
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/login_account"), reply(QStringLiteral("9")));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/login_account"), reply(QStringLiteral("9")));
     PublicHomeCommand login(QStringLiteral("/corvane/v5/home/login_account"),
         { { QStringLiteral("password"), value }, { QStringLiteral("cf +&=%"), value } });
     commandManager()->exec(&login);
@@ -275,7 +282,8 @@ void TestCommandManager::oneRequestInFlightResultsInOrder()
     slow.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("lento") } } });
     slow.delayMs = 300;
     server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/fast"), reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("veloce") } } }));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/fast"),
+        reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("veloce") } } }));
 
     const int before = server->requestCount();
     QStringList order;
@@ -363,8 +371,10 @@ void TestCommandManager::refusedSessionGoesToFlowManagerAfterQueueAdvances()
 {
     // Guards against the flow manager reacting before the refused command has left the queue,
     // and against the commands behind it being stuck.
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/refused"), reply(QStringLiteral("313"),
-        { { { QStringLiteral("id"), QStringLiteral("0") }, { QStringLiteral("descr"), QStringLiteral("auth") } } }));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/refused"),
+        reply(QStringLiteral("313"),
+            { { { QStringLiteral("id"), QStringLiteral("0") },
+                { QStringLiteral("descr"), QStringLiteral("auth") } } }));
     server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
     const int logStart = logText().size();
     HomeCommand refused(QStringLiteral("/corvane/v5/home/refused"));
@@ -376,10 +386,11 @@ void TestCommandManager::refusedSessionGoesToFlowManagerAfterQueueAdvances()
     QCOMPARE(commandManager()->getDecodedReply().value(QStringLiteral("esito_id")), okReply);
 
     const QString log = logText().mid(logStart);
-    const int completed = log.indexOf(QStringLiteral("\"/corvane/v5/home/refused\" Command execution completed"));
+    const int completed
+        = log.indexOf(QStringLiteral("\"/corvane/v5/home/refused\" Command execution completed"));
     const int dispatched = log.indexOf(QStringLiteral("ManageResponse ResultID: 313"));
-    const int nextSent = log.indexOf(QStringLiteral("Executing the POST request with URL  \"https://127.0.0.1"),
-        completed);
+    const int nextSent = log.indexOf(
+        QStringLiteral("Executing the POST request with URL  \"https://127.0.0.1"), completed);
     QVERIFY(completed >= 0);
     QVERIFY(nextSent > completed);
     // The flow manager sees the refused reply, not an emptied one, though the next request is out.
@@ -390,13 +401,15 @@ void TestCommandManager::unknownOrMissingCodeShowsGenericError_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QString>("message");
-    const QString head = QStringLiteral("Errore durante l'esecuzione della richiesta.\nComando: /corvane/v5/home/broken");
+    const QString head = QStringLiteral(
+        "Errore durante l'esecuzione della richiesta.\nComando: /corvane/v5/home/broken");
     QTest::newRow("no item_res") << QByteArray("<risposta><item_dati/></risposta>") << head;
     QTest::newRow("unknown code with description")
-        << xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("999") }, { QStringLiteral("esito_descr"), QStringLiteral("Guasto") } })
+        << xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("999") },
+               { QStringLiteral("esito_descr"), QStringLiteral("Guasto") } })
         << head + QStringLiteral("\nErrore: 999\nDescrizione: Guasto");
-    QTest::newRow("unknown code without description")
-        << reply(QStringLiteral("306")) << head + QStringLiteral("\nErrore: 306\nDescrizione: Non definita");
+    QTest::newRow("unknown code without description") << reply(
+        QStringLiteral("306")) << head + QStringLiteral("\nErrore: 306\nDescrizione: Non definita");
     QTest::newRow("not xml") << QByteArray("Service Unavailable") << head;
 }
 
@@ -416,7 +429,8 @@ void TestCommandManager::unknownOrMissingCodeShowsGenericError()
     commandManager()->exec(&broken);
     commandManager()->exec(&next);
     QTRY_COMPARE(next.useCount, 1);
-    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(answerer.allAnswered());
     QCOMPARE(broken.useCount, 0);
     QCOMPARE(commandManager()->getLastErrorMessage(), message);
@@ -427,8 +441,8 @@ void TestCommandManager::quittingAfterServerError()
     // Guards against "Yes" in the server-error box not ending the program with exit code 1.
     server->setXmlReply(QStringLiteral("/corvane/v5/home/broken"), reply(QStringLiteral("999")));
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Errore nella risposta del server"), QStringLiteral("Errore: 999"),
-        QMessageBox::Yes, MessageBoxAnswerer::Match::Contains);
+    answerer.expect(QStringLiteral("Errore nella risposta del server"),
+        QStringLiteral("Errore: 999"), QMessageBox::Yes, MessageBoxAnswerer::Match::Contains);
     HomeCommand broken(QStringLiteral("/corvane/v5/home/broken"));
     commandManager()->exec(&broken);
     QEventLoop loop;
@@ -441,7 +455,8 @@ void TestCommandManager::quittingAfterServerError()
 
 void TestCommandManager::forbiddenReplyIsHandledOthersAreNot()
 {
-    // Guards against a 403 result code being lost, and against an HTTP error page reaching a command.
+    // Guards against a 403 result code being lost, and against an HTTP error page reaching a
+    // command.
     ScriptedReply forbidden;
     forbidden.status = 403;
     forbidden.body = reply(QStringLiteral("201"));
@@ -453,8 +468,9 @@ void TestCommandManager::forbiddenReplyIsHandledOthersAreNot()
 
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Errore durante la connessione al server"),
-        QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto ad un problema "
-                       "momentaneo.\nRiprova o contatta l'amministratore di sistema.\nCODE: 203"),
+        QStringLiteral(
+            "La connessione ha restituito un errore. Questo potrebbe essere dovuto ad un problema "
+            "momentaneo.\nRiprova o contatta l'amministratore di sistema.\nCODE: 203"),
         QMessageBox::Ok);
     server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
     PublicHomeCommand missing(QStringLiteral("/corvane/v5/home/nowhere"));
@@ -463,7 +479,8 @@ void TestCommandManager::forbiddenReplyIsHandledOthersAreNot()
     commandManager()->exec(&next);
     QTRY_COMPARE(next.useCount, 1);
     QCOMPARE(missing.useCount, 0);
-    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(answerer.allAnswered());
     QVERIFY(TestEnvironment::takeQuitRequest());
 }
@@ -483,8 +500,8 @@ void TestCommandManager::timeoutAndDroppedConnectionDoNotStallQueue()
 
     commandManager()->setTransferTimeout(300);
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Errore durante la connessione al server"), QStringLiteral("CODE: "),
-        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+    answerer.expect(QStringLiteral("Errore durante la connessione al server"),
+        QStringLiteral("CODE: "), QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
     HomeCommand timedOut(QStringLiteral("/corvane/v5/home/silent"));
     HomeCommand droppedCommand(QStringLiteral("/corvane/v5/home/dropped"));
     HomeCommand next(QStringLiteral("/corvane/v5/home/init"));
@@ -496,9 +513,11 @@ void TestCommandManager::timeoutAndDroppedConnectionDoNotStallQueue()
 
     QCOMPARE(timedOut.useCount, 0);
     QCOMPARE(droppedCommand.useCount, 0);
-    // The time-out is a network set-up problem (settings window), the dropped connection a server one.
+    // The time-out is a network set-up problem (settings window), the dropped connection a server
+    // one.
     QCOMPARE(proxyErrors.count(), 1);
-    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(answerer.allAnswered());
     QVERIFY(TestEnvironment::takeQuitRequest());
 }

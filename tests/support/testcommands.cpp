@@ -19,7 +19,8 @@ QByteArray xmlReply(const QMap<QString, QString>& header, const QList<DataRow>& 
     for (const DataRow& record : records) {
         writer.writeStartElement(QStringLiteral("item_dati"));
         for (auto it = record.cbegin(); it != record.cend(); ++it)
-            writer.writeTextElement(it.key(), QString::fromLatin1(codec->fromUnicode(it.value()).toBase64()));
+            writer.writeTextElement(
+                it.key(), QString::fromLatin1(codec->fromUnicode(it.value()).toBase64()));
         writer.writeEndElement();
     }
     writer.writeEndElement();

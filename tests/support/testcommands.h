@@ -59,10 +59,19 @@ class SearchCommand final : public RecordingCommand,
 public:
     using RecordingCommand::RecordingCommand;
 
-    int getCurrentPage() const override { return decodedReply.value(QStringLiteral("cur_pag")).toInt(); }
+    int getCurrentPage() const override
+    {
+        return decodedReply.value(QStringLiteral("cur_pag")).toInt();
+    }
     int getStart() const override { return decodedReply.value(QStringLiteral("start")).toInt(); }
-    int getTotalPages() const override { return decodedReply.value(QStringLiteral("tot_pag")).toInt(); }
-    int getResultCount() const override { return decodedReply.value(QStringLiteral("risultati")).toInt(); }
+    int getTotalPages() const override
+    {
+        return decodedReply.value(QStringLiteral("tot_pag")).toInt();
+    }
+    int getResultCount() const override
+    {
+        return decodedReply.value(QStringLiteral("risultati")).toInt();
+    }
     QList<DataRow> getRows() const override { return dataRows; }
 };
 

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdlib>
 #include <memory>

@@ -6,6 +6,8 @@
 #include "app/logging.h"
 #include "app/logmessagehandler.h"
 #include "network/networkmanager.h"
+#include "network/proxyconfigurator.h"
+#include "protocol/applicationinitializeresponderinterface.h"
 #include "protocol/commandmanager.h"
 
 #include <QApplication>
@@ -34,6 +36,7 @@ ApplicationManager::ApplicationManager(DevConfig* devConfig, QObject* parent)
 ApplicationManager::~ApplicationManager()
 {
     delete commandManager;
+    delete proxyConfigurator;
     delete networkManager;
     delete account;
     delete config;
@@ -46,10 +49,20 @@ NetworkManager* ApplicationManager::getNetworkManager()
     return networkManager;
 }
 
+ProxyConfigurator* ApplicationManager::getProxyConfigurator()
+{
+    if (!proxyConfigurator) {
+        // Null until this manager answers initializeApplication; the configurator then only logs.
+        auto* responder = dynamic_cast<Interface::ApplicationInitializeResponderInterface*>(this);
+        proxyConfigurator = new ProxyConfigurator(responder, getNetworkManager(), serverUrl);
+    }
+    return proxyConfigurator;
+}
+
 CommandManager* ApplicationManager::getCommandManager()
 {
     if (!commandManager)
-        commandManager = new CommandManager(nullptr, getNetworkManager(), this);
+        commandManager = new CommandManager(getProxyConfigurator(), getNetworkManager(), this);
     return commandManager;
 }
 

@@ -10,6 +10,7 @@ class CommandManager;
 class Config;
 class DevConfig;
 class NetworkManager;
+class ProxyConfigurator;
 
 /// The flow manager: walks the user from start-up to the main window and back, keeps the
 /// session records and the keychain entries, and is the program's factory: the network
@@ -23,6 +24,8 @@ public:
     ~ApplicationManager() override;
 
     NetworkManager* getNetworkManager();
+    /// The proxy configurator; it reports a working connection to this manager.
+    ProxyConfigurator* getProxyConfigurator();
     CommandManager* getCommandManager();
     /// The session's account; created empty on first use.
     Account* getAccount();
@@ -50,6 +53,7 @@ private:
     Config* config = nullptr;
     Account* account = nullptr;
     NetworkManager* networkManager = nullptr;
+    ProxyConfigurator* proxyConfigurator = nullptr;
     CommandManager* commandManager = nullptr;
 };
 

@@ -1,0 +1,180 @@
+#include "network/networksettingswindow.h"
+
+#include "network/networkhelpwindow.h"
+#include "network/proxyconfigurator.h"
+#include "ui_networksettingswindow.h"
+
+#include <QButtonGroup>
+#include <QMessageBox>
+
+namespace Corvane {
+
+NetworkSettingsWindow::NetworkSettingsWindow(ProxyConfigurator* proxyConfigurator,
+    QNetworkProxy::ProxyType type, const QString& hostName, quint16 port, const QString& username,
+    const QString& password, bool systemProxy, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::NetworkSettingsWindow>())
+    , proxyConfigurator(proxyConfigurator)
+    , proxyTypeGroup(new QButtonGroup(this))
+    , type(type)
+    , hostName(hostName)
+    , port(port)
+    , username(username)
+    , password(password)
+    , systemProxy(systemProxy)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    setFixedSize(490, 320);
+
+    proxyTypeGroup->setExclusive(true);
+    proxyTypeGroup->addButton(ui->noProxy);
+    proxyTypeGroup->addButton(ui->systemProxy);
+    proxyTypeGroup->addButton(ui->manualProxy);
+    connect(proxyTypeGroup, qOverload<QAbstractButton*>(&QButtonGroup::buttonClicked), this,
+        &NetworkSettingsWindow::onProxyTypeSelected);
+    connect(ui->authenticatedProxy, &QCheckBox::toggled, this,
+        &NetworkSettingsWindow::onAuthenticatedProxyToggled);
+    connect(ui->saveButton, &QPushButton::clicked, this, &NetworkSettingsWindow::accept);
+    connect(ui->helpButton, &QPushButton::clicked, this, &NetworkSettingsWindow::showHelp);
+    connect(ui->pushButton, &QPushButton::clicked, this, &NetworkSettingsWindow::reject);
+
+    initControls();
+}
+
+NetworkSettingsWindow::~NetworkSettingsWindow() = default;
+
+void NetworkSettingsWindow::initControls()
+{
+    const bool manual = type == QNetworkProxy::HttpProxy || type == QNetworkProxy::Socks5Proxy;
+    ui->authenticatedProxy->setChecked(false);
+    ui->username->clear();
+    ui->password->clear();
+    if (manual) {
+        ui->manualProxy->setChecked(true);
+        ui->proxyHostname->setText(hostName);
+        ui->proxyPort->setValue(port);
+        if (type == QNetworkProxy::HttpProxy)
+            ui->httpProxyType->setChecked(true);
+        else
+            ui->socksProxyType->setChecked(true);
+        if (!username.isEmpty()) {
+            ui->authenticatedProxy->setChecked(true);
+            ui->username->setText(username);
+            ui->password->setText(password);
+        }
+        setFocus();
+    }
+    if (type == QNetworkProxy::NoProxy)
+        ui->noProxy->setChecked(true);
+    if (systemProxy)
+        ui->systemProxy->setChecked(true);
+
+    // The controls follow the checked choice, whether it was clicked or preset here.
+    onAuthenticatedProxyToggled(ui->authenticatedProxy->isChecked());
+    setManualControlsEnabled(proxyTypeGroup->checkedButton() == ui->manualProxy);
+}
+
+void NetworkSettingsWindow::showWindow(bool firstConfiguration)
+{
+    if (firstConfiguration) {
+        type = QNetworkProxy::HttpProxy;
+        initControls();
+    }
+    open();
+}
+
+void NetworkSettingsWindow::setManualControlsEnabled(bool enabled)
+{
+    ui->proxyHostname->setEnabled(enabled);
+    ui->proxyHostnameLabel->setEnabled(enabled);
+    ui->proxyPort->setEnabled(enabled);
+    ui->proxyPortLabel->setEnabled(enabled);
+    ui->authenticatedProxy->setEnabled(enabled);
+    ui->proxyProtocol->setEnabled(enabled);
+    ui->httpProxyType->setEnabled(enabled);
+}
+
+void NetworkSettingsWindow::onProxyTypeSelected(QAbstractButton* button)
+{
+    const bool manual = button == ui->manualProxy;
+    setManualControlsEnabled(manual);
+    ui->authenticatedProxy->setChecked(manual);
+}
+
+void NetworkSettingsWindow::onAuthenticatedProxyToggled(bool checked)
+{
+    ui->username->setEnabled(checked);
+    ui->usernameLabel->setEnabled(checked);
+    ui->password->setEnabled(checked);
+    ui->passwordLabel->setEnabled(checked);
+}
+
+bool NetworkSettingsWindow::validateForm()
+{
+    // Whatever was kept from the last choice must not leak into this one: a port or a system
+    // flag left over would be stored beside "Nessun proxy" or a manual proxy.
+    hostName.clear();
+    port = 0;
+    username.clear();
+    password.clear();
+    systemProxy = false;
+
+    if (ui->noProxy->isChecked()) {
+        type = QNetworkProxy::NoProxy;
+        return true;
+    }
+    if (ui->systemProxy->isChecked()) {
+        systemProxy = true;
+        return true;
+    }
+    if (!ui->manualProxy->isChecked())
+        return true;
+
+    if (ui->httpProxyType->isChecked())
+        type = QNetworkProxy::HttpProxy;
+    else if (ui->socksProxyType->isChecked())
+        type = QNetworkProxy::Socks5Proxy;
+
+    if (ui->proxyHostname->text().isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Campo Hostname non valido"),
+            QStringLiteral("Inserisci un nome host valido per il server proxy."), QMessageBox::Ok);
+        return false;
+    }
+    hostName = ui->proxyHostname->text();
+    port = static_cast<quint16>(ui->proxyPort->value());
+
+    if (!ui->authenticatedProxy->isChecked())
+        return true;
+    if (ui->username->text().isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Campo Username vuoto"),
+            QStringLiteral("Inserisci un username valido per l'autenticazione al proxy."),
+            QMessageBox::Ok);
+        return false;
+    }
+    if (ui->password->text().isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Campo Password vuoto"),
+            QStringLiteral("Inserisci una password valida per l'autenticazione al proxy."),
+            QMessageBox::Ok);
+        return false;
+    }
+    username = ui->username->text();
+    password = ui->password->text();
+    return true;
+}
+
+void NetworkSettingsWindow::accept()
+{
+    if (!validateForm())
+        return;
+    proxyConfigurator->saveProxySettings();
+    QDialog::accept();
+}
+
+void NetworkSettingsWindow::showHelp()
+{
+    NetworkHelpWindow help(proxyConfigurator->getServerUrl(), this);
+    help.exec();
+}
+
+}

@@ -17,3 +17,8 @@ target_link_libraries(corvane_qt_options INTERFACE corvane_compile_options)
 target_compile_definitions(corvane_qt_options INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
     QT_USE_QSTRINGBUILDER QT_NO_FOREACH QT_DISABLE_DEPRECATED_BEFORE=0x050F00)
+
+# Tests and benchmarks build their data from literals, so they keep only the container hygiene.
+add_library(corvane_test_options INTERFACE)
+target_link_libraries(corvane_test_options INTERFACE corvane_compile_options)
+target_compile_definitions(corvane_test_options INTERFACE QT_NO_FOREACH)

@@ -59,58 +59,46 @@ void Account::setCredential(Credential* value)
     credential = value;
 }
 
-int Account::getConfidiId() const
+bool Account::hasConfidi(const char* caller) const
 {
-    if (!confidi) {
-        qCDebug(corvaneLog) << "getConfidiId" << "called but confidi is not set";
-        return 0;
-    }
-    return confidi->getId();
+    if (!confidi)
+        qCDebug(corvaneLog) << caller << "called but confidi is not set";
+    return confidi;
 }
+
+bool Account::hasCredential(const char* caller) const
+{
+    if (!credential)
+        qCDebug(corvaneLog) << caller << "called but credential is not set";
+    return credential;
+}
+
+int Account::getConfidiId() const { return hasConfidi("getConfidiId") ? confidi->getId() : 0; }
 
 QString Account::getConfidiCompanyName() const
 {
-    if (!confidi) {
-        qCDebug(corvaneLog) << "getConfidiCompanyName" << "called but confidi is not set";
-        return {};
-    }
-    return confidi->getCompanyName();
+    return hasConfidi("getConfidiCompanyName") ? confidi->getCompanyName() : QString();
 }
 
 QString Account::getCredentialCfUtente() const
 {
-    if (!credential) {
-        qCDebug(corvaneLog) << "getCredentialCfUtente" << "called but credential is not set";
-        return {};
-    }
-    return credential->getCfUtente();
+    return hasCredential("getCredentialCfUtente") ? credential->getCfUtente() : QString();
 }
 
 QString Account::getCredentialCfConfidi() const
 {
-    if (!credential) {
-        qCDebug(corvaneLog) << "getCredentialCfConfidi" << "called but credential is not set";
-        return {};
-    }
-    return credential->getCfConfidi();
+    return hasCredential("getCredentialCfConfidi") ? credential->getCfConfidi() : QString();
 }
 
 QString Account::getCredentialPassword() const
 {
-    if (!credential) {
-        qCDebug(corvaneLog) << "getCredentialPassword" << "called but credential is not set";
-        return {};
-    }
-    return credential->getPassword();
+    return hasCredential("getCredentialPassword") ? credential->getPassword() : QString();
 }
 
 void Account::updateCredentialPassword(const QString& password)
 {
-    if (!credential) {
-        qCDebug(corvaneLog) << "updateCredentialPassword" << "called but credential is not set";
-        return;
-    }
-    credential->setPassword(password);
+    if (hasCredential("updateCredentialPassword"))
+        credential->setPassword(password);
 }
 
 QString Account::getUsernameHead() const

@@ -43,6 +43,10 @@ public:
     QString getUsernameTail() const;
 
 private:
+    /// Whether the record is set; logs the caller's name when it is not.
+    bool hasConfidi(const char* caller) const;
+    bool hasCredential(const char* caller) const;
+
     QString username;
     QString bank;
     QPointer<Confidi> confidi;

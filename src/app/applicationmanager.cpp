@@ -14,7 +14,6 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QStandardPaths>
-
 #include <qt5keychain/keychain.h>
 
 namespace Corvane {
@@ -74,10 +73,7 @@ Account* ApplicationManager::getAccount()
     return account;
 }
 
-QString ApplicationManager::getBank() const
-{
-    return account ? account->getBank() : QString();
-}
+QString ApplicationManager::getBank() const { return account ? account->getBank() : QString(); }
 
 QString ApplicationManager::readKey(const QString& key)
 {
@@ -89,7 +85,8 @@ QString ApplicationManager::readKey(const QString& key)
     job.start();
     loop.exec();
     if (job.error() != QKeychain::NoError) {
-        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: " << job.errorString();
+        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: "
+                            << job.errorString();
         return {};
     }
     return job.textData();
@@ -106,12 +103,14 @@ void ApplicationManager::writeKey(const QString& key, const QString& value)
     job.start();
     loop.exec();
     if (job.error() != QKeychain::NoError)
-        qCDebug(corvaneLog) << "KeyHandler~Error writing decrypt Pass. Error: " << job.errorString();
+        qCDebug(corvaneLog) << "KeyHandler~Error writing decrypt Pass. Error: "
+                            << job.errorString();
 }
 
 void ApplicationManager::manageResponse(CommandManager* commandManager)
 {
-    const int resultId = commandManager->getDecodedReply().value(QStringLiteral("esito_id")).toInt();
+    const int resultId
+        = commandManager->getDecodedReply().value(QStringLiteral("esito_id")).toInt();
     qCDebug(corvaneLog).noquote() << QString::asprintf("ManageResponse ResultID: %d", resultId);
 }
 

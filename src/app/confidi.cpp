@@ -4,7 +4,8 @@
 
 namespace Corvane {
 
-Confidi::Confidi(int id, const QString& companyName, int inCompilazione, int deliberataParzialeBanca)
+Confidi::Confidi(
+    int id, const QString& companyName, int inCompilazione, int deliberataParzialeBanca)
     : id(id)
     , companyName(companyName)
     , inCompilazione(inCompilazione)

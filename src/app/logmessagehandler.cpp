@@ -51,6 +51,8 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     QTextStream out(&log);
+    // The file is UTF-8 whatever the system locale, so accented names survive in support logs.
+    out.setCodec("UTF-8");
     out << QStringLiteral("[%1] %2: %3 (%4:%5, %6)\n")
                .arg(timestamp, label, message, file, QString::number(context.line), function);
     out.flush();

@@ -17,7 +17,8 @@ namespace Corvane {
 namespace {
     QString errorName(QNetworkReply::NetworkError code)
     {
-        return QString::fromLatin1(QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(code));
+        return QString::fromLatin1(
+            QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(code));
     }
 }
 
@@ -34,10 +35,12 @@ int NetworkManager::addTrustedCaCertificates(const QString& pemPath)
         return 0;
     QFile file(pemPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(corvaneLog) << "Could not read the CA certificates file" << pemPath << file.errorString();
+        qCWarning(corvaneLog) << "Could not read the CA certificates file" << pemPath
+                              << file.errorString();
         return 0;
     }
-    const QList<QSslCertificate> certificates = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
+    const QList<QSslCertificate> certificates
+        = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
     if (certificates.isEmpty()) {
         qCWarning(corvaneLog) << "No certificate found in the CA certificates file" << pemPath;
         return 0;
@@ -75,18 +78,20 @@ void NetworkManager::manageNetworkError(QNetworkReply::NetworkError code)
     case QNetworkReply::ProxyAuthenticationRequiredError:
         QMessageBox::critical(QApplication::activeWindow(),
             QStringLiteral("Autenticazione Proxy necessaria"),
-            QStringLiteral("Il proxy utilizzato per la connessione di rete richiede l'autenticazione "
-                           "tramite username e password.\nSe non possiedi le credenziali contatta "
-                           "il tuo amministratore di rete."),
+            QStringLiteral(
+                "Il proxy utilizzato per la connessione di rete richiede l'autenticazione "
+                "tramite username e password.\nSe non possiedi le credenziali contatta "
+                "il tuo amministratore di rete."),
             QMessageBox::Ok);
         QCoreApplication::quit();
         return;
     default:
         QMessageBox::warning(QApplication::activeWindow(),
             QStringLiteral("Errore durante la connessione al server"),
-            QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
-                           "un problema momentaneo.\nRiprova o contatta l'amministratore di "
-                           "sistema.\nCODE: ")
+            QStringLiteral(
+                "La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
+                "un problema momentaneo.\nRiprova o contatta l'amministratore di "
+                "sistema.\nCODE: ")
                 + QString::number(code),
             QMessageBox::Ok);
         QCoreApplication::quit();
@@ -123,10 +128,13 @@ void NetworkManager::onSslError(QNetworkReply* reply, const QList<QSslError>& er
 
 void NetworkManager::onEncryptedConnection(QNetworkReply* reply)
 {
-    qCDebug(corvaneLog) << "onEncryptedConnection" << "SLOT triggered";
-    const QStringList names = reply->sslConfiguration().peerCertificate().subjectInfo(QSslCertificate::CommonName);
-    qCDebug(corvaneLog) << "Established an encrypted connection with a certificate active on domain "
-                        << names.join(QStringLiteral(", "));
+    qCDebug(corvaneLog) << "onEncryptedConnection"
+                        << "SLOT triggered";
+    const QStringList names
+        = reply->sslConfiguration().peerCertificate().subjectInfo(QSslCertificate::CommonName);
+    qCDebug(corvaneLog)
+        << "Established an encrypted connection with a certificate active on domain "
+        << names.join(QStringLiteral(", "));
 }
 
 }

@@ -18,4 +18,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::AccountSettingsAccepterInterface, "corvane.AccountSettingsAccepterInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::AccountSettingsAccepterInterface,
+    "corvane.AccountSettingsAccepterInterface")

@@ -2,7 +2,6 @@
 
 #include <QtPlugin>
 
-
 namespace Corvane::Interface {
 
 /// Told by the proxy configurator once the connection to the server works.
@@ -15,4 +14,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::ApplicationInitializeResponderInterface, "corvane.ApplicationInitializeResponderInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::ApplicationInitializeResponderInterface,
+    "corvane.ApplicationInitializeResponderInterface")

@@ -26,4 +26,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::AuthenticationResultAccepterInterface, "corvane.AuthenticationResultAccepterInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::AuthenticationResultAccepterInterface,
+    "corvane.AuthenticationResultAccepterInterface")

@@ -20,4 +20,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::ChangePasswordResultAccepterInterface, "corvane.ChangePasswordResultAccepterInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::ChangePasswordResultAccepterInterface,
+    "corvane.ChangePasswordResultAccepterInterface")

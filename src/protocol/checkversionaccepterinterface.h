@@ -20,4 +20,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::CheckVersionAccepterInterface, "corvane.CheckVersionAccepterInterfaces")
+Q_DECLARE_INTERFACE(
+    Corvane::Interface::CheckVersionAccepterInterface, "corvane.CheckVersionAccepterInterfaces")

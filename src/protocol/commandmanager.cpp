@@ -49,7 +49,8 @@ CommandManager::~CommandManager()
 
 void CommandManager::exec(CommandInterface* command)
 {
-    qCDebug(corvaneLog) << "exec" << "Called for the command" << command->getPath();
+    qCDebug(corvaneLog) << "exec"
+                        << "Called for the command" << command->getPath();
     if (executionQueue.contains(command)) {
         qCWarning(corvaneLog) << command->getPath() << static_cast<void*>(command)
                               << "Command pointer is already on the queue. Could be caused by "
@@ -70,14 +71,14 @@ void CommandManager::exec(CommandInterface* command)
 void CommandManager::executeNext()
 {
     CommandInterface* head = executionQueue.first();
-    decodedReply.clear();
 
     QMap<QString, QString> params = head->getParameters();
     const QString path = head->getPath();
     params.insert(QStringLiteral("cmd"), path);
 
     const QString version = QCoreApplication::applicationVersion();
-    if (dynamic_cast<AuthenticatedCommandInterface*>(head) && !params.contains(QStringLiteral("vers")))
+    if (dynamic_cast<AuthenticatedCommandInterface*>(head)
+        && !params.contains(QStringLiteral("vers")))
         params.insert(QStringLiteral("vers"), version);
     if (dynamic_cast<PaginatedCommandInterface*>(head))
         params.insert(QStringLiteral("vers"), version);
@@ -95,13 +96,15 @@ void CommandManager::executeNext()
 void CommandManager::onReplyReady(const QByteArray& body, const QString& contentType)
 {
     if (executionQueue.isEmpty()) {
-        qCCritical(corvaneLog) << "onReplyReady" << "called with an empty execution queue";
+        qCCritical(corvaneLog) << "onReplyReady"
+                               << "called with an empty execution queue";
         return;
     }
     CommandInterface* head = executionQueue.first();
     // The owner may release the command from inside useResponse: nothing below touches it after.
     const QString path = head->getPath();
-    qCDebug(corvaneLog) << "onReplyReady" << "Called for the command" << path;
+    qCDebug(corvaneLog) << "onReplyReady"
+                        << "Called for the command" << path;
 
     auto* download = dynamic_cast<DownloadCommandInterface*>(head);
     if (download && contentType != QLatin1String("text/html")) {
@@ -110,6 +113,9 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
         return;
     }
 
+    // The previous reply stays readable until this point: after a refused session the flow
+    // manager reads it while the next command is already on its way.
+    decodedReply.clear();
     decodedReply = parser->parse(body);
     dataRows = parser->takeRows();
 
@@ -143,11 +149,13 @@ bool CommandManager::validateResponse()
     }
 
     const QString path = executionQueue.first()->getPath();
-    lastErrorMessage = QStringLiteral("Errore durante l'esecuzione della richiesta.\nComando: %1").arg(path);
+    lastErrorMessage
+        = QStringLiteral("Errore durante l'esecuzione della richiesta.\nComando: %1").arg(path);
     if (!code.isEmpty()) {
         lastErrorMessage += QStringLiteral("\nErrore: %1\nDescrizione: %2")
-                                .arg(code, decodedReply.value(QStringLiteral("esito_descr"),
-                                               QStringLiteral("Non definita")));
+                                .arg(code,
+                                    decodedReply.value(QStringLiteral("esito_descr"),
+                                        QStringLiteral("Non definita")));
     }
     qCCritical(corvaneLog) << lastErrorMessage;
     applicationManager->showServerErrorDialog(this);
@@ -157,7 +165,8 @@ bool CommandManager::validateResponse()
 bool CommandManager::isAuthenticationValid()
 {
     const QString code = decodedReply.value(esitoId);
-    return code == QString::number(XmlParser::OK) || code == QString::number(XmlParser::NO_SEARCH_RESULT);
+    return code == QString::number(XmlParser::OK)
+        || code == QString::number(XmlParser::NO_SEARCH_RESULT);
 }
 
 void CommandManager::executionAccomplished(CommandInterface* command)

@@ -17,6 +17,14 @@ namespace Corvane {
 namespace {
     constexpr qint64 largestLoggedReplySize = 49999;
 
+    QByteArray headerValue(const QString& token)
+    {
+        QByteArray value = token.toUtf8();
+        if (value.isNull())
+            value = QByteArray("", 0);
+        return value;
+    }
+
     QString readTokenFile(const QString& path)
     {
         QFile file(path);
@@ -57,10 +65,11 @@ bool CommandRequestManager::configurePostRequest(
 
     url.setPath(path, QUrl::DecodedMode);
     request = QNetworkRequest(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-        QByteArrayLiteral("application/x-www-form-urlencoded"));
-    request.setRawHeader(QByteArrayLiteral("auth"), authToken.toUtf8());
-    request.setRawHeader(QByteArrayLiteral("twoFa"), twoFaToken.toUtf8());
+    request.setHeader(
+        QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    // A null value would drop the header; the server expects both, empty when there is no token.
+    request.setRawHeader(QByteArrayLiteral("auth"), headerValue(authToken));
+    request.setRawHeader(QByteArrayLiteral("twoFa"), headerValue(twoFaToken));
     request.setSslConfiguration(QSslConfiguration::defaultConfiguration());
     request.setTransferTimeout(transferTimeout);
 
@@ -107,13 +116,16 @@ void CommandRequestManager::executePostRequest()
     qCDebug(corvaneLog) << "Executing the POST request with URL " << url.toString();
     reply = networkManager->post(request, encodeForm(query));
     connect(reply, &QNetworkReply::finished, this, &CommandRequestManager::onFinished);
-    connect(reply, &QNetworkReply::downloadProgress, this, &CommandRequestManager::onDownloadProgress);
-    connect(reply, &QNetworkReply::errorOccurred, networkManager, &NetworkManager::manageNetworkError);
+    connect(
+        reply, &QNetworkReply::downloadProgress, this, &CommandRequestManager::onDownloadProgress);
+    connect(
+        reply, &QNetworkReply::errorOccurred, networkManager, &NetworkManager::manageNetworkError);
 }
 
 void CommandRequestManager::onFinished()
 {
-    qCDebug(corvaneLog) << "onFinished" << "SLOT triggered in" << metaObject()->className();
+    qCDebug(corvaneLog) << "onFinished"
+                        << "SLOT triggered in" << metaObject()->className();
     // One request is in flight at a time, so the reply that finished is the last one posted.
     QNetworkReply* finished = reply;
     if (!finished)
@@ -132,7 +144,8 @@ void CommandRequestManager::onFinished()
 
     const qint64 size = finished->bytesAvailable();
     body = finished->readAll();
-    const QString contentType = QString::fromLatin1(finished->rawHeader(QByteArrayLiteral("Content-Type")));
+    const QString contentType
+        = QString::fromLatin1(finished->rawHeader(QByteArrayLiteral("Content-Type")));
     qCDebug(corvaneLog) << "REPLY header: " << contentType;
     if (size <= largestLoggedReplySize)
         qCDebug(corvaneLog) << "REPLY Finished: SIZE: " << size;
@@ -141,7 +154,8 @@ void CommandRequestManager::onFinished()
 
 void CommandRequestManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
-    qCDebug(corvaneLog) << "onDownloadProgress" << "SLOT triggered in" << metaObject()->className();
+    qCDebug(corvaneLog) << "onDownloadProgress"
+                        << "SLOT triggered in" << metaObject()->className();
     qCDebug(corvaneLog) << "Download progress:" << bytesReceived << "on" << bytesTotal;
 }
 

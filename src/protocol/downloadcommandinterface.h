@@ -16,4 +16,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::DownloadCommandInterface, "corvane.DownloadCommandInterface")
+Q_DECLARE_INTERFACE(
+    Corvane::Interface::DownloadCommandInterface, "corvane.DownloadCommandInterface")

@@ -18,4 +18,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::DownloadUpdateResponseAccepterInterface, "corvane.DownloadUpdateResponseAccepterInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::DownloadUpdateResponseAccepterInterface,
+    "corvane.DownloadUpdateResponseAccepterInterface")

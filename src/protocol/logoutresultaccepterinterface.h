@@ -18,4 +18,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::LogoutResultAccepterInterface, "corvane.LogoutResultAccepterInterface")
+Q_DECLARE_INTERFACE(
+    Corvane::Interface::LogoutResultAccepterInterface, "corvane.LogoutResultAccepterInterface")

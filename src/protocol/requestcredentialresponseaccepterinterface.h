@@ -20,4 +20,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::RequestCredentialResponseAccepterInterface, "corvane.RequestCredentialResponseAccepterInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::RequestCredentialResponseAccepterInterface,
+    "corvane.RequestCredentialResponseAccepterInterface")

@@ -18,4 +18,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::SendPrivacyResponseAccepterInterface, "corvane.SendPrivacyResponseAccepterInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::SendPrivacyResponseAccepterInterface,
+    "corvane.SendPrivacyResponseAccepterInterface")

@@ -2,7 +2,6 @@
 
 #include <QtPlugin>
 
-
 namespace Corvane::Interface {
 
 /// Told by the update window to start downloading the update.
@@ -15,4 +14,5 @@ public:
 
 }
 
-Q_DECLARE_INTERFACE(Corvane::Interface::UpdateInitializeResponderInterface, "corvane.UpdateInitializeResponderInterface")
+Q_DECLARE_INTERFACE(Corvane::Interface::UpdateInitializeResponderInterface,
+    "corvane.UpdateInitializeResponderInterface")

@@ -2,8 +2,13 @@
 
 #include "app/logging.h"
 
+#include <QHash>
 #include <QSet>
 #include <QTextCodec>
+#include <QVector>
+
+#include <algorithm>
+#include <array>
 
 namespace Corvane {
 
@@ -39,9 +44,9 @@ namespace {
         return fields;
     }
 
-    const QSet<QString>& knownRecordFields()
+    const QVector<QString>& knownRecordFields()
     {
-        static const QSet<QString> fields = [] {
+        static const QVector<QString> fields = [] {
             const char* const names[] = { "ragsoc_C", "anag_id", "ragione_sociale", "comune",
                 "provincia", "cod_fiscale", "partita_iva", "indirizzo", "telefono", "fax", "email",
                 "data_costituzione", "cciaa", "sae", "rae", "albo_ruolo", "impresa_tipo",
@@ -50,35 +55,109 @@ namespace {
                 "nome_report", "report_file_id", "filename", "data_report_formattata", "vuoto",
                 "data_creazione_formattata", "ticket_id", "codice", "oggetto",
                 "data_inserimento_formattata", "data", "stato_colore", "stato", "testo", "utente",
-                "utente_tipo", "data_msg", "codice_ticket", "pratica_id", "pratica_forma_tecnica_id",
-                "codice_ft", "codice_descr_ft", "i_ragsoc", "pratica_ft_stato_id",
-                "pratica_ft_sottostato_id", "data_delib_c_ord", "data_delib_c", "gar_num",
-                "gar_perc", "num_delib_c", "importo", "data_perf_ord", "data_perf",
-                "erogata_non_deliberata", "abi", "b_ragsoc", "ragsoc_completa", "stato_breve",
-                "stato_id", "sottostato_id", "impresa_anagrafica_id", "impresa_rag_soc",
-                "banca_denominazione", "sportello", "codice_qrv", "DC_num", "DC_presente",
-                "DC_importo", "DC_scadenza", "DC_gar_num", "DC_gar_perc", "DC_data", "DB_num",
-                "DB_presente", "DB_importo", "DB_data", "DB_scadenza", "DB_lcr", "PE_presente",
-                "PE_data_erog", "PE_data_scad", "PE_numero", "PE_importo", "ES_presente",
-                "ES_data_conclusione", "ES_tipo", "deliberabileC", "chiudibileC", "numero_rata",
-                "rata", "quota_capitale", "quota_interesse", "interessi_pagati",
+                "utente_tipo", "data_msg", "codice_ticket", "pratica_id",
+                "pratica_forma_tecnica_id", "codice_ft", "codice_descr_ft", "i_ragsoc",
+                "pratica_ft_stato_id", "pratica_ft_sottostato_id", "data_delib_c_ord",
+                "data_delib_c", "gar_num", "gar_perc", "num_delib_c", "importo", "data_perf_ord",
+                "data_perf", "erogata_non_deliberata", "abi", "b_ragsoc", "ragsoc_completa",
+                "stato_breve", "stato_id", "sottostato_id", "impresa_anagrafica_id",
+                "impresa_rag_soc", "banca_denominazione", "sportello", "codice_qrv", "DC_num",
+                "DC_presente", "DC_importo", "DC_scadenza", "DC_gar_num", "DC_gar_perc", "DC_data",
+                "DB_num", "DB_presente", "DB_importo", "DB_data", "DB_scadenza", "DB_lcr",
+                "PE_presente", "PE_data_erog", "PE_data_scad", "PE_numero", "PE_importo",
+                "ES_presente", "ES_data_conclusione", "ES_tipo", "deliberabileC", "chiudibileC",
+                "numero_rata", "rata", "quota_capitale", "quota_interesse", "interessi_pagati",
                 "capitale_rimborsato", "debito_residuo", "data_scadenza", "data_pagamento",
                 "rata_pagata", "ft_descr" };
-            QSet<QString> set;
+            QVector<QString> sorted;
             for (const char* name : names)
-                set.insert(QString::fromLatin1(name));
-            return set;
+                sorted.append(QString::fromLatin1(name));
+            return sorted;
         }();
         return fields;
     }
 
-    QTextCodec* windows1252()
+    /// The known field spelled as name, or null when name is not a known record field. The
+    /// lookup hashes the reader's own text, so no name is copied out of it.
+    const QString* knownRecordField(const QStringRef& name)
     {
-        static QTextCodec* const codec = QTextCodec::codecForName("Windows-1252");
-        return codec;
+        static const QHash<QStringView, const QString*> index = [] {
+            QHash<QStringView, const QString*> byName;
+            for (const QString& field : knownRecordFields())
+                byName.insert(QStringView(field), &field);
+            return byName;
+        }();
+        return index.value(QStringView(name.constData(), name.size()), nullptr);
     }
 
-    const QString blankBanner = QStringLiteral("------------------                   ------------------");
+    /// Windows-1252 is a single-byte code: one table, taken from the codec, decodes every value.
+    const std::array<QChar, 256>& windows1252Table()
+    {
+        static const std::array<QChar, 256> table = [] {
+            std::array<QChar, 256> characters {};
+            QTextCodec* codec = QTextCodec::codecForName("Windows-1252");
+            for (int byte = 0; byte < 256; ++byte) {
+                const QString decoded = codec->toUnicode(QByteArray(1, char(byte)));
+                characters[size_t(byte)]
+                    = decoded.isEmpty() ? QChar(QChar::ReplacementCharacter) : decoded.at(0);
+            }
+            return characters;
+        }();
+        return table;
+    }
+
+    /// Base64 decoding that, like QByteArray::fromBase64, skips every character outside the
+    /// alphabet (padding included), can be fed the text in pieces, and turns each decoded
+    /// Windows-1252 byte straight into its character.
+    class Base64Decoder {
+    public:
+        void feed(const QChar* text, int length)
+        {
+            const std::array<QChar, 256>& table = windows1252Table();
+            const int used = written;
+            decoded.resize(used + length * 3 / 4 + 2);
+            QChar* out = decoded.data() + used;
+            for (int i = 0; i < length; ++i) {
+                const ushort ch = text[i].unicode();
+                uint digit;
+                if (ch >= 'A' && ch <= 'Z')
+                    digit = ch - 'A';
+                else if (ch >= 'a' && ch <= 'z')
+                    digit = ch - 'a' + 26;
+                else if (ch >= '0' && ch <= '9')
+                    digit = ch - '0' + 52;
+                else if (ch == '+')
+                    digit = 62;
+                else if (ch == '/')
+                    digit = 63;
+                else
+                    continue;
+                buffer = (buffer << 6) | digit;
+                bits += 6;
+                if (bits >= 8) {
+                    bits -= 8;
+                    *out++ = table[(buffer >> bits) & 0xff];
+                    buffer &= (1u << bits) - 1;
+                }
+            }
+            written = int(out - decoded.constData());
+        }
+
+        QString take()
+        {
+            decoded.resize(written);
+            return std::move(decoded);
+        }
+
+    private:
+        QString decoded;
+        int written = 0;
+        uint buffer = 0;
+        int bits = 0;
+    };
+
+    const QString blankBanner
+        = QStringLiteral("------------------                   ------------------");
 
 }
 
@@ -147,9 +226,37 @@ void XmlParser::readHeader()
     }
 }
 
+QString XmlParser::readEncodedText()
+{
+    // Same reading as QXmlStreamReader::readElementText, decoding each piece as it comes.
+    Base64Decoder decoder;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference: {
+            const QStringRef text = reader.text();
+            decoder.feed(text.constData(), text.size());
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            return decoder.take();
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::ProcessingInstruction:
+            break;
+        case QXmlStreamReader::StartElement:
+            reader.raiseError(QStringLiteral("Expected character data."));
+            return {};
+        default:
+            if (reader.hasError())
+                return {};
+            break;
+        }
+    }
+    return {};
+}
+
 void XmlParser::readRecord()
 {
-    const QSet<QString>& known = knownRecordFields();
     QString id;
     QString descr;
     while (true) {
@@ -164,15 +271,13 @@ void XmlParser::readRecord()
         if (name == itemDati)
             break;
         if (name == idField) {
-            id = decodeBase64(reader.readElementText());
+            id = readEncodedText();
         } else if (name == descrField) {
-            descr = decodeBase64(reader.readElementText());
+            descr = readEncodedText();
+        } else if (const QString* field = knownRecordField(name)) {
+            currentRow.insert(*field, readEncodedText());
         } else {
-            const QString field = name.toString();
-            if (known.contains(field))
-                currentRow.insert(field, decodeBase64(reader.readElementText()));
-            else
-                reader.skipCurrentElement();
+            reader.skipCurrentElement();
         }
     }
 
@@ -193,7 +298,9 @@ void XmlParser::readRecord()
 
 QString XmlParser::decodeBase64(const QString& text)
 {
-    return windows1252()->toUnicode(QByteArray::fromBase64(text.toLatin1()));
+    Base64Decoder decoder;
+    decoder.feed(text.constData(), text.size());
+    return decoder.take();
 }
 
 QString XmlParser::encodeBase64(const QString& text)

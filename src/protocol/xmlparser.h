@@ -5,8 +5,6 @@
 #include <QObject>
 #include <QXmlStreamReader>
 
-class QTextCodec;
-
 namespace Corvane {
 
 /// Decodes a server reply into its result header ("item_res", plain text) and its records
@@ -60,6 +58,8 @@ public:
 private:
     void readHeader();
     void readRecord();
+    /// The Base64 text of the current element, decoded; the reader ends on its end tag.
+    QString readEncodedText();
 
     QXmlStreamReader reader;
     QMap<QString, QString> header;

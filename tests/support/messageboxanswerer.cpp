@@ -36,7 +36,8 @@ void MessageBoxAnswerer::poll()
 
     seenTexts.append(box->text());
     if (expectations.empty()) {
-        failures.append(QStringLiteral("unexpected box \"%1\": %2").arg(box->windowTitle(), box->text()));
+        failures.append(
+            QStringLiteral("unexpected box \"%1\": %2").arg(box->windowTitle(), box->text()));
         box->reject();
         return;
     }

@@ -1,8 +1,11 @@
 #include "support/testenvironment.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdlib>
 #include <memory>
@@ -27,6 +30,18 @@ void enterTemporaryWorkingDirectory()
     QDir::setCurrent(directory->path());
     // Test-mode application data lives under the home folder; start each test process clean.
     QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
+}
+
+bool takeQuitRequest()
+{
+    QEventLoop probe;
+    QTimer::singleShot(0, &probe, [&probe] { probe.exit(0); });
+    if (probe.exec() != -1)
+        return false;
+    // The application loop clears the pending quit when it returns.
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    return true;
 }
 
 }

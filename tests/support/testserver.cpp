@@ -4,10 +4,9 @@
 
 #include <QUrl>
 
-#include <httplib.h>
-
 #include <chrono>
 #include <condition_variable>
+#include <httplib.h>
 #include <mutex>
 #include <thread>
 
@@ -34,7 +33,8 @@ void TestServer::Private::handle(const httplib::Request& request, httplib::Respo
     recorded.method = QString::fromStdString(request.method);
     recorded.path = QString::fromStdString(request.path);
     for (const auto& [name, value] : request.headers)
-        recorded.headers.insert(QString::fromStdString(name).toLower(), QString::fromStdString(value));
+        recorded.headers.insert(
+            QString::fromStdString(name).toLower(), QString::fromStdString(value));
     recorded.body = QByteArray::fromStdString(request.body);
     recorded.form = decodeForm(recorded.body);
 
@@ -56,7 +56,8 @@ void TestServer::Private::handle(const httplib::Request& request, httplib::Respo
     }
     if (reply.delayMs > 0) {
         std::unique_lock lock(mutex);
-        stopping.wait_for(lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; });
+        stopping.wait_for(
+            lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; });
     }
     response.status = reply.status;
     if (reply.dropConnection) {
@@ -77,7 +78,8 @@ TestServer::TestServer(Mode mode)
     if (mode == Mode::PlainHttp) {
         d->server = std::make_unique<httplib::Server>();
     } else {
-        const QString name = mode == Mode::Https ? QStringLiteral("localhost") : QStringLiteral("selfsigned");
+        const QString name
+            = mode == Mode::Https ? QStringLiteral("localhost") : QStringLiteral("selfsigned");
         const QString base = pki + QLatin1Char('/') + name;
         const std::string cert = QString(base + QStringLiteral(".pem")).toStdString();
         const std::string key = QString(base + QStringLiteral(".key")).toStdString();
@@ -124,7 +126,8 @@ quint16 TestServer::port() const { return static_cast<quint16>(d->port); }
 
 QString TestServer::baseUrl() const
 {
-    const QString scheme = d->mode == Mode::PlainHttp ? QStringLiteral("http") : QStringLiteral("https");
+    const QString scheme
+        = d->mode == Mode::PlainHttp ? QStringLiteral("http") : QStringLiteral("https");
     return scheme + QStringLiteral("://127.0.0.1:") + QString::number(d->port);
 }
 

@@ -1,0 +1,115 @@
+#include "app/logmessagehandler.h"
+#include "support/testenvironment.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Corvane;
+
+namespace {
+
+/// Runs the handler for one message and returns what it wrote to standard error.
+QByteArray stderrOf(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    QTemporaryFile capture;
+    if (!capture.open())
+        return "capture failed";
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(capture.handle(), STDERR_FILENO);
+    logMessageHandler(type, context, message);
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
+QStringList logLines()
+{
+    QFile log(QStringLiteral("corvane2.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+}
+
+class TestLogMessageHandler final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void linesByType_data();
+    void linesByType();
+    void infoLeavesNoTrace();
+    void missingContextAndAppending();
+};
+
+void TestLogMessageHandler::initTestCase()
+{
+    Test::TestEnvironment::enterTemporaryWorkingDirectory();
+}
+
+void TestLogMessageHandler::linesByType_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QByteArray>("stderrLine");
+    QTest::newRow("debug") << int(QtDebugMsg) << "Debug"
+                           << QByteArray("Debug: citta (src/x.cpp:42)\n");
+    QTest::newRow("warning has no line number")
+        << int(QtWarningMsg) << "Warning" << QByteArray("Warning: citta (src/x.cpp)\n");
+    QTest::newRow("critical") << int(QtCriticalMsg) << "Critical"
+                              << QByteArray("Critical: citta (src/x.cpp:42, void f())\n");
+    QTest::newRow("fatal does not abort")
+        << int(QtFatalMsg) << "Fatal" << QByteArray("Fatal: citta (src/x.cpp:42, void f())\n");
+}
+
+void TestLogMessageHandler::linesByType()
+{
+    // Guards against log lines in the wrong shape, which support staff search by pattern.
+    QFETCH(int, type);
+    QFETCH(QString, label);
+    QFETCH(QByteArray, stderrLine);
+    QFile::remove(QStringLiteral("corvane2.log"));
+    const QMessageLogContext context("src/x.cpp", 42, "void f()", "default");
+    QCOMPARE(stderrOf(static_cast<QtMsgType>(type), context, QStringLiteral("citta")), stderrLine);
+    stderrOf(static_cast<QtMsgType>(type), context, QStringLiteral("città"));
+    const QStringList lines = logLines();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.first().contains(QStringLiteral(": citta (")));
+    const QRegularExpression shape(QStringLiteral(
+        R"(^\[\w{3} \w{3} +\d{1,2} \d\d:\d\d:\d\d \d{4}\] %1: città \(src/x\.cpp:42, void f\(\)\)$)")
+                                       .arg(label));
+    QVERIFY2(shape.match(lines.last()).hasMatch(), qPrintable(lines.last()));
+}
+
+void TestLogMessageHandler::infoLeavesNoTrace()
+{
+    // Guards against info messages reaching the file or the console.
+    QFile::remove(QStringLiteral("corvane2.log"));
+    const QMessageLogContext context("a.cpp", 1, "g()", "default");
+    QCOMPARE(stderrOf(QtInfoMsg, context, QStringLiteral("info")), QByteArray());
+    QVERIFY(!QFile::exists(QStringLiteral("corvane2.log")));
+}
+
+void TestLogMessageHandler::missingContextAndAppending()
+{
+    // Guards against a crash on release builds without log context, and against truncation.
+    QFile::remove(QStringLiteral("corvane2.log"));
+    const QMessageLogContext empty;
+    stderrOf(QtDebugMsg, empty, QStringLiteral("primo"));
+    stderrOf(QtCriticalMsg, empty, QStringLiteral("secondo"));
+    const QStringList lines = logLines();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].endsWith(QStringLiteral("] Debug: primo (:0, )")), qPrintable(lines[0]));
+    QVERIFY2(lines[1].endsWith(QStringLiteral("] Critical: secondo (:0, )")), qPrintable(lines[1]));
+}
+
+QTEST_GUILESS_MAIN(TestLogMessageHandler)
+#include "tst_logmessagehandler.moc"

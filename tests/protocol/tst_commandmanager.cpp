@@ -1,0 +1,549 @@
+#include "app/account.h"
+#include "app/applicationmanager.h"
+#include "app/devconfig.h"
+#include "network/networkmanager.h"
+#include "protocol/commandmanager.h"
+#include "protocol/commandrequestmanager.h"
+#include "support/messageboxanswerer.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+namespace {
+
+const QString okReply = QStringLiteral("0");
+
+QByteArray reply(const QString& esitoId, const QList<DataRow>& rows = {})
+{
+    return xmlReply({ { QStringLiteral("esito_id"), esitoId } }, rows);
+}
+
+QString logText()
+{
+    QFile log(QStringLiteral("corvane2.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll());
+}
+
+void writeTokenFile(const QString& name, const QString& token)
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dir);
+    QFile file(dir + QLatin1Char('/') + name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(token.toUtf8());
+}
+
+void removeTokenFiles()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QFile::remove(dir + QStringLiteral("/auth.txt"));
+    QFile::remove(dir + QStringLiteral("/twofa.txt"));
+}
+
+}
+
+class TestCommandManager final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void requestCarriesProtocolFields();
+    void emptyTokenHeadersAreSent();
+    void sessionTokensTravelInHeadersNotInTheLog();
+    void debugSwitchAddsDebuggerSession();
+    void valuesArriveUnchanged_data();
+    void valuesArriveUnchanged();
+    void oneRequestInFlightResultsInOrder();
+    void duplicateExecIsRefused();
+    void resultChecks_data();
+    void resultChecks();
+    void refusedSessionGoesToFlowManagerAfterQueueAdvances();
+    void unknownOrMissingCodeShowsGenericError_data();
+    void unknownOrMissingCodeShowsGenericError();
+    void quittingAfterServerError();
+    void forbiddenReplyIsHandledOthersAreNot();
+    void timeoutAndDroppedConnectionDoNotStallQueue();
+    void downloadsTakeRawBytesOrXmlErrors();
+
+private:
+    CommandManager* commandManager() { return application->getCommandManager(); }
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<DevConfig> devConfig;
+    std::unique_ptr<ApplicationManager> application;
+};
+
+void TestCommandManager::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    server = std::make_unique<TestServer>();
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        // A path of its own in the base URL must be replaced, not extended.
+        config.setValue(QStringLiteral("ServerURL/Production"),
+            server->baseUrl() + QStringLiteral("/ignored/path"));
+        config.setValue(
+            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
+    }
+    devConfig = std::make_unique<DevConfig>();
+    application = std::make_unique<ApplicationManager>(devConfig.get());
+    application->getAccount()->setBank(QStringLiteral(" 01234 - Banca di Prova - Filiale"));
+}
+
+void TestCommandManager::init()
+{
+    removeTokenFiles();
+    QVERIFY(!commandManager()->isBusy());
+}
+
+void TestCommandManager::cleanupTestCase()
+{
+    application.reset();
+    qInstallMessageHandler(nullptr);
+}
+
+void TestCommandManager::requestCarriesProtocolFields()
+{
+    // Guards against requests missing "cmd", "vers", the bank code or the token headers.
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    server->setXmlReply(QStringLiteral("/corvane/v5/search/lista_imprese/01234"), reply(okReply));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/province"), reply(okReply));
+
+    HomeCommand home(QStringLiteral("/corvane/v5/home/init"),
+        { { QStringLiteral("b"), QStringLiteral("2") },
+            { QStringLiteral("a"), QStringLiteral("1") } });
+    SearchCommand search(QStringLiteral("/corvane/v5/search/lista_imprese"),
+        { { QStringLiteral("vers"), QStringLiteral("1.0") } });
+    PublicHomeCommand lookup(QStringLiteral("/corvane/v5/home/province"));
+    const int before = server->requestCount();
+    commandManager()->exec(&home);
+    commandManager()->exec(&search);
+    commandManager()->exec(&lookup);
+    QTRY_COMPARE(lookup.useCount, 1);
+
+    const QList<RecordedRequest> requests = server->requests().mid(before);
+    QCOMPARE(requests.size(), 3);
+
+    const RecordedRequest& first = requests[0];
+    QCOMPARE(first.method, QStringLiteral("POST"));
+    QCOMPARE(first.path, QStringLiteral("/corvane/v5/home/init"));
+    QVERIFY2(first.body.startsWith("a=1&b=2&cmd="), first.body.constData());
+    QCOMPARE(first.form.value(QStringLiteral("cmd")), QStringLiteral("/corvane/v5/home/init"));
+    QCOMPARE(first.form.value(QStringLiteral("vers")), QStringLiteral("5.2.0.0"));
+    QCOMPARE(first.headers.value(QStringLiteral("content-type")),
+        QStringLiteral("application/x-www-form-urlencoded"));
+
+    QCOMPARE(requests[1].path, QStringLiteral("/corvane/v5/search/lista_imprese/01234"));
+    QCOMPARE(requests[1].form.value(QStringLiteral("vers")), QStringLiteral("5.2.0.0"));
+
+    QCOMPARE(requests[2].path, QStringLiteral("/corvane/v5/home/province"));
+    QVERIFY(!requests[2].form.contains(QStringLiteral("vers")));
+    QVERIFY(!requests[2].form.contains(QStringLiteral("XDEBUG_SESSION")));
+}
+
+void TestCommandManager::emptyTokenHeadersAreSent()
+{
+    // Guards against the token headers disappearing from the request when there is no token.
+    QTcpServer raw;
+    QVERIFY(raw.listen(QHostAddress::LocalHost));
+    QByteArray received;
+    connect(&raw, &QTcpServer::newConnection, &raw, [&] {
+        QTcpSocket* socket = raw.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [&received, socket] {
+            received += socket->readAll();
+            if (!received.contains("\r\n\r\n") || !received.contains("cmd="))
+                return;
+            const QByteArray body = reply(okReply);
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: "
+                + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+    });
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        config.setValue(QStringLiteral("ServerURL/Production"),
+            QStringLiteral("http://127.0.0.1:%1").arg(raw.serverPort()));
+    }
+    DevConfig plainConfig;
+    ApplicationManager plainApplication(&plainConfig);
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
+    }
+    HomeCommand init(QStringLiteral("/corvane/v5/home/init"));
+    plainApplication.getCommandManager()->exec(&init);
+    QTRY_COMPARE(init.useCount, 1);
+    QVERIFY2(received.contains("\r\nauth: \r\n"), received.constData());
+    QVERIFY2(received.contains("\r\ntwoFa: \r\n"), received.constData());
+}
+
+void TestCommandManager::sessionTokensTravelInHeadersNotInTheLog()
+{
+    // Guards against stale tokens being sent and bearer tokens being written to the log.
+    const QString authToken = QStringLiteral("eyJhbGciOi.auth-token-secret.sig");
+    const QString twoFaToken = QStringLiteral("eyJhbGciOi.twofa-token-secret.sig");
+    writeTokenFile(QStringLiteral("auth.txt"), authToken);
+    writeTokenFile(QStringLiteral("twofa.txt"), twoFaToken);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+
+    HomeCommand withTokens(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&withTokens);
+    QTRY_COMPARE(withTokens.useCount, 1);
+    RecordedRequest last = server->requests().constLast();
+    QCOMPARE(last.headers.value(QStringLiteral("auth")), authToken);
+    QCOMPARE(last.headers.value(QStringLiteral("twofa")), twoFaToken);
+
+    // The files are read afresh for every request.
+    removeTokenFiles();
+    HomeCommand withoutTokens(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&withoutTokens);
+    QTRY_COMPARE(withoutTokens.useCount, 1);
+    last = server->requests().constLast();
+    QCOMPARE(last.headers.value(QStringLiteral("auth")), QString());
+    QCOMPARE(last.headers.value(QStringLiteral("twofa")), QString());
+
+    const QString log = logText();
+    QVERIFY(log.contains(QStringLiteral("Loaded the authentication token, length")));
+    QVERIFY(!log.contains(QStringLiteral("auth-token-secret")));
+    QVERIFY(!log.contains(QStringLiteral("twofa-token-secret")));
+}
+
+void TestCommandManager::debugSwitchAddsDebuggerSession()
+{
+    // Guards against the debug switch of "config.ini" being ignored.
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        config.setValue(QStringLiteral("Debug/Enable"), 0);
+    }
+    DevConfig debugConfig;
+    ApplicationManager debugApplication(&debugConfig);
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        config.remove(QStringLiteral("Debug"));
+    }
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/province"), reply(okReply));
+    PublicHomeCommand lookup(QStringLiteral("/corvane/v5/home/province"));
+    debugApplication.getCommandManager()->exec(&lookup);
+    QTRY_COMPARE(lookup.useCount, 1);
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("XDEBUG_SESSION")),
+        QStringLiteral("qzv"));
+}
+
+void TestCommandManager::valuesArriveUnchanged_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("plus") << QStringLiteral("a+b++");
+    QTest::newRow("ampersand and equals") << QStringLiteral("x&y=z&");
+    QTest::newRow("percent") << QStringLiteral("100% %41 %zz");
+    QTest::newRow("blanks") << QStringLiteral(" due  parole ");
+    QTest::newRow("accented and euro") << QStringLiteral("àèéìòù €");
+    QTest::newRow("base64") << QStringLiteral("PD94bWw+Pz4/Lz8+Kw==");
+    QTest::newRow("reserved") << QStringLiteral("#?/;:@$,[]!'()*~");
+}
+
+void TestCommandManager::valuesArriveUnchanged()
+{
+    // Guards against form encoding that a server decodes differently ("+" read as a blank).
+    QFETCH(QString, value);
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/login_account"), reply(QStringLiteral("9")));
+    PublicHomeCommand login(QStringLiteral("/corvane/v5/home/login_account"),
+        { { QStringLiteral("password"), value }, { QStringLiteral("cf +&=%"), value } });
+    commandManager()->exec(&login);
+    QTRY_COMPARE(login.useCount, 1);
+    const RecordedRequest last = server->requests().constLast();
+    QCOMPARE(last.form.value(QStringLiteral("password")), value);
+    QCOMPARE(last.form.value(QStringLiteral("cf +&=%")), value);
+}
+
+void TestCommandManager::oneRequestInFlightResultsInOrder()
+{
+    // Guards against a second request leaving before the first one's result has been used.
+    ScriptedReply slow;
+    slow.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("lento") } } });
+    slow.delayMs = 300;
+    server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/fast"),
+        reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("veloce") } } }));
+
+    const int before = server->requestCount();
+    QStringList order;
+    QList<int> requestsSeenAtUse;
+    HomeCommand first(QStringLiteral("/corvane/v5/home/slow"));
+    HomeCommand second(QStringLiteral("/corvane/v5/home/fast"));
+    HomeCommand third(QStringLiteral("/corvane/v5/home/slow"));
+    auto record = [&](const QString& name) {
+        order << name;
+        requestsSeenAtUse << server->requestCount() - before;
+    };
+    first.onUse = [&] { record(QStringLiteral("first")); };
+    second.onUse = [&] { record(QStringLiteral("second")); };
+    third.onUse = [&] { record(QStringLiteral("third")); };
+
+    commandManager()->exec(&first);
+    commandManager()->exec(&second);
+    commandManager()->exec(&third);
+    QTRY_COMPARE(order.size(), 3);
+    QCOMPARE(order, (QStringList { "first", "second", "third" }));
+    QCOMPARE(requestsSeenAtUse, (QList<int> { 1, 2, 3 }));
+    QCOMPARE(first.dataRows.value(0).value(QStringLiteral("cap")), QStringLiteral("lento"));
+    QCOMPARE(second.dataRows.value(0).value(QStringLiteral("cap")), QStringLiteral("veloce"));
+}
+
+void TestCommandManager::duplicateExecIsRefused()
+{
+    // Guards against a command queued twice being sent twice.
+    ScriptedReply slow;
+    slow.body = reply(okReply);
+    slow.delayMs = 200;
+    server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
+    const int before = server->requestCount();
+    HomeCommand running(QStringLiteral("/corvane/v5/home/slow"));
+    HomeCommand waiting(QStringLiteral("/corvane/v5/home/slow"));
+    commandManager()->exec(&running);
+    commandManager()->exec(&waiting);
+    const int logStart = logText().size();
+    commandManager()->exec(&waiting);
+    QVERIFY(logText().mid(logStart).contains(QStringLiteral("Warning: \"/corvane/v5/home/slow\"")));
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QCOMPARE(waiting.useCount, 1);
+    QCOMPARE(server->requestCount() - before, 2);
+}
+
+void TestCommandManager::resultChecks_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("esitoId");
+    QTest::addColumn<bool>("used");
+    enum { Home, Public, Search };
+    QTest::newRow("authenticated OK") << int(Home) << "0" << true;
+    QTest::newRow("authenticated empty search") << int(Search) << "10" << true;
+    QTest::newRow("authenticated token missing") << int(Home) << "300" << false;
+    QTest::newRow("search with bad token") << int(Search) << "313" << false;
+    QTest::newRow("login failure reaches the command") << int(Public) << "9" << true;
+    QTest::newRow("public lookup rate limited") << int(Public) << "201" << true;
+}
+
+void TestCommandManager::resultChecks()
+{
+    // Guards against the session check stopping replies it must pass, or passing ones it must stop.
+    QFETCH(int, kind);
+    QFETCH(QString, esitoId);
+    QFETCH(bool, used);
+    const QString path = QStringLiteral("/corvane/v5/home/checked");
+    const QString searchPath = QStringLiteral("/corvane/v5/search/checked");
+    server->setXmlReply(path, reply(esitoId));
+    server->setXmlReply(searchPath + QStringLiteral("/01234"), reply(esitoId));
+    std::unique_ptr<RecordingCommand> command;
+    if (kind == 0)
+        command = std::make_unique<HomeCommand>(path);
+    else if (kind == 1)
+        command = std::make_unique<PublicHomeCommand>(path);
+    else
+        command = std::make_unique<SearchCommand>(searchPath);
+    commandManager()->exec(command.get());
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QCOMPARE(command->useCount, used ? 1 : 0);
+    if (used)
+        QCOMPARE(command->decodedReply.value(QStringLiteral("esito_id")), esitoId);
+}
+
+void TestCommandManager::refusedSessionGoesToFlowManagerAfterQueueAdvances()
+{
+    // Guards against the flow manager reacting before the refused command has left the queue,
+    // and against the commands behind it being stuck.
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/refused"),
+        reply(QStringLiteral("313"),
+            { { { QStringLiteral("id"), QStringLiteral("0") },
+                { QStringLiteral("descr"), QStringLiteral("auth") } } }));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    const int logStart = logText().size();
+    HomeCommand refused(QStringLiteral("/corvane/v5/home/refused"));
+    HomeCommand next(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&refused);
+    commandManager()->exec(&next);
+    QTRY_COMPARE(next.useCount, 1);
+    QCOMPARE(refused.useCount, 0);
+    QCOMPARE(commandManager()->getDecodedReply().value(QStringLiteral("esito_id")), okReply);
+
+    const QString log = logText().mid(logStart);
+    const int completed
+        = log.indexOf(QStringLiteral("\"/corvane/v5/home/refused\" Command execution completed"));
+    const int dispatched = log.indexOf(QStringLiteral("ManageResponse ResultID: 313"));
+    const int nextSent = log.indexOf(
+        QStringLiteral("Executing the POST request with URL  \"https://127.0.0.1"), completed);
+    QVERIFY(completed >= 0);
+    QVERIFY(nextSent > completed);
+    // The flow manager sees the refused reply, not an emptied one, though the next request is out.
+    QVERIFY2(dispatched > nextSent, qPrintable(log));
+}
+
+void TestCommandManager::unknownOrMissingCodeShowsGenericError_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("message");
+    const QString head = QStringLiteral(
+        "Errore durante l'esecuzione della richiesta.\nComando: /corvane/v5/home/broken");
+    QTest::newRow("no item_res") << QByteArray("<risposta><item_dati/></risposta>") << head;
+    QTest::newRow("unknown code with description")
+        << xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("999") },
+               { QStringLiteral("esito_descr"), QStringLiteral("Guasto") } })
+        << head + QStringLiteral("\nErrore: 999\nDescrizione: Guasto");
+    QTest::newRow("unknown code without description") << reply(
+        QStringLiteral("306")) << head + QStringLiteral("\nErrore: 306\nDescrizione: Non definita");
+    QTest::newRow("not xml") << QByteArray("Service Unavailable") << head;
+}
+
+void TestCommandManager::unknownOrMissingCodeShowsGenericError()
+{
+    // Guards against a reply the client cannot understand reaching the command, or the user
+    // being told nothing.
+    QFETCH(QByteArray, body);
+    QFETCH(QString, message);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/broken"), body);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore nella risposta del server"),
+        message + QStringLiteral("\n\nVuoi chiudere Corvane?"), QMessageBox::No);
+    HomeCommand broken(QStringLiteral("/corvane/v5/home/broken"));
+    HomeCommand next(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&broken);
+    commandManager()->exec(&next);
+    QTRY_COMPARE(next.useCount, 1);
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(broken.useCount, 0);
+    QCOMPARE(commandManager()->getLastErrorMessage(), message);
+}
+
+void TestCommandManager::quittingAfterServerError()
+{
+    // Guards against "Yes" in the server-error box not ending the program with exit code 1.
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/broken"), reply(QStringLiteral("999")));
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore nella risposta del server"),
+        QStringLiteral("Errore: 999"), QMessageBox::Yes, MessageBoxAnswerer::Match::Contains);
+    HomeCommand broken(QStringLiteral("/corvane/v5/home/broken"));
+    commandManager()->exec(&broken);
+    QEventLoop loop;
+    QTimer::singleShot(20000, &loop, [&loop] { loop.exit(-2); });
+    QCOMPARE(loop.exec(), 1);
+    QVERIFY(TestEnvironment::takeQuitRequest());
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(broken.useCount, 0);
+}
+
+void TestCommandManager::forbiddenReplyIsHandledOthersAreNot()
+{
+    // Guards against a 403 result code being lost, and against an HTTP error page reaching a
+    // command.
+    ScriptedReply forbidden;
+    forbidden.status = 403;
+    forbidden.body = reply(QStringLiteral("201"));
+    server->setReply(QStringLiteral("/corvane/v5/home/limited"), forbidden);
+    PublicHomeCommand limited(QStringLiteral("/corvane/v5/home/limited"));
+    commandManager()->exec(&limited);
+    QTRY_COMPARE(limited.useCount, 1);
+    QCOMPARE(limited.decodedReply.value(QStringLiteral("esito_id")), QStringLiteral("201"));
+
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore durante la connessione al server"),
+        QStringLiteral(
+            "La connessione ha restituito un errore. Questo potrebbe essere dovuto ad un problema "
+            "momentaneo.\nRiprova o contatta l'amministratore di sistema.\nCODE: 203"),
+        QMessageBox::Ok);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    PublicHomeCommand missing(QStringLiteral("/corvane/v5/home/nowhere"));
+    HomeCommand next(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&missing);
+    commandManager()->exec(&next);
+    QTRY_COMPARE(next.useCount, 1);
+    QCOMPARE(missing.useCount, 0);
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+    QVERIFY(TestEnvironment::takeQuitRequest());
+}
+
+void TestCommandManager::timeoutAndDroppedConnectionDoNotStallQueue()
+{
+    // Guards against a transfer that never completes holding every later command for ever.
+    QSignalSpy proxyErrors(application->getNetworkManager(), &NetworkManager::proxyErrorDetected);
+    ScriptedReply silent;
+    silent.body = reply(okReply);
+    silent.delayMs = 5000;
+    server->setReply(QStringLiteral("/corvane/v5/home/silent"), silent);
+    ScriptedReply dropped;
+    dropped.dropConnection = true;
+    server->setReply(QStringLiteral("/corvane/v5/home/dropped"), dropped);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+
+    commandManager()->setTransferTimeout(300);
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore durante la connessione al server"),
+        QStringLiteral("CODE: "), QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+    HomeCommand timedOut(QStringLiteral("/corvane/v5/home/silent"));
+    HomeCommand droppedCommand(QStringLiteral("/corvane/v5/home/dropped"));
+    HomeCommand next(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&timedOut);
+    commandManager()->exec(&droppedCommand);
+    commandManager()->exec(&next);
+    QTRY_COMPARE_WITH_TIMEOUT(next.useCount, 1, 15000);
+    commandManager()->setTransferTimeout(CommandRequestManager::defaultTransferTimeout);
+
+    QCOMPARE(timedOut.useCount, 0);
+    QCOMPARE(droppedCommand.useCount, 0);
+    // The time-out is a network set-up problem (settings window), the dropped connection a server
+    // one.
+    QCOMPARE(proxyErrors.count(), 1);
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+    QVERIFY(TestEnvironment::takeQuitRequest());
+}
+
+void TestCommandManager::downloadsTakeRawBytesOrXmlErrors()
+{
+    // Guards against file bytes being parsed as XML, or an XML error being saved as a file.
+    ScriptedReply file;
+    file.contentType = "application/pdf";
+    file.body = QByteArray("%PDF-1.4\n\x00\xff binary", 18);
+    server->setReply(QStringLiteral("/corvane/v5/home/download"), file);
+    DownloadCommand download(QStringLiteral("/corvane/v5/home/download"));
+    commandManager()->exec(&download);
+    QTRY_COMPARE(download.rawUseCount, 1);
+    QCOMPARE(download.body, file.body);
+    QCOMPARE(download.xmlUseCount, 0);
+
+    ScriptedReply error;
+    error.contentType = "text/html";
+    error.body = reply(QStringLiteral("10"));
+    server->setReply(QStringLiteral("/corvane/v5/home/download"), error);
+    DownloadCommand failed(QStringLiteral("/corvane/v5/home/download"));
+    commandManager()->exec(&failed);
+    QTRY_COMPARE(failed.xmlUseCount, 1);
+    QCOMPARE(failed.rawUseCount, 0);
+}
+
+QTEST_MAIN(TestCommandManager)
+#include "tst_commandmanager.moc"

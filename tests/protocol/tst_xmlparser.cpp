@@ -1,0 +1,192 @@
+#include "protocol/xmlparser.h"
+#include "support/testcommands.h"
+
+#include <QMetaEnum>
+#include <QTextCodec>
+#include <QtTest>
+
+using Corvane::DataRow;
+using Corvane::XmlParser;
+
+namespace {
+QString base64Of1252(const QByteArray& windows1252Bytes)
+{
+    return QString::fromLatin1(windows1252Bytes.toBase64());
+}
+}
+
+class TestXmlParser final : public QObject {
+    Q_OBJECT
+private slots:
+    void headerFields_data();
+    void headerFields();
+    void recordFields();
+    void idDescrRecords();
+    void rowsAccumulateUntilTaken();
+    void brokenInput_data();
+    void brokenInput();
+    void base64Coding();
+    void resultCodeCatalogue();
+};
+
+void TestXmlParser::headerFields_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("plain values, unknown field ignored")
+        << QByteArray("<r><item_res><esito_id>0</esito_id><esito_descr>OK</esito_descr>"
+                      "<sconosciuto>x</sconosciuto><tot_pag>7</tot_pag></item_res></r>")
+        << QStringList { "esito_descr=OK", "esito_id=0", "tot_pag=7" };
+    QTest::newRow("empty element skipped, not stored as empty") << QByteArray(
+        "<r><item_res><esito_id>10</esito_id><n_result/><start></start></item_res></r>")
+                                                                << QStringList { "esito_id=10" };
+    QTest::newRow("header values are not Base64-decoded")
+        << QByteArray(
+               "<r><item_res><esito_id>0</esito_id><esito_descr>T0s=</esito_descr></item_res></r>")
+        << QStringList { "esito_descr=T0s=", "esito_id=0" };
+    QTest::newRow("header at any depth, later duplicate wins") << QByteArray(
+        "<a><b><item_res><esito_id>3</esito_id><esito_id>4</esito_id></item_res></b></a>")
+                                                               << QStringList { "esito_id=4" };
+    QTest::newRow("no item_res") << QByteArray("<r><item_dati/></r>") << QStringList {};
+}
+
+void TestXmlParser::headerFields()
+{
+    // Guards against header values lost, decoded by mistake or taken from unknown fields.
+    QFETCH(QByteArray, xml);
+    QFETCH(QStringList, expected);
+    XmlParser parser;
+    const QMap<QString, QString> header = parser.parse(xml);
+    QStringList actual;
+    for (auto it = header.cbegin(); it != header.cend(); ++it)
+        actual << it.key() + QLatin1Char('=') + it.value();
+    QCOMPARE(actual, expected);
+}
+
+void TestXmlParser::recordFields()
+{
+    // Guards against wrong text decoding of records and unknown fields leaking into rows.
+    XmlParser parser;
+    const QByteArray xml = "<r><item_res><esito_id>0</esito_id></item_res>"
+                           "<item_dati><ragione_sociale>"
+        + base64Of1252("Citt\xe0 \x80 S.r.l.").toLatin1()
+        + "</ragione_sociale>"
+          "<campo_ignoto>QUJD</campo_ignoto>"
+          "<comune>"
+        + base64Of1252("Forl\xec").toLatin1()
+        + "</comune></item_dati>"
+          "<item_dati><comune>"
+        + base64Of1252("Aosta").toLatin1() + "</comune></item_dati></r>";
+    parser.parse(xml);
+    const QList<DataRow> rows = parser.takeRows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].value(QStringLiteral("ragione_sociale")), QStringLiteral("Città € S.r.l."));
+    QCOMPARE(rows[0].value(QStringLiteral("comune")), QStringLiteral("Forlì"));
+    QVERIFY(!rows[0].contains(QStringLiteral("campo_ignoto")));
+    QCOMPARE(rows[0].size(), 2);
+    QCOMPARE(rows[1], (DataRow { { QStringLiteral("comune"), QStringLiteral("Aosta") } }));
+}
+
+void TestXmlParser::idDescrRecords()
+{
+    // Guards against lookup lists ("id"/"descr" records) losing their entries or mixing records.
+    XmlParser parser;
+    const QByteArray xml
+        = Corvane::Test::xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") } },
+            { { { QStringLiteral("id"), QStringLiteral("MI") },
+                  { QStringLiteral("descr"), QStringLiteral("Milano") } },
+                { { QStringLiteral("descr"), QStringLiteral("senza id") } },
+                { { QStringLiteral("id"), QStringLiteral("0") },
+                    { QStringLiteral("descr"), QStringLiteral("token") },
+                    { QStringLiteral("cap"), QStringLiteral("20100") } },
+                { { QStringLiteral("ignoto"), QStringLiteral("x") } } });
+    parser.parse(xml);
+    const QList<DataRow> rows = parser.takeRows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0], (DataRow { { QStringLiteral("MI"), QStringLiteral("Milano") } }));
+    QCOMPARE(rows[1],
+        (DataRow { { QStringLiteral("0"), QStringLiteral("token") },
+            { QStringLiteral("cap"), QStringLiteral("20100") } }));
+}
+
+void TestXmlParser::rowsAccumulateUntilTaken()
+{
+    // Guards against rows of one reply vanishing or being returned twice.
+    XmlParser parser;
+    const QByteArray one
+        = Corvane::Test::xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") } },
+            { { { QStringLiteral("cap"), QStringLiteral("1") } } });
+    const QByteArray two
+        = Corvane::Test::xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") } },
+            { { { QStringLiteral("cap"), QStringLiteral("2") } } });
+    parser.parse(one);
+    parser.parse(two);
+    QCOMPARE(parser.takeRows().size(), 2);
+    QVERIFY(parser.takeRows().isEmpty());
+    parser.parse(one);
+    QCOMPARE(parser.takeRows().value(0).value(QStringLiteral("cap")), QStringLiteral("1"));
+}
+
+void TestXmlParser::brokenInput_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("esitoId");
+    QTest::addColumn<int>("rowCount");
+
+    QTest::newRow("empty body") << QByteArray() << QString() << 0;
+    QTest::newRow("not xml") << QByteArray("<html><body>Bad Gateway") << QString() << 0;
+    QTest::newRow("cut inside a record") << QByteArray(
+        "<r><item_res><esito_id>0</esito_id></item_res><item_dati><cap>MjAxMDA=</cap><comu")
+                                         << QStringLiteral("0") << 0;
+    QTest::newRow("cut after a complete record") << QByteArray(
+        "<r><item_res><esito_id>0</esito_id></item_res><item_dati><cap>MjAxMDA=</cap></"
+        "item_dati><item") << QStringLiteral("0") << 1;
+    QTest::newRow("malformed header keeps what came before")
+        << QByteArray("<r><item_res><esito_id>313</esito_id><esito_descr>a</b></item_res></r>")
+        << QStringLiteral("313") << 0;
+}
+
+void TestXmlParser::brokenInput()
+{
+    // Guards against a truncated or malformed body hanging the parser or inventing data.
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, esitoId);
+    QFETCH(int, rowCount);
+    XmlParser parser;
+    const QMap<QString, QString> header = parser.parse(xml);
+    QCOMPARE(header.value(QStringLiteral("esito_id")), esitoId);
+    QCOMPARE(parser.takeRows().size(), rowCount);
+    // The parser is reusable after a broken body.
+    QCOMPARE(parser.parse("<r><item_res><esito_id>10</esito_id></item_res></r>")
+                 .value(QStringLiteral("esito_id")),
+        QStringLiteral("10"));
+}
+
+void TestXmlParser::base64Coding()
+{
+    // Guards against the asymmetric codings: replies in Windows-1252, requests in UTF-8.
+    QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4A==")), QStringLiteral("à"));
+    QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4!A=\n=")), QStringLiteral("à"));
+    QCOMPARE(XmlParser::encodeBase64(QStringLiteral("à")), QStringLiteral("w6A="));
+    QCOMPARE(XmlParser::decodeBase64(XmlParser::encodeBase64(QStringLiteral("abc"))),
+        QStringLiteral("abc"));
+}
+
+void TestXmlParser::resultCodeCatalogue()
+{
+    // Guards against a result code missing from the catalogue, which would make every reply
+    // carrying it a server error.
+    const QMetaEnum codes = QMetaEnum::fromType<XmlParser::XML_RESPONSE>();
+    QCOMPARE(codes.keyCount(), 26);
+    QList<int> values;
+    for (int i = 0; i < codes.keyCount(); ++i)
+        values << codes.value(i);
+    QCOMPARE(values,
+        (QList<int> { 0, 3, 4, 9, 10, 11, 201, 300, 301, 302, 303, 304, 305, 307, 308, 311, 312,
+            313, 314, 315, 316, 317, 318, 319, 320, 321 }));
+    QCOMPARE(codes.keyToValue("TWOFA_AUTH_VALIDATION_FAIL"), 321);
+}
+
+QTEST_GUILESS_MAIN(TestXmlParser)
+#include "tst_xmlparser.moc"

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "protocol/authenticatedcommandinterface.h"
+#include "protocol/commandinterface.h"
+#include "protocol/downloadcommandinterface.h"
+#include "protocol/noabicommandinterface.h"
+#include "protocol/paginatedcommandinterface.h"
+
+#include <functional>
+
+namespace Corvane::Test {
+
+/// A command that records what it receives; capabilities come from the subclasses below.
+class RecordingCommand : public Interface::CommandInterface {
+public:
+    RecordingCommand(const QString& path, const QMap<QString, QString>& parameters = {})
+        : path(path)
+        , parameters(parameters)
+    {
+    }
+
+    QString getPath() const override { return path; }
+    QMap<QString, QString> getParameters() const override { return parameters; }
+    void useResponse(QMap<QString, QString> reply, QList<DataRow> rows) override
+    {
+        ++useCount;
+        decodedReply = reply;
+        dataRows = rows;
+        if (onUse)
+            onUse();
+    }
+
+    QString path;
+    QMap<QString, QString> parameters;
+    int useCount = 0;
+    QMap<QString, QString> decodedReply;
+    QList<DataRow> dataRows;
+    std::function<void()> onUse;
+};
+
+/// Like the account commands: authenticated, no bank in the path.
+class HomeCommand final : public RecordingCommand,
+                          public Interface::AuthenticatedCommandInterface,
+                          public Interface::NoAbiCommandInterface {
+public:
+    using RecordingCommand::RecordingCommand;
+};
+
+/// Like the public lookups before a session exists: neither authenticated nor bank-bound.
+class PublicHomeCommand final : public RecordingCommand, public Interface::NoAbiCommandInterface {
+public:
+    using RecordingCommand::RecordingCommand;
+};
+
+/// Like the paged searches: authenticated, paginated, addressed to one bank.
+class SearchCommand final : public RecordingCommand,
+                            public Interface::PaginatedCommandInterface,
+                            public Interface::AuthenticatedCommandInterface {
+public:
+    using RecordingCommand::RecordingCommand;
+
+    int getCurrentPage() const override
+    {
+        return decodedReply.value(QStringLiteral("cur_pag")).toInt();
+    }
+    int getStart() const override { return decodedReply.value(QStringLiteral("start")).toInt(); }
+    int getTotalPages() const override
+    {
+        return decodedReply.value(QStringLiteral("tot_pag")).toInt();
+    }
+    int getResultCount() const override
+    {
+        return decodedReply.value(QStringLiteral("risultati")).toInt();
+    }
+    QList<DataRow> getRows() const override { return dataRows; }
+};
+
+/// Like the file downloads: raw bytes, or an XML error as "text/html".
+class DownloadCommand final : public Interface::DownloadCommandInterface,
+                              public Interface::AuthenticatedCommandInterface,
+                              public Interface::NoAbiCommandInterface {
+public:
+    explicit DownloadCommand(const QString& path)
+        : path(path)
+    {
+    }
+
+    QString getPath() const override { return path; }
+    QMap<QString, QString> getParameters() const override { return {}; }
+    void useResponse(QMap<QString, QString>, QList<DataRow>) override { ++xmlUseCount; }
+    void useResponse(QByteArray data) override
+    {
+        ++rawUseCount;
+        body = data;
+    }
+
+    QString path;
+    int xmlUseCount = 0;
+    int rawUseCount = 0;
+    QByteArray body;
+};
+
+/// An XML reply with the given header fields and records (record values are Base64-encoded
+/// here as Windows-1252, the way the server sends them).
+QByteArray xmlReply(const QMap<QString, QString>& header, const QList<DataRow>& records = {});
+
+}

@@ -84,13 +84,6 @@ QVariantMap configGroup(const QString& group)
     return values;
 }
 
-void resetQuitRequest()
-{
-    // The main loop clears the pending request when it starts and when it ends.
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-}
-
 void clearSystemProxyEnvironment()
 {
     for (const char* name : { "http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY",

@@ -72,9 +72,6 @@ public:
 void writeConfig(const QVariantMap& values);
 /// The keys and values of a group of "config.ini".
 QVariantMap configGroup(const QString& group);
-/// Forgets a QCoreApplication::quit() of an earlier test: the request stays pending outside the
-/// main loop and would end every later modal dialog at once.
-void resetQuitRequest();
 /// Removes the proxy variables the system proxy factory reads, so the test decides them.
 void clearSystemProxyEnvironment();
 

@@ -75,7 +75,7 @@ void TestNetworkSettingsWindow::init()
 {
     TestEnvironment::enterTemporaryWorkingDirectory();
     clearSystemProxyEnvironment();
-    resetQuitRequest();
+    TestEnvironment::takeQuitRequest();
     server = std::make_unique<TestServer>();
     server->setXmlReply(QStringLiteral("/"), "<risposta/>");
     boxes = std::make_unique<MessageBoxAnswerer>();

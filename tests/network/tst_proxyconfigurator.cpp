@@ -72,7 +72,7 @@ void TestProxyConfigurator::init()
 {
     TestEnvironment::enterTemporaryWorkingDirectory();
     clearSystemProxyEnvironment();
-    resetQuitRequest();
+    TestEnvironment::takeQuitRequest();
     server = std::make_unique<TestServer>();
     server->setXmlReply(QStringLiteral("/"), "<risposta/>");
     boxes = std::make_unique<MessageBoxAnswerer>();
@@ -291,6 +291,7 @@ void TestProxyConfigurator::rejectedCredentialsEndInProxyAuthenticationError()
     configurator->start();
 
     QTRY_VERIFY(boxes->allAnswered());
+    QVERIFY(TestEnvironment::takeQuitRequest());
     QCOMPARE(credentials->getPrompts().size(), 1);
     QCOMPARE(responder.initializations, 0);
     QCOMPARE(server->requestCount(), 0);
@@ -380,6 +381,7 @@ void TestProxyConfigurator::networkFaultOpensSettingsWindow()
     QCOMPARE(responder.initializations, 0);
     QCOMPARE(server->requestCount(), 0);
     QTRY_VERIFY(!visibleTopLevel<QProgressDialog>());
+    QVERIFY(!TestEnvironment::takeQuitRequest());
 }
 
 void TestProxyConfigurator::hangingServerIsAbortedAfterAboutTenSeconds()
@@ -404,6 +406,7 @@ void TestProxyConfigurator::hangingServerIsAbortedAfterAboutTenSeconds()
     QVERIFY(log->text().contains(QStringLiteral("Network timeout reached")));
     QCOMPARE(responder.initializations, 0);
     QVERIFY(!progress->isVisible());
+    QVERIFY(!TestEnvironment::takeQuitRequest());
 }
 
 QTEST_MAIN(TestProxyConfigurator)

@@ -49,6 +49,7 @@ private slots:
     void networkFaultOpensSettingsWindow_data();
     void networkFaultOpensSettingsWindow();
     void hangingServerIsAbortedAfterAboutTenSeconds();
+    void untrustedServerClosesProgressAndQuits();
 
 private:
     void createConfigurator(const QString& serverUrl);
@@ -166,11 +167,13 @@ void TestProxyConfigurator::checkPassesThroughConfiguredProxy_data()
 {
     QTest::addColumn<ProxyProcess::Kind>("kind");
     QTest::addColumn<bool>("authenticated");
+    QTest::addColumn<bool>("lowerCaseKeys");
 
-    QTest::newRow("http") << ProxyProcess::Kind::Http << false;
-    QTest::newRow("http with basic authentication") << ProxyProcess::Kind::Http << true;
-    QTest::newRow("socks5") << ProxyProcess::Kind::Socks5 << false;
-    QTest::newRow("socks5 with user and password") << ProxyProcess::Kind::Socks5 << true;
+    QTest::newRow("http") << ProxyProcess::Kind::Http << false << false;
+    QTest::newRow("http with basic authentication") << ProxyProcess::Kind::Http << true << false;
+    QTest::newRow("http, keys written in lower case") << ProxyProcess::Kind::Http << true << true;
+    QTest::newRow("socks5") << ProxyProcess::Kind::Socks5 << false << false;
+    QTest::newRow("socks5 with user and password") << ProxyProcess::Kind::Socks5 << true << false;
 }
 
 void TestProxyConfigurator::checkPassesThroughConfiguredProxy()
@@ -178,6 +181,7 @@ void TestProxyConfigurator::checkPassesThroughConfiguredProxy()
     // Fault: the stored proxy, or its stored credentials, are not what the check goes through.
     QFETCH(ProxyProcess::Kind, kind);
     QFETCH(bool, authenticated);
+    QFETCH(bool, lowerCaseKeys);
 
     ProxyProcess proxy(
         kind, authenticated ? proxyUser : QString(), authenticated ? proxyPassword : QString());
@@ -190,6 +194,12 @@ void TestProxyConfigurator::checkPassesThroughConfiguredProxy()
     if (authenticated) {
         config.insert(QStringLiteral("Network/ProxyUsername"), proxyUser);
         config.insert(QStringLiteral("Network/ProxyPassword"), proxyPassword);
+    }
+    if (lowerCaseKeys) {
+        QVariantMap lowered;
+        for (auto it = config.constBegin(); it != config.constEnd(); ++it)
+            lowered.insert(it.key().toLower(), it.value());
+        config = lowered;
     }
     writeConfig(config);
 
@@ -407,6 +417,25 @@ void TestProxyConfigurator::hangingServerIsAbortedAfterAboutTenSeconds()
     QCOMPARE(responder.initializations, 0);
     QVERIFY(!progress->isVisible());
     QVERIFY(!TestEnvironment::takeQuitRequest());
+}
+
+void TestProxyConfigurator::untrustedServerClosesProgressAndQuits()
+{
+    // Fault: a server certificate nobody trusts leaves the progress dialog up or lets the
+    // start-up go on.
+    TestServer untrusted(TestServer::Mode::SelfSignedHttps);
+    untrusted.setXmlReply(QStringLiteral("/"), "<risposta/>");
+    boxes->expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("self-signed"), QMessageBox::Ok,
+        MessageBoxAnswerer::Match::Contains);
+
+    createConfigurator(untrusted.baseUrl());
+    configurator->start();
+
+    QTRY_VERIFY(boxes->allAnswered());
+    QVERIFY(TestEnvironment::takeQuitRequest());
+    QTRY_VERIFY(!visibleTopLevel<QProgressDialog>());
+    QVERIFY(!visibleSettingsWindow());
+    QCOMPARE(responder.initializations, 0);
 }
 
 QTEST_MAIN(TestProxyConfigurator)

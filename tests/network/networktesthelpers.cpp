@@ -1,6 +1,9 @@
 #include "network/networktesthelpers.h"
 
+#include "network/networkmanager.h"
+#include "network/proxyconfigurator.h"
 #include "network/proxycredentialwindow.h"
+#include "support/testenvironment.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -8,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 
 namespace Corvane::Test {
 
@@ -21,6 +25,34 @@ namespace {
         if (type != QtDebugMsg && type != QtInfoMsg && previousHandler)
             previousHandler(type, context, message);
     }
+}
+
+void ConfiguratorTest::setUpConfiguratorTest()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    clearSystemProxyEnvironment();
+    TestEnvironment::takeQuitRequest();
+    server = std::make_unique<TestServer>();
+    server->setXmlReply(QStringLiteral("/"), "<risposta/>");
+    boxes = std::make_unique<MessageBoxAnswerer>();
+    responder = RecordingResponder();
+}
+
+void ConfiguratorTest::tearDownConfiguratorTest()
+{
+    configurator.reset();
+    networkManager.reset();
+    server.reset();
+    clearSystemProxyEnvironment();
+    const QStringList failures = boxes->getFailures();
+    boxes.reset();
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+}
+
+void ConfiguratorTest::createConfigurator(const QString& serverUrl)
+{
+    networkManager = std::make_unique<NetworkManager>();
+    configurator = std::make_unique<ProxyConfigurator>(&responder, networkManager.get(), serverUrl);
 }
 
 CredentialAnswerer::CredentialAnswerer(QObject* parent)

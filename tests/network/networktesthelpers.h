@@ -1,6 +1,10 @@
 #pragma once
 
+#include "network/networkmanager.h"
+#include "network/proxyconfigurator.h"
 #include "protocol/applicationinitializeresponderinterface.h"
+#include "support/messageboxanswerer.h"
+#include "support/testserver.h"
 
 #include <QApplication>
 #include <QObject>
@@ -9,6 +13,7 @@
 #include <QVariantMap>
 
 #include <deque>
+#include <memory>
 
 namespace Corvane::Test {
 
@@ -45,6 +50,25 @@ private:
     QTimer timer;
     std::deque<Answer> answers;
     QList<Prompt> prompts;
+};
+
+/// What every proxy configurator test starts from: a fresh working directory without proxy
+/// variables, the scripted server answering the connection check, a message-box answerer and a
+/// recording responder. Test classes derive from it and call the set-up and tear-down from their
+/// init and cleanup.
+class ConfiguratorTest : public QObject {
+    Q_OBJECT
+protected:
+    void setUpConfiguratorTest();
+    /// Destroys the configurator and the server and fails on any unexpected message box.
+    void tearDownConfiguratorTest();
+    void createConfigurator(const QString& serverUrl);
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<NetworkManager> networkManager;
+    std::unique_ptr<ProxyConfigurator> configurator;
+    std::unique_ptr<MessageBoxAnswerer> boxes;
+    RecordingResponder responder;
 };
 
 /// The first visible top-level widget of the type, or null.

@@ -28,7 +28,7 @@ namespace {
 constexpr int runningProxyPort = -1;
 }
 
-class TestNetworkSettingsWindow final : public QObject {
+class TestNetworkSettingsWindow final : public ConfiguratorTest {
     Q_OBJECT
 
 private slots:
@@ -58,12 +58,6 @@ private:
             qFatal("control %s not found", name);
         return found;
     }
-
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<NetworkManager> networkManager;
-    std::unique_ptr<ProxyConfigurator> configurator;
-    std::unique_ptr<MessageBoxAnswerer> boxes;
-    RecordingResponder responder;
 };
 
 void TestNetworkSettingsWindow::initTestCase()
@@ -73,28 +67,11 @@ void TestNetworkSettingsWindow::initTestCase()
 
 void TestNetworkSettingsWindow::init()
 {
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    clearSystemProxyEnvironment();
-    TestEnvironment::takeQuitRequest();
-    server = std::make_unique<TestServer>();
-    server->setXmlReply(QStringLiteral("/"), "<risposta/>");
-    boxes = std::make_unique<MessageBoxAnswerer>();
-    responder = RecordingResponder();
-    networkManager = std::make_unique<NetworkManager>();
-    configurator
-        = std::make_unique<ProxyConfigurator>(&responder, networkManager.get(), server->baseUrl());
+    setUpConfiguratorTest();
+    createConfigurator(server->baseUrl());
 }
 
-void TestNetworkSettingsWindow::cleanup()
-{
-    configurator.reset();
-    networkManager.reset();
-    server.reset();
-    clearSystemProxyEnvironment();
-    const QStringList failures = boxes->getFailures();
-    boxes.reset();
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
-}
+void TestNetworkSettingsWindow::cleanup() { tearDownConfiguratorTest(); }
 
 void TestNetworkSettingsWindow::startConfigurator()
 {

@@ -30,7 +30,7 @@ QString proxyTypeWord(ProxyProcess::Kind kind)
 }
 }
 
-class TestProxyConfigurator final : public QObject {
+class TestProxyConfigurator final : public ConfiguratorTest {
     Q_OBJECT
 
 private slots:
@@ -52,16 +52,10 @@ private slots:
     void untrustedServerClosesProgressAndQuits();
 
 private:
-    void createConfigurator(const QString& serverUrl);
     NetworkSettingsWindow* visibleSettingsWindow() const;
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<NetworkManager> networkManager;
-    std::unique_ptr<ProxyConfigurator> configurator;
-    std::unique_ptr<MessageBoxAnswerer> boxes;
     std::unique_ptr<CredentialAnswerer> credentials;
     std::unique_ptr<LogCapture> log;
-    RecordingResponder responder;
 };
 
 void TestProxyConfigurator::initTestCase()
@@ -71,34 +65,16 @@ void TestProxyConfigurator::initTestCase()
 
 void TestProxyConfigurator::init()
 {
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    clearSystemProxyEnvironment();
-    TestEnvironment::takeQuitRequest();
-    server = std::make_unique<TestServer>();
-    server->setXmlReply(QStringLiteral("/"), "<risposta/>");
-    boxes = std::make_unique<MessageBoxAnswerer>();
+    setUpConfiguratorTest();
     credentials = std::make_unique<CredentialAnswerer>();
     log = std::make_unique<LogCapture>();
-    responder = RecordingResponder();
 }
 
 void TestProxyConfigurator::cleanup()
 {
-    configurator.reset();
-    networkManager.reset();
-    server.reset();
+    tearDownConfiguratorTest();
     log.reset();
     credentials.reset();
-    clearSystemProxyEnvironment();
-    const QStringList failures = boxes->getFailures();
-    boxes.reset();
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
-}
-
-void TestProxyConfigurator::createConfigurator(const QString& serverUrl)
-{
-    networkManager = std::make_unique<NetworkManager>();
-    configurator = std::make_unique<ProxyConfigurator>(&responder, networkManager.get(), serverUrl);
 }
 
 NetworkSettingsWindow* TestProxyConfigurator::visibleSettingsWindow() const

@@ -239,7 +239,9 @@ void ProxyConfigurator::onNetworkChecked()
     checkTimer->stop();
     getProgressDialog()->setValue(checkSteps);
 
-    if (reply->error() == QNetworkReply::NoError) {
+    // A 403 is the server's own answer (its commands are POSTs): the connection works.
+    if (reply->error() == QNetworkReply::NoError
+        || reply->error() == QNetworkReply::ContentAccessDenied) {
         reply->deleteLater();
         if (responder)
             responder->initializeApplication();

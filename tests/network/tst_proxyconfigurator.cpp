@@ -50,6 +50,8 @@ private slots:
     void networkFaultOpensSettingsWindow();
     void hangingServerIsAbortedAfterAboutTenSeconds();
     void untrustedServerClosesProgressAndQuits();
+    void serverAnswerDecidesStartUp_data();
+    void serverAnswerDecidesStartUp();
 
 private:
     NetworkSettingsWindow* visibleSettingsWindow() const;
@@ -412,6 +414,44 @@ void TestProxyConfigurator::untrustedServerClosesProgressAndQuits()
     QTRY_VERIFY(!visibleTopLevel<QProgressDialog>());
     QVERIFY(!visibleSettingsWindow());
     QCOMPARE(responder.initializations, 0);
+}
+
+void TestProxyConfigurator::serverAnswerDecidesStartUp_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errorCode");
+
+    QTest::newRow("200") << 200 << QString();
+    QTest::newRow("403, the server refusing a GET") << 403 << QString();
+    QTest::newRow("404") << 404 << QStringLiteral("203");
+    QTest::newRow("500") << 500 << QStringLiteral("401");
+}
+
+void TestProxyConfigurator::serverAnswerDecidesStartUp()
+{
+    // Fault: a server that answers is taken for a broken connection (the start-up stalls with
+    // no window), or an error page is taken for a working server.
+    QFETCH(int, status);
+    QFETCH(QString, errorCode);
+
+    ScriptedReply reply;
+    reply.status = status;
+    reply.body = "<risposta/>";
+    server->setReply(QStringLiteral("/"), reply);
+    if (!errorCode.isEmpty()) {
+        boxes->expect(QStringLiteral("Errore durante la connessione al server"),
+            QStringLiteral("\nCODE: ") + errorCode, QMessageBox::Ok,
+            MessageBoxAnswerer::Match::Contains);
+    }
+
+    createConfigurator(server->baseUrl());
+    configurator->start();
+
+    QTRY_VERIFY(!visibleTopLevel<QProgressDialog>());
+    QTRY_VERIFY(boxes->allAnswered());
+    QTRY_COMPARE(responder.initializations, errorCode.isEmpty() ? 1 : 0);
+    QCOMPARE(TestEnvironment::takeQuitRequest(), !errorCode.isEmpty());
+    QVERIFY(!visibleSettingsWindow());
 }
 
 QTEST_MAIN(TestProxyConfigurator)

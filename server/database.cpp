@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include <QString>
+
 #include <map>
 #include <memory>
 #include <sqlite3.h>
@@ -8,6 +10,18 @@
 namespace Corvane::Server {
 
 namespace {
+    // Unicode case folding, so that "CAFFÈ" finds "Caffè": LIKE folds ASCII letters only.
+    void caseFold(sqlite3_context* context, int, sqlite3_value** values)
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+        if (!text) {
+            sqlite3_result_null(context);
+            return;
+        }
+        const QByteArray folded = QString::fromUtf8(text).toCaseFolded().toUtf8();
+        sqlite3_result_text(context, folded.constData(), folded.size(), SQLITE_TRANSIENT);
+    }
+
     const char* const schema = R"sql(
 CREATE TABLE IF NOT EXISTS settings (key TEXT PRIMARY KEY, value TEXT NOT NULL);
 CREATE TABLE IF NOT EXISTS consortia (
@@ -134,6 +148,8 @@ Database::Database(const std::string& path)
         throw std::runtime_error("cannot open database " + path + ": " + message);
     }
     sqlite3_busy_timeout(db, 5000);
+    sqlite3_create_function(db, "casefold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+        &caseFold, nullptr, nullptr);
     execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;");
 }
 

@@ -245,8 +245,8 @@ ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const S
         = " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
           " WHERE c.consortium_id = ?1"
           " AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id AND p.abi = ?2)"
-          " AND (?3 = '' OR c.name LIKE ?3 ESCAPE '\\')"
-          " AND (?4 = '' OR c.city LIKE ?4 ESCAPE '\\')"
+          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
+          " AND (?4 = '' OR casefold(c.city) LIKE casefold(?4) ESCAPE '\\')"
           " AND (?5 = '' OR c.province = upper(?5))"
           " AND (?6 = '' OR c.fiscal_code LIKE ?6 ESCAPE '\\' OR c.vat_number LIKE ?6 ESCAPE '\\')";
     const auto bindFilters = [&](Statement& statement) {
@@ -295,12 +295,12 @@ ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const S
     Database& db = context.database();
     const std::string where = std::string(positionJoins)
         + " WHERE p.consortium_id = ?1 AND p.abi = ?2"
-          " AND (?3 = '' OR c.name LIKE ?3 ESCAPE '\\')"
+          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
           " AND (?4 = '' OR p.lcr LIKE ?4 ESCAPE '\\')"
           " AND (?5 = '' OR p.consortium_date >= ?5)"
           " AND (?6 = '' OR p.consortium_date <= ?6)"
           " AND (?7 = '' OR p.loan_number LIKE ?7 ESCAPE '\\')"
-          " AND (?8 = '' OR b.name LIKE ?8 ESCAPE '\\')"
+          " AND (?8 = '' OR casefold(b.name) LIKE casefold(?8) ESCAPE '\\')"
           " AND (?9 = '' OR p.state_id = ?9)";
     const auto bindFilters = [&](Statement& statement) {
         statement.bind(1, session.consortiumId)

@@ -1,0 +1,467 @@
+#include "accounthandlers.h"
+
+#include "database.h"
+#include "fiscalcodes.h"
+#include "passwordhasher.h"
+#include "qrcodesvg.h"
+#include "resultcode.h"
+#include "servercontext.h"
+#include "textformat.h"
+#include "totp.h"
+#include "updatestore.h"
+#include "xmlreply.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+
+#include <cctype>
+
+namespace Corvane::Server {
+
+namespace {
+    ServiceResponse answer(int code, const QString& description = {}, int status = 200)
+    {
+        return ServiceResponse::xml(XmlReply(code, description), status);
+    }
+
+    std::string upper(std::string text)
+    {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    }
+
+    bool isSixDigits(const std::string& text)
+    {
+        return text.size() == 6 && FiscalCodes::isVatShape(text + "00000");
+    }
+
+    bool isEmail(const std::string& text)
+    {
+        static const QRegularExpression pattern(QStringLiteral(R"(^[^@\s]+@[^@\s]+\.[^@\s]+$)"));
+        return text.size() <= 120 && pattern.match(TextFormat::fromUtf8(text)).hasMatch();
+    }
+
+    bool isName(const std::string& text)
+    {
+        const std::string value = TextFormat::trimmed(text);
+        return !value.empty() && value.size() <= 60;
+    }
+
+    PasswordHasher::Hash storedHash(Statement& row, int saltColumn)
+    {
+        PasswordHasher::Hash hash;
+        hash.salt = row.text(saltColumn);
+        hash.hash = row.text(saltColumn + 1);
+        hash.iterations = static_cast<int>(row.integer(saltColumn + 2));
+        return hash;
+    }
+
+    std::string isoNow()
+    {
+        return QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+    }
+
+    const char* const privacyText
+        = "Informativa sul trattamento dei dati personali\n\n"
+          "Il confidi tratta i dati dell'utente e delle imprese socie per l'erogazione del "
+          "servizio di consultazione delle garanzie, nel rispetto della normativa vigente. "
+          "I dati sono conservati per il tempo necessario alle finalità del servizio e non "
+          "sono ceduti a terzi. L'utente può chiedere in ogni momento l'accesso, la rettifica "
+          "o la cancellazione dei propri dati scrivendo all'ufficio privacy del confidi.\n\n"
+          "Proseguendo, l'utente dichiara di aver letto e compreso l'informativa; è possibile "
+          "rileggerla in qualsiasi momento dalla finestra di accesso.";
+}
+
+AccountHandlers::AccountHandlers(ServerContext& context)
+    : context(context)
+{
+}
+
+void AccountHandlers::registerWith(Router& router)
+{
+    using F = Router::Family;
+    router.addPublic(F::Home, "login_account",
+        [this](const ServiceRequest& request, const Session&) { return login(request); });
+    router.addPublic(F::Home, "richiesta_credenziali_utente",
+        [this](const ServiceRequest& request, const Session&) { return requestAccount(request); });
+    router.addPublic(F::Home, "richiesta_credenziali_confidi",
+        [this](
+            const ServiceRequest& request, const Session&) { return requestConsortium(request); });
+    router.addPublic(F::Home, "send_privacy",
+        [this](const ServiceRequest&, const Session&) { return privacy(); });
+
+    router.addAuthenticated(F::Home, "logout",
+        [this](const ServiceRequest&, const Session& session) { return logout(session); });
+    router.addAuthenticated(F::Home, "init",
+        [this](const ServiceRequest&, const Session& session) { return init(session); });
+    router.addAuthenticated(F::Home, "version_check",
+        [this](const ServiceRequest&, const Session&) { return versionCheck(); });
+    router.addAuthenticated(F::Home, "download_upd",
+        [this](const ServiceRequest& request, const Session&) { return downloadUpdate(request); });
+    router.addAuthenticated(F::Home, "richiesta_password",
+        [this](const ServiceRequest&, const Session& session) { return requestPassword(session); });
+
+    // Each step of opening a session skips the checks of the steps that come after it.
+    const unsigned afterTwoFa = Router::MissingTwoFa;
+    const unsigned afterTwoFaActivation = afterTwoFa | Router::InactiveTwoFa;
+    const unsigned afterPassword = afterTwoFaActivation | Router::ExpiredPassword;
+    const unsigned afterActivation = afterPassword | Router::PendingActivation;
+    router.addAuthenticated(
+        F::Home, "attivazione_codice",
+        [this](const ServiceRequest& request, const Session& session) {
+            return activationCode(request, session);
+        },
+        afterActivation);
+    router.addAuthenticated(
+        F::Home, "cambio_password",
+        [this](const ServiceRequest& request, const Session& session) {
+            return changePassword(request, session);
+        },
+        afterPassword);
+    router.addAuthenticated(
+        F::Home, "attivazione_two_fa",
+        [this](const ServiceRequest&, const Session& session) { return activateTwoFa(session); },
+        afterTwoFaActivation);
+    router.addAuthenticated(
+        F::Home, "prima_autenticazione_two_fa",
+        [this](const ServiceRequest& request, const Session& session) {
+            return firstTwoFaAuthentication(request, session);
+        },
+        afterTwoFaActivation);
+    router.addAuthenticated(
+        F::Home, "autenticazione_two_fa",
+        [this](const ServiceRequest& request, const Session& session) {
+            return twoFaAuthentication(request, session);
+        },
+        afterTwoFa);
+}
+
+ServiceResponse AccountHandlers::login(const ServiceRequest& request)
+{
+    const std::string userCode = upper(TextFormat::trimmed(request.form.value("cf_utente")));
+    const std::string consortiumCode = upper(TextFormat::trimmed(request.form.value("cf_confidi")));
+    const std::string password = request.form.value("password");
+    if (!FiscalCodes::isPersonalShape(userCode)
+        || !(
+            FiscalCodes::isVatShape(consortiumCode) || FiscalCodes::isPersonalShape(consortiumCode))
+        || password.empty() || password.size() > 128) {
+        return answer(
+            ResultCode::LoginValidationFailed, QStringLiteral("Dati di accesso non validi"));
+    }
+    const std::int64_t now = ServerContext::now();
+    RateLimiter& limiter = context.getLoginLimiter();
+    if (limiter.isBlocked(userCode, now)) {
+        return answer(ResultCode::RateLimited,
+            QStringLiteral("Troppi tentativi di accesso: riprovare tra un minuto"), 403);
+    }
+
+    Database& db = context.database();
+    Statement user = db.prepare(
+        "SELECT u.id, u.password_salt, u.password_hash, u.password_iterations FROM users u "
+        "JOIN consortia c ON c.id = u.consortium_id WHERE u.fiscal_code = ? AND c.fiscal_code = ?");
+    user.bind(1, userCode).bind(2, consortiumCode);
+    // An unknown user costs a hash too, so timing does not tell which accounts exist.
+    static const PasswordHasher::Hash decoy = PasswordHasher::hash("decoy password");
+    const bool found = user.step();
+    const bool verified
+        = PasswordHasher::verify(password, found ? storedHash(user, 1) : decoy) && found;
+    if (!verified) {
+        limiter.recordFailure(userCode, now);
+        return answer(ResultCode::LoginFailed, QStringLiteral("Credenziali non corrette"));
+    }
+    limiter.clear(userCode);
+    const std::int64_t userId = user.integer(0);
+    Statement access = db.prepare("UPDATE users SET previous_access = COALESCE(last_access, ?), "
+                                  "last_access = ? WHERE id = ?");
+    const std::string stamp = isoNow();
+    access.bind(1, stamp).bind(2, stamp).bind(3, userId).run();
+
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"),
+        QString::fromStdString(
+            context.getTokens().issue(userId, "auth", now, TokenService::authLifetime)));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::logout(const Session& session)
+{
+    Statement revoke = context.database().prepare(
+        "INSERT OR IGNORE INTO revoked_tokens (token_id, expires) VALUES (?, ?)");
+    revoke.bind(1, session.authTokenId).bind(2, session.authExpires).run();
+    return answer(ResultCode::Ok);
+}
+
+ServiceResponse AccountHandlers::init(const Session& session)
+{
+    Statement user = context.database().prepare(
+        "SELECT c.id, c.name, u.last_name, u.first_name, u.previous_access FROM users u "
+        "JOIN consortia c ON c.id = u.consortium_id WHERE u.id = ?");
+    user.bind(1, session.userId);
+    if (!user.step())
+        return answer(ResultCode::UnknownUser);
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"), QString::number(user.integer(0)));
+    reply.addValue(QStringLiteral("1"), TextFormat::fromUtf8(user.text(1)));
+    reply.addValue(QStringLiteral("2"),
+        TextFormat::fromUtf8(user.text(2)).toUpper() + QStringLiteral(" - ")
+            + TextFormat::fromUtf8(user.text(3)).toUpper());
+    reply.addValue(QStringLiteral("3"), TextFormat::italianDateTime(user.text(4)));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::versionCheck()
+{
+    const UpdateStore updates(context.database(), context.getDataDirectory());
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"), QString::fromStdString(updates.getArchiveMd5()));
+    reply.addValue(QStringLiteral("1"), QString::fromStdString(updates.getLastVersion()));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::downloadUpdate(const ServiceRequest& request)
+{
+    const UpdateStore updates(context.database(), context.getDataDirectory());
+    std::string bytes;
+    if (request.form.value("file") != "CorvaneWin"
+        || !updates.readArchive(request.form.value("vers"), bytes)) {
+        return answer(ResultCode::NoResult, QStringLiteral("Aggiornamento non disponibile"));
+    }
+    return ServiceResponse::file(std::move(bytes), "application/zip");
+}
+
+ServiceResponse AccountHandlers::activateTwoFa(const Session& session)
+{
+    Database& db = context.database();
+    Statement state = db.prepare("SELECT twofa_active FROM users WHERE id = ?");
+    state.bind(1, session.userId);
+    if (state.step() && state.integer(0) != 0) {
+        // An active secret is never shown again: that would hand it to anyone holding the password.
+        return answer(ResultCode::TwoFaFirstCodeWrong,
+            QStringLiteral("Autenticazione a due fattori già attiva"));
+    }
+    const std::string secret = Totp::newSecret();
+    Statement store = db.prepare("UPDATE users SET totp_secret = ? WHERE id = ?");
+    store.bind(1, secret).bind(2, session.userId).run();
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"),
+        QString::fromStdString(
+            QrCodeSvg::render(Totp::provisioningUri(secret, session.fiscalCode))));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::firstTwoFaAuthentication(
+    const ServiceRequest& request, const Session& session)
+{
+    const std::string code = TextFormat::trimmed(request.form.value("twofa_token"));
+    if (!isSixDigits(code))
+        return answer(ResultCode::TwoFaFirstValidationFailed, QStringLiteral("Codice non valido"));
+    Database& db = context.database();
+    Statement user = db.prepare("SELECT totp_secret, twofa_active FROM users WHERE id = ?");
+    user.bind(1, session.userId);
+    if (!user.step() || user.integer(1) != 0
+        || !Totp::verify(user.text(0), code, ServerContext::now()))
+        return answer(ResultCode::TwoFaFirstCodeWrong, QStringLiteral("Codice non corretto"));
+    Statement activate = db.prepare("UPDATE users SET twofa_active = 1 WHERE id = ?");
+    activate.bind(1, session.userId).run();
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"), QStringLiteral("Autenticazione a due fattori attivata"));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::twoFaAuthentication(
+    const ServiceRequest& request, const Session& session)
+{
+    const std::string code = TextFormat::trimmed(request.form.value("twofa_token"));
+    if (!isSixDigits(code))
+        return answer(ResultCode::TwoFaValidationFailed, QStringLiteral("Codice non valido"));
+    Statement user = context.database().prepare("SELECT totp_secret FROM users WHERE id = ?");
+    user.bind(1, session.userId);
+    const std::int64_t now = ServerContext::now();
+    if (!user.step() || !Totp::verify(user.text(0), code, now))
+        return answer(ResultCode::TwoFaCodeWrong, QStringLiteral("Codice non corretto"));
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"),
+        QString::fromStdString(
+            context.getTokens().issue(session.userId, "twofa", now, TokenService::twoFaLifetime)));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::activationCode(
+    const ServiceRequest& request, const Session& session)
+{
+    const std::string code = TextFormat::trimmed(request.form.value("codice_attivazione"));
+    if (!isSixDigits(code)) {
+        return answer(ResultCode::ActivationCodeValidationFailed,
+            QStringLiteral("Codice di attivazione non valido"));
+    }
+    Database& db = context.database();
+    Statement user
+        = db.prepare("SELECT activation_code, activation_expires FROM users WHERE id = ?");
+    user.bind(1, session.userId);
+    if (!user.step() || user.isNull(0))
+        return answer(ResultCode::Ok, QStringLiteral("Account già attivo"));
+    if (user.integer(1) <= ServerContext::now())
+        return answer(
+            ResultCode::ActivationCodeExpired, QStringLiteral("Codice di attivazione scaduto"));
+    if (user.text(0) != code)
+        return answer(
+            ResultCode::ActivationCodeWrong, QStringLiteral("Codice di attivazione errato"));
+    Statement activate = db.prepare(
+        "UPDATE users SET activation_code = NULL, activation_expires = NULL WHERE id = ?");
+    activate.bind(1, session.userId).run();
+    return answer(ResultCode::Ok);
+}
+
+ServiceResponse AccountHandlers::requestConsortium(const ServiceRequest& request)
+{
+    const std::string code = TextFormat::trimmed(request.form.value("cf_confidi"));
+    if (!FiscalCodes::isVatShape(code))
+        return answer(
+            ResultCode::RequestValidationFailed, QStringLiteral("Codice fiscale non valido"));
+    Statement consortium = context.database().prepare(
+        "SELECT fiscal_code, name, pec FROM consortia WHERE fiscal_code = ?");
+    consortium.bind(1, code);
+    if (!consortium.step())
+        return answer(ResultCode::UnknownConsortium, QStringLiteral("Confidi non censito"));
+    if (consortium.isNull(2) || consortium.text(2).empty())
+        return answer(ResultCode::PecNotFound, QStringLiteral("PEC del confidi non presente"));
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"), TextFormat::fromUtf8(consortium.text(0)));
+    reply.addValue(QStringLiteral("1"), TextFormat::fromUtf8(consortium.text(1)));
+    reply.addValue(QStringLiteral("2"), TextFormat::fromUtf8(consortium.text(2)));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::requestAccount(const ServiceRequest& request)
+{
+    const std::string consortiumCode = TextFormat::trimmed(request.form.value("cf_confidi"));
+    const std::string userCode = upper(TextFormat::trimmed(request.form.value("cf_utente")));
+    const std::string firstName = TextFormat::trimmed(request.form.value("nome"));
+    const std::string lastName = TextFormat::trimmed(request.form.value("cognome"));
+    const std::string email = TextFormat::trimmed(request.form.value("email_utente"));
+    const auto invalid = [] {
+        return answer(
+            ResultCode::RequestValidationFailed, QStringLiteral("Dati della richiesta non validi"));
+    };
+    if (!FiscalCodes::isVatShape(consortiumCode) || !FiscalCodes::isPersonalShape(userCode)
+        || !isName(firstName) || !isName(lastName) || !isEmail(email)) {
+        return invalid();
+    }
+    Database& db = context.database();
+    Transaction transaction(db);
+    Statement consortium = db.prepare("SELECT id, pec FROM consortia WHERE fiscal_code = ?");
+    consortium.bind(1, consortiumCode);
+    // Only a consortium with certified mail can receive the activation code.
+    if (!consortium.step() || consortium.isNull(1))
+        return invalid();
+    const std::int64_t consortiumId = consortium.integer(0);
+    const std::string pec = consortium.text(1);
+    Statement existing
+        = db.prepare("SELECT 1 FROM users WHERE consortium_id = ? AND fiscal_code = ?");
+    existing.bind(1, consortiumId).bind(2, userCode);
+    if (existing.step())
+        return answer(ResultCode::UserAlreadyPresent, QStringLiteral("Utente già presente"));
+
+    const std::string password = PasswordHasher::randomPassword();
+    const std::string activation = PasswordHasher::randomDigits(6);
+    const auto hash = PasswordHasher::hash(password);
+    Statement insert = db.prepare(
+        "INSERT INTO users (consortium_id, fiscal_code, first_name, last_name, email, "
+        "password_salt, password_hash, password_iterations, password_expires, activation_code, "
+        "activation_expires, totp_secret, twofa_active) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+        "NULL, 0)");
+    // The mailed password must be replaced at the first access, hence already expired.
+    insert.bind(1, consortiumId)
+        .bind(2, userCode)
+        .bind(3, firstName)
+        .bind(4, lastName)
+        .bind(5, email)
+        .bindBlob(6, hash.salt)
+        .bindBlob(7, hash.hash)
+        .bind(8, hash.iterations)
+        .bind(9, QDate::currentDate().toString(Qt::ISODate).toStdString())
+        .bind(10, activation)
+        .bind(11, ServerContext::now() + 7 * 86400)
+        .run();
+    transaction.commit();
+
+    context.getOutbox().send("new-account", email, "Nuove credenziali di accesso",
+        "Gentile " + firstName + " " + lastName + ",\nla sua utenza " + userCode
+            + " è stata creata.\nPassword provvisoria: " + password
+            + "\nAl primo accesso servirà il codice di attivazione inviato alla PEC del confidi.");
+    context.getOutbox().send("activation", pec, "Codice di attivazione per " + userCode,
+        "Il codice di attivazione dell'utente " + userCode + " (" + firstName + " " + lastName
+            + ") è " + activation + ".\nScade tra 7 giorni.");
+
+    XmlReply reply(ResultCode::Ok);
+    reply.addValue(QStringLiteral("0"), TextFormat::fromUtf8(userCode));
+    reply.addValue(QStringLiteral("1"), TextFormat::fromUtf8(email));
+    reply.addValue(QStringLiteral("2"), TextFormat::fromUtf8(pec));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse AccountHandlers::requestPassword(const Session& session)
+{
+    Database& db = context.database();
+    Statement user = db.prepare("SELECT email, first_name, last_name FROM users WHERE id = ?");
+    user.bind(1, session.userId);
+    if (!user.step())
+        return answer(ResultCode::UnknownUser);
+    const std::string password = PasswordHasher::randomPassword();
+    const auto hash = PasswordHasher::hash(password);
+    Statement store = db.prepare(
+        "UPDATE users SET password_salt = ?, password_hash = ?, password_iterations = ?, "
+        "password_expires = ? WHERE id = ?");
+    store.bindBlob(1, hash.salt)
+        .bindBlob(2, hash.hash)
+        .bind(3, hash.iterations)
+        .bind(4, QDate::currentDate().addDays(180).toString(Qt::ISODate).toStdString())
+        .bind(5, session.userId)
+        .run();
+    context.getOutbox().send("new-password", user.text(0), "Nuova password",
+        "Gentile " + user.text(1) + " " + user.text(2) + ",\nla sua nuova password è: " + password);
+    return answer(ResultCode::Ok);
+}
+
+ServiceResponse AccountHandlers::changePassword(
+    const ServiceRequest& request, const Session& session)
+{
+    const std::string oldPassword = request.form.value("old_password");
+    const std::string newPassword = request.form.value("new_password");
+    const auto invalid = [] {
+        return answer(
+            ResultCode::PasswordValidationFailed, QStringLiteral("Nuova password non valida"));
+    };
+    if (oldPassword.empty() || newPassword.size() < 12 || newPassword.size() > 128)
+        return invalid();
+    Database& db = context.database();
+    Statement user = db.prepare(
+        "SELECT password_salt, password_hash, password_iterations FROM users WHERE id = ?");
+    user.bind(1, session.userId);
+    if (!user.step() || !PasswordHasher::verify(oldPassword, storedHash(user, 0)))
+        return answer(ResultCode::PasswordWrong, QStringLiteral("Password corrente non corretta"));
+    if (newPassword == oldPassword)
+        return invalid();
+    const auto hash = PasswordHasher::hash(newPassword);
+    Statement store = db.prepare(
+        "UPDATE users SET password_salt = ?, password_hash = ?, password_iterations = ?, "
+        "password_expires = ? WHERE id = ?");
+    store.bindBlob(1, hash.salt)
+        .bindBlob(2, hash.hash)
+        .bind(3, hash.iterations)
+        .bind(4, QDate::currentDate().addDays(180).toString(Qt::ISODate).toStdString())
+        .bind(5, session.userId)
+        .run();
+    return answer(ResultCode::Ok);
+}
+
+ServiceResponse AccountHandlers::privacy()
+{
+    XmlReply reply(ResultCode::Ok);
+    reply.addRecord({ { "testo_privacy", QString::fromUtf8(privacyText) } });
+    return ServiceResponse::xml(reply);
+}
+
+}

@@ -1,0 +1,614 @@
+#include "searchhandlers.h"
+
+#include "amortizationplan.h"
+#include "database.h"
+#include "pdfdocument.h"
+#include "resultcode.h"
+#include "servercontext.h"
+#include "textformat.h"
+#include "xmlreply.h"
+
+#include <QDate>
+#include <QTextCodec>
+
+#include <map>
+#include <memory>
+
+namespace Corvane::Server {
+
+namespace {
+    ServiceResponse noResult()
+    {
+        return ServiceResponse::xml(
+            XmlReply(ResultCode::NoResult, QStringLiteral("Nessun risultato")));
+    }
+
+    // Sort columns by the client's order keys: the only way an order reaches the SQL text.
+    const std::map<std::string, std::string> companyOrders {
+        { "anag_id", "c.id" },
+        { "ragsoc", "c.name COLLATE NOCASE" },
+        { "comune", "c.city COLLATE NOCASE" },
+        { "provincia", "c.province" },
+        { "cf", "c.fiscal_code" },
+        { "pi", "c.vat_number" },
+    };
+    const std::map<std::string, std::string> positionOrders {
+        { "numero", "p.lcr" },
+        { "impresa", "c.name COLLATE NOCASE" },
+        { "banca", "b.name COLLATE NOCASE" },
+        { "delib", "p.consortium_date" },
+        { "ldc", "p.form_code" },
+        { "importo", "p.amount_cents" },
+        { "perf", "p.disbursed_on" },
+        { "garnum", "p.guarantee_number" },
+        { "garperc", "p.guarantee_percent" },
+        { "stato", "s.name" },
+    };
+
+    std::string orderBy(const std::map<std::string, std::string>& orders,
+        const ServiceRequest& request, const std::string& defaultOrder, const std::string& tieBreak)
+    {
+        const auto it = orders.find(request.form.value("ord"));
+        if (it == orders.end())
+            return " ORDER BY " + defaultOrder + ", " + tieBreak + " DESC";
+        const char* direction = request.form.value("dir") == "0" ? " DESC" : " ASC";
+        return " ORDER BY " + it->second + direction + ", " + tieBreak + direction;
+    }
+
+    struct Page {
+        int total = 0;
+        int pages = 0;
+        int index = 0;
+    };
+
+    Page page(int total, const std::string& startText)
+    {
+        Page result;
+        result.total = total;
+        result.pages = (total + SearchHandlers::pageSize - 1) / SearchHandlers::pageSize;
+        bool ok = false;
+        const int start = TextFormat::fromUtf8(TextFormat::trimmed(startText)).toInt(&ok);
+        result.index = ok && start > 0 ? start : 0;
+        if (result.pages > 0 && result.index >= result.pages)
+            result.index = result.pages - 1;
+        return result;
+    }
+
+    void setPageHeader(XmlReply& reply, const Page& page)
+    {
+        reply.setHeader("start", QString::number(page.index));
+        reply.setHeader("cur_pag", QString::number(page.index + 1));
+        reply.setHeader("tot_pag", QString::number(page.pages));
+        reply.setHeader("risultati", QString::number(page.total));
+    }
+
+    // "" when the filter is empty, otherwise its LIKE pattern.
+    std::string filterPattern(const ServiceRequest& request, const char* field)
+    {
+        const std::string value = TextFormat::trimmed(request.form.value(field));
+        return value.empty() ? std::string() : TextFormat::containsPattern(value);
+    }
+
+    QString yesNo(bool value) { return value ? QStringLiteral("SI") : QStringLiteral("NO"); }
+
+    QString sn(bool value) { return value ? QStringLiteral("S") : QStringLiteral("N"); }
+
+    QString percent(std::int64_t value) { return QString::number(value) + QStringLiteral(",00"); }
+
+    QString sortableDate(const std::string& iso)
+    {
+        return TextFormat::fromUtf8(iso.substr(0, 10)).remove(QLatin1Char('-'));
+    }
+
+    QString dueDate(const std::string& iso, int months)
+    {
+        const QDate date = QDate::fromString(TextFormat::fromUtf8(iso.substr(0, 10)), Qt::ISODate);
+        return date.isValid() ? date.addMonths(months).toString(QStringLiteral("dd/MM/yyyy"))
+                              : QString();
+    }
+
+    const char* const positionColumns
+        = "p.id, p.position_number, p.lcr, c.name, b.name, p.consortium_date, p.form_code, "
+          "p.form_name, p.amount_cents, p.disbursed_on, p.guarantee_number, p.guarantee_percent, "
+          "s.name, s.short_name, s.colour, p.state_id, p.substate_id, p.undeliberated, p.abi, "
+          "c.fiscal_code, c.id, c.address, c.vat_number, p.branch, p.qrv_code, p.bank_date, "
+          "p.closed_on, p.closing_kind, p.loan_number, p.months, p.rate_bp";
+    const char* const positionJoins
+        = " FROM positions p JOIN companies c ON c.id = p.company_id "
+          "JOIN banks b ON b.abi = p.abi JOIN states s ON s.id = p.state_id";
+    enum PositionColumn {
+        PId,
+        PNumber,
+        PLcr,
+        PCompany,
+        PBank,
+        PConsortiumDate,
+        PFormCode,
+        PFormName,
+        PAmount,
+        PDisbursed,
+        PGuaranteeNumber,
+        PGuaranteePercent,
+        PState,
+        PStateShort,
+        PColour,
+        PStateId,
+        PSubstate,
+        PUndeliberated,
+        PAbi,
+        PCompanyFiscalCode,
+        PCompanyId,
+        PAddress,
+        PVat,
+        PBranch,
+        PQrv,
+        PBankDate,
+        PClosedOn,
+        PClosingKind,
+        PLoanNumber,
+        PMonths,
+        PRate
+    };
+
+    Record positionRow(Statement& row)
+    {
+        const QString company = TextFormat::fromUtf8(row.text(PCompany));
+        return {
+            { "num_delib_c", TextFormat::fromUtf8(row.text(PLcr)) },
+            { "i_ragsoc", company },
+            { "b_ragsoc", TextFormat::fromUtf8(row.text(PBank)) },
+            { "data_delib_c", TextFormat::italianDate(row.text(PConsortiumDate)) },
+            { "codice_ft", TextFormat::fromUtf8(row.text(PFormCode)) },
+            { "importo", TextFormat::amount(row.integer(PAmount)) },
+            { "data_perf", TextFormat::italianDate(row.text(PDisbursed)) },
+            { "gar_num", TextFormat::fromUtf8(row.text(PGuaranteeNumber)) },
+            { "gar_perc", percent(row.integer(PGuaranteePercent)) },
+            { "stato", TextFormat::fromUtf8(row.text(PState)) },
+            { "pratica_id", QString::number(row.integer(PNumber)) },
+            { "pratica_forma_tecnica_id", QString::number(row.integer(PId)) },
+            { "codice_descr_ft",
+                TextFormat::fromUtf8(row.text(PFormCode) + " - " + row.text(PFormName)) },
+            { "pratica_ft_stato_id", QString::number(row.integer(PStateId)) },
+            { "pratica_ft_sottostato_id", QString::number(row.integer(PSubstate)) },
+            { "data_delib_c_ord", sortableDate(row.text(PConsortiumDate)) },
+            { "data_perf_ord", sortableDate(row.text(PDisbursed)) },
+            { "erogata_non_deliberata", sn(row.integer(PUndeliberated) != 0) },
+            { "abi", TextFormat::fromUtf8(row.text(PAbi)) },
+            { "ragsoc_completa",
+                company + QStringLiteral(" (") + TextFormat::fromUtf8(row.text(PCompanyFiscalCode))
+                    + QLatin1Char(')') },
+            { "banca_abi_id", TextFormat::fromUtf8(row.text(PAbi)) },
+            { "stato_breve", TextFormat::fromUtf8(row.text(PStateShort)) },
+            { "stato_colore", TextFormat::fromUtf8(row.text(PColour)) },
+            { "stato_id", QString::number(row.integer(PStateId)) },
+            { "sottostato_id", QString::number(row.integer(PSubstate)) },
+        };
+    }
+
+    // Finds one technical form of the session's consortium at the request's bank.
+    bool findPosition(Database& db, const ServiceRequest& request, const Session& session,
+        const std::string& idField, Statement*& out, std::unique_ptr<Statement>& holder)
+    {
+        holder = std::make_unique<Statement>(
+            db.prepare(std::string("SELECT ") + positionColumns + positionJoins
+                + " WHERE p.id = ? AND p.lcr = ? AND p.abi = ? AND p.consortium_id = ?"));
+        holder->bind(1, TextFormat::trimmed(request.form.value(idField)))
+            .bind(2, TextFormat::trimmed(request.form.value("lcr")))
+            .bind(3, request.abi)
+            .bind(4, session.consortiumId);
+        out = holder.get();
+        return holder->step();
+    }
+}
+
+SearchHandlers::SearchHandlers(ServerContext& context)
+    : context(context)
+{
+}
+
+void SearchHandlers::registerWith(Router& router)
+{
+    using F = Router::Family;
+    const auto add
+        = [&](const char* verb,
+              ServiceResponse (SearchHandlers::*method)(const ServiceRequest&, const Session&)) {
+              router.addAuthenticated(F::Search, verb,
+                  [this, method](const ServiceRequest& request, const Session& session) {
+                      if (!isBankEnabled(session, request.abi))
+                          return noResult();
+                      return (this->*method)(request, session);
+                  });
+          };
+    add("lista_imprese", &SearchHandlers::companies);
+    add("pratiche", &SearchHandlers::positions);
+    add("report", &SearchHandlers::reports);
+    add("ft_piano_amm", &SearchHandlers::amortization);
+    add("dett_pratica", &SearchHandlers::positionDetail);
+    add("ft_collegate", &SearchHandlers::relatedForms);
+    add("i_anag", &SearchHandlers::companyRecord);
+    add("download_report", &SearchHandlers::downloadReport);
+    add("download_posizione", &SearchHandlers::downloadPosition);
+}
+
+bool SearchHandlers::isBankEnabled(const Session& session, const std::string& abi) const
+{
+    Statement query
+        = context.database().prepare("SELECT 1 FROM user_banks WHERE user_id = ? AND abi = ?");
+    query.bind(1, session.userId).bind(2, abi);
+    return query.step();
+}
+
+ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const Session& session)
+{
+    Database& db = context.database();
+    const std::string where
+        = " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
+          " WHERE c.consortium_id = ?1"
+          " AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id AND p.abi = ?2)"
+          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
+          " AND (?4 = '' OR casefold(c.city) LIKE casefold(?4) ESCAPE '\\')"
+          " AND (?5 = '' OR c.province = upper(?5))"
+          " AND (?6 = '' OR c.fiscal_code LIKE ?6 ESCAPE '\\' OR c.vat_number LIKE ?6 ESCAPE '\\')";
+    const auto bindFilters = [&](Statement& statement) {
+        statement.bind(1, session.consortiumId)
+            .bind(2, request.abi)
+            .bind(3, filterPattern(request, "search_li_ragsoc"))
+            .bind(4, filterPattern(request, "search_li_comune"))
+            .bind(5, TextFormat::trimmed(request.form.value("search_li_provincia")))
+            .bind(6, filterPattern(request, "search_li_picf"));
+    };
+    Statement count = db.prepare("SELECT COUNT(*), COALESCE(MAX(c.successor_id IS NOT NULL OR "
+                                 "c.predecessor_id IS NOT NULL), 0)"
+        + where);
+    bindFilters(count);
+    count.step();
+    const Page current = page(static_cast<int>(count.integer(0)), request.form.value("start"));
+    if (current.total == 0)
+        return noResult();
+
+    Statement rows
+        = db.prepare("SELECT c.id, c.name, c.city, c.province, c.fiscal_code, c.vat_number, k.name"
+            + where + orderBy(companyOrders, request, "c.name COLLATE NOCASE ASC", "c.id")
+            + " LIMIT ?7 OFFSET ?8");
+    bindFilters(rows);
+    rows.bind(7, pageSize).bind(8, current.index * pageSize);
+    XmlReply reply(ResultCode::Ok);
+    setPageHeader(reply, current);
+    reply.setHeader(
+        "fusioni_presenti", count.integer(1) != 0 ? QStringLiteral("S") : QStringLiteral("N"));
+    while (rows.step()) {
+        reply.addRecord({
+            { "anag_id", QString::number(rows.integer(0)) },
+            { "ragione_sociale", TextFormat::fromUtf8(rows.text(1)) },
+            { "comune", TextFormat::fromUtf8(rows.text(2)) },
+            { "provincia", TextFormat::fromUtf8(rows.text(3)) },
+            { "cod_fiscale", TextFormat::fromUtf8(rows.text(4)) },
+            { "partita_iva", TextFormat::fromUtf8(rows.text(5)) },
+            { "ragsoc_C", TextFormat::fromUtf8(rows.text(6)) },
+        });
+    }
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const Session& session)
+{
+    Database& db = context.database();
+    const std::string where = std::string(positionJoins)
+        + " WHERE p.consortium_id = ?1 AND p.abi = ?2"
+          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
+          " AND (?4 = '' OR p.lcr LIKE ?4 ESCAPE '\\')"
+          " AND (?5 = '' OR p.consortium_date >= ?5)"
+          " AND (?6 = '' OR p.consortium_date <= ?6)"
+          " AND (?7 = '' OR p.loan_number LIKE ?7 ESCAPE '\\')"
+          " AND (?8 = '' OR casefold(b.name) LIKE casefold(?8) ESCAPE '\\')"
+          " AND (?9 = '' OR p.state_id = ?9)";
+    const auto bindFilters = [&](Statement& statement) {
+        statement.bind(1, session.consortiumId)
+            .bind(2, request.abi)
+            .bind(3, filterPattern(request, "search_lp_impr"))
+            .bind(4, filterPattern(request, "search_lp_numero"))
+            .bind(5, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_dal")))
+            .bind(6, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_al")))
+            .bind(7, filterPattern(request, "search_lp_fin"))
+            .bind(8, filterPattern(request, "search_lp_banca"))
+            .bind(9, TextFormat::trimmed(request.form.value("search_lp_stato")));
+    };
+    Statement count = db.prepare("SELECT COUNT(*)" + where);
+    bindFilters(count);
+    count.step();
+    const Page current = page(static_cast<int>(count.integer(0)), request.form.value("start"));
+    if (current.total == 0)
+        return noResult();
+
+    Statement rows = db.prepare(std::string("SELECT ") + positionColumns + where
+        + orderBy(positionOrders, request, "p.consortium_date DESC", "p.id")
+        + " LIMIT ?10 OFFSET ?11");
+    bindFilters(rows);
+    rows.bind(10, pageSize).bind(11, current.index * pageSize);
+
+    Statement recent = db.prepare(
+        "SELECT COUNT(*) FROM positions p JOIN users u ON u.id = ?1 WHERE p.consortium_id = ?2 "
+        "AND p.abi = ?3 AND p.updated_at > COALESCE(u.previous_access, '')");
+    recent.bind(1, session.userId).bind(2, session.consortiumId).bind(3, request.abi);
+    recent.step();
+
+    XmlReply reply(ResultCode::Ok);
+    setPageHeader(reply, current);
+    reply.setHeader("pratiche_da_ultimo_accesso", QString::number(recent.integer(0)));
+    while (rows.step())
+        reply.addRecord(positionRow(rows));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::reports(const ServiceRequest& request, const Session& session)
+{
+    Statement rows = context.database().prepare(
+        "SELECT r.file_id, r.id, r.abi, b.name, r.name, r.report_date, r.file_name, r.empty, "
+        "r.created_at FROM reports r JOIN banks b ON b.abi = r.abi "
+        "WHERE r.consortium_id = ?1 AND r.abi = ?2"
+        " AND (?3 = '' OR b.name LIKE ?3 ESCAPE '\\')"
+        " AND (?4 = '' OR r.report_date >= ?4)"
+        " AND (?5 = '' OR r.report_date <= ?5)"
+        " ORDER BY r.report_date DESC, r.id DESC");
+    rows.bind(1, session.consortiumId)
+        .bind(2, request.abi)
+        .bind(3, filterPattern(request, "search_lp_banca"))
+        .bind(4, TextFormat::isoFromItalian(request.form.value("data_inizio")))
+        .bind(5, TextFormat::isoFromItalian(request.form.value("data_fine")));
+    XmlReply reply(ResultCode::Ok);
+    while (rows.step()) {
+        reply.addRecord({
+            { "report_file_id", QString::number(rows.integer(0)) },
+            { "report_id", QString::number(rows.integer(1)) },
+            { "banca_abi_id", TextFormat::fromUtf8(rows.text(2)) },
+            { "ragione_sociale", TextFormat::fromUtf8(rows.text(3)) },
+            { "nome_report", TextFormat::fromUtf8(rows.text(4)) },
+            { "data_report_formattata", TextFormat::italianDate(rows.text(5)) },
+            { "filename", TextFormat::fromUtf8(rows.text(6)) },
+            { "vuoto", rows.integer(7) != 0 ? QStringLiteral("1") : QStringLiteral("0") },
+            { "data_creazione_formattata", TextFormat::italianDateTime(rows.text(8)) },
+        });
+    }
+    if (reply.recordCount() == 0)
+        return noResult();
+    reply.setHeader("risultati", QString::number(reply.recordCount()));
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::amortization(const ServiceRequest& request, const Session& session)
+{
+    Statement* position = nullptr;
+    std::unique_ptr<Statement> holder;
+    if (!findPosition(context.database(), request, session, "pratica_ft_id", position, holder)
+        || position->isNull(PDisbursed)) {
+        return noResult();
+    }
+    const QDate disbursed
+        = QDate::fromString(TextFormat::fromUtf8(position->text(PDisbursed)), Qt::ISODate);
+    const bool closed = position->integer(PStateId) == 6;
+    const QDate today = QDate::currentDate();
+    const auto plan = AmortizationPlan::french(position->integer(PAmount),
+        static_cast<int>(position->integer(PRate)), static_cast<int>(position->integer(PMonths)),
+        disbursed.addMonths(1));
+    XmlReply reply(ResultCode::Ok);
+    reply.setHeader("n_result", QString::number(plan.size()));
+    for (const auto& instalment : plan) {
+        const bool paid = closed || instalment.dueDate <= today;
+        reply.addRecord({
+            { "rata_pagata", sn(paid) },
+            { "numero_rata", QString::number(instalment.number) },
+            { "rata", TextFormat::amount(instalment.payment) },
+            { "quota_capitale", TextFormat::amount(instalment.principal) },
+            { "quota_interesse", TextFormat::amount(instalment.interest) },
+            { "debito_residuo", TextFormat::amount(instalment.remainingDebt) },
+            { "capitale_rimborsato", TextFormat::amount(instalment.principalRepaid) },
+            { "interessi_pagati", TextFormat::amount(instalment.interestPaid) },
+            { "data_scadenza", instalment.dueDate.toString(QStringLiteral("dd/MM/yyyy")) },
+            { "data_pagamento",
+                paid ? instalment.dueDate.toString(QStringLiteral("dd/MM/yyyy")) : QString() },
+        });
+    }
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::positionDetail(
+    const ServiceRequest& request, const Session& session)
+{
+    Statement* p = nullptr;
+    std::unique_ptr<Statement> holder;
+    if (!findPosition(context.database(), request, session, "pratica_ft_id", p, holder))
+        return noResult();
+    const int state = static_cast<int>(p->integer(PStateId));
+    const bool consortiumStage = state >= 2 && state <= 7;
+    const bool bankStage = state >= 3 && state <= 6;
+    const bool disbursedStage = state == 5 || state == 6;
+    const bool closedStage = state == 6;
+    const std::int64_t amount = p->integer(PAmount);
+    // A partial bank resolution grants less than the consortium did.
+    const std::int64_t bankAmount = state == 4 ? amount * 7 / 10 : amount;
+    const int months = static_cast<int>(p->integer(PMonths));
+    const QString lcr = TextFormat::fromUtf8(p->text(PLcr));
+    const QString percentText = percent(p->integer(PGuaranteePercent));
+    const QString guarantee = TextFormat::fromUtf8(p->text(PGuaranteeNumber));
+    const auto when
+        = [](bool present, const QString& value) { return present ? value : QString(); };
+
+    XmlReply reply(ResultCode::Ok);
+    reply.addRecord({
+        { "impresa_anagrafica_id", QString::number(p->integer(PCompanyId)) },
+        { "impresa_rag_soc", TextFormat::fromUtf8(p->text(PCompany)) },
+        { "indirizzo", TextFormat::fromUtf8(p->text(PAddress)) },
+        { "cod_fiscale", TextFormat::fromUtf8(p->text(PCompanyFiscalCode)) },
+        { "partita_iva", TextFormat::fromUtf8(p->text(PVat)) },
+        { "banca_denominazione", TextFormat::fromUtf8(p->text(PBank)) },
+        { "sportello", TextFormat::fromUtf8(p->text(PBranch)) },
+        { "codice_ft", TextFormat::fromUtf8(p->text(PFormCode) + " - " + p->text(PFormName)) },
+        { "codice_qrv", TextFormat::fromUtf8(p->text(PQrv)) },
+        { "data_delib_c", TextFormat::italianDate(p->text(PConsortiumDate)) },
+        { "gar_perc", percentText },
+        { "num_delib_c", lcr },
+        { "importo", TextFormat::amount(amount) },
+        { "data_perf", TextFormat::italianDate(p->text(PDisbursed)) },
+        { "pratica_id", QString::number(p->integer(PNumber)) },
+        { "erogata_non_deliberata", sn(p->integer(PUndeliberated) != 0) },
+        { "stato", TextFormat::fromUtf8(p->text(PState)) },
+        { "DC_num", when(consortiumStage, QStringLiteral("DC-") + lcr) },
+        { "DC_presente", yesNo(consortiumStage) },
+        { "DC_importo", when(consortiumStage, TextFormat::amount(amount)) },
+        { "DC_scadenza", when(consortiumStage, dueDate(p->text(PConsortiumDate), months)) },
+        { "DC_gar_num", when(consortiumStage, guarantee) },
+        { "DC_gar_perc", when(consortiumStage, percentText) },
+        { "DC_data", when(consortiumStage, TextFormat::italianDate(p->text(PConsortiumDate))) },
+        { "DB_num", when(bankStage, QStringLiteral("DB-") + lcr) },
+        { "DB_presente", yesNo(bankStage) },
+        { "DB_importo", when(bankStage, TextFormat::amount(bankAmount)) },
+        { "DB_data", when(bankStage, TextFormat::italianDate(p->text(PBankDate))) },
+        { "DB_scadenza", when(bankStage, dueDate(p->text(PBankDate), months)) },
+        { "DB_lcr", when(bankStage, lcr) },
+        { "PE_presente", yesNo(disbursedStage) },
+        { "PE_data_erog", when(disbursedStage, TextFormat::italianDate(p->text(PDisbursed))) },
+        { "PE_data_scad", when(disbursedStage, dueDate(p->text(PDisbursed), months)) },
+        { "PE_numero", when(disbursedStage, TextFormat::fromUtf8(p->text(PLoanNumber))) },
+        { "PE_importo", when(disbursedStage, TextFormat::amount(bankAmount)) },
+        { "ES_presente", yesNo(closedStage) },
+        { "ES_data_conclusione", when(closedStage, TextFormat::italianDate(p->text(PClosedOn))) },
+        { "ES_tipo", when(closedStage, TextFormat::fromUtf8(p->text(PClosingKind))) },
+        { "deliberabileC", sn(state == 1) },
+        { "chiudibileC", sn(state == 5) },
+    });
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::relatedForms(const ServiceRequest& request, const Session& session)
+{
+    Database& db = context.database();
+    Statement* position = nullptr;
+    std::unique_ptr<Statement> holder;
+    if (!findPosition(db, request, session, "pratica_ft_id", position, holder))
+        return noResult();
+    Statement related = db.prepare(
+        "SELECT p.id, p.form_code, p.form_name, p.lcr, p.amount_cents FROM positions p "
+        "WHERE p.position_number = ? AND p.consortium_id = ? AND p.id <> ? ORDER BY p.id");
+    related.bind(1, position->integer(PNumber))
+        .bind(2, session.consortiumId)
+        .bind(3, position->integer(PId));
+    XmlReply reply(ResultCode::Ok);
+    while (related.step()) {
+        reply.addRecord({
+            { "ft_descr",
+                QStringLiteral(
+                    "La pratica comprende anche la forma tecnica %1 - %2 (LCR %3, importo %4 €)")
+                    .arg(TextFormat::fromUtf8(related.text(1)),
+                        TextFormat::fromUtf8(related.text(2)),
+                        TextFormat::fromUtf8(related.text(3)),
+                        TextFormat::amount(related.integer(4))) },
+            { "pratica_forma_tecnica_id", QString::number(related.integer(0)) },
+        });
+    }
+    if (reply.recordCount() == 0)
+        return noResult();
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::companyRecord(const ServiceRequest& request, const Session& session)
+{
+    Statement company = context.database().prepare(
+        "SELECT name, address, fiscal_code, vat_number, phone, fax, email, founded, cciaa, rae, "
+        "sae, "
+        "register, kind, sector, activity, predecessor_id, successor_id, replaced_on "
+        "FROM companies WHERE id = ? AND consortium_id = ?");
+    company.bind(1, TextFormat::trimmed(request.form.value("i_anag")))
+        .bind(2, session.consortiumId);
+    if (!company.step())
+        return noResult();
+    const auto optionalId = [&](int column) {
+        return company.isNull(column) ? QString() : QString::number(company.integer(column));
+    };
+    XmlReply reply(ResultCode::Ok);
+    reply.addRecord({
+        { "ragione_sociale", TextFormat::fromUtf8(company.text(0)) },
+        { "indirizzo", TextFormat::fromUtf8(company.text(1)) },
+        { "cod_fiscale", TextFormat::fromUtf8(company.text(2)) },
+        { "partita_iva", TextFormat::fromUtf8(company.text(3)) },
+        { "telefono", TextFormat::fromUtf8(company.text(4)) },
+        { "fax", TextFormat::fromUtf8(company.text(5)) },
+        { "email", TextFormat::fromUtf8(company.text(6)) },
+        { "data_costituzione", TextFormat::italianDate(company.text(7)) },
+        { "cciaa", TextFormat::fromUtf8(company.text(8)) },
+        { "rae", TextFormat::fromUtf8(company.text(9)) },
+        { "sae", TextFormat::fromUtf8(company.text(10)) },
+        { "albo_ruolo", TextFormat::fromUtf8(company.text(11)) },
+        { "impresa_tipo", TextFormat::fromUtf8(company.text(12)) },
+        { "impresa_settore_merceologico", TextFormat::fromUtf8(company.text(13)) },
+        { "impresa_attivita", TextFormat::fromUtf8(company.text(14)) },
+        { "anag_prec", optionalId(15) },
+        { "anag_succ", optionalId(16) },
+        { "data_sostituzione", TextFormat::italianDate(company.text(17)) },
+    });
+    return ServiceResponse::xml(reply);
+}
+
+ServiceResponse SearchHandlers::downloadReport(
+    const ServiceRequest& request, const Session& session)
+{
+    Database& db = context.database();
+    Statement report = db.prepare("SELECT r.name, r.report_date, r.empty, b.name FROM reports r "
+                                  "JOIN banks b ON b.abi = r.abi "
+                                  "WHERE r.file_id = ? AND r.abi = ? AND r.consortium_id = ?");
+    report.bind(1, TextFormat::trimmed(request.form.value("file")))
+        .bind(2, request.abi)
+        .bind(3, session.consortiumId);
+    if (!report.step())
+        return noResult();
+    if (report.integer(2) != 0)
+        return ServiceResponse::file(std::string(), "text/csv");
+
+    QString csv
+        = QStringLiteral("Report;%1\nBanca;%2\nData;%3\n\nLCR;Impresa;Importo;Stato\n")
+              .arg(TextFormat::fromUtf8(report.text(0)), TextFormat::fromUtf8(report.text(3)),
+                  TextFormat::italianDate(report.text(1)));
+    Statement rows = db.prepare(std::string("SELECT ") + positionColumns + positionJoins
+        + " WHERE p.abi = ? AND p.consortium_id = ? AND p.consortium_date <= ? "
+          "ORDER BY p.consortium_date DESC, p.id DESC LIMIT 25");
+    rows.bind(1, request.abi).bind(2, session.consortiumId).bind(3, report.text(1));
+    while (rows.step()) {
+        csv += TextFormat::fromUtf8(rows.text(PLcr)) + QLatin1Char(';')
+            + TextFormat::fromUtf8(rows.text(PCompany)) + QLatin1Char(';')
+            + TextFormat::amount(rows.integer(PAmount)) + QLatin1Char(';')
+            + TextFormat::fromUtf8(rows.text(PState)) + QLatin1Char('\n');
+    }
+    // Spreadsheets on the client's platform open CSV files in the Windows code page.
+    static QTextCodec* const codec = QTextCodec::codecForName("Windows-1252");
+    return ServiceResponse::file(codec->fromUnicode(csv).toStdString(), "text/csv");
+}
+
+ServiceResponse SearchHandlers::downloadPosition(
+    const ServiceRequest& request, const Session& session)
+{
+    Statement* p = nullptr;
+    std::unique_ptr<Statement> holder;
+    if (!findPosition(context.database(), request, session, "pft_id", p, holder))
+        return noResult();
+    const QStringList lines {
+        QStringLiteral("Codice QRV: ") + TextFormat::fromUtf8(p->text(PQrv)),
+        QStringLiteral("LCR: ") + TextFormat::fromUtf8(p->text(PLcr)),
+        QStringLiteral("Impresa: ") + TextFormat::fromUtf8(p->text(PCompany)),
+        QStringLiteral("Codice fiscale: ") + TextFormat::fromUtf8(p->text(PCompanyFiscalCode)),
+        QStringLiteral("Banca: ") + TextFormat::fromUtf8(p->text(PBank)) + QStringLiteral(" - ")
+            + TextFormat::fromUtf8(p->text(PBranch)),
+        QStringLiteral("Forma tecnica: ")
+            + TextFormat::fromUtf8(p->text(PFormCode) + " - " + p->text(PFormName)),
+        QStringLiteral("Importo: ") + TextFormat::amount(p->integer(PAmount))
+            + QStringLiteral(" €"),
+        QStringLiteral("Garanzia: ") + TextFormat::fromUtf8(p->text(PGuaranteeNumber))
+            + QStringLiteral(" al ") + percent(p->integer(PGuaranteePercent)) + QStringLiteral("%"),
+        QStringLiteral("Data delibera: ") + TextFormat::italianDate(p->text(PConsortiumDate)),
+        QStringLiteral("Stato: ") + TextFormat::fromUtf8(p->text(PState)),
+    };
+    return ServiceResponse::file(
+        PdfDocument::render(
+            QStringLiteral("Scheda posizione ") + TextFormat::fromUtf8(p->text(PLcr)), lines),
+        "application/pdf");
+}
+
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Corvane::Server {
+
+/// Issues and checks the session tokens: HS256-signed JWTs naming the user, the kind of token
+/// ("auth" or "twofa"), an id for revocation and an expiry. Holds only the signing key.
+class TokenService final {
+public:
+    enum class Status { Valid, Malformed, BadSignature, Expired };
+
+    struct Claims {
+        Status status = Status::Malformed;
+        std::int64_t userId = 0;
+        std::string kind;
+        std::string tokenId;
+        std::int64_t expires = 0;
+    };
+
+    static constexpr std::int64_t authLifetime = 8 * 3600;
+    static constexpr std::int64_t twoFaLifetime = 30 * 24 * 3600;
+
+    explicit TokenService(const std::string& key);
+
+    std::string issue(std::int64_t userId, const std::string& kind, std::int64_t now,
+        std::int64_t lifetime) const;
+    Claims verify(const std::string& token, std::int64_t now) const;
+
+private:
+    std::string key;
+};
+
+}

@@ -1,0 +1,103 @@
+#include "serverprocess.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+namespace Corvane::Test {
+
+ServerProcess::ServerProcess(const QString& executable)
+    : executable(executable)
+{
+}
+
+ServerProcess::~ServerProcess()
+{
+    if (server.state() != QProcess::NotRunning)
+        stop();
+}
+
+QByteArray ServerProcess::runTool(const QStringList& arguments, int* exitCode) const
+{
+    QProcess tool;
+    tool.start(
+        executable, QStringList { QStringLiteral("--data"), dataDirectory.path() } + arguments);
+    tool.waitForFinished(120000);
+    if (exitCode)
+        *exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    return tool.readAllStandardOutput();
+}
+
+bool ServerProcess::start(const QString& size, QString& error)
+{
+    int exitCode = 0;
+    const QByteArray seedOutput
+        = runTool({ QStringLiteral("seed"), QStringLiteral("--size"), size }, &exitCode);
+    if (exitCode != 0) {
+        error = QStringLiteral("seed failed: ") + QString::fromUtf8(seedOutput);
+        return false;
+    }
+    static const QRegularExpression accountLine(
+        QStringLiteral(R"(^  consortium (\d{11})  user ([A-Z0-9]{16})  (.+)$)"),
+        QRegularExpression::MultilineOption);
+    auto matches = accountLine.globalMatch(QString::fromUtf8(seedOutput));
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        accounts.insert(match.captured(3), match.captured(2));
+        consortia.insert(match.captured(2), match.captured(1));
+    }
+
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(executable,
+        { QStringLiteral("--data"), dataDirectory.path(), QStringLiteral("serve"),
+            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0") });
+    const QDeadlineTimer deadline(60000);
+    static const QRegularExpression listening(
+        QStringLiteral(R"(listening on https://127\.0\.0\.1:(\d+))"));
+    while (!deadline.hasExpired() && server.state() != QProcess::NotRunning) {
+        server.waitForReadyRead(1000);
+        output += server.readAllStandardOutput();
+        const auto match = listening.match(QString::fromUtf8(output));
+        if (match.hasMatch()) {
+            port = match.captured(1).toInt();
+            return true;
+        }
+    }
+    error = QStringLiteral("server did not start: ") + QString::fromUtf8(output);
+    return false;
+}
+
+int ServerProcess::stop()
+{
+    server.terminate();
+    if (!server.waitForFinished(30000)) {
+        server.kill();
+        server.waitForFinished();
+        return -1;
+    }
+    output += server.readAllStandardOutput();
+    return server.exitStatus() == QProcess::NormalExit ? server.exitCode() : -1;
+}
+
+int ServerProcess::getPort() const { return port; }
+
+QString ServerProcess::getDataDirectory() const { return dataDirectory.path(); }
+
+QString ServerProcess::getCaPath() const
+{
+    return dataDirectory.path() + QStringLiteral("/tls/ca.pem");
+}
+
+QMap<QString, QString> ServerProcess::getAccounts() const { return accounts; }
+
+QString ServerProcess::getConsortiumOf(const QString& userCode) const
+{
+    return consortia.value(userCode);
+}
+
+QByteArray ServerProcess::getOutput()
+{
+    output += server.readAllStandardOutput();
+    return output;
+}
+
+}

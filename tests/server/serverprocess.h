@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QMap>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace Corvane::Test {
+
+/// A seeded tessaro-server in a temporary data folder, serving HTTPS on a free port of
+/// 127.0.0.1 until stop() or destruction.
+class ServerProcess final {
+public:
+    explicit ServerProcess(const QString& executable);
+    ~ServerProcess();
+
+    /// Seeds with size ("demo" or "large") and starts serving; false with a message on failure.
+    bool start(const QString& size, QString& error);
+    /// SIGTERM, then waits; returns the exit code (-1 on a crash or time-out).
+    int stop();
+
+    int getPort() const;
+    QString getDataDirectory() const;
+    QString getCaPath() const;
+    /// The seed's demo accounts: description → user fiscal code.
+    QMap<QString, QString> getAccounts() const;
+    QString getConsortiumOf(const QString& userCode) const;
+    /// Everything the server wrote on standard output so far.
+    QByteArray getOutput();
+    /// Runs another command of the binary on the same data folder; returns its standard output.
+    QByteArray runTool(const QStringList& arguments, int* exitCode = nullptr) const;
+
+private:
+    QString executable;
+    QTemporaryDir dataDirectory;
+    QProcess server;
+    QByteArray output;
+    int port = 0;
+    QMap<QString, QString> accounts;
+    QMap<QString, QString> consortia;
+};
+
+}

@@ -1,0 +1,135 @@
+#include "serviceclient.h"
+
+#include <QTextCodec>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <httplib.h>
+
+namespace Corvane::Test {
+
+QString ServiceReply::resultCode() const { return header.value(QStringLiteral("esito_id")); }
+
+QString ServiceReply::value(const QString& key) const
+{
+    for (const auto& row : rows) {
+        if (row.contains(key))
+            return row.value(key);
+    }
+    return {};
+}
+
+ServiceClient::ServiceClient(const QString& host, int port, const QString& caPath)
+{
+    const std::string base = (caPath.isEmpty() ? "http://" : "https://") + host.toStdString() + ":"
+        + std::to_string(port);
+    client = std::make_unique<httplib::Client>(base);
+    if (!caPath.isEmpty()) {
+        client->set_ca_cert_path(caPath.toStdString());
+        client->enable_server_certificate_verification(true);
+    }
+    client->set_keep_alive(true);
+    client->set_read_timeout(60);
+}
+
+ServiceClient::~ServiceClient() = default;
+
+QByteArray ServiceClient::encodeForm(const QMap<QString, QString>& fields)
+{
+    QByteArray body;
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+        if (!body.isEmpty())
+            body += '&';
+        body += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(it.value());
+    }
+    return body;
+}
+
+void ServiceClient::decodeXml(ServiceReply& reply)
+{
+    static QTextCodec* const codec = QTextCodec::codecForName("Windows-1252");
+    QXmlStreamReader reader(reply.body);
+    QString section;
+    QMap<QString, QString> row;
+    QString id;
+    QString descr;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            const QString name = reader.name().toString();
+            if (name == QLatin1String("item_res") || name == QLatin1String("item_dati")) {
+                section = name;
+                row.clear();
+                id.clear();
+                descr.clear();
+                continue;
+            }
+            if (section.isEmpty())
+                continue;
+            const QString text = reader.readElementText();
+            if (section == QLatin1String("item_res")) {
+                reply.header.insert(name, text);
+                continue;
+            }
+            const QString decoded = codec->toUnicode(QByteArray::fromBase64(text.toLatin1()));
+            if (name == QLatin1String("id"))
+                id = decoded;
+            else if (name == QLatin1String("descr"))
+                descr = decoded;
+            else
+                row.insert(name, decoded);
+        } else if (reader.isEndElement() && reader.name() == section) {
+            if (section == QLatin1String("item_dati")) {
+                if (!id.isEmpty())
+                    row.insert(id, descr);
+                reply.rows.append(row);
+            }
+            section.clear();
+        }
+    }
+}
+
+ServiceReply ServiceClient::postRaw(const QString& path, const QByteArray& body)
+{
+    ServiceReply reply;
+    const auto result = client->Post(path.toStdString().c_str(), body.constData(),
+        static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
+    if (!result)
+        return reply;
+    reply.status = result->status;
+    reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
+    reply.body = QByteArray::fromStdString(result->body);
+    return reply;
+}
+
+ServiceReply ServiceClient::post(const QString& path, const QMap<QString, QString>& fields,
+    const QString& authToken, const QString& twoFaToken)
+{
+    QMap<QString, QString> form = fields;
+    form.insert(QStringLiteral("cmd"), path);
+    const httplib::Headers headers { { "auth", authToken.toStdString() },
+        { "twoFa", twoFaToken.toStdString() } };
+    const QByteArray body = encodeForm(form);
+    ServiceReply reply;
+    const auto result = client->Post(path.toStdString().c_str(), headers, body.constData(),
+        static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
+    if (!result)
+        return reply;
+    reply.status = result->status;
+    reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
+    reply.body = QByteArray::fromStdString(result->body);
+    if (reply.contentType.startsWith(QLatin1String("text/html")))
+        decodeXml(reply);
+    return reply;
+}
+
+ServiceReply ServiceClient::get(const QString& path)
+{
+    ServiceReply reply;
+    const auto result = client->Get(path.toStdString().c_str());
+    if (result)
+        reply.status = result->status;
+    return reply;
+}
+
+}

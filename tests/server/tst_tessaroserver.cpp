@@ -1,0 +1,991 @@
+#include "serverprocess.h"
+#include "serviceclient.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageAuthenticationCode>
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include <memory>
+#include <sqlite3.h>
+
+using namespace Corvane::Test;
+
+/// Protocol conformance of tessaro-server, spoken over HTTPS by a plain client.
+class TestTessaroServer final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void transportAnswers();
+    void loginResults_data();
+    void loginResults();
+    void sessionChainRefusals_data();
+    void sessionChainRefusals();
+    void tokenExpiryKindAndRevocation();
+    void twoFaAuthentication();
+    void twoFaActivation();
+    void accountActivation();
+    void passwordChange();
+    void consortiumRequest_data();
+    void consortiumRequest();
+    void accountRequest();
+    void publicLookups();
+    void banksAndStates();
+    void companyPagingCoversEveryRowOnce();
+    void companySortingAndFilters();
+    void positionFilters();
+    void sqlMetacharactersMatchLiterally_data();
+    void sqlMetacharactersMatchLiterally();
+    void reportsAndDownloads();
+    void positionDetailAndPlan();
+    void companyRecord();
+    void tickets();
+    void badTicketDocument_data();
+    void badTicketDocument();
+    void versionCheckAndUpdate();
+    void rateLimiter();
+
+private:
+    struct Tokens {
+        QString auth;
+        QString twoFa;
+    };
+
+    ServiceReply post(
+        const QString& path, const QMap<QString, QString>& fields = {}, const Tokens& tokens = {});
+    QString login(const QString& user, const QString& password = "Corvane.Demo.2024");
+    QString totp(const QString& user) const;
+    Tokens fullSession(const QString& user);
+    QString account(const QString& descriptionPart) const;
+    QString query(const QString& sql) const;
+    void execute(const QString& sql) const;
+    QString forgeToken(qint64 userId, const QString& kind, qint64 expires) const;
+    void checkLog();
+
+    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<ServiceClient> client;
+    QStringList secretsSeen;
+    Tokens ready;
+};
+
+ServiceReply TestTessaroServer::post(
+    const QString& path, const QMap<QString, QString>& fields, const Tokens& tokens)
+{
+    return client->post(path, fields, tokens.auth, tokens.twoFa);
+}
+
+QString TestTessaroServer::account(const QString& descriptionPart) const
+{
+    const auto accounts = server->getAccounts();
+    for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
+        if (it.key().contains(descriptionPart))
+            return it.value();
+    }
+    return {};
+}
+
+QString TestTessaroServer::login(const QString& user, const QString& password)
+{
+    const ServiceReply reply = post("/corvane/v5/home/login_account",
+        { { "cf_utente", user }, { "cf_confidi", server->getConsortiumOf(user) },
+            { "password", password } });
+    const QString token = reply.value("0");
+    if (!token.isEmpty())
+        secretsSeen << token;
+    return reply.resultCode() == "0" ? token : QString();
+}
+
+QString TestTessaroServer::totp(const QString& user) const
+{
+    return QString::fromLatin1(server->runTool({ "totp", user }).trimmed());
+}
+
+TestTessaroServer::Tokens TestTessaroServer::fullSession(const QString& user)
+{
+    Tokens tokens { login(user), {} };
+    const QString code = totp(user);
+    secretsSeen << code;
+    tokens.twoFa
+        = post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", code } }, tokens)
+              .value("0");
+    secretsSeen << tokens.twoFa;
+    return tokens;
+}
+
+QString TestTessaroServer::query(const QString& sql) const
+{
+    sqlite3* db = nullptr;
+    sqlite3_open((server->getDataDirectory() + "/tessaro.sqlite").toUtf8().constData(), &db);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* statement = nullptr;
+    QString result;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW) {
+        result
+            = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return result;
+}
+
+void TestTessaroServer::execute(const QString& sql) const
+{
+    sqlite3* db = nullptr;
+    sqlite3_open((server->getDataDirectory() + "/tessaro.sqlite").toUtf8().constData(), &db);
+    sqlite3_busy_timeout(db, 5000);
+    QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+QString TestTessaroServer::forgeToken(qint64 userId, const QString& kind, qint64 expires) const
+{
+    const auto encoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
+    const QByteArray header = QByteArray(R"({"alg":"HS256","typ":"JWT"})").toBase64(encoding);
+    QJsonObject claims { { "sub", QString::number(userId) }, { "kind", kind }, { "jti", "forged" },
+        { "iat", expires - 3600 }, { "exp", expires } };
+    const QByteArray payload
+        = QJsonDocument(claims).toJson(QJsonDocument::Compact).toBase64(encoding);
+    const QByteArray key = query("SELECT value FROM settings WHERE key = 'token_key'").toUtf8();
+    const QByteArray signature
+        = QMessageAuthenticationCode::hash(header + '.' + payload, key, QCryptographicHash::Sha256)
+              .toBase64(encoding);
+    return QString::fromLatin1(header + '.' + payload + '.' + signature);
+}
+
+void TestTessaroServer::initTestCase()
+{
+    server = std::make_unique<ServerProcess>(QString::fromLocal8Bit(TESSARO_SERVER_PATH));
+    QString error;
+    QVERIFY2(server->start("demo", error), qPrintable(error));
+    QCOMPARE(server->getAccounts().size(), 6);
+    client = std::make_unique<ServiceClient>("127.0.0.1", server->getPort(), server->getCaPath());
+    ready = fullSession(account("ready"));
+    QVERIFY(!ready.auth.isEmpty());
+    QVERIFY(!ready.twoFa.isEmpty());
+}
+
+void TestTessaroServer::cleanupTestCase()
+{
+    // A clean stop on SIGTERM, with no sanitizer report turning the exit code.
+    client.reset();
+    QCOMPARE(server->stop(), 0);
+    QVERIFY(server->getOutput().contains("stopping on signal"));
+    checkLog();
+}
+
+void TestTessaroServer::transportAnswers()
+{
+    // Guards against the connection check, unknown paths and oversized bodies being mishandled.
+    QCOMPARE(client->get("/").status, 200);
+    QCOMPARE(post("/corvane/v5/home/no_such_verb").status, 404);
+    QCOMPARE(post("/corvane/v5/search/lista_imprese").status, 404);
+    QCOMPARE(post("/corvane/v5/home/init/03111").status, 404);
+    QCOMPARE(post("/corvane/v5/search/lista_imprese/abc").status, 404);
+    QCOMPARE(
+        client->postRaw("/corvane/v5/home/login_account", QByteArray(1024 * 1024 + 1, 'a')).status,
+        413);
+
+    const ServiceReply reply = post("/corvane/v5/home/init");
+    QCOMPARE(reply.status, 403);
+    QVERIFY(reply.contentType.startsWith("text/html"));
+    QVERIFY(reply.body.startsWith("<?xml"));
+    QCOMPARE(reply.resultCode(), QString("300"));
+}
+
+void TestTessaroServer::loginResults_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("consortium");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("code");
+    const QString user = "CRSMTT79S02L219E";
+    QTest::newRow("malformed user code") << "ABC"
+                                         << "28461530157"
+                                         << "Corvane.Demo.2024"
+                                         << "317";
+    QTest::newRow("malformed consortium") << user << "12"
+                                          << "Corvane.Demo.2024"
+                                          << "317";
+    QTest::newRow("empty password") << user << "28461530157"
+                                    << ""
+                                    << "317";
+    QTest::newRow("wrong password") << user << "28461530157"
+                                    << "Corvane.Demo.2025"
+                                    << "9";
+    QTest::newRow("unknown user") << "BNCLCU70A01H501X"
+                                  << "28461530157"
+                                  << "Corvane.Demo.2024"
+                                  << "9";
+    QTest::newRow("other consortium") << user << "39172640235"
+                                      << "Corvane.Demo.2024"
+                                      << "9";
+    QTest::newRow("lower-case code") << user.toLower() << "28461530157"
+                                     << "Corvane.Demo.2024"
+                                     << "0";
+}
+
+void TestTessaroServer::loginResults()
+{
+    // Guards against login telling unknown users from wrong passwords, or accepting bad fields.
+    QFETCH(QString, user);
+    QFETCH(QString, consortium);
+    QFETCH(QString, password);
+    QFETCH(QString, code);
+    const ServiceReply reply = post("/corvane/v5/home/login_account",
+        { { "cf_utente", user }, { "cf_confidi", consortium }, { "password", password } });
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.resultCode(), code);
+    if (code == "0") {
+        QCOMPARE(reply.rows.size(), 1);
+        QCOMPARE(reply.value("0").count('.'), 2);
+    } else {
+        QVERIFY(reply.rows.isEmpty());
+    }
+}
+
+void TestTessaroServer::sessionChainRefusals_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<bool>("withTwoFa");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("activation pending") << "activation pending" << false << "301";
+    QTest::newRow("password expired") << "password expired" << false << "302";
+    QTest::newRow("two-factor inactive") << "two-factor not yet active" << false << "303";
+    QTest::newRow("two-factor token missing") << "ready" << false << "304";
+    QTest::newRow("complete session") << "ready" << true << "0";
+}
+
+void TestTessaroServer::sessionChainRefusals()
+{
+    // Guards against the checks of an authenticated verb running out of order or not at all.
+    QFETCH(QString, user);
+    QFETCH(bool, withTwoFa);
+    QFETCH(QString, code);
+    const Tokens tokens
+        = withTwoFa ? fullSession(account(user)) : Tokens { login(account(user)), {} };
+    QVERIFY(!tokens.auth.isEmpty());
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), code);
+}
+
+void TestTessaroServer::tokenExpiryKindAndRevocation()
+{
+    // Guards against expired, forged, revoked or swapped tokens opening a session.
+    const qint64 userId
+        = query("SELECT id FROM users WHERE fiscal_code = '" + account("ready") + "'").toLongLong();
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const auto expectTokenError
+        = [&](const Tokens& tokens, const QString& code, const QString& kind) {
+              const ServiceReply reply = post("/corvane/v5/home/init", {}, tokens);
+              QCOMPARE(reply.status, 403);
+              QCOMPARE(reply.resultCode(), code);
+              QCOMPARE(reply.value("0"), kind);
+          };
+    expectTokenError({ "not.a.token", ready.twoFa }, "313", "auth");
+    expectTokenError({ forgeToken(userId, "auth", now - 10), ready.twoFa }, "313", "auth");
+    expectTokenError({ ready.twoFa, ready.twoFa }, "313", "auth");
+    QString tampered = ready.auth;
+    tampered.chop(2);
+    expectTokenError({ tampered + "AA", ready.twoFa }, "313", "auth");
+    expectTokenError({ ready.auth, forgeToken(userId, "twofa", now - 10) }, "313", "twofa");
+    expectTokenError({ ready.auth, ready.auth }, "312", QString());
+    expectTokenError({ ready.auth, forgeToken(userId + 1, "twofa", now + 3600) }, "312", QString());
+    QCOMPARE(
+        post("/corvane/v5/home/init", {}, { forgeToken(userId, "auth", now + 60), ready.twoFa })
+            .resultCode(),
+        QString("0"));
+
+    const Tokens session = fullSession(account("ready"));
+    QCOMPARE(post("/corvane/v5/home/logout", {}, session).resultCode(), QString("0"));
+    expectTokenError(session, "313", "auth");
+    QCOMPARE(post("/corvane/v5/home/init", {}, ready).resultCode(), QString("0"));
+}
+
+void TestTessaroServer::twoFaAuthentication()
+{
+    // Guards against wrong or malformed codes yielding a two-factor token, and Init's fields.
+    const QString user = account("ready");
+    const Tokens tokens { login(user), {} };
+    const QString code = totp(user);
+    const QString wrong = QString("%1").arg((code.toInt() + 500000) % 1000000, 6, 10, QChar('0'));
+    QCOMPARE(post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", "12ab56" } }, tokens)
+                 .resultCode(),
+        QString("321"));
+    QCOMPARE(post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", wrong } }, tokens)
+                 .resultCode(),
+        QString("311"));
+    const ServiceReply reply
+        = post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", code } }, tokens);
+    QCOMPARE(reply.resultCode(), QString("0"));
+    secretsSeen << reply.value("0");
+
+    const ServiceReply init = post("/corvane/v5/home/init",
+        { { "sys_prod_name", "Debian GNU/Linux 12" } }, { tokens.auth, reply.value("0") });
+    QCOMPARE(init.resultCode(), QString("0"));
+    QCOMPARE(init.value("0"), QString("1"));
+    QCOMPARE(init.value("1"), QString("Confidi Aurora Garanzie S.C.p.A."));
+    QCOMPARE(init.value("2"), QString("FERRARESI - GIULIA"));
+    QVERIFY(QDateTime::fromString(init.value("3"), "dd/MM/yyyy HH:mm:ss").isValid());
+}
+
+void TestTessaroServer::twoFaActivation()
+{
+    // Guards against activation without a real secret, or a wrong first code switching it on.
+    const QString user = account("two-factor not yet active");
+    const Tokens tokens { login(user), {} };
+    const ServiceReply activation = post("/corvane/v5/home/attivazione_two_fa", {}, tokens);
+    QCOMPARE(activation.resultCode(), QString("0"));
+    const QString svg = activation.value("0");
+    QVERIFY(svg.contains("<svg"));
+    QVERIFY(svg.contains("<path"));
+    const QString secret
+        = query("SELECT totp_secret FROM users WHERE fiscal_code = '" + user + "'");
+    QCOMPARE(secret.size(), 32);
+
+    const QString code = totp(user);
+    const QString wrong = QString("%1").arg((code.toInt() + 500000) % 1000000, 6, 10, QChar('0'));
+    QCOMPARE(post("/corvane/v5/home/prima_autenticazione_two_fa", { { "twofa_token", "" } }, tokens)
+                 .resultCode(),
+        QString("320"));
+    QCOMPARE(
+        post("/corvane/v5/home/prima_autenticazione_two_fa", { { "twofa_token", wrong } }, tokens)
+            .resultCode(),
+        QString("315"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("303"));
+    QCOMPARE(
+        post("/corvane/v5/home/prima_autenticazione_two_fa", { { "twofa_token", code } }, tokens)
+            .resultCode(),
+        QString("0"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("304"));
+    // Once active the secret is never handed out again.
+    QVERIFY(post("/corvane/v5/home/attivazione_two_fa", {}, tokens).value("0").isEmpty());
+}
+
+void TestTessaroServer::accountActivation()
+{
+    // Guards against a wrong, malformed or expired code activating an account.
+    const QString user = account("activation pending");
+    const Tokens tokens { login(user), {} };
+    const QString code
+        = query("SELECT activation_code FROM users WHERE fiscal_code = '" + user + "'");
+    QCOMPARE(code.size(), 6);
+    const QString wrong = QString("%1").arg((code.toInt() + 1) % 1000000, 6, 10, QChar('0'));
+    const auto activate = [&](const QString& value) {
+        return post(
+            "/corvane/v5/home/attivazione_codice", { { "codice_attivazione", value } }, tokens)
+            .resultCode();
+    };
+    QCOMPARE(activate("12345"), QString("319"));
+    QCOMPARE(activate(wrong), QString("307"));
+    execute("UPDATE users SET activation_expires = 1 WHERE fiscal_code = '" + user + "'");
+    QCOMPARE(activate(code), QString("308"));
+    execute("UPDATE users SET activation_expires = 4000000000 WHERE fiscal_code = '" + user + "'");
+    QCOMPARE(post("/corvane/v5/home/cambio_password", {}, tokens).resultCode(), QString("301"));
+    QCOMPARE(activate(code), QString("0"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("303"));
+}
+
+void TestTessaroServer::passwordChange()
+{
+    // Guards against weak, unchanged or unauthorised password changes.
+    const QString user = account("password expired");
+    const Tokens tokens { login(user), {} };
+    const auto change = [&](const QString& oldPassword, const QString& newPassword) {
+        return post("/corvane/v5/home/cambio_password",
+            { { "old_password", oldPassword }, { "new_password", newPassword } }, tokens)
+            .resultCode();
+    };
+    QCOMPARE(change("Corvane.Demo.2024", "short"), QString("316"));
+    QCOMPARE(change("Not.The.Password", "A.Long.New.Password"), QString("314"));
+    QCOMPARE(change("Corvane.Demo.2024", "Corvane.Demo.2024"), QString("316"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("302"));
+    QCOMPARE(change("Corvane.Demo.2024", "Più.Sicura.2025"), QString("0"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("304"));
+    QVERIFY(login(user).isEmpty());
+    QVERIFY(!login(user, "Più.Sicura.2025").isEmpty());
+}
+
+void TestTessaroServer::consortiumRequest_data()
+{
+    QTest::addColumn<QString>("consortium");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("malformed") << "1234"
+                               << "318";
+    QTest::newRow("unknown") << "01234567890"
+                             << "3";
+    QTest::newRow("without certified mail") << "39172640235"
+                                            << "11";
+    QTest::newRow("known") << "28461530157"
+                           << "0";
+}
+
+void TestTessaroServer::consortiumRequest()
+{
+    // Guards against the consortium request's result codes and its three records.
+    QFETCH(QString, consortium);
+    QFETCH(QString, code);
+    const ServiceReply reply
+        = post("/corvane/v5/home/richiesta_credenziali_confidi", { { "cf_confidi", consortium } });
+    QCOMPARE(reply.resultCode(), code);
+    if (code == "0") {
+        QCOMPARE(reply.value("0"), consortium);
+        QCOMPARE(reply.value("1"), QString("Confidi Aurora Garanzie S.C.p.A."));
+        QCOMPARE(reply.value("2"), QString("garanzie@pec.confidiaurora.example"));
+    }
+}
+
+void TestTessaroServer::accountRequest()
+{
+    // Guards against account requests that skip validation, duplicate users or send no mail.
+    const QString path = "/corvane/v5/home/richiesta_credenziali_utente";
+    QMap<QString, QString> fields { { "cf_confidi", "28461530157" }, { "nome", "Nicolò" },
+        { "cognome", "Dell'Acqua" }, { "cf_utente", "DLLNCL91M12F205K" },
+        { "email_utente", "n.dellacqua@example.it" } };
+    QMap<QString, QString> bad = fields;
+    bad["email_utente"] = "not-an-address";
+    QCOMPARE(post(path, bad).resultCode(), QString("318"));
+    bad = fields;
+    bad["cf_confidi"] = "39172640235";
+    QCOMPARE(post(path, bad).resultCode(), QString("318"));
+    bad = fields;
+    bad["cf_utente"] = account("ready");
+    QCOMPARE(post(path, bad).resultCode(), QString("305"));
+
+    const QDir outbox(server->getDataDirectory() + "/outbox");
+    const int mailsBefore = outbox.entryList(QDir::Files).size();
+    const ServiceReply reply = post(path, fields);
+    QCOMPARE(reply.resultCode(), QString("0"));
+    QCOMPARE(reply.value("0"), fields["cf_utente"]);
+    QCOMPARE(post(path, fields).resultCode(), QString("305"));
+
+    const QStringList mails = outbox.entryList({ "*new-account.txt" }, QDir::Files, QDir::Name);
+    QCOMPARE(outbox.entryList(QDir::Files).size(), mailsBefore + 2);
+    QFile mail(outbox.filePath(mails.last()));
+    QVERIFY(mail.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(mail.readAll());
+    QVERIFY(text.contains("n.dellacqua@example.it"));
+    const QString password = text.section("Password provvisoria: ", 1).section('\n', 0, 0);
+    QCOMPARE(password.size(), 16);
+    secretsSeen << password;
+    const ServiceReply loginReply = post("/corvane/v5/home/login_account",
+        { { "cf_utente", fields["cf_utente"] }, { "cf_confidi", "28461530157" },
+            { "password", password } });
+    QCOMPARE(loginReply.resultCode(), QString("0"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, { loginReply.value("0"), {} }).resultCode(),
+        QString("301"));
+}
+
+void TestTessaroServer::publicLookups()
+{
+    // Guards against the lookup lists and the Windows-1252 path of accented names.
+    const ServiceReply provinces = post("/corvane/v5/home/province");
+    QCOMPARE(provinces.resultCode(), QString("0"));
+    QCOMPARE(provinces.rows.size(), 107);
+    QCOMPARE(provinces.value("MI"), QString("Milano"));
+    QCOMPARE(provinces.value("FC"), QString("Forlì-Cesena"));
+    const ServiceReply initials = post("/corvane/v5/home/province_sigla");
+    QCOMPARE(initials.rows.size(), 107);
+    QCOMPARE(initials.value("SU"), QString("SU"));
+
+    const ServiceReply cities = post("/corvane/v5/search/comuni/03111", { { "prov", "FC" } });
+    QCOMPARE(cities.resultCode(), QString("0"));
+    QString forliId;
+    for (const auto& row : cities.rows) {
+        if (row.first() == QString("Forlì"))
+            forliId = row.firstKey();
+    }
+    QVERIFY(!forliId.isEmpty());
+    QCOMPARE(post("/corvane/v5/search/CAP/03111", { { "comune_id", forliId } }).value("cap"),
+        QString("47121"));
+    QCOMPARE(
+        post("/corvane/v5/search/comuni/03111", { { "prov", "XX" } }).resultCode(), QString("10"));
+    QCOMPARE(post("/corvane/v5/search/tipo_indirizzo/03111").rows.size(), 4);
+
+    const ServiceReply privacy = post("/corvane/v5/home/send_privacy");
+    QVERIFY(privacy.value("testo_privacy").contains("finalità"));
+}
+
+void TestTessaroServer::banksAndStates()
+{
+    // Guards against bank labels the client cannot split, and banks of a user enabled for none.
+    const ServiceReply banks = post("/corvane/v5/home/banche", {}, ready);
+    QCOMPARE(banks.resultCode(), QString("0"));
+    QCOMPARE(banks.rows.size(), 4);
+    QCOMPARE(banks.value("03111"), QString("03111 - Banca Alpina del Lario"));
+    const ServiceReply none = post("/corvane/v5/home/banche", {}, fullSession(account("no bank")));
+    QCOMPARE(none.resultCode(), QString("10"));
+    QVERIFY(none.rows.isEmpty());
+
+    const ServiceReply states = post("/corvane/v5/home/stati", {}, ready);
+    QCOMPARE(states.rows.size(), 8);
+    QCOMPARE(states.value("5"), QString("Perfezionata"));
+}
+
+void TestTessaroServer::companyPagingCoversEveryRowOnce()
+{
+    // Guards against pages that overlap, skip rows or miscount, and out-of-range starts.
+    const QString path = "/corvane/v5/search/lista_imprese/05222";
+    const ServiceReply first
+        = post(path, { { "start", "0" }, { "ord", "ragsoc" }, { "dir", "1" } }, ready);
+    QCOMPARE(first.resultCode(), QString("0"));
+    const int total = first.header["risultati"].toInt();
+    const int pages = first.header["tot_pag"].toInt();
+    QVERIFY(total > 40);
+    QCOMPARE(pages, (total + 19) / 20);
+    QCOMPARE(first.header["cur_pag"], QString("1"));
+    QVERIFY(first.header["fusioni_presenti"] == "S" || first.header["fusioni_presenti"] == "N");
+
+    QSet<QString> ids;
+    for (int page = 0; page < pages; ++page) {
+        const ServiceReply reply = post(path,
+            { { "start", QString::number(page) }, { "ord", "ragsoc" }, { "dir", "1" } }, ready);
+        QCOMPARE(reply.header["start"], QString::number(page));
+        QCOMPARE(reply.header["cur_pag"], QString::number(page + 1));
+        QCOMPARE(reply.rows.size(), page + 1 < pages ? 20 : total - 20 * (pages - 1));
+        for (const auto& row : reply.rows)
+            ids.insert(row["anag_id"]);
+    }
+    QCOMPARE(ids.size(), total);
+
+    const ServiceReply beyond = post(path, { { "start", "9999" } }, ready);
+    QCOMPARE(beyond.header["cur_pag"], QString::number(pages));
+    QCOMPARE(post(path, { { "start", "-3" } }, ready).header["cur_pag"], QString("1"));
+    // A bank the user is not enabled for shows nothing.
+    QCOMPARE(post("/corvane/v5/search/lista_imprese/06333", { { "start", "0" } },
+                 fullSession(account("two-factor not yet active")))
+                 .resultCode(),
+        QString("10"));
+}
+
+void TestTessaroServer::companySortingAndFilters()
+{
+    // Guards against sort keys or directions being ignored and filters matching wrongly.
+    const QString path = "/corvane/v5/search/lista_imprese/03111";
+    const auto column = [&](const QMap<QString, QString>& fields, const QString& key) {
+        QStringList values;
+        for (const auto& row : post(path, fields, ready).rows)
+            values << row[key];
+        return values;
+    };
+    QStringList ascending = column({ { "ord", "ragsoc" }, { "dir", "1" } }, "ragione_sociale");
+    QStringList sorted = ascending;
+    std::sort(sorted.begin(), sorted.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    QCOMPARE(ascending.size(), 20);
+    QCOMPARE(ascending, sorted);
+    const QStringList descendingIds = column({ { "ord", "anag_id" }, { "dir", "0" } }, "anag_id");
+    for (int i = 1; i < descendingIds.size(); ++i)
+        QVERIFY(descendingIds[i - 1].toInt() > descendingIds[i].toInt());
+    QCOMPARE(
+        column({ { "ord", "ragsoc; DROP TABLE companies" }, { "dir", "1" } }, "ragione_sociale"),
+        ascending);
+
+    const ServiceReply byName = post(path, { { "search_li_ragsoc", "CAFFÈ" } }, ready);
+    QCOMPARE(byName.resultCode(), QString("0"));
+    for (const auto& row : byName.rows)
+        QVERIFY2(row["ragione_sociale"].contains("Caffè"), qPrintable(row["ragione_sociale"]));
+    const ServiceReply byProvince = post(path, { { "search_li_provincia", "MI" } }, ready);
+    for (const auto& row : byProvince.rows)
+        QCOMPARE(row["provincia"], QString("MI"));
+    const QString vat = byProvince.rows.value(0).value("partita_iva");
+    const ServiceReply byCode = post(path, { { "search_li_picf", vat.mid(2, 6) } }, ready);
+    QVERIFY(byCode.rows.size() >= 1);
+    const ServiceReply byCity = post(path, { { "search_li_comune", "forl" } }, ready);
+    for (const auto& row : byCity.rows)
+        QCOMPARE(row["comune"], QString("Forlì"));
+    QCOMPARE(post(path, { { "search_li_ragsoc", "nessuna impresa ha questo nome" } }, ready)
+                 .resultCode(),
+        QString("10"));
+    QCOMPARE(post("/corvane/v5/search/lista_imprese/03111", {},
+                 fullSession(account("second consortium")))
+                 .resultCode(),
+        QString("10"));
+}
+
+void TestTessaroServer::positionFilters()
+{
+    // Guards against the state, date, LCR and sort parameters of the position search.
+    const QString path = "/corvane/v5/search/pratiche/03111";
+    const ServiceReply all = post(path, { { "start", "0" } }, ready);
+    QCOMPARE(all.resultCode(), QString("0"));
+    QCOMPARE(all.rows.first().size(), 25);
+    QVERIFY(all.header.contains("pratiche_da_ultimo_accesso"));
+
+    const ServiceReply perfected = post(path, { { "search_lp_stato", "5" } }, ready);
+    QVERIFY(perfected.header["risultati"].toInt() < all.header["risultati"].toInt());
+    for (const auto& row : perfected.rows) {
+        QCOMPARE(row["stato_id"], QString("5"));
+        QVERIFY(!row["data_perf"].isEmpty());
+    }
+    const QDate from = QDate::currentDate().addMonths(-4);
+    const QDate to = QDate::currentDate().addMonths(-2);
+    const ServiceReply dated = post(path,
+        { { "search_lp_delibc_dal", from.toString("dd/MM/yyyy") },
+            { "search_lp_delibc_al", to.toString("dd/MM/yyyy") }, { "ord", "delib" },
+            { "dir", "1" } },
+        ready);
+    QCOMPARE(dated.resultCode(), QString("0"));
+    QString previous;
+    for (const auto& row : dated.rows) {
+        const QDate date = QDate::fromString(row["data_delib_c"], "dd/MM/yyyy");
+        QVERIFY(date >= from && date <= to);
+        QVERIFY(row["data_delib_c_ord"] >= previous);
+        previous = row["data_delib_c_ord"];
+    }
+    const QString lcr = all.rows.first()["num_delib_c"];
+    const ServiceReply byLcr = post(path, { { "search_lp_numero", lcr } }, ready);
+    QCOMPARE(byLcr.rows.first()["num_delib_c"], lcr);
+
+    const ServiceReply byAmount = post(path, { { "ord", "importo" }, { "dir", "0" } }, ready);
+    const auto euros = [](const QString& text) {
+        return QString(text).remove('.').replace(',', '.').toDouble();
+    };
+    for (int i = 1; i < byAmount.rows.size(); ++i)
+        QVERIFY(euros(byAmount.rows[i - 1]["importo"]) >= euros(byAmount.rows[i]["importo"]));
+    QCOMPARE(post(path, { { "search_lp_stato", "99" } }, ready).resultCode(), QString("10"));
+}
+
+void TestTessaroServer::sqlMetacharactersMatchLiterally_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("field");
+    const QStringList companyFields { "search_li_ragsoc", "search_li_comune", "search_li_provincia",
+        "search_li_picf" };
+    for (const QString& field : companyFields)
+        QTest::newRow(qPrintable(field)) << "/corvane/v5/search/lista_imprese/03111" << field;
+    const QStringList positionFields { "search_lp_impr", "search_lp_numero", "search_lp_delibc_dal",
+        "search_lp_delibc_al", "search_lp_fin", "search_lp_banca", "search_lp_stato" };
+    for (const QString& field : positionFields)
+        QTest::newRow(qPrintable(field)) << "/corvane/v5/search/pratiche/03111" << field;
+    QTest::newRow("report bank") << "/corvane/v5/search/report/03111"
+                                 << "search_lp_banca";
+}
+
+void TestTessaroServer::sqlMetacharactersMatchLiterally()
+{
+    // Guards against filter text reaching SQL as code or as LIKE wildcards.
+    QFETCH(QString, path);
+    QFETCH(QString, field);
+    for (const QString& text : { QString("%"), QString("_"), QString("' OR '1'='1"), QString("\\"),
+             QString("x'); DROP TABLE positions; --") }) {
+        const ServiceReply reply = post(path, { { field, text }, { "start", "0" } }, ready);
+        QCOMPARE(reply.status, 200);
+        // Date filters ignore text that is not a date; every other filter finds nothing.
+        if (field.contains("delibc"))
+            QCOMPARE(reply.resultCode(), QString("0"));
+        else
+            QCOMPARE(reply.resultCode(), QString("10"));
+    }
+    QVERIFY(query("SELECT COUNT(*) FROM positions").toInt() > 4000);
+}
+
+void TestTessaroServer::reportsAndDownloads()
+{
+    // Guards against report dates outside the range, and downloads of the wrong kind.
+    const QDate from = QDate::currentDate().addMonths(-6);
+    const ServiceReply reports = post("/corvane/v5/search/report/03111",
+        { { "data_inizio", from.toString("dd/MM/yyyy") },
+            { "data_fine", QDate::currentDate().toString("dd/MM/yyyy") } },
+        ready);
+    QCOMPARE(reports.resultCode(), QString("0"));
+    QCOMPARE(reports.header["risultati"].toInt(), reports.rows.size());
+    QString emptyFile;
+    QString fullFile;
+    for (const auto& row : reports.rows) {
+        QVERIFY(QDate::fromString(row["data_report_formattata"], "dd/MM/yyyy") >= from);
+        QCOMPARE(row["banca_abi_id"], QString("03111"));
+        (row["vuoto"] == "1" ? emptyFile : fullFile) = row["report_file_id"];
+    }
+    const QString allPath = "/corvane/v5/search/report/03111";
+    const ServiceReply everything = post(allPath, {}, ready);
+    QVERIFY(everything.rows.size() > reports.rows.size());
+    for (const auto& row : everything.rows) {
+        if (row["vuoto"] == "1")
+            emptyFile = row["report_file_id"];
+    }
+    QVERIFY(!emptyFile.isEmpty());
+    QVERIFY(!fullFile.isEmpty());
+
+    const QString download = "/corvane/v5/search/download_report/03111";
+    const ServiceReply full = post(download, { { "file", fullFile } }, ready);
+    QCOMPARE(full.status, 200);
+    QVERIFY(!full.contentType.startsWith("text/html"));
+    QVERIFY(full.body.startsWith("Report;"));
+    const ServiceReply empty = post(download, { { "file", emptyFile } }, ready);
+    QVERIFY(!empty.contentType.startsWith("text/html"));
+    QVERIFY(empty.body.isEmpty());
+    const ServiceReply missing = post(download, { { "file", "1" } }, ready);
+    QVERIFY(missing.contentType.startsWith("text/html"));
+    QCOMPARE(missing.resultCode(), QString("10"));
+    QCOMPARE(post("/corvane/v5/search/download_report/06333", { { "file", fullFile } }, ready)
+                 .resultCode(),
+        QString("10"));
+}
+
+void TestTessaroServer::positionDetailAndPlan()
+{
+    // Guards against missing detail fields, stages that contradict the state, and a plan that
+    // does not repay the loan.
+    const QString id = query("SELECT id FROM positions WHERE state_id = 6 AND abi = '03111' AND "
+                             "consortium_id = 1 LIMIT 1");
+    const QString lcr = query("SELECT lcr FROM positions WHERE id = " + id);
+    const QMap<QString, QString> key { { "pratica_ft_id", id }, { "lcr", lcr } };
+    const ServiceReply detail = post("/corvane/v5/search/dett_pratica/03111", key, ready);
+    QCOMPARE(detail.resultCode(), QString("0"));
+    QCOMPARE(detail.rows.size(), 1);
+    QCOMPARE(detail.rows.first().size(), 40);
+    QCOMPARE(detail.value("DC_presente"), QString("SI"));
+    QCOMPARE(detail.value("PE_presente"), QString("SI"));
+    QCOMPARE(detail.value("ES_presente"), QString("SI"));
+    QVERIFY(!detail.value("ES_data_conclusione").isEmpty());
+    QCOMPARE(post("/corvane/v5/search/dett_pratica/03111",
+                 { { "pratica_ft_id", id }, { "lcr", "0000/1" } }, ready)
+                 .resultCode(),
+        QString("10"));
+    QCOMPARE(post("/corvane/v5/search/dett_pratica/05222", key, ready).resultCode(), QString("10"));
+
+    const QString draft = query("SELECT id FROM positions WHERE state_id = 1 AND abi = '03111' AND "
+                                "consortium_id = 1 LIMIT 1");
+    const ServiceReply draftDetail = post("/corvane/v5/search/dett_pratica/03111",
+        { { "pratica_ft_id", draft },
+            { "lcr", query("SELECT lcr FROM positions WHERE id = " + draft) } },
+        ready);
+    for (const char* stage : { "DC_presente", "DB_presente", "PE_presente", "ES_presente" })
+        QCOMPARE(draftDetail.value(stage), QString("NO"));
+
+    const ServiceReply plan = post("/corvane/v5/search/ft_piano_amm/03111", key, ready);
+    QCOMPARE(plan.resultCode(), QString("0"));
+    QCOMPARE(plan.header["n_result"].toInt(), plan.rows.size());
+    const auto cents = [](const QString& text) {
+        return qRound64(QString(text).remove('.').replace(',', '.').toDouble() * 100);
+    };
+    qint64 principal = 0;
+    for (const auto& row : plan.rows) {
+        principal += cents(row["quota_capitale"]);
+        QCOMPARE(cents(row["rata"]), cents(row["quota_capitale"]) + cents(row["quota_interesse"]));
+        QCOMPARE(row["rata_pagata"], QString("S"));
+    }
+    QCOMPARE(principal, query("SELECT amount_cents FROM positions WHERE id = " + id).toLongLong());
+    QCOMPARE(cents(plan.rows.last()["debito_residuo"]), qint64(0));
+
+    const ServiceReply pdf = post(
+        "/corvane/v5/search/download_posizione/03111", { { "pft_id", id }, { "lcr", lcr } }, ready);
+    QCOMPARE(pdf.contentType, QString("application/pdf"));
+    QVERIFY(pdf.body.startsWith("%PDF-1."));
+    QVERIFY(pdf.body.trimmed().endsWith("%%EOF"));
+    QVERIFY(pdf.body.contains(query("SELECT qrv_code FROM positions WHERE id = " + id).toLatin1()));
+
+    const QString related = query("SELECT MIN(id) FROM positions WHERE position_number IN "
+                                  "(SELECT position_number FROM positions WHERE consortium_id = 1 "
+                                  "GROUP BY position_number HAVING COUNT(*) > 1)");
+    const QString relatedAbi = query("SELECT abi FROM positions WHERE id = " + related);
+    const ServiceReply forms = post("/corvane/v5/search/ft_collegate/" + relatedAbi,
+        { { "pratica_ft_id", related },
+            { "lcr", query("SELECT lcr FROM positions WHERE id = " + related) } },
+        ready);
+    QCOMPARE(forms.resultCode(), QString("0"));
+    QVERIFY(forms.value("ft_descr").contains("forma tecnica"));
+    QCOMPARE(post("/corvane/v5/search/ft_collegate/03111", key, ready).resultCode(),
+        query("SELECT COUNT(*) FROM positions WHERE position_number = (SELECT position_number FROM "
+              "positions WHERE id = "
+            + id + ")")
+                == "1"
+            ? QString("10")
+            : QString("0"));
+}
+
+void TestTessaroServer::companyRecord()
+{
+    // Guards against the company record's fields and its links to merged records.
+    const QString merged = query(
+        "SELECT id FROM companies WHERE successor_id IS NOT NULL AND consortium_id = 1 LIMIT 1");
+    const QString successor = query("SELECT successor_id FROM companies WHERE id = " + merged);
+    const ServiceReply record
+        = post("/corvane/v5/search/i_anag/03111", { { "i_anag", merged } }, ready);
+    QCOMPARE(record.resultCode(), QString("0"));
+    QCOMPARE(record.rows.first().size(), 18);
+    QCOMPARE(record.value("anag_succ"), successor);
+    QVERIFY(!record.value("data_sostituzione").isEmpty());
+    QCOMPARE(post("/corvane/v5/search/i_anag/03111", { { "i_anag", successor } }, ready)
+                 .value("anag_prec"),
+        merged);
+    const QString foreign = query("SELECT id FROM companies WHERE consortium_id = 2 LIMIT 1");
+    QCOMPARE(post("/corvane/v5/search/i_anag/03111", { { "i_anag", foreign } }, ready).resultCode(),
+        QString("10"));
+}
+
+static QString ticketDocument(
+    const QString& ticketId, const QString& subject, const QString& text, const QString& email)
+{
+    const auto encode
+        = [](const QString& value) { return QString::fromLatin1(value.toUtf8().toBase64()); };
+    QByteArray xml;
+    QXmlStreamWriter writer(&xml);
+    writer.writeStartDocument();
+    writer.writeStartElement("dati_ticket");
+    writer.writeStartElement("ticket");
+    writer.writeTextElement("ticket_id", ticketId.isEmpty() ? QString() : encode(ticketId));
+    writer.writeTextElement("oggetto", encode(subject));
+    writer.writeTextElement("testo", encode(text));
+    if (!email.isEmpty())
+        writer.writeTextElement("email", encode(email));
+    writer.writeEndElement();
+    writer.writeEndElement();
+    writer.writeEndDocument();
+    return QString::fromLatin1(xml.toBase64());
+}
+
+void TestTessaroServer::tickets()
+{
+    // Guards against the ticket list's filters, the conversation order and inserted text.
+    const ServiceReply all = post("/corvane/v5/home/ticket", { { "search_stato", "0" } }, ready);
+    QCOMPARE(all.resultCode(), QString("0"));
+    QCOMPARE(all.header["n_result"].toInt(), all.rows.size());
+    QVERIFY(all.rows.size() >= 20);
+    const ServiceReply open = post("/corvane/v5/home/ticket", { { "search_stato", "1" } }, ready);
+    for (const auto& row : open.rows)
+        QCOMPARE(row["stato"], QString("Aperto"));
+    QVERIFY(open.rows.size() < all.rows.size());
+
+    const ServiceReply email = post("/corvane/v5/home/ticket_mail_utente", {}, ready);
+    QCOMPARE(email.value("email"), QString("giulia.ferraresi@example.it"));
+
+    const QString subject = "Perché il report è vuoto?";
+    const QString text = "Buongiorno, il file di aprile è vuoto. Città: Forlì.";
+    const ServiceReply inserted = post("/corvane/v5/home/ticketIns",
+        { { "dati_t", ticketDocument({}, subject, text, "avvisi@example.it") } }, ready);
+    QCOMPARE(inserted.resultCode(), QString("0"));
+    const QString code = inserted.value("codice_ticket");
+    QVERIFY(code.startsWith("TK-"));
+
+    const ServiceReply after = post("/corvane/v5/home/ticket", {}, ready);
+    QCOMPARE(after.rows.size(), all.rows.size() + 1);
+    QCOMPARE(after.rows.first()["codice"], code);
+    QCOMPARE(after.rows.first()["oggetto"], subject);
+    const QString ticketId = after.rows.first()["ticket_id"];
+
+    const ServiceReply message = post("/corvane/v5/home/ticketIns",
+        { { "dati_t", ticketDocument(ticketId, {}, "Aggiungo un dettaglio: è urgente.", {}) } },
+        ready);
+    QCOMPARE(message.resultCode(), QString("0"));
+    QVERIFY(message.value("codice_ticket").isEmpty());
+
+    const ServiceReply detail
+        = post("/corvane/v5/home/ticket_dett", { { "ticket", ticketId } }, ready);
+    QCOMPARE(detail.rows.size(), 2);
+    QCOMPARE(detail.rows[0]["testo"], text);
+    QCOMPARE(detail.rows[1]["testo"], QString("Aggiungo un dettaglio: è urgente."));
+    QVERIFY(QDateTime::fromString(detail.rows[1]["data_msg"], "dd/MM/yyyy HH:mm:ss").isValid());
+
+    const Tokens other = fullSession(account("second consortium"));
+    QCOMPARE(post("/corvane/v5/home/ticket_dett", { { "ticket", ticketId } }, other).resultCode(),
+        QString("10"));
+    QCOMPARE(post("/corvane/v5/home/ticketIns",
+                 { { "dati_t", ticketDocument(ticketId, {}, "intrusione", {}) } }, other)
+                 .resultCode(),
+        QString("10"));
+}
+
+void TestTessaroServer::badTicketDocument_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::newRow("missing") << QString();
+    QTest::newRow("not base64") << "%%%not base64%%%";
+    QTest::newRow("not xml") << QString::fromLatin1(QByteArray("just text").toBase64());
+    QTest::newRow("wrong root") << QString::fromLatin1(
+        QByteArray("<?xml version=\"1.0\"?><ticket><ticket_id/></ticket>").toBase64());
+    QTest::newRow("plain field value") << QString::fromLatin1(QByteArray(
+        "<?xml "
+        "version=\"1.0\"?><dati_ticket><ticket><ticket_id></ticket_id><oggetto>Ciao!</oggetto>"
+        "<testo>dGVzdG8=</testo></ticket></dati_ticket>")
+                                                                  .toBase64());
+    QTest::newRow("empty text") << ticketDocument({}, "Oggetto", "   ", {});
+    QTest::newRow("new ticket without subject") << ticketDocument({}, {}, "Testo", {});
+}
+
+void TestTessaroServer::badTicketDocument()
+{
+    // Guards against malformed ticket documents being stored.
+    QFETCH(QString, document);
+    const QString before = query("SELECT COUNT(*) FROM tickets");
+    const ServiceReply reply
+        = post("/corvane/v5/home/ticketIns", { { "dati_t", document } }, ready);
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.resultCode(), QString("318"));
+    QCOMPARE(query("SELECT COUNT(*) FROM tickets"), before);
+}
+
+void TestTessaroServer::versionCheckAndUpdate()
+{
+    // Guards against the version check and the update download disagreeing on the archive.
+    const ServiceReply before = post("/corvane/v5/home/version_check", {}, ready);
+    QCOMPARE(before.value("1"), QString("5.2.0.0"));
+    QVERIFY(before.value("0").isEmpty());
+    QCOMPARE(post("/corvane/v5/home/download_upd",
+                 { { "file", "CorvaneWin" }, { "vers", "5.2.0.0" } }, ready)
+                 .resultCode(),
+        QString("10"));
+
+    QTemporaryFile archive;
+    QVERIFY(archive.open());
+    const QByteArray bytes = QByteArray("PK\x03\x04 demo archive ") + QByteArray(5000, 'z');
+    archive.write(bytes);
+    archive.close();
+    int exitCode = -1;
+    server->runTool(
+        { "publish-update", "--version", "5.3.0.0", "--archive", archive.fileName() }, &exitCode);
+    QCOMPARE(exitCode, 0);
+
+    const ServiceReply after = post("/corvane/v5/home/version_check", {}, ready);
+    QCOMPARE(after.value("1"), QString("5.3.0.0"));
+    const QString md5
+        = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    QCOMPARE(after.value("0"), md5);
+    const ServiceReply download = post("/corvane/v5/home/download_upd",
+        { { "file", "CorvaneWin" }, { "vers", "5.3.0.0" } }, ready);
+    QCOMPARE(download.contentType, QString("application/zip"));
+    QCOMPARE(download.body, bytes);
+}
+
+void TestTessaroServer::rateLimiter()
+{
+    // Guards against unlimited password guessing, and a block spreading to other users.
+    const QString user = account("no bank");
+    const QString consortium = server->getConsortiumOf(user);
+    const auto attempt = [&](const QString& password) {
+        return post("/corvane/v5/home/login_account",
+            { { "cf_utente", user }, { "cf_confidi", consortium }, { "password", password } });
+    };
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(attempt("wrong password " + QString::number(i)).resultCode(), QString("9"));
+    const ServiceReply blocked = attempt("Corvane.Demo.2024");
+    QCOMPARE(blocked.status, 403);
+    QCOMPARE(blocked.resultCode(), QString("201"));
+    QVERIFY(blocked.rows.isEmpty());
+    QVERIFY(!login(account("ready")).isEmpty());
+}
+
+void TestTessaroServer::checkLog()
+{
+    // Guards against passwords, tokens or codes reaching the request log.
+    const QByteArray log = server->getOutput();
+    QVERIFY(log.contains("POST /corvane/v5/home/login_account 9 "));
+    QVERIFY(log.contains("POST /corvane/v5/home/init 304 "));
+    QVERIFY(!log.contains("Corvane.Demo.2024"));
+    QVERIFY(!log.contains("Più.Sicura.2025"));
+    for (const QString& secret : qAsConst(secretsSeen)) {
+        if (!secret.isEmpty())
+            QVERIFY2(!log.contains(secret.toUtf8()), qPrintable(secret));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTessaroServer)
+#include "tst_tessaroserver.moc"

@@ -1,7 +1,14 @@
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
+#include "app/logging.h"
+#include "app/singleinstanceguard.h"
+#include "app/systeminfo.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -9,8 +16,35 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
 
+    // Before the log handler is installed: this block reaches the console only.
+    Corvane::logSystemInfo();
+
     // Both live until the process ends.
     auto* devConfig = new Corvane::DevConfig;
-    new Corvane::ApplicationManager(devConfig);
-    return 0;
+    auto* applicationManager = new Corvane::ApplicationManager(devConfig);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.contains(QStringLiteral("update"))) {
+        qCDebug(corvaneLog) << "Application started with argument -update";
+        applicationManager->initializeUpdate();
+        return 0;
+    }
+
+    if (QFile::remove(QStringLiteral("CorvaneWin.exe")))
+        qCDebug(corvaneLog) << "Removed CorvaneWin.exe installer file";
+    if (QFile::remove(QStringLiteral("CorvaneWin_Setup.exe")))
+        qCDebug(corvaneLog) << "Removed CorvaneWin_Setup.exe installer file";
+
+    Corvane::SingleInstanceGuard guard;
+    if (!guard.tryAcquire()) {
+        const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activePopupWidget(),
+            QStringLiteral("Avvio di Corvane"),
+            QStringLiteral("Corvane risulta già avviato. Vuoi aprire una nuova istanza?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+        if (answer == QMessageBox::No)
+            std::exit(0);
+    }
+
+    applicationManager->start();
+    return QApplication::exec();
 }

@@ -1,0 +1,24 @@
+#include "app/singleinstanceguard.h"
+
+namespace Corvane {
+
+SingleInstanceGuard::SingleInstanceGuard(const QString& key)
+    : memory(key)
+{
+}
+
+bool SingleInstanceGuard::tryAcquire()
+{
+#ifndef Q_OS_WIN
+    // On Unix a segment outlives a crashed owner. Attaching and detaching again removes it when
+    // no live process holds it, and leaves it alone when one does.
+    {
+        QSharedMemory stale(memory.key());
+        if (stale.attach())
+            stale.detach();
+    }
+#endif
+    return memory.create(512, QSharedMemory::ReadWrite);
+}
+
+}

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
 
 #include <cstdlib>
 
@@ -36,14 +35,8 @@ int main(int argc, char* argv[])
         qCDebug(corvaneLog) << "Removed CorvaneWin_Setup.exe installer file";
 
     Corvane::SingleInstanceGuard guard;
-    if (!guard.tryAcquire()) {
-        const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activePopupWidget(),
-            QStringLiteral("Avvio di Corvane"),
-            QStringLiteral("Corvane risulta già avviato. Vuoi aprire una nuova istanza?"),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-        if (answer == QMessageBox::No)
-            std::exit(0);
-    }
+    if (!guard.tryAcquire() && !Corvane::SingleInstanceGuard::confirmNewInstance())
+        std::exit(0);
 
     applicationManager->start();
     return QApplication::exec();

@@ -1,5 +1,8 @@
 #include "app/singleinstanceguard.h"
 
+#include <QApplication>
+#include <QMessageBox>
+
 namespace Corvane {
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& key)
@@ -19,6 +22,15 @@ bool SingleInstanceGuard::tryAcquire()
     }
 #endif
     return memory.create(512, QSharedMemory::ReadWrite);
+}
+
+bool SingleInstanceGuard::confirmNewInstance()
+{
+    const QMessageBox::StandardButton answer = QMessageBox::warning(
+        QApplication::activePopupWidget(), QStringLiteral("Avvio di Corvane"),
+        QStringLiteral("Corvane risulta già avviato. Vuoi aprire una nuova istanza?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    return answer != QMessageBox::No;
 }
 
 }

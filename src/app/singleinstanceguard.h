@@ -16,6 +16,8 @@ public:
 
     /// True when this process now holds the segment; false when another instance does.
     bool tryAcquire();
+    /// Asks whether to start another instance beside the running one.
+    static bool confirmNewInstance();
 
 private:
     QSharedMemory memory;

@@ -16,7 +16,6 @@
 #include "commands/twofaauthentication.h"
 #include "commands/twofafirstauthentication.h"
 #include "protocol/commandmanager.h"
-
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
@@ -45,19 +44,49 @@ class RecordingAccepter final : public Interface::AccountSettingsAccepterInterfa
 public:
     void setAccount(Command::Init*) override { calls << QStringLiteral("setAccount"); }
     void manageAuthenticationResult(Command::Login*) override { calls << QStringLiteral("login"); }
-    void manageAuthenticationResult(Command::RequestActivationCode*) override { calls << QStringLiteral("activation"); }
-    void manageAuthenticationResult(Command::TwoFaActivation*) override { calls << QStringLiteral("twoFaActivation"); }
-    void manageAuthenticationResult(Command::TwoFaFirstAuthentication*) override { calls << QStringLiteral("twoFaFirst"); }
-    void manageAuthenticationResult(Command::TwoFaAuthentication*) override { calls << QStringLiteral("twoFa"); }
+    void manageAuthenticationResult(Command::RequestActivationCode*) override
+    {
+        calls << QStringLiteral("activation");
+    }
+    void manageAuthenticationResult(Command::TwoFaActivation*) override
+    {
+        calls << QStringLiteral("twoFaActivation");
+    }
+    void manageAuthenticationResult(Command::TwoFaFirstAuthentication*) override
+    {
+        calls << QStringLiteral("twoFaFirst");
+    }
+    void manageAuthenticationResult(Command::TwoFaAuthentication*) override
+    {
+        calls << QStringLiteral("twoFa");
+    }
     void manageLogoutResult(Command::Logout*) override { calls << QStringLiteral("logout"); }
     void onVersionUpToDate(Command::CheckVersion*) override { calls << QStringLiteral("upToDate"); }
-    void onUpdateAvailable(Command::CheckVersion*) override { calls << QStringLiteral("updateAvailable"); }
-    void manageCredentialRequestResult(Command::RequestCredentialConfidi*) override { calls << QStringLiteral("confidi"); }
-    void manageCredentialRequestResult(Command::RequestCredentialAccount*) override { calls << QStringLiteral("account"); }
-    void manageDownloadUpdateResult(Command::DownloadUpdate*) override { calls << QStringLiteral("download"); }
+    void onUpdateAvailable(Command::CheckVersion*) override
+    {
+        calls << QStringLiteral("updateAvailable");
+    }
+    void manageCredentialRequestResult(Command::RequestCredentialConfidi*) override
+    {
+        calls << QStringLiteral("confidi");
+    }
+    void manageCredentialRequestResult(Command::RequestCredentialAccount*) override
+    {
+        calls << QStringLiteral("account");
+    }
+    void manageDownloadUpdateResult(Command::DownloadUpdate*) override
+    {
+        calls << QStringLiteral("download");
+    }
     void setPrivacy(Command::SendPrivacy*) override { calls << QStringLiteral("privacy"); }
-    void manageChangePasswordResult(Command::ChangePassword*) override { calls << QStringLiteral("changePassword"); }
-    void manageRequestPasswordResult(Command::RequestPassword*) override { calls << QStringLiteral("requestPassword"); }
+    void manageChangePasswordResult(Command::ChangePassword*) override
+    {
+        calls << QStringLiteral("changePassword");
+    }
+    void manageRequestPasswordResult(Command::RequestPassword*) override
+    {
+        calls << QStringLiteral("requestPassword");
+    }
 
     QStringList calls;
 };
@@ -100,7 +129,8 @@ private slots:
 
 private:
     /// Runs the command against the scripted reply and waits until the queue is idle.
-    void run(Interface::CommandInterface* command, const QString& verb, const QByteArray& body, int status = 200);
+    void run(Interface::CommandInterface* command, const QString& verb, const QByteArray& body,
+        int status = 200);
 
     std::unique_ptr<TestServer> server;
     std::unique_ptr<DevConfig> devConfig;
@@ -116,7 +146,8 @@ void TestAccountCommands::initTestCase()
     {
         QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
         config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
-        config.setValue(QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
+        config.setValue(
+            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
     }
     devConfig = std::make_unique<DevConfig>();
     application = std::make_unique<ApplicationManager>(devConfig.get());
@@ -132,7 +163,8 @@ void TestAccountCommands::cleanupTestCase()
     qInstallMessageHandler(nullptr);
 }
 
-void TestAccountCommands::run(Interface::CommandInterface* command, const QString& verb, const QByteArray& body, int status)
+void TestAccountCommands::run(
+    Interface::CommandInterface* command, const QString& verb, const QByteArray& body, int status)
 {
     ScriptedReply scripted;
     scripted.status = status;
@@ -152,17 +184,28 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields_data()
     const QStringList system { "sys_arch", "sys_prod_name" };
     QTest::newRow("init") << "init" << true << system << "setAccount";
     QTest::newRow("version check") << "version_check" << true << system << "upToDate";
-    QTest::newRow("login") << "login_account" << false << QStringList { "cf_confidi", "cf_utente", "password" } << "login";
+    QTest::newRow("login") << "login_account" << false
+                           << QStringList { "cf_confidi", "cf_utente", "password" } << "login";
     QTest::newRow("logout") << "logout" << true << QStringList {} << "logout";
-    QTest::newRow("two-factor activation") << "attivazione_two_fa" << true << QStringList {} << "twoFaActivation";
-    QTest::newRow("first two-factor code") << "prima_autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFaFirst";
-    QTest::newRow("two-factor code") << "autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFa";
-    QTest::newRow("activation code") << "attivazione_codice" << true << QStringList { "codice_attivazione" } << "activation";
-    QTest::newRow("account request") << "richiesta_credenziali_utente" << false
-                                     << QStringList { "cf_confidi", "cf_utente", "cognome", "email_utente", "nome" } << "account";
-    QTest::newRow("consortium request") << "richiesta_credenziali_confidi" << false << QStringList { "cf_confidi" } << "confidi";
-    QTest::newRow("new password") << "richiesta_password" << true << QStringList {} << "requestPassword";
-    QTest::newRow("password change") << "cambio_password" << true << QStringList { "new_password", "old_password" } << "changePassword";
+    QTest::newRow("two-factor activation")
+        << "attivazione_two_fa" << true << QStringList {} << "twoFaActivation";
+    QTest::newRow("first two-factor code")
+        << "prima_autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFaFirst";
+    QTest::newRow("two-factor code")
+        << "autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFa";
+    QTest::newRow("activation code")
+        << "attivazione_codice" << true << QStringList { "codice_attivazione" } << "activation";
+    QTest::newRow("account request")
+        << "richiesta_credenziali_utente" << false
+        << QStringList { "cf_confidi", "cf_utente", "cognome", "email_utente", "nome" }
+        << "account";
+    QTest::newRow("consortium request")
+        << "richiesta_credenziali_confidi" << false << QStringList { "cf_confidi" } << "confidi";
+    QTest::newRow("new password") << "richiesta_password" << true << QStringList {}
+                                  << "requestPassword";
+    QTest::newRow("password change")
+        << "cambio_password" << true << QStringList { "new_password", "old_password" }
+        << "changePassword";
     QTest::newRow("privacy") << "send_privacy" << false << QStringList {} << "privacy";
 }
 
@@ -206,10 +249,12 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
     else
         command = std::make_unique<Command::SendPrivacy>(&accepter);
 
-    QCOMPARE(dynamic_cast<Interface::AuthenticatedCommandInterface*>(command.get()) != nullptr, authenticated);
+    QCOMPARE(dynamic_cast<Interface::AuthenticatedCommandInterface*>(command.get()) != nullptr,
+        authenticated);
     QVERIFY(dynamic_cast<Interface::NoAbiCommandInterface*>(command.get()));
 
-    run(command.get(), verb, reply(QStringLiteral("0"), { idRow(QStringLiteral("1"), QStringLiteral("5.2.0.0")) }));
+    run(command.get(), verb,
+        reply(QStringLiteral("0"), { idRow(QStringLiteral("1"), QStringLiteral("5.2.0.0")) }));
     QCOMPARE(accepter.calls, QStringList { call });
 
     const RecordedRequest request = server->requests().constLast();
@@ -225,8 +270,10 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
             QCOMPARE(request.form.value(field), field + QStringLiteral(" valore"));
     }
     if (fields == QStringList { "sys_arch", "sys_prod_name" }) {
-        QCOMPARE(request.form.value(QStringLiteral("sys_arch")), QSysInfo::currentCpuArchitecture());
-        QCOMPARE(request.form.value(QStringLiteral("sys_prod_name")), QSysInfo::prettyProductName());
+        QCOMPARE(
+            request.form.value(QStringLiteral("sys_arch")), QSysInfo::currentCpuArchitecture());
+        QCOMPARE(
+            request.form.value(QStringLiteral("sys_prod_name")), QSysInfo::prettyProductName());
     }
 }
 
@@ -241,7 +288,8 @@ void TestAccountCommands::loginOutcomes_data()
     QTest::newRow("accepted, last token wins") << "0" << 200 << true << 0 << "token-due";
     QTest::newRow("wrong credentials") << "9" << 200 << false << 9 << "token-due";
     QTest::newRow("too many attempts") << "201" << 403 << false << 201 << "token-due";
-    QTest::newRow("malformed fields are a failure too") << "317" << 200 << false << 317 << "token-due";
+    QTest::newRow("malformed fields are a failure too")
+        << "317" << 200 << false << 317 << "token-due";
 }
 
 void TestAccountCommands::loginOutcomes()
@@ -252,9 +300,12 @@ void TestAccountCommands::loginOutcomes()
     QFETCH(bool, success);
     QFETCH(int, resultCode);
     QFETCH(QString, token);
-    Command::Login login(&accepter, { { QStringLiteral("cf_utente"), QStringLiteral("RSSMRA80A01H501U") } });
+    Command::Login login(
+        &accepter, { { QStringLiteral("cf_utente"), QStringLiteral("RSSMRA80A01H501U") } });
     run(&login, QStringLiteral("login_account"),
-        reply(esitoId, { idRow(QStringLiteral("0"), QStringLiteral("token-uno")), idRow(QStringLiteral("0"), QStringLiteral("token-due")) }),
+        reply(esitoId,
+            { idRow(QStringLiteral("0"), QStringLiteral("token-uno")),
+                idRow(QStringLiteral("0"), QStringLiteral("token-due")) }),
         httpStatus);
     QCOMPARE(accepter.calls, QStringList { "login" });
     QCOMPARE(login.isSuccess(), success);
@@ -268,8 +319,10 @@ void TestAccountCommands::sessionOpeningAndTwoFactorResults()
     Command::Init init(&accepter);
     run(&init, QStringLiteral("init"),
         reply(QStringLiteral("0"),
-            { idRow(QStringLiteral("0"), QStringLiteral("12.6")), idRow(QStringLiteral("1"), QStringLiteral("Confidi Città")),
-                idRow(QStringLiteral("2"), QStringLiteral("ROSSI - MARIA")), idRow(QStringLiteral("3"), QStringLiteral("01/12/2026")) }));
+            { idRow(QStringLiteral("0"), QStringLiteral("12.6")),
+                idRow(QStringLiteral("1"), QStringLiteral("Confidi Città")),
+                idRow(QStringLiteral("2"), QStringLiteral("ROSSI - MARIA")),
+                idRow(QStringLiteral("3"), QStringLiteral("01/12/2026")) }));
     QCOMPARE(init.getConfidiId(), 12.6);
     QCOMPARE(init.getConfidiCompanyName(), QStringLiteral("Confidi Città"));
     QCOMPARE(init.getUsername(), QStringLiteral("ROSSI - MARIA"));
@@ -277,18 +330,22 @@ void TestAccountCommands::sessionOpeningAndTwoFactorResults()
 
     Command::TwoFaActivation activation(&accepter);
     QVERIFY(!activation.isSuccess());
-    run(&activation, QStringLiteral("attivazione_two_fa"), reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("<svg/>")) }));
+    run(&activation, QStringLiteral("attivazione_two_fa"),
+        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("<svg/>")) }));
     QVERIFY(activation.isSuccess());
     QCOMPARE(activation.getActivationData(), QStringLiteral("<svg/>"));
 
-    Command::TwoFaAuthentication authentication(&accepter, { { QStringLiteral("twofa_token"), QStringLiteral("123456") } });
-    run(&authentication, QStringLiteral("autenticazione_two_fa"), reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("jwt-2fa")) }));
+    Command::TwoFaAuthentication authentication(
+        &accepter, { { QStringLiteral("twofa_token"), QStringLiteral("123456") } });
+    run(&authentication, QStringLiteral("autenticazione_two_fa"),
+        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("jwt-2fa")) }));
     QVERIFY(authentication.isSuccess());
     QCOMPARE(authentication.getToken(), QStringLiteral("jwt-2fa"));
 
     Command::SendPrivacy privacy(&accepter);
     run(&privacy, QStringLiteral("send_privacy"),
-        reply(QStringLiteral("0"), { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa è qui") } } }));
+        reply(QStringLiteral("0"),
+            { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa è qui") } } }));
     QCOMPARE(privacy.getPrivacyText(), QStringLiteral("Informativa è qui"));
     QCOMPARE(accepter.calls, (QStringList { "setAccount", "twoFaActivation", "twoFa", "privacy" }));
 }
@@ -298,10 +355,14 @@ void TestAccountCommands::versionCheck_data()
     QTest::addColumn<QString>("remote");
     QTest::addColumn<QString>("call");
     QTest::addColumn<bool>("updateNeeded");
-    QTest::newRow("same version") << "5.2.0.0" << "upToDate" << false;
-    QTest::newRow("newer version") << "5.3.0.0" << "updateAvailable" << true;
-    QTest::newRow("older version is a change too") << "5.1.0.0" << "updateAvailable" << true;
-    QTest::newRow("no version published") << "" << "updateAvailable" << true;
+    QTest::newRow("same version") << "5.2.0.0"
+                                  << "upToDate" << false;
+    QTest::newRow("newer version") << "5.3.0.0"
+                                   << "updateAvailable" << true;
+    QTest::newRow("older version is a change too") << "5.1.0.0"
+                                                   << "updateAvailable" << true;
+    QTest::newRow("no version published") << ""
+                                          << "updateAvailable" << true;
 }
 
 void TestAccountCommands::versionCheck()
@@ -311,7 +372,8 @@ void TestAccountCommands::versionCheck()
     QFETCH(QString, call);
     QFETCH(bool, updateNeeded);
     Command::CheckVersion check(&accepter, QStringLiteral("5.2.0.0"));
-    QList<DataRow> rows { idRow(QStringLiteral("0"), QStringLiteral("0123456789abcdef0123456789abcdef")) };
+    QList<DataRow> rows { idRow(
+        QStringLiteral("0"), QStringLiteral("0123456789abcdef0123456789abcdef")) };
     if (!remote.isEmpty())
         rows << idRow(QStringLiteral("1"), remote);
     run(&check, QStringLiteral("version_check"), reply(QStringLiteral("0"), rows));
@@ -343,17 +405,23 @@ void TestAccountCommands::credentialRequests()
     QFETCH(QString, esitoId);
     QFETCH(bool, success);
     const QList<DataRow> rows { idRow(QStringLiteral("0"), QStringLiteral("12345678901")),
-        idRow(QStringLiteral("1"), QStringLiteral("Confidi Prova")), idRow(QStringLiteral("2"), QStringLiteral("pec@confidi.example")) };
+        idRow(QStringLiteral("1"), QStringLiteral("Confidi Prova")),
+        idRow(QStringLiteral("2"), QStringLiteral("pec@confidi.example")) };
     if (confidiStep) {
-        Command::RequestCredentialConfidi request(&accepter, { { QStringLiteral("cf_confidi"), QStringLiteral("12345678901") } });
+        Command::RequestCredentialConfidi request(
+            &accepter, { { QStringLiteral("cf_confidi"), QStringLiteral("12345678901") } });
         run(&request, QStringLiteral("richiesta_credenziali_confidi"), reply(esitoId, rows));
         QCOMPARE(request.isSuccess(), success);
         QCOMPARE(request.getResultCode(), esitoId.toInt());
-        QCOMPARE(request.getConfidiPec(), success ? QStringLiteral("pec@confidi.example") : QString());
-        QCOMPARE(request.getConfidiCompanyName(), success ? QStringLiteral("Confidi Prova") : QString());
-        QCOMPARE(request.getConfidiFiscalCode(), success ? QStringLiteral("12345678901") : QString());
+        QCOMPARE(
+            request.getConfidiPec(), success ? QStringLiteral("pec@confidi.example") : QString());
+        QCOMPARE(
+            request.getConfidiCompanyName(), success ? QStringLiteral("Confidi Prova") : QString());
+        QCOMPARE(
+            request.getConfidiFiscalCode(), success ? QStringLiteral("12345678901") : QString());
     } else {
-        Command::RequestCredentialAccount request(&accepter, { { QStringLiteral("nome"), QStringLiteral("Maria") } });
+        Command::RequestCredentialAccount request(
+            &accepter, { { QStringLiteral("nome"), QStringLiteral("Maria") } });
         run(&request, QStringLiteral("richiesta_credenziali_utente"), reply(esitoId, rows));
         QCOMPARE(request.isSuccess(), success);
         QCOMPARE(request.getResultCode(), esitoId.toInt());
@@ -366,7 +434,8 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     // Guards against a corrupted download replacing the archive, or a new one being appended to
     // the old file.
     const QByteArray archive("PK\x03\x04 archivio di prova", 22);
-    const QString md5 = QString::fromLatin1(QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex());
+    const QString md5
+        = QString::fromLatin1(QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex());
     QFile old(QStringLiteral("CorvaneWin.zip"));
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(200, 'x'));
@@ -377,13 +446,16 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     file.body = archive;
     server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), file);
 
-    Command::DownloadUpdate corrupted(&accepter, QStringLiteral("ffffffffffffffffffffffffffffffff"), QStringLiteral("5.3.0.0"));
+    Command::DownloadUpdate corrupted(
+        &accepter, QStringLiteral("ffffffffffffffffffffffffffffffff"), QStringLiteral("5.3.0.0"));
     application->getCommandManager()->exec(&corrupted);
     QTRY_COMPARE(accepter.calls.size(), 1);
     QVERIFY(!corrupted.isSuccess());
     QCOMPARE(readFile(QStringLiteral("CorvaneWin.zip")), QByteArray(200, 'x'));
-    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("file")), QStringLiteral("CorvaneWin"));
-    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("vers")), QStringLiteral("5.3.0.0"));
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("file")),
+        QStringLiteral("CorvaneWin"));
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("vers")),
+        QStringLiteral("5.3.0.0"));
 
     Command::DownloadUpdate verified(&accepter, md5, QStringLiteral("5.3.0.0"));
     application->getCommandManager()->exec(&verified);

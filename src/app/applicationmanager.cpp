@@ -1,25 +1,80 @@
 #include "app/applicationmanager.h"
 
 #include "app/account.h"
+#include "app/confidi.h"
 #include "app/config.h"
+#include "app/credential.h"
 #include "app/devconfig.h"
 #include "app/logging.h"
 #include "app/logmessagehandler.h"
+#include "commands/changepassword.h"
+#include "commands/checkversion.h"
+#include "commands/downloadupdate.h"
+#include "commands/init.h"
+#include "commands/login.h"
+#include "commands/logout.h"
+#include "commands/requestactivationcode.h"
+#include "commands/requestcredentialaccount.h"
+#include "commands/requestcredentialconfidi.h"
+#include "commands/requestpassword.h"
+#include "commands/sendprivacy.h"
+#include "commands/twofaactivation.h"
+#include "commands/twofaauthentication.h"
+#include "commands/twofafirstauthentication.h"
+#include "models/bank.h"
 #include "network/networkmanager.h"
 #include "network/proxyconfigurator.h"
-#include "protocol/applicationinitializeresponderinterface.h"
 #include "protocol/commandmanager.h"
+#include "protocol/xmlparser.h"
+#include "ui/bankselectorwindow.h"
+#if __has_include("ui/loginwindow.h")
+#define CORVANE_HAS_LOGIN_WINDOWS 1
+#include "ui/activationcodewindow.h"
+#include "ui/changepasswordwindow.h"
+#include "ui/credentialaccountwindow.h"
+#include "ui/credentialconfidiwindow.h"
+#include "ui/loginwindow.h"
+#include "ui/twofaactivationwindow.h"
+#include "ui/twofaauthenticationwindow.h"
+#endif
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QSplashScreen>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <qt5keychain/keychain.h>
 
 namespace Corvane {
 
 namespace {
     const QString keychainService = QStringLiteral("corvane");
+    const QString authFile = QStringLiteral("auth.txt");
+    const QString twoFaFile = QStringLiteral("twofa.txt");
+    const QString cfUtenteKey = QStringLiteral("cf_utente");
+    const QString cfConfidiKey = QStringLiteral("cf_confidi");
+    const QString passwordKey = QStringLiteral("password");
+
+    void logCalledBy(const char* operation, const QObject* command)
+    {
+        qCDebug(corvaneLog) << operation << "Called by the command"
+                            << command->metaObject()->className();
+    }
+
+    void information(const QString& title, const QString& text)
+    {
+        QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
+    }
+
+    template <typename Dialog> void showModal(Dialog* dialog)
+    {
+        dialog->setModal(true);
+        dialog->show();
+    }
 }
 
 ApplicationManager::ApplicationManager(DevConfig* devConfig, QObject* parent)
@@ -35,12 +90,424 @@ ApplicationManager::ApplicationManager(DevConfig* devConfig, QObject* parent)
 
 ApplicationManager::~ApplicationManager()
 {
+    for (QObject* window : std::initializer_list<QObject*> { bankSelectorWindow, splashScreen,
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+             loginWindow, credentialConfidiWindow, credentialAccountWindow, activationCodeWindow,
+             twoFaActivationWindow, twoFaAuthenticationWindow, changePasswordWindow,
+#endif
+             bankModel }) {
+        if (window)
+            window->deleteLater();
+    }
     delete commandManager;
     delete proxyConfigurator;
     delete networkManager;
     delete account;
     delete config;
 }
+
+template <typename Command> void ApplicationManager::execute(Command* command)
+{
+    command->setParent(this);
+    getCommandManager()->exec(command);
+}
+
+// Flow ------------------------------------------------------------------------------------------
+
+void ApplicationManager::start() { getProxyConfigurator()->start(); }
+
+void ApplicationManager::initializeApplication()
+{
+    getSplashScreen()->show();
+
+    getAccount();
+    account->setCredential(
+        new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
+    if (!config)
+        config = new Config;
+    refreshServerUrl();
+
+    getSplashScreen()->close();
+    execute(new Command::CheckVersion(this, config->getVersion()));
+}
+
+void ApplicationManager::initializeUpdate()
+{
+    qCDebug(corvaneLog) << "initializeUpdate"
+                        << "SLOT triggered";
+}
+
+void ApplicationManager::refreshServerUrl()
+{
+    serverUrl = devConfig->getServerUrl();
+    getCommandManager()->updateServerUrl();
+}
+
+void ApplicationManager::sendInit() { execute(new Command::Init(this)); }
+
+void ApplicationManager::requestTwoFaActivation()
+{
+    removeSessionFile(twoFaFile);
+    execute(new Command::TwoFaActivation(this));
+}
+
+void ApplicationManager::onVersionUpToDate(Command::CheckVersion* command)
+{
+    logCalledBy("manageAuthenticationResult", command);
+    command->deleteLater();
+    sendInit();
+}
+
+void ApplicationManager::onUpdateAvailable(Command::CheckVersion* command)
+{
+    qCDebug(corvaneLog) << "onUpdateAvailable"
+                        << "Called by the command" << command->metaObject()->className()
+                        << "last version" << command->getLastVersion();
+    command->deleteLater();
+}
+
+void ApplicationManager::manageDownloadUpdateResult(Command::DownloadUpdate* command)
+{
+    qCDebug(corvaneLog) << "manageDownloadUpdateResult"
+                        << "Called by the command" << command->metaObject()->className()
+                        << "with result" << command->isSuccess();
+    command->deleteLater();
+}
+
+void ApplicationManager::setAccount(Command::Init* command)
+{
+    logCalledBy("setAccount", command);
+    getAccount()->setUsername(command->getUsername());
+    account->setConfidi(
+        new Confidi(qRound(command->getConfidiId()), command->getConfidiCompanyName(), 0, 0));
+    command->deleteLater();
+    getBankSelectorWindow();
+}
+
+void ApplicationManager::onBankSelected(const QString& bank)
+{
+    getAccount()->setBank(bank);
+    qCDebug(corvaneLog) << "Bank selected:" << bank;
+}
+
+void ApplicationManager::logoutOnNoBank()
+{
+    qCDebug(corvaneLog)
+        << "Logout on no bank available accomplished successful. Process will be closed";
+    removeSessionFile(authFile);
+    truncateLog();
+    QCoreApplication::quit();
+}
+
+void ApplicationManager::truncateLog()
+{
+    QFile log(QStringLiteral("corvane2.log"));
+    if (log.open(QIODevice::ReadWrite)) {
+        log.resize(0);
+        log.close();
+    }
+}
+
+void ApplicationManager::showServerErrorDialog(CommandManager* commandManager)
+{
+    const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activeWindow(),
+        QStringLiteral("Errore nella risposta del server"),
+        QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(commandManager->getLastErrorMessage()),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    if (answer == QMessageBox::Yes)
+        QCoreApplication::exit(1);
+}
+
+// Requests of the windows -----------------------------------------------------------------------
+
+void ApplicationManager::login(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::Login(this, parameters));
+}
+
+void ApplicationManager::requestActivationCode(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::RequestActivationCode(this, parameters));
+}
+
+void ApplicationManager::twoFaFirstAuthentication(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::TwoFaFirstAuthentication(this, parameters));
+}
+
+void ApplicationManager::twoFaAuthentication(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::TwoFaAuthentication(this, parameters));
+}
+
+void ApplicationManager::requestCredentialConfidi(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::RequestCredentialConfidi(this, parameters));
+}
+
+void ApplicationManager::requestCredentialAccount(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::RequestCredentialAccount(this, parameters));
+}
+
+void ApplicationManager::changePassword(const QMap<QString, QString>& parameters)
+{
+    execute(new Command::ChangePassword(this, parameters));
+}
+
+void ApplicationManager::requestPassword() { execute(new Command::RequestPassword(this)); }
+
+void ApplicationManager::logout() { execute(new Command::Logout(this)); }
+
+QString ApplicationManager::getPrivacyText()
+{
+    // One fetch at a time: the windows ask again when they open.
+    if (privacyText.isEmpty() && !privacyRequested) {
+        privacyRequested = true;
+        execute(new Command::SendPrivacy(this));
+    }
+    return privacyText;
+}
+
+// Results ---------------------------------------------------------------------------------------
+
+void ApplicationManager::manageAuthenticationResult(Command::Login* command)
+{
+    logCalledBy("manageAuthenticationResult", command);
+    command->deleteLater();
+    if (!command->isSuccess()) {
+        loginResultCode = command->getResultCode();
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+        getLoginWindow()->manageLoginResponse();
+#endif
+        return;
+    }
+    const QMap<QString, QString> parameters = command->getParameters();
+    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
+        writeKey(it.key(), it.value());
+    writeSessionFile(authFile, command->getToken());
+    getAccount()->setCredential(
+        new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    getLoginWindow()->hideLoginWindow();
+#endif
+    sendInit();
+}
+
+void ApplicationManager::manageAuthenticationResult(Command::RequestActivationCode* command)
+{
+    logCalledBy("manageAuthenticationResult", command);
+    command->deleteLater();
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    getActivationCodeWindow()->show();
+    information(
+        QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"));
+    getActivationCodeWindow()->hide();
+#endif
+    sendInit();
+}
+
+void ApplicationManager::manageAuthenticationResult(Command::TwoFaActivation* command)
+{
+    logCalledBy("manageAuthenticationResult", command);
+    command->deleteLater();
+    qrCodeSvg = command->getActivationData();
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    showModal(getTwoFaActivationWindow());
+#endif
+}
+
+void ApplicationManager::manageAuthenticationResult(Command::TwoFaFirstAuthentication* command)
+{
+    logCalledBy("manageAuthenticationResult", command);
+    command->deleteLater();
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    if (twoFaActivationWindow)
+        twoFaActivationWindow->hide();
+#endif
+    sendInit();
+}
+
+void ApplicationManager::manageAuthenticationResult(Command::TwoFaAuthentication* command)
+{
+    logCalledBy("manageAuthenticationResult", command);
+    command->deleteLater();
+    writeSessionFile(twoFaFile, command->getToken());
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    if (twoFaAuthenticationWindow)
+        twoFaAuthenticationWindow->hide();
+#endif
+    sendInit();
+}
+
+void ApplicationManager::manageCredentialRequestResult(Command::RequestCredentialConfidi* command)
+{
+    qCDebug(corvaneLog) << "manageCredentialRequestResult"
+                        << "Called by the command" << command->metaObject()->className()
+                        << "with result" << command->isSuccess();
+    command->deleteLater();
+    if (command->isSuccess()) {
+        requestedConfidiFiscalCode = command->getConfidiFiscalCode();
+        requestedConfidiCompanyName = command->getConfidiCompanyName();
+        requestedConfidiPec = command->getConfidiPec();
+    }
+    emit requestCredentialConfidiCompleted(command->isSuccess(), command->getResultCode());
+}
+
+void ApplicationManager::manageCredentialRequestResult(Command::RequestCredentialAccount* command)
+{
+    qCDebug(corvaneLog) << "manageCredentialRequestResult"
+                        << "Called by the command" << command->metaObject()->className()
+                        << "with result" << command->isSuccess();
+    command->deleteLater();
+    emit requestCredentialAccountCompleted(command->isSuccess(), command->getResultCode());
+}
+
+void ApplicationManager::manageChangePasswordResult(Command::ChangePassword* command)
+{
+    command->deleteLater();
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    getChangePasswordWindow()->show();
+    information(QStringLiteral("Cambio password"),
+        QStringLiteral("Cambio password effettuato con successo"));
+    getChangePasswordWindow()->hide();
+#endif
+    const QString newPassword = command->getParameters().value(QStringLiteral("new_password"));
+    writeKey(passwordKey, newPassword);
+    getAccount()->updateCredentialPassword(newPassword);
+    sendInit();
+}
+
+void ApplicationManager::manageRequestPasswordResult(Command::RequestPassword* command)
+{
+    command->deleteLater();
+    information(QStringLiteral("Richiesta nuova password"),
+        QStringLiteral("La richiesta è stata inviata. Controllare la mail."));
+}
+
+void ApplicationManager::setPrivacy(Command::SendPrivacy* command)
+{
+    logCalledBy("setPrivacy", command);
+    command->deleteLater();
+    privacyText = command->getPrivacyText();
+    privacyRequested = false;
+}
+
+void ApplicationManager::manageLogoutResult(Command::Logout* command)
+{
+    command->deleteLater();
+    if (!command->isSuccess()) {
+        qCCritical(corvaneLog) << "Logout was not successful.";
+        return;
+    }
+    qCDebug(corvaneLog) << "Logout execution accomplished successful. MainWindow will be closed";
+    removeSessionFile(authFile);
+    truncateLog();
+}
+
+void ApplicationManager::showLoginWindow()
+{
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    LoginWindow* window = getLoginWindow();
+    window->setModal(true);
+    window->open();
+#endif
+}
+
+void ApplicationManager::manageResponse(CommandManager* commandManager)
+{
+    const QMap<QString, QString> reply = commandManager->getDecodedReply();
+    const QList<DataRow> rows = commandManager->getDataRows();
+    const int resultId = reply.value(QStringLiteral("esito_id")).toInt();
+    qCDebug(corvaneLog).noquote() << QString::asprintf("ManageResponse ResultID: %d", resultId);
+
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+    const QString validationFailed
+        = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+    const QString wrongCode
+        = QStringLiteral("Codice di autenticazione non corretto. Ripetere inserimento.");
+    switch (resultId) {
+    case XmlParser::UNK_USER:
+    case XmlParser::JWT_AUTH_NOT_FOUND:
+        removeSessionFile(authFile);
+        showLoginWindow();
+        break;
+    case XmlParser::ACTIVATION_CODE_NOT_FOUND:
+        showModal(getActivationCodeWindow());
+        break;
+    case XmlParser::PASSWORD_EXPIRED:
+        showModal(getChangePasswordWindow());
+        break;
+    case XmlParser::TWOFA_NOT_ACTIVE:
+        requestTwoFaActivation();
+        break;
+    case XmlParser::JWT_2FA_NOT_FOUND:
+    case XmlParser::TWOFA_AUTH_NOT_VALID:
+        removeSessionFile(twoFaFile);
+        showModal(getTwoFaAuthenticationWindow());
+        break;
+    case XmlParser::ACTIVATION_CODE_FAIL:
+        information(QStringLiteral("Attivazione account"),
+            QStringLiteral("Codice inserito non corretto. Ripetere inserimento."));
+        showModal(getActivationCodeWindow());
+        break;
+    case XmlParser::ACTIVATION_CODE_EXPIRED:
+        information(QStringLiteral("Attivazione account"),
+            QStringLiteral("Il periodo di attivazione account è scaduto. Effettuare una nuova "
+                           "registrazione utente."));
+        showLoginWindow();
+        break;
+    case XmlParser::TWOFA_AUTH_FAIL:
+        information(QStringLiteral("Autenticazione account"), wrongCode);
+        showModal(getTwoFaAuthenticationWindow());
+        break;
+    case XmlParser::JWT_NOT_VALID: {
+        const QString kind = rows.isEmpty() ? QString() : rows.first().value(QStringLiteral("0"));
+        if (kind.isEmpty())
+            break;
+        tokenKind = kind;
+        if (kind == QLatin1String("auth")) {
+            showLoginWindow();
+        } else {
+            removeSessionFile(twoFaFile);
+            showModal(getTwoFaAuthenticationWindow());
+        }
+        break;
+    }
+    case XmlParser::PASSWORD_FAIL:
+        information(QStringLiteral("Cambio Password"),
+            QStringLiteral("Password corrente non corretta. Ripetere inserimento."));
+        showModal(getChangePasswordWindow());
+        break;
+    case XmlParser::TWOFA_FIRST_AUTH_FAIL:
+        information(QStringLiteral("Autenticazione account"), wrongCode);
+        showModal(getTwoFaActivationWindow());
+        break;
+    case XmlParser::PASSWORD_VALIDATION_FAIL:
+        information(QStringLiteral("Cambio Password"), validationFailed);
+        showModal(getChangePasswordWindow());
+        break;
+    case XmlParser::ACTIVATION_CODE_VALIDATION_FAIL:
+        information(QStringLiteral("Attivazione account"), validationFailed);
+        showModal(getActivationCodeWindow());
+        break;
+    case XmlParser::TWOFA_FIRST_AUTH_VALIDATION_FAIL:
+        information(QStringLiteral("Autenticazione account"), validationFailed);
+        showModal(getTwoFaActivationWindow());
+        break;
+    case XmlParser::TWOFA_AUTH_VALIDATION_FAIL:
+        information(QStringLiteral("Autenticazione account"), validationFailed);
+        showModal(getTwoFaAuthenticationWindow());
+        break;
+    default:
+        break;
+    }
+#else
+    Q_UNUSED(rows)
+#endif
+}
+
+// Factory ---------------------------------------------------------------------------------------
 
 NetworkManager* ApplicationManager::getNetworkManager()
 {
@@ -51,11 +518,8 @@ NetworkManager* ApplicationManager::getNetworkManager()
 
 ProxyConfigurator* ApplicationManager::getProxyConfigurator()
 {
-    if (!proxyConfigurator) {
-        // Null until this manager answers initializeApplication; the configurator then only logs.
-        auto* responder = dynamic_cast<Interface::ApplicationInitializeResponderInterface*>(this);
-        proxyConfigurator = new ProxyConfigurator(responder, getNetworkManager(), serverUrl);
-    }
+    if (!proxyConfigurator)
+        proxyConfigurator = new ProxyConfigurator(this, getNetworkManager(), serverUrl);
     return proxyConfigurator;
 }
 
@@ -66,6 +530,88 @@ CommandManager* ApplicationManager::getCommandManager()
     return commandManager;
 }
 
+#ifdef CORVANE_HAS_LOGIN_WINDOWS
+LoginWindow* ApplicationManager::getLoginWindow()
+{
+    if (!loginWindow)
+        loginWindow = new LoginWindow(this, getCredentialConfidiWindow());
+    return loginWindow;
+}
+
+CredentialConfidiWindow* ApplicationManager::getCredentialConfidiWindow()
+{
+    if (!credentialConfidiWindow)
+        credentialConfidiWindow = new CredentialConfidiWindow(this, getCredentialAccountWindow());
+    return credentialConfidiWindow;
+}
+
+CredentialAccountWindow* ApplicationManager::getCredentialAccountWindow()
+{
+    if (!credentialAccountWindow)
+        credentialAccountWindow = new CredentialAccountWindow(this);
+    return credentialAccountWindow;
+}
+
+ActivationCodeWindow* ApplicationManager::getActivationCodeWindow()
+{
+    if (activationCodeWindow)
+        activationCodeWindow->resetForm();
+    else
+        activationCodeWindow = new ActivationCodeWindow(this);
+    return activationCodeWindow;
+}
+
+TwoFaActivationWindow* ApplicationManager::getTwoFaActivationWindow()
+{
+    if (twoFaActivationWindow)
+        twoFaActivationWindow->resetForm();
+    else
+        twoFaActivationWindow = new TwoFaActivationWindow(this);
+    return twoFaActivationWindow;
+}
+
+TwoFaAuthenticationWindow* ApplicationManager::getTwoFaAuthenticationWindow()
+{
+    if (twoFaAuthenticationWindow)
+        twoFaAuthenticationWindow->resetForm();
+    else
+        twoFaAuthenticationWindow = new TwoFaAuthenticationWindow(this);
+    return twoFaAuthenticationWindow;
+}
+
+ChangePasswordWindow* ApplicationManager::getChangePasswordWindow()
+{
+    if (changePasswordWindow)
+        changePasswordWindow->resetForm();
+    else
+        changePasswordWindow = new ChangePasswordWindow(this);
+    return changePasswordWindow;
+}
+#endif
+
+BankSelectorWindow* ApplicationManager::getBankSelectorWindow()
+{
+    if (!bankSelectorWindow)
+        bankSelectorWindow = new BankSelectorWindow(this, getBankModel());
+    return bankSelectorWindow;
+}
+
+Model::Bank* ApplicationManager::getBankModel()
+{
+    if (!bankModel)
+        bankModel = new Model::Bank(getCommandManager());
+    return bankModel;
+}
+
+QSplashScreen* ApplicationManager::getSplashScreen()
+{
+    if (!splashScreen)
+        splashScreen = new QSplashScreen(QPixmap(QStringLiteral(":/Images/tessaro.png")));
+    return splashScreen;
+}
+
+// Session data ----------------------------------------------------------------------------------
+
 Account* ApplicationManager::getAccount()
 {
     if (!account)
@@ -74,6 +620,37 @@ Account* ApplicationManager::getAccount()
 }
 
 QString ApplicationManager::getBank() const { return account ? account->getBank() : QString(); }
+QString ApplicationManager::getUsernameHead() const
+{
+    return account ? account->getUsernameHead() : QString();
+}
+QString ApplicationManager::getUsernameTail() const
+{
+    return account ? account->getUsernameTail() : QString();
+}
+QString ApplicationManager::getCredentialCfUtente() const
+{
+    return account ? account->getCredentialCfUtente() : QString();
+}
+QString ApplicationManager::getCredentialCfConfidi() const
+{
+    return account ? account->getCredentialCfConfidi() : QString();
+}
+QString ApplicationManager::getCredentialPassword() const
+{
+    return account ? account->getCredentialPassword() : QString();
+}
+int ApplicationManager::getConfidiId() const { return account ? account->getConfidiId() : 0; }
+QString ApplicationManager::getConfidiCompanyName() const
+{
+    return account ? account->getConfidiCompanyName() : QString();
+}
+QString ApplicationManager::getVersion() const
+{
+    return config ? config->getVersion() : QCoreApplication::applicationVersion();
+}
+
+// Keychain and session files --------------------------------------------------------------------
 
 QString ApplicationManager::readKey(const QString& key)
 {
@@ -107,21 +684,32 @@ void ApplicationManager::writeKey(const QString& key, const QString& value)
                             << job.errorString();
 }
 
-void ApplicationManager::manageResponse(CommandManager* commandManager)
+QString ApplicationManager::sessionFilePath(const QString& name)
 {
-    const int resultId
-        = commandManager->getDecodedReply().value(QStringLiteral("esito_id")).toInt();
-    qCDebug(corvaneLog).noquote() << QString::asprintf("ManageResponse ResultID: %d", resultId);
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
+        + name;
 }
 
-void ApplicationManager::showServerErrorDialog(CommandManager* commandManager)
+void ApplicationManager::writeSessionFile(const QString& name, const QString& content)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activeWindow(),
-        QStringLiteral("Errore nella risposta del server"),
-        QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(commandManager->getLastErrorMessage()),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-    if (answer == QMessageBox::Yes)
-        QCoreApplication::exit(1);
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    QFile file(sessionFilePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        qCDebug(corvaneLog) << "Could not open file for writing";
+        return;
+    }
+    // A bearer token is readable by its owner only; the file is emptied before this, so no
+    // other user ever sees a token in it.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QTextStream out(&file);
+    out << content;
+    out.flush();
+    file.close();
+}
+
+void ApplicationManager::removeSessionFile(const QString& name)
+{
+    QFile::remove(sessionFilePath(name));
 }
 
 }

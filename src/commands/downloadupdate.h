@@ -1,0 +1,39 @@
+#pragma once
+
+#include "protocol/authenticatedcommandinterface.h"
+#include "protocol/downloadcommandinterface.h"
+#include "protocol/downloadupdateresponseaccepterinterface.h"
+#include "protocol/noabicommandinterface.h"
+
+#include <QObject>
+
+namespace Corvane::Command {
+
+/// Downloads the update archive, checks it against the published MD5 and stores it as
+/// "CorvaneWin.zip" in the working directory. Created by the flow manager; reports to it.
+class DownloadUpdate final : public QObject,
+                             public Interface::DownloadCommandInterface,
+                             public Interface::AuthenticatedCommandInterface,
+                             public Interface::NoAbiCommandInterface {
+    Q_OBJECT
+public:
+    static constexpr const char* archiveName = "CorvaneWin.zip";
+
+    DownloadUpdate(Interface::DownloadUpdateResponseAccepterInterface* accepter, const QString& md5,
+        const QString& version);
+
+    QString getPath() const override;
+    QMap<QString, QString> getParameters() const override { return parameters; }
+    void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+    void useResponse(QByteArray body) override;
+
+    bool isSuccess() const { return success; }
+
+private:
+    Interface::DownloadUpdateResponseAccepterInterface* accepter;
+    QMap<QString, QString> parameters;
+    QString md5;
+    bool success = false;
+};
+
+}

@@ -1,0 +1,25 @@
+#include "commands/init.h"
+
+#include "commands/recordvalues.h"
+#include "commands/systemparameters.h"
+
+namespace Corvane::Command {
+
+Init::Init(Interface::AccountSettingsAccepterInterface* accepter)
+    : accepter(accepter)
+    , parameters(systemParameters())
+{
+}
+
+QString Init::getPath() const { return QStringLiteral("/corvane/v5/home/init"); }
+
+void Init::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    confidiId = lastRecordValue(dataRows, QStringLiteral("0")).toDouble();
+    confidiCompanyName = lastRecordValue(dataRows, QStringLiteral("1"));
+    username = lastRecordValue(dataRows, QStringLiteral("2"));
+    lastAccess = lastRecordValue(dataRows, QStringLiteral("3"));
+    accepter->setAccount(this);
+}
+
+}

@@ -1,0 +1,18 @@
+#include "commands/logout.h"
+
+namespace Corvane::Command {
+
+Logout::Logout(Interface::LogoutResultAccepterInterface* accepter)
+    : accepter(accepter)
+{
+}
+
+QString Logout::getPath() const { return QStringLiteral("/corvane/v5/home/logout"); }
+
+void Logout::useResponse(QMap<QString, QString>, QList<DataRow>)
+{
+    success = true;
+    accepter->manageLogoutResult(this);
+}
+
+}

@@ -1,0 +1,20 @@
+#include "commands/requestpassword.h"
+
+namespace Corvane::Command {
+
+RequestPassword::RequestPassword(Interface::ChangePasswordResultAccepterInterface* accepter)
+    : accepter(accepter)
+{
+}
+
+QString RequestPassword::getPath() const
+{
+    return QStringLiteral("/corvane/v5/home/richiesta_password");
+}
+
+void RequestPassword::useResponse(QMap<QString, QString>, QList<DataRow>)
+{
+    accepter->manageRequestPasswordResult(this);
+}
+
+}

@@ -1,0 +1,20 @@
+#include "commands/sendprivacy.h"
+
+#include "commands/recordvalues.h"
+
+namespace Corvane::Command {
+
+SendPrivacy::SendPrivacy(Interface::SendPrivacyResponseAccepterInterface* accepter)
+    : accepter(accepter)
+{
+}
+
+QString SendPrivacy::getPath() const { return QStringLiteral("/corvane/v5/home/send_privacy"); }
+
+void SendPrivacy::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    privacyText = lastRecordValue(dataRows, QStringLiteral("testo_privacy"));
+    accepter->setPrivacy(this);
+}
+
+}

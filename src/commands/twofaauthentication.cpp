@@ -1,0 +1,26 @@
+#include "commands/twofaauthentication.h"
+
+#include "commands/recordvalues.h"
+
+namespace Corvane::Command {
+
+TwoFaAuthentication::TwoFaAuthentication(Interface::AuthenticationResultAccepterInterface* accepter,
+    const QMap<QString, QString>& parameters)
+    : accepter(accepter)
+    , parameters(parameters)
+{
+}
+
+QString TwoFaAuthentication::getPath() const
+{
+    return QStringLiteral("/corvane/v5/home/autenticazione_two_fa");
+}
+
+void TwoFaAuthentication::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    success = true;
+    token = lastRecordValue(dataRows, QStringLiteral("0"));
+    accepter->manageAuthenticationResult(this);
+}
+
+}

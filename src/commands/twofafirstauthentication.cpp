@@ -1,0 +1,27 @@
+#include "commands/twofafirstauthentication.h"
+
+#include "commands/recordvalues.h"
+
+namespace Corvane::Command {
+
+TwoFaFirstAuthentication::TwoFaFirstAuthentication(
+    Interface::AuthenticationResultAccepterInterface* accepter,
+    const QMap<QString, QString>& parameters)
+    : accepter(accepter)
+    , parameters(parameters)
+{
+}
+
+QString TwoFaFirstAuthentication::getPath() const
+{
+    return QStringLiteral("/corvane/v5/home/prima_autenticazione_two_fa");
+}
+
+void TwoFaFirstAuthentication::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    success = true;
+    result = lastRecordValue(dataRows, QStringLiteral("0"));
+    accepter->manageAuthenticationResult(this);
+}
+
+}

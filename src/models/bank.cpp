@@ -1,0 +1,40 @@
+#include "models/bank.h"
+
+#include "app/logging.h"
+#include "commands/bank.h"
+#include "protocol/commandmanager.h"
+
+namespace Corvane::Model {
+
+Bank::Bank(CommandManager* commandManager, QObject* parent)
+    : QStringListModel(parent)
+    , commandManager(commandManager)
+{
+}
+
+Bank::~Bank() { delete pending.data(); }
+
+void Bank::fetch()
+{
+    qCDebug(corvaneLog) << "Start fetching banks";
+    // A fetch already on its way will deliver the list.
+    if (pending)
+        return;
+    pending = new Command::Bank(this);
+    commandManager->exec(pending);
+}
+
+void Bank::setBanks(Command::Bank* command)
+{
+    banks = command->getResults();
+    // Each reply is the whole list: it replaces the labels, so a second fetch lists no bank twice.
+    QStringList labels = banks.values();
+    std::sort(labels.begin(), labels.end());
+    setStringList(labels);
+    if (command == pending)
+        pending = nullptr;
+    command->deleteLater();
+    emit bankDetailRetrived();
+}
+
+}

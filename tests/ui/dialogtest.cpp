@@ -43,11 +43,12 @@ void DialogTest::tearDownDialogTest()
     qInstallMessageHandler(nullptr);
 }
 
-QByteArray DialogTest::replyWithCode(int code, const QList<QMap<QString, QString>>& records)
+QByteArray DialogTest::replyWithCode(int code, const QList<QPair<QString, QString>>& recordFields)
 {
     QList<DataRow> rows;
-    for (const auto& record : records)
-        rows.append(record);
+    for (const auto& field : recordFields)
+        rows.append(
+            { { QStringLiteral("id"), field.first }, { QStringLiteral("descr"), field.second } });
     return xmlReply({ { QStringLiteral("esito_id"), QString::number(code) } }, rows);
 }
 
@@ -66,8 +67,13 @@ QMap<QString, QString> DialogTest::lastForm(const QString& path) const
 {
     const QList<RecordedRequest> requests = server->requests();
     for (auto it = requests.crbegin(); it != requests.crend(); ++it) {
-        if (it->path == path)
-            return it->form;
+        if (it->path != path)
+            continue;
+        QMap<QString, QString> form = it->form;
+        form.remove(QStringLiteral("cmd"));
+        form.remove(QStringLiteral("vers"));
+        form.remove(QStringLiteral("XDEBUG_SESSION"));
+        return form;
     }
     return {};
 }

@@ -41,14 +41,17 @@ protected:
     void setUpDialogTest();
     void tearDownDialogTest();
 
-    /// An XML reply with only a result code, and records when given.
-    static QByteArray replyWithCode(int code, const QList<QMap<QString, QString>>& records = {});
+    /// An XML reply with a result code and, for each given field, a record carrying it as the
+    /// server does (its key as "id", its value as "descr").
+    static QByteArray replyWithCode(
+        int code, const QList<QPair<QString, QString>>& recordFields = {});
     /// Sets the account's stored credential, what the login window refills from.
     void storeCredential(
         const QString& cfUtente, const QString& cfConfidi, const QString& password);
     /// Waits for the command queue to empty; false on time-out.
     bool waitUntilIdle();
-    /// The form of the last request to the path; empty when none was made.
+    /// The form of the last request to the path, without the fields every request carries
+    /// ("cmd", "vers", "XDEBUG_SESSION"); empty when none was made.
     QMap<QString, QString> lastForm(const QString& path) const;
     int requestsTo(const QString& path) const;
     /// Writes keys into the focused widget, the way a user types.

@@ -206,7 +206,7 @@ void TestLoginWindow::successfulLoginHidesWindowAndProgress()
 {
     // Fault: after an accepted login the login window or its busy indicator stays on screen.
     server->setXmlReply(Path::login,
-        replyWithCode(XmlParser::OK, { { { QStringLiteral("0"), QStringLiteral("token") } } }));
+        replyWithCode(XmlParser::OK, { { QStringLiteral("0"), QStringLiteral("token") } }));
     // A code the flow ignores, so nothing opens after the login.
     server->setXmlReply(Path::init, replyWithCode(XmlParser::PEC_NOT_FOUND));
     MessageBoxAnswerer answerer;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Corvane {
+
+class ApplicationManager;
+class PrivacyWindow;
+
+namespace Ui {
+    class CredentialAccountWindow;
+}
+
+/// Second step of the request for access credentials: the person's data under the consortium
+/// found in the first step, and the consent to the privacy notice. Created once by the flow
+/// manager and owned by it; owns its privacy window.
+class CredentialAccountWindow final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CredentialAccountWindow(
+        ApplicationManager* applicationManager, QWidget* parent = nullptr);
+    ~CredentialAccountWindow() override;
+
+public slots:
+    /// Empties the personal fields, shows the consortium found, then shows the dialog.
+    void open() override;
+    void accept() override;
+    void reject() override;
+
+private slots:
+    void openPrivacyWindow();
+    void onTextEdited(const QString& text);
+    void onRequestCredentialAccountResponse(bool success, int resultId);
+
+private:
+    std::unique_ptr<Ui::CredentialAccountWindow> ui;
+    ApplicationManager* applicationManager;
+    PrivacyWindow* privacyWindow;
+};
+
+}

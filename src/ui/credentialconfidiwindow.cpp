@@ -1,0 +1,96 @@
+#include "ui/credentialconfidiwindow.h"
+
+#include "app/applicationmanager.h"
+#include "app/logging.h"
+#include "protocol/xmlparser.h"
+#include "ui/credentialaccountwindow.h"
+#include "ui/dialogsetup.h"
+#include "ui_credentialconfidiwindow.h"
+
+#include <QMessageBox>
+
+namespace Corvane {
+
+CredentialConfidiWindow::CredentialConfidiWindow(ApplicationManager* applicationManager,
+    CredentialAccountWindow* credentialAccountWindow, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::CredentialConfidiWindow>())
+    , applicationManager(applicationManager)
+    , credentialAccountWindow(credentialAccountWindow)
+{
+    ui->setupUi(this);
+    setUpDialog(this);
+    setFixedSize(350, 300);
+
+    ui->confidiLineEdit->setFocus();
+    connect(ui->acceptButton, &QPushButton::clicked, this,
+        &CredentialConfidiWindow::openCredentialAccountWindow);
+}
+
+CredentialConfidiWindow::~CredentialConfidiWindow() = default;
+
+void CredentialConfidiWindow::open()
+{
+    resetForm();
+    show();
+}
+
+void CredentialConfidiWindow::accept()
+{
+    qCDebug(corvaneLog) << "accept"
+                        << "SLOT triggered";
+    // Unique: a second press before the answer must not get the answer twice.
+    connect(applicationManager, &ApplicationManager::requestCredentialConfidiCompleted, this,
+        &CredentialConfidiWindow::onRequestCredentialConfidiResponse, Qt::UniqueConnection);
+    applicationManager->requestCredentialConfidi(
+        { { QStringLiteral("cf_confidi"), ui->confidiLineEdit->text() } });
+    hide();
+}
+
+void CredentialConfidiWindow::reject()
+{
+    qCDebug(corvaneLog) << "reject"
+                        << "SLOT triggered";
+    QDialog::reject();
+}
+
+void CredentialConfidiWindow::openCredentialAccountWindow()
+{
+    credentialAccountWindow->setModal(true);
+}
+
+void CredentialConfidiWindow::onRequestCredentialConfidiResponse(bool success, int resultId)
+{
+    qCDebug(corvaneLog) << "onRequestCredentialConfidiResponse"
+                        << "SLOT triggered";
+    disconnect(applicationManager, &ApplicationManager::requestCredentialConfidiCompleted, this,
+        &CredentialConfidiWindow::onRequestCredentialConfidiResponse);
+    if (success) {
+        credentialAccountWindow->open();
+        return;
+    }
+
+    QString message;
+    switch (resultId) {
+    case XmlParser::PEC_NOT_FOUND:
+        message = QStringLiteral("La PEC del confidi non è stata trovata.\nRipetere inserimento o "
+                                 "contattare il supporto tecnico.");
+        break;
+    case XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL:
+        message = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+        break;
+    default:
+        message = QStringLiteral("Il confidi non è stato trovato. Ripetere inserimento.");
+        break;
+    }
+    QMessageBox::critical(this, QStringLiteral("Richiesta credenziali"), message, QMessageBox::Ok);
+    open();
+}
+
+void CredentialConfidiWindow::resetForm()
+{
+    ui->confidiLineEdit->clear();
+    ui->confidiLineEdit->setFocus();
+}
+
+}

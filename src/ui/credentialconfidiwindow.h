@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Corvane {
+
+class ApplicationManager;
+class CredentialAccountWindow;
+
+namespace Ui {
+    class CredentialConfidiWindow;
+}
+
+/// First step of the request for access credentials: the consortium's fiscal code. A found
+/// consortium leads to the account-request window. Created once by the flow manager, owned by it.
+class CredentialConfidiWindow final : public QDialog {
+    Q_OBJECT
+public:
+    CredentialConfidiWindow(ApplicationManager* applicationManager,
+        CredentialAccountWindow* credentialAccountWindow, QWidget* parent = nullptr);
+    ~CredentialConfidiWindow() override;
+
+public slots:
+    /// Empties the form, then shows the dialog.
+    void open() override;
+    void accept() override;
+    void reject() override;
+
+private slots:
+    void openCredentialAccountWindow();
+    void onRequestCredentialConfidiResponse(bool success, int resultId);
+
+private:
+    void resetForm();
+
+    std::unique_ptr<Ui::CredentialConfidiWindow> ui;
+    ApplicationManager* applicationManager;
+    CredentialAccountWindow* credentialAccountWindow;
+};
+
+}

@@ -1,0 +1,110 @@
+#include "ui/loginwindow.h"
+
+#include "app/applicationmanager.h"
+#include "app/logging.h"
+#include "protocol/xmlparser.h"
+#include "ui/credentialconfidiwindow.h"
+#include "ui/dialogsetup.h"
+#include "ui_loginwindow.h"
+
+#include <QMessageBox>
+#include <QProgressDialog>
+
+namespace Corvane {
+
+LoginWindow::LoginWindow(ApplicationManager* applicationManager,
+    CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::LoginWindow>())
+    , applicationManager(applicationManager)
+    , credentialConfidiWindow(credentialConfidiWindow)
+{
+    ui->setupUi(this);
+    setUpDialog(this);
+    setFixedSize(361, 380);
+
+    ui->cfUtenteLineEdit->setFocus();
+    connect(ui->loginButton, &QPushButton::clicked, this, &LoginWindow::login);
+    connect(ui->requestCredentialButton, &QPushButton::clicked, this,
+        &LoginWindow::openCredentialConfidiWindow);
+    connect(ui->cfUtenteLineEdit, &QLineEdit::textEdited, this, &LoginWindow::onTextEdited);
+}
+
+LoginWindow::~LoginWindow()
+{
+    if (progressDialog)
+        progressDialog->deleteLater();
+}
+
+void LoginWindow::open()
+{
+    ui->cfUtenteLineEdit->setText(applicationManager->getCredentialCfUtente());
+    ui->cfConfidiLineEdit->setText(applicationManager->getCredentialCfConfidi());
+    ui->passwordLineEdit->setText(applicationManager->getCredentialPassword());
+    QDialog::open();
+}
+
+void LoginWindow::manageLoginResponse()
+{
+    qCDebug(corvaneLog) << "Is managing login response";
+    if (progressDialog)
+        progressDialog->hide();
+
+    QString message;
+    switch (applicationManager->getLoginResultCode()) {
+    case XmlParser::LOGIN_FAIL:
+        message = QStringLiteral("Le credenziali inserite non sono corrette");
+        break;
+    case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
+        message = QStringLiteral(
+            "Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+        break;
+    default:
+        break;
+    }
+    if (!message.isEmpty())
+        QMessageBox::critical(this, QStringLiteral("Login"), message, QMessageBox::Ok);
+    open();
+}
+
+void LoginWindow::hideLoginWindow()
+{
+    qCDebug(corvaneLog) << "Hiding login window";
+    if (progressDialog)
+        progressDialog->hide();
+    hide();
+}
+
+void LoginWindow::login()
+{
+    if (!progressDialog) {
+        // Flags through the constructor: QDialog adds Qt::Dialog, so it stays a window of its own.
+        progressDialog = new QProgressDialog(QStringLiteral("Accesso in corso..."), QString(), 0, 0,
+            this, Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        progressDialog->setCancelButton(nullptr);
+        progressDialog->setWindowTitle(QStringLiteral("Login utente"));
+        progressDialog->setWindowModality(Qt::WindowModal);
+        progressDialog->reset();
+    }
+    progressDialog->show();
+
+    const QMap<QString, QString> parameters {
+        { QStringLiteral("cf_confidi"), ui->cfConfidiLineEdit->text() },
+        { QStringLiteral("cf_utente"), ui->cfUtenteLineEdit->text() },
+        { QStringLiteral("password"), ui->passwordLineEdit->text() },
+    };
+    qCDebug(corvaneLog).noquote() << "Ready to login with cf confidi:"
+                                  << parameters.value(QStringLiteral("cf_confidi"))
+                                  << "cf utente:" << parameters.value(QStringLiteral("cf_utente"));
+    applicationManager->login(parameters);
+}
+
+void LoginWindow::openCredentialConfidiWindow()
+{
+    credentialConfidiWindow->setModal(true);
+    credentialConfidiWindow->open();
+}
+
+void LoginWindow::onTextEdited(const QString& text) { setUpperCase(ui->cfUtenteLineEdit, text); }
+
+}

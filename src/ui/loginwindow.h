@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+#include <memory>
+
+class QProgressDialog;
+
+namespace Corvane {
+
+class ApplicationManager;
+class CredentialConfidiWindow;
+
+namespace Ui {
+    class LoginWindow;
+}
+
+/// Asks for the user's fiscal code, the consortium's fiscal code and the password, and hands
+/// them to the flow manager; a failed attempt reopens it with the stored credential. Also the
+/// way into the request for access credentials. Created once by the flow manager and owned by it.
+class LoginWindow final : public QDialog {
+    Q_OBJECT
+public:
+    LoginWindow(ApplicationManager* applicationManager,
+        CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent = nullptr);
+    ~LoginWindow() override;
+
+    /// Reports the failed login whose result code the flow manager holds, then reopens.
+    void manageLoginResponse();
+    void hideLoginWindow();
+
+public slots:
+    /// Fills the fields from the account's stored credential, then opens.
+    void open() override;
+
+private slots:
+    void login();
+    void openCredentialConfidiWindow();
+    void onTextEdited(const QString& text);
+
+private:
+    std::unique_ptr<Ui::LoginWindow> ui;
+    ApplicationManager* applicationManager;
+    CredentialConfidiWindow* credentialConfidiWindow;
+    QPointer<QProgressDialog> progressDialog;
+};
+
+}

@@ -1,0 +1,94 @@
+#include "ui/dialogtest.h"
+
+#include "app/account.h"
+#include "app/applicationmanager.h"
+#include "app/credential.h"
+#include "app/devconfig.h"
+#include "app/resources.h"
+#include "protocol/commandmanager.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QTest>
+#include <QWidget>
+
+namespace Corvane::Test {
+
+void DialogTest::setUpDialogTest()
+{
+    initResources();
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    server = std::make_unique<TestServer>();
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
+        config.setValue(
+            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
+    }
+    devConfig = std::make_unique<DevConfig>();
+    application = std::make_unique<ApplicationManager>(devConfig.get());
+}
+
+void DialogTest::tearDownDialogTest()
+{
+    application.reset();
+    // The manager hands its windows to deleteLater.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    devConfig.reset();
+    server.reset();
+    qInstallMessageHandler(nullptr);
+}
+
+QByteArray DialogTest::replyWithCode(int code, const QList<QPair<QString, QString>>& recordFields)
+{
+    QList<DataRow> rows;
+    for (const auto& field : recordFields)
+        rows.append(
+            { { QStringLiteral("id"), field.first }, { QStringLiteral("descr"), field.second } });
+    return xmlReply({ { QStringLiteral("esito_id"), QString::number(code) } }, rows);
+}
+
+void DialogTest::storeCredential(
+    const QString& cfUtente, const QString& cfConfidi, const QString& password)
+{
+    application->getAccount()->setCredential(new Credential(cfUtente, cfConfidi, password));
+}
+
+bool DialogTest::waitUntilIdle()
+{
+    return QTest::qWaitFor([this] { return !application->getCommandManager()->isBusy(); }, 10000);
+}
+
+QMap<QString, QString> DialogTest::lastForm(const QString& path) const
+{
+    const QList<RecordedRequest> requests = server->requests();
+    for (auto it = requests.crbegin(); it != requests.crend(); ++it) {
+        if (it->path != path)
+            continue;
+        QMap<QString, QString> form = it->form;
+        form.remove(QStringLiteral("cmd"));
+        form.remove(QStringLiteral("vers"));
+        form.remove(QStringLiteral("XDEBUG_SESSION"));
+        return form;
+    }
+    return {};
+}
+
+int DialogTest::requestsTo(const QString& path) const
+{
+    const QList<RecordedRequest> requests = server->requests();
+    return static_cast<int>(std::count_if(requests.cbegin(), requests.cend(),
+        [&path](const RecordedRequest& request) { return request.path == path; }));
+}
+
+void DialogTest::type(QWidget* widget, const QString& text)
+{
+    widget->setFocus();
+    QTest::keyClicks(widget, text);
+}
+
+}

@@ -1,6 +1,7 @@
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
 #include "app/logging.h"
+#include "app/resources.h"
 #include "app/singleinstanceguard.h"
 #include "app/systeminfo.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    Corvane::initResources();
 
     // Before the log handler is installed: this block reaches the console only.
     Corvane::logSystemInfo();

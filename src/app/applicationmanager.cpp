@@ -27,8 +27,6 @@
 #include "protocol/commandmanager.h"
 #include "protocol/xmlparser.h"
 #include "ui/bankselectorwindow.h"
-#if __has_include("ui/loginwindow.h")
-#define CORVANE_HAS_LOGIN_WINDOWS 1
 #include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/credentialaccountwindow.h"
@@ -36,7 +34,6 @@
 #include "ui/loginwindow.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
-#endif
 
 #include <QApplication>
 #include <QDir>
@@ -91,10 +88,8 @@ ApplicationManager::ApplicationManager(DevConfig* devConfig, QObject* parent)
 ApplicationManager::~ApplicationManager()
 {
     for (QObject* window : std::initializer_list<QObject*> { bankSelectorWindow, splashScreen,
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
              loginWindow, credentialConfidiWindow, credentialAccountWindow, activationCodeWindow,
              twoFaActivationWindow, twoFaAuthenticationWindow, changePasswordWindow,
-#endif
              bankModel }) {
         if (window)
             window->deleteLater();
@@ -277,9 +272,7 @@ void ApplicationManager::manageAuthenticationResult(Command::Login* command)
     command->deleteLater();
     if (!command->isSuccess()) {
         loginResultCode = command->getResultCode();
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
         getLoginWindow()->manageLoginResponse();
-#endif
         return;
     }
     const QMap<QString, QString> parameters = command->getParameters();
@@ -288,9 +281,7 @@ void ApplicationManager::manageAuthenticationResult(Command::Login* command)
     writeSessionFile(authFile, command->getToken());
     getAccount()->setCredential(
         new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     getLoginWindow()->hideLoginWindow();
-#endif
     sendInit();
 }
 
@@ -298,12 +289,10 @@ void ApplicationManager::manageAuthenticationResult(Command::RequestActivationCo
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     getActivationCodeWindow()->show();
     information(
         QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"));
     getActivationCodeWindow()->hide();
-#endif
     sendInit();
 }
 
@@ -312,19 +301,15 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaActivation* co
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
     qrCodeSvg = command->getActivationData();
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     showModal(getTwoFaActivationWindow());
-#endif
 }
 
 void ApplicationManager::manageAuthenticationResult(Command::TwoFaFirstAuthentication* command)
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     if (twoFaActivationWindow)
         twoFaActivationWindow->hide();
-#endif
     sendInit();
 }
 
@@ -333,10 +318,8 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaAuthentication
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
     writeSessionFile(twoFaFile, command->getToken());
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     if (twoFaAuthenticationWindow)
         twoFaAuthenticationWindow->hide();
-#endif
     sendInit();
 }
 
@@ -366,12 +349,10 @@ void ApplicationManager::manageCredentialRequestResult(Command::RequestCredentia
 void ApplicationManager::manageChangePasswordResult(Command::ChangePassword* command)
 {
     command->deleteLater();
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     getChangePasswordWindow()->show();
     information(QStringLiteral("Cambio password"),
         QStringLiteral("Cambio password effettuato con successo"));
     getChangePasswordWindow()->hide();
-#endif
     const QString newPassword = command->getParameters().value(QStringLiteral("new_password"));
     writeKey(passwordKey, newPassword);
     getAccount()->updateCredentialPassword(newPassword);
@@ -407,11 +388,9 @@ void ApplicationManager::manageLogoutResult(Command::Logout* command)
 
 void ApplicationManager::showLoginWindow()
 {
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     LoginWindow* window = getLoginWindow();
     window->setModal(true);
     window->open();
-#endif
 }
 
 void ApplicationManager::manageResponse(CommandManager* commandManager)
@@ -421,7 +400,6 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
     const int resultId = reply.value(QStringLiteral("esito_id")).toInt();
     qCDebug(corvaneLog).noquote() << QString::asprintf("ManageResponse ResultID: %d", resultId);
 
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
     const QString validationFailed
         = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
     const QString wrongCode
@@ -502,9 +480,6 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
     default:
         break;
     }
-#else
-    Q_UNUSED(rows)
-#endif
 }
 
 // Factory ---------------------------------------------------------------------------------------
@@ -530,7 +505,6 @@ CommandManager* ApplicationManager::getCommandManager()
     return commandManager;
 }
 
-#ifdef CORVANE_HAS_LOGIN_WINDOWS
 LoginWindow* ApplicationManager::getLoginWindow()
 {
     if (!loginWindow)
@@ -587,7 +561,6 @@ ChangePasswordWindow* ApplicationManager::getChangePasswordWindow()
         changePasswordWindow = new ChangePasswordWindow(this);
     return changePasswordWindow;
 }
-#endif
 
 BankSelectorWindow* ApplicationManager::getBankSelectorWindow()
 {

@@ -1,6 +1,7 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
+#include "app/resources.h"
 #include "ui/activationcodewindow.h"
 #include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
@@ -128,6 +129,7 @@ private:
 void TestSignInFlow::initTestCase()
 {
     TestEnvironment::enterTemporaryWorkingDirectory();
+    initResources();
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));

@@ -88,7 +88,14 @@ int DialogTest::requestsTo(const QString& path) const
 void DialogTest::type(QWidget* widget, const QString& text)
 {
     widget->setFocus();
-    QTest::keyClicks(widget, text);
+    for (const QChar character : text) {
+        // QTest maps only ASCII to keys; other characters arrive as text, as from an input method.
+        if (character.unicode() < 0x80)
+            QTest::keyClick(widget, character.toLatin1());
+        else
+            QTest::sendKeyEvent(
+                QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
 }
 
 }

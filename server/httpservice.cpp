@@ -131,7 +131,13 @@ ServiceResponse HttpService::dispatch(const std::string& path, const std::string
 void HttpService::install()
 {
     server->set_payload_max_length(maxBodySize);
+    // A keep-alive connection holds a worker while it lasts, so the pool must outnumber the
+    // clients that keep one open, or the others wait for a free worker.
+    server->new_task_queue = [] { return new httplib::ThreadPool(workerCount); };
     server->set_keep_alive_timeout(5);
+    server->set_keep_alive_max_count(1000);
+    // Headers and body go out in separate writes; without this, Nagle adds tens of ms each.
+    server->set_tcp_nodelay(true);
     server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
         requestStart = Clock::now();
         requestTimed = true;

@@ -20,6 +20,7 @@ class ServerContext;
 class HttpService final {
 public:
     static constexpr size_t maxBodySize = 1024 * 1024;
+    static constexpr size_t workerCount = 32;
 
     /// Plain HTTP when certificatePath is empty.
     HttpService(ServerContext& context, const Router& router, const std::string& certificatePath,

@@ -1,7 +1,13 @@
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
+#include "app/logging.h"
+#include "app/singleinstanceguard.h"
+#include "app/systeminfo.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -9,8 +15,29 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
 
+    // Before the log handler is installed: this block reaches the console only.
+    Corvane::logSystemInfo();
+
     // Both live until the process ends.
     auto* devConfig = new Corvane::DevConfig;
-    new Corvane::ApplicationManager(devConfig);
-    return 0;
+    auto* applicationManager = new Corvane::ApplicationManager(devConfig);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.contains(QStringLiteral("update"))) {
+        qCDebug(corvaneLog) << "Application started with argument -update";
+        applicationManager->initializeUpdate();
+        return 0;
+    }
+
+    if (QFile::remove(QStringLiteral("CorvaneWin.exe")))
+        qCDebug(corvaneLog) << "Removed CorvaneWin.exe installer file";
+    if (QFile::remove(QStringLiteral("CorvaneWin_Setup.exe")))
+        qCDebug(corvaneLog) << "Removed CorvaneWin_Setup.exe installer file";
+
+    Corvane::SingleInstanceGuard guard;
+    if (!guard.tryAcquire() && !Corvane::SingleInstanceGuard::confirmNewInstance())
+        std::exit(0);
+
+    applicationManager->start();
+    return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "serverprocess.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QRegularExpression>
 
 namespace Corvane::Test {
@@ -46,23 +47,25 @@ bool ServerProcess::start(const QString& size, QString& error)
         consortia.insert(match.captured(2), match.captured(1));
     }
 
+    // The log goes to a file: an unread pipe would fill up and stall the server's workers.
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.setStandardOutputFile(logPath());
     server.start(executable,
         { QStringLiteral("--data"), dataDirectory.path(), QStringLiteral("serve"),
             QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0") });
     const QDeadlineTimer deadline(60000);
     static const QRegularExpression listening(
         QStringLiteral(R"(listening on https://127\.0\.0\.1:(\d+))"));
+    server.waitForStarted();
     while (!deadline.hasExpired() && server.state() != QProcess::NotRunning) {
-        server.waitForReadyRead(1000);
-        output += server.readAllStandardOutput();
-        const auto match = listening.match(QString::fromUtf8(output));
+        const auto match = listening.match(QString::fromUtf8(getOutput()));
         if (match.hasMatch()) {
             port = match.captured(1).toInt();
             return true;
         }
+        server.waitForFinished(50);
     }
-    error = QStringLiteral("server did not start: ") + QString::fromUtf8(output);
+    error = QStringLiteral("server did not start: ") + QString::fromUtf8(getOutput());
     return false;
 }
 
@@ -74,7 +77,6 @@ int ServerProcess::stop()
         server.waitForFinished();
         return -1;
     }
-    output += server.readAllStandardOutput();
     return server.exitStatus() == QProcess::NormalExit ? server.exitCode() : -1;
 }
 
@@ -94,10 +96,15 @@ QString ServerProcess::getConsortiumOf(const QString& userCode) const
     return consortia.value(userCode);
 }
 
-QByteArray ServerProcess::getOutput()
+QString ServerProcess::logPath() const
 {
-    output += server.readAllStandardOutput();
-    return output;
+    return dataDirectory.path() + QStringLiteral("/server.log");
+}
+
+QByteArray ServerProcess::getOutput() const
+{
+    QFile log(logPath());
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
 }
 
 }

@@ -27,15 +27,16 @@ public:
     QMap<QString, QString> getAccounts() const;
     QString getConsortiumOf(const QString& userCode) const;
     /// Everything the server wrote on standard output so far.
-    QByteArray getOutput();
+    QByteArray getOutput() const;
     /// Runs another command of the binary on the same data folder; returns its standard output.
     QByteArray runTool(const QStringList& arguments, int* exitCode = nullptr) const;
 
 private:
+    QString logPath() const;
+
     QString executable;
     QTemporaryDir dataDirectory;
     QProcess server;
-    QByteArray output;
     int port = 0;
     QMap<QString, QString> accounts;
     QMap<QString, QString> consortia;

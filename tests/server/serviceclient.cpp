@@ -29,6 +29,7 @@ ServiceClient::ServiceClient(const QString& host, int port, const QString& caPat
         client->enable_server_certificate_verification(true);
     }
     client->set_keep_alive(true);
+    client->set_tcp_nodelay(true);
     client->set_read_timeout(60);
 }
 

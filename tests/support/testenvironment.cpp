@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -28,8 +29,11 @@ void enterTemporaryWorkingDirectory()
     static std::unique_ptr<QTemporaryDir> directory;
     directory = std::make_unique<QTemporaryDir>();
     QDir::setCurrent(directory->path());
-    // Test-mode application data lives under the home folder; start each test process clean.
-    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
+    // Test-mode application data lives under the home folder: a home of its own keeps the session
+    // files of tests running side by side apart.
+    const QString home = directory->filePath(QStringLiteral("home"));
+    QDir().mkpath(home);
+    qputenv("HOME", QFile::encodeName(home));
 }
 
 bool takeQuitRequest()

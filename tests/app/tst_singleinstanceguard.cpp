@@ -1,0 +1,94 @@
+#include "app/singleinstanceguard.h"
+#include "support/messageboxanswerer.h"
+
+#include <QProcess>
+#include <QThread>
+#include <QUuid>
+#include <QtTest>
+
+#include <cstdio>
+
+using Corvane::SingleInstanceGuard;
+using Corvane::Test::MessageBoxAnswerer;
+
+class TestSingleInstanceGuard final : public QObject {
+    Q_OBJECT
+private slots:
+    void runningInstanceIsDetectedCrashedOneIsNot();
+    void userMayStartASecondInstance_data();
+    void userMayStartASecondInstance();
+
+private:
+    /// Starts this executable as another instance that holds the guard until it is killed.
+    bool startHolder(QProcess& holder, const QString& key);
+};
+
+bool TestSingleInstanceGuard::startHolder(QProcess& holder, const QString& key)
+{
+    holder.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold"), key });
+    if (!holder.waitForStarted())
+        return false;
+    return QTest::qWaitFor(
+               [&holder] { return holder.canReadLine() || holder.waitForReadyRead(100); }, 10000)
+        && holder.readLine().trimmed() == "held";
+}
+
+void TestSingleInstanceGuard::runningInstanceIsDetectedCrashedOneIsNot()
+{
+    // Guards against a second start going unnoticed, and against a crashed instance's segment
+    // making every later start claim that Corvane is already running.
+    const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QProcess holder;
+    QVERIFY(startHolder(holder, key));
+
+    SingleInstanceGuard second(key);
+    QVERIFY(!second.tryAcquire());
+
+    holder.kill(); // no clean-up: the way a crash leaves the segment
+    QVERIFY(holder.waitForFinished());
+    SingleInstanceGuard afterCrash(key);
+    QVERIFY(afterCrash.tryAcquire());
+
+    SingleInstanceGuard third(key);
+    QVERIFY(!third.tryAcquire());
+}
+
+void TestSingleInstanceGuard::userMayStartASecondInstance_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("continues");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("no") << int(QMessageBox::No) << false;
+}
+
+void TestSingleInstanceGuard::userMayStartASecondInstance()
+{
+    // Guards against the user being unable to open a second instance, or being forced to.
+    QFETCH(int, button);
+    QFETCH(bool, continues);
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Avvio di Corvane"),
+        QStringLiteral("Corvane risulta già avviato. Vuoi aprire una nuova istanza?"),
+        static_cast<QMessageBox::StandardButton>(button));
+    QCOMPARE(SingleInstanceGuard::confirmNewInstance(), continues);
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--hold") == 0) {
+        QCoreApplication application(argc, argv);
+        SingleInstanceGuard guard(QString::fromLatin1(argv[2]));
+        std::puts(guard.tryAcquire() ? "held" : "refused");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(60);
+    }
+    QApplication application(argc, argv);
+    TestSingleInstanceGuard test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_singleinstanceguard.moc"

@@ -1,0 +1,479 @@
+#include "app/account.h"
+#include "app/applicationmanager.h"
+#include "app/devconfig.h"
+#include "commands/changepassword.h"
+#include "commands/checkversion.h"
+#include "commands/downloadupdate.h"
+#include "commands/init.h"
+#include "commands/login.h"
+#include "commands/logout.h"
+#include "commands/requestactivationcode.h"
+#include "commands/requestcredentialaccount.h"
+#include "commands/requestcredentialconfidi.h"
+#include "commands/requestpassword.h"
+#include "commands/sendprivacy.h"
+#include "commands/twofaactivation.h"
+#include "commands/twofaauthentication.h"
+#include "commands/twofafirstauthentication.h"
+#include "protocol/commandmanager.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+
+#include <QCryptographicHash>
+#include <QSettings>
+#include <QSysInfo>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+namespace {
+
+/// Stands in for the flow manager: records which accepter operation each command called.
+class RecordingAccepter final : public Interface::AccountSettingsAccepterInterface,
+                                public Interface::AuthenticationResultAccepterInterface,
+                                public Interface::LogoutResultAccepterInterface,
+                                public Interface::CheckVersionAccepterInterface,
+                                public Interface::RequestCredentialResponseAccepterInterface,
+                                public Interface::DownloadUpdateResponseAccepterInterface,
+                                public Interface::SendPrivacyResponseAccepterInterface,
+                                public Interface::ChangePasswordResultAccepterInterface {
+public:
+    void setAccount(Command::Init*) override { calls << QStringLiteral("setAccount"); }
+    void manageAuthenticationResult(Command::Login*) override { calls << QStringLiteral("login"); }
+    void manageAuthenticationResult(Command::RequestActivationCode*) override
+    {
+        calls << QStringLiteral("activation");
+    }
+    void manageAuthenticationResult(Command::TwoFaActivation*) override
+    {
+        calls << QStringLiteral("twoFaActivation");
+    }
+    void manageAuthenticationResult(Command::TwoFaFirstAuthentication*) override
+    {
+        calls << QStringLiteral("twoFaFirst");
+    }
+    void manageAuthenticationResult(Command::TwoFaAuthentication*) override
+    {
+        calls << QStringLiteral("twoFa");
+    }
+    void manageLogoutResult(Command::Logout*) override { calls << QStringLiteral("logout"); }
+    void onVersionUpToDate(Command::CheckVersion*) override { calls << QStringLiteral("upToDate"); }
+    void onUpdateAvailable(Command::CheckVersion*) override
+    {
+        calls << QStringLiteral("updateAvailable");
+    }
+    void manageCredentialRequestResult(Command::RequestCredentialConfidi*) override
+    {
+        calls << QStringLiteral("confidi");
+    }
+    void manageCredentialRequestResult(Command::RequestCredentialAccount*) override
+    {
+        calls << QStringLiteral("account");
+    }
+    void manageDownloadUpdateResult(Command::DownloadUpdate*) override
+    {
+        calls << QStringLiteral("download");
+    }
+    void setPrivacy(Command::SendPrivacy*) override { calls << QStringLiteral("privacy"); }
+    void manageChangePasswordResult(Command::ChangePassword*) override
+    {
+        calls << QStringLiteral("changePassword");
+    }
+    void manageRequestPasswordResult(Command::RequestPassword*) override
+    {
+        calls << QStringLiteral("requestPassword");
+    }
+
+    QStringList calls;
+};
+
+DataRow idRow(const QString& id, const QString& descr)
+{
+    return { { QStringLiteral("id"), id }, { QStringLiteral("descr"), descr } };
+}
+
+QByteArray reply(const QString& esitoId, const QList<DataRow>& rows = {})
+{
+    return xmlReply({ { QStringLiteral("esito_id"), esitoId } }, rows);
+}
+
+QByteArray readFile(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+}
+
+class TestAccountCommands final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void requestsGoToHomeVerbsWithTheirFields_data();
+    void requestsGoToHomeVerbsWithTheirFields();
+    void loginOutcomes_data();
+    void loginOutcomes();
+    void sessionOpeningAndTwoFactorResults();
+    void versionCheck_data();
+    void versionCheck();
+    void credentialRequests_data();
+    void credentialRequests();
+    void updateDownloadKeepsOnlyAVerifiedArchive();
+
+private:
+    /// Runs the command against the scripted reply and waits until the queue is idle.
+    void run(Interface::CommandInterface* command, const QString& verb, const QByteArray& body,
+        int status = 200);
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<DevConfig> devConfig;
+    std::unique_ptr<ApplicationManager> application;
+    RecordingAccepter accepter;
+};
+
+void TestAccountCommands::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    server = std::make_unique<TestServer>();
+    {
+        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
+        config.setValue(
+            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
+    }
+    devConfig = std::make_unique<DevConfig>();
+    application = std::make_unique<ApplicationManager>(devConfig.get());
+    // Account commands never carry the bank, even once one is chosen.
+    application->getAccount()->setBank(QStringLiteral("03069 - Banca Prova"));
+}
+
+void TestAccountCommands::init() { accepter.calls.clear(); }
+
+void TestAccountCommands::cleanupTestCase()
+{
+    application.reset();
+    qInstallMessageHandler(nullptr);
+}
+
+void TestAccountCommands::run(
+    Interface::CommandInterface* command, const QString& verb, const QByteArray& body, int status)
+{
+    ScriptedReply scripted;
+    scripted.status = status;
+    scripted.body = body;
+    server->setReply(QStringLiteral("/corvane/v5/home/") + verb, scripted);
+    application->getCommandManager()->exec(command);
+    QTRY_VERIFY(!application->getCommandManager()->isBusy());
+}
+
+void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields_data()
+{
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<bool>("authenticated");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("call");
+
+    const QStringList system { "sys_arch", "sys_prod_name" };
+    QTest::newRow("init") << "init" << true << system << "setAccount";
+    QTest::newRow("version check") << "version_check" << true << system << "upToDate";
+    QTest::newRow("login") << "login_account" << false
+                           << QStringList { "cf_confidi", "cf_utente", "password" } << "login";
+    QTest::newRow("logout") << "logout" << true << QStringList {} << "logout";
+    QTest::newRow("two-factor activation")
+        << "attivazione_two_fa" << true << QStringList {} << "twoFaActivation";
+    QTest::newRow("first two-factor code")
+        << "prima_autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFaFirst";
+    QTest::newRow("two-factor code")
+        << "autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFa";
+    QTest::newRow("activation code")
+        << "attivazione_codice" << true << QStringList { "codice_attivazione" } << "activation";
+    QTest::newRow("account request")
+        << "richiesta_credenziali_utente" << false
+        << QStringList { "cf_confidi", "cf_utente", "cognome", "email_utente", "nome" }
+        << "account";
+    QTest::newRow("consortium request")
+        << "richiesta_credenziali_confidi" << false << QStringList { "cf_confidi" } << "confidi";
+    QTest::newRow("new password") << "richiesta_password" << true << QStringList {}
+                                  << "requestPassword";
+    QTest::newRow("password change")
+        << "cambio_password" << true << QStringList { "new_password", "old_password" }
+        << "changePassword";
+    QTest::newRow("privacy") << "send_privacy" << false << QStringList {} << "privacy";
+}
+
+void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
+{
+    // Guards against a command calling the wrong verb, sending the bank, missing the version on
+    // authenticated verbs, or reporting to the wrong accepter operation.
+    QFETCH(QString, verb);
+    QFETCH(bool, authenticated);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, call);
+
+    QMap<QString, QString> parameters;
+    for (const QString& field : qAsConst(fields))
+        parameters.insert(field, field + QStringLiteral(" valore"));
+    std::unique_ptr<Interface::CommandInterface> command;
+    if (verb == QLatin1String("init"))
+        command = std::make_unique<Command::Init>(&accepter);
+    else if (verb == QLatin1String("version_check"))
+        command = std::make_unique<Command::CheckVersion>(&accepter, QStringLiteral("5.2.0.0"));
+    else if (verb == QLatin1String("login_account"))
+        command = std::make_unique<Command::Login>(&accepter, parameters);
+    else if (verb == QLatin1String("logout"))
+        command = std::make_unique<Command::Logout>(&accepter);
+    else if (verb == QLatin1String("attivazione_two_fa"))
+        command = std::make_unique<Command::TwoFaActivation>(&accepter);
+    else if (verb == QLatin1String("prima_autenticazione_two_fa"))
+        command = std::make_unique<Command::TwoFaFirstAuthentication>(&accepter, parameters);
+    else if (verb == QLatin1String("autenticazione_two_fa"))
+        command = std::make_unique<Command::TwoFaAuthentication>(&accepter, parameters);
+    else if (verb == QLatin1String("attivazione_codice"))
+        command = std::make_unique<Command::RequestActivationCode>(&accepter, parameters);
+    else if (verb == QLatin1String("richiesta_credenziali_utente"))
+        command = std::make_unique<Command::RequestCredentialAccount>(&accepter, parameters);
+    else if (verb == QLatin1String("richiesta_credenziali_confidi"))
+        command = std::make_unique<Command::RequestCredentialConfidi>(&accepter, parameters);
+    else if (verb == QLatin1String("richiesta_password"))
+        command = std::make_unique<Command::RequestPassword>(&accepter);
+    else if (verb == QLatin1String("cambio_password"))
+        command = std::make_unique<Command::ChangePassword>(&accepter, parameters);
+    else
+        command = std::make_unique<Command::SendPrivacy>(&accepter);
+
+    QCOMPARE(dynamic_cast<Interface::AuthenticatedCommandInterface*>(command.get()) != nullptr,
+        authenticated);
+    QVERIFY(dynamic_cast<Interface::NoAbiCommandInterface*>(command.get()));
+
+    run(command.get(), verb,
+        reply(QStringLiteral("0"), { idRow(QStringLiteral("1"), QStringLiteral("5.2.0.0")) }));
+    QCOMPARE(accepter.calls, QStringList { call });
+
+    const RecordedRequest request = server->requests().constLast();
+    QCOMPARE(request.path, QStringLiteral("/corvane/v5/home/") + verb);
+    QStringList expected = fields;
+    expected << QStringLiteral("cmd");
+    if (authenticated)
+        expected << QStringLiteral("vers");
+    expected.sort();
+    QCOMPARE(request.form.keys(), expected);
+    for (const QString& field : qAsConst(fields)) {
+        if (!field.startsWith(QLatin1String("sys_")))
+            QCOMPARE(request.form.value(field), field + QStringLiteral(" valore"));
+    }
+    if (fields == QStringList { "sys_arch", "sys_prod_name" }) {
+        QCOMPARE(
+            request.form.value(QStringLiteral("sys_arch")), QSysInfo::currentCpuArchitecture());
+        QCOMPARE(
+            request.form.value(QStringLiteral("sys_prod_name")), QSysInfo::prettyProductName());
+    }
+}
+
+void TestAccountCommands::loginOutcomes_data()
+{
+    QTest::addColumn<QString>("esitoId");
+    QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<bool>("success");
+    QTest::addColumn<int>("resultCode");
+    QTest::addColumn<QString>("token");
+
+    QTest::newRow("accepted, last token wins") << "0" << 200 << true << 0 << "token-due";
+    QTest::newRow("wrong credentials") << "9" << 200 << false << 9 << "token-due";
+    QTest::newRow("too many attempts") << "201" << 403 << false << 201 << "token-due";
+    QTest::newRow("malformed fields are a failure too")
+        << "317" << 200 << false << 317 << "token-due";
+}
+
+void TestAccountCommands::loginOutcomes()
+{
+    // Guards against a refused login being taken for a session, or the wrong token being kept.
+    QFETCH(QString, esitoId);
+    QFETCH(int, httpStatus);
+    QFETCH(bool, success);
+    QFETCH(int, resultCode);
+    QFETCH(QString, token);
+    Command::Login login(
+        &accepter, { { QStringLiteral("cf_utente"), QStringLiteral("RSSMRA80A01H501U") } });
+    run(&login, QStringLiteral("login_account"),
+        reply(esitoId,
+            { idRow(QStringLiteral("0"), QStringLiteral("token-uno")),
+                idRow(QStringLiteral("0"), QStringLiteral("token-due")) }),
+        httpStatus);
+    QCOMPARE(accepter.calls, QStringList { "login" });
+    QCOMPARE(login.isSuccess(), success);
+    QCOMPARE(login.getResultCode(), resultCode);
+    QCOMPARE(login.getToken(), token);
+}
+
+void TestAccountCommands::sessionOpeningAndTwoFactorResults()
+{
+    // Guards against the session data or the two-factor material being read from the wrong record.
+    Command::Init init(&accepter);
+    run(&init, QStringLiteral("init"),
+        reply(QStringLiteral("0"),
+            { idRow(QStringLiteral("0"), QStringLiteral("12.6")),
+                idRow(QStringLiteral("1"), QStringLiteral("Confidi Città")),
+                idRow(QStringLiteral("2"), QStringLiteral("ROSSI - MARIA")),
+                idRow(QStringLiteral("3"), QStringLiteral("01/12/2026")) }));
+    QCOMPARE(init.getConfidiId(), 12.6);
+    QCOMPARE(init.getConfidiCompanyName(), QStringLiteral("Confidi Città"));
+    QCOMPARE(init.getUsername(), QStringLiteral("ROSSI - MARIA"));
+    QCOMPARE(init.getLastAccess(), QStringLiteral("01/12/2026"));
+
+    Command::TwoFaActivation activation(&accepter);
+    QVERIFY(!activation.isSuccess());
+    run(&activation, QStringLiteral("attivazione_two_fa"),
+        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("<svg/>")) }));
+    QVERIFY(activation.isSuccess());
+    QCOMPARE(activation.getActivationData(), QStringLiteral("<svg/>"));
+
+    Command::TwoFaAuthentication authentication(
+        &accepter, { { QStringLiteral("twofa_token"), QStringLiteral("123456") } });
+    run(&authentication, QStringLiteral("autenticazione_two_fa"),
+        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("jwt-2fa")) }));
+    QVERIFY(authentication.isSuccess());
+    QCOMPARE(authentication.getToken(), QStringLiteral("jwt-2fa"));
+
+    Command::SendPrivacy privacy(&accepter);
+    run(&privacy, QStringLiteral("send_privacy"),
+        reply(QStringLiteral("0"),
+            { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa è qui") } } }));
+    QCOMPARE(privacy.getPrivacyText(), QStringLiteral("Informativa è qui"));
+    QCOMPARE(accepter.calls, (QStringList { "setAccount", "twoFaActivation", "twoFa", "privacy" }));
+}
+
+void TestAccountCommands::versionCheck_data()
+{
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("updateNeeded");
+    QTest::newRow("same version") << "5.2.0.0"
+                                  << "upToDate" << false;
+    QTest::newRow("newer version") << "5.3.0.0"
+                                   << "updateAvailable" << true;
+    QTest::newRow("older version is a change too") << "5.1.0.0"
+                                                   << "updateAvailable" << true;
+    QTest::newRow("no version published") << ""
+                                          << "updateAvailable" << true;
+}
+
+void TestAccountCommands::versionCheck()
+{
+    // Guards against an update being missed or started for the running version.
+    QFETCH(QString, remote);
+    QFETCH(QString, call);
+    QFETCH(bool, updateNeeded);
+    Command::CheckVersion check(&accepter, QStringLiteral("5.2.0.0"));
+    QList<DataRow> rows { idRow(
+        QStringLiteral("0"), QStringLiteral("0123456789abcdef0123456789abcdef")) };
+    if (!remote.isEmpty())
+        rows << idRow(QStringLiteral("1"), remote);
+    run(&check, QStringLiteral("version_check"), reply(QStringLiteral("0"), rows));
+    QCOMPARE(accepter.calls, QStringList { call });
+    QCOMPARE(check.isUpdateNeeded(), updateNeeded);
+    QCOMPARE(check.getLastVersion(), remote);
+    QCOMPARE(check.getMd5(), QStringLiteral("0123456789abcdef0123456789abcdef"));
+}
+
+void TestAccountCommands::credentialRequests_data()
+{
+    QTest::addColumn<bool>("confidiStep");
+    QTest::addColumn<QString>("esitoId");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("consortium found") << true << "0" << true;
+    QTest::newRow("unknown consortium") << true << "3" << false;
+    QTest::newRow("no certified mail") << true << "11" << false;
+    QTest::newRow("consortium validation") << true << "318" << false;
+    QTest::newRow("consortium rate limited") << true << "201" << false;
+    QTest::newRow("account created") << false << "0" << true;
+    QTest::newRow("already registered") << false << "305" << false;
+    QTest::newRow("account validation") << false << "318" << false;
+}
+
+void TestAccountCommands::credentialRequests()
+{
+    // Guards against a refused access request being reported as accepted, or its code lost.
+    QFETCH(bool, confidiStep);
+    QFETCH(QString, esitoId);
+    QFETCH(bool, success);
+    const QList<DataRow> rows { idRow(QStringLiteral("0"), QStringLiteral("12345678901")),
+        idRow(QStringLiteral("1"), QStringLiteral("Confidi Prova")),
+        idRow(QStringLiteral("2"), QStringLiteral("pec@confidi.example")) };
+    if (confidiStep) {
+        Command::RequestCredentialConfidi request(
+            &accepter, { { QStringLiteral("cf_confidi"), QStringLiteral("12345678901") } });
+        run(&request, QStringLiteral("richiesta_credenziali_confidi"), reply(esitoId, rows));
+        QCOMPARE(request.isSuccess(), success);
+        QCOMPARE(request.getResultCode(), esitoId.toInt());
+        QCOMPARE(
+            request.getConfidiPec(), success ? QStringLiteral("pec@confidi.example") : QString());
+        QCOMPARE(
+            request.getConfidiCompanyName(), success ? QStringLiteral("Confidi Prova") : QString());
+        QCOMPARE(
+            request.getConfidiFiscalCode(), success ? QStringLiteral("12345678901") : QString());
+    } else {
+        Command::RequestCredentialAccount request(
+            &accepter, { { QStringLiteral("nome"), QStringLiteral("Maria") } });
+        run(&request, QStringLiteral("richiesta_credenziali_utente"), reply(esitoId, rows));
+        QCOMPARE(request.isSuccess(), success);
+        QCOMPARE(request.getResultCode(), esitoId.toInt());
+    }
+    QCOMPARE(accepter.calls.size(), 1);
+}
+
+void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
+{
+    // Guards against a corrupted download replacing the archive, or a new one being appended to
+    // the old file.
+    const QByteArray archive("PK\x03\x04 archivio di prova", 22);
+    const QString md5
+        = QString::fromLatin1(QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex());
+    QFile old(QStringLiteral("CorvaneWin.zip"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(200, 'x'));
+    old.close();
+
+    ScriptedReply file;
+    file.contentType = "application/zip";
+    file.body = archive;
+    server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), file);
+
+    Command::DownloadUpdate corrupted(
+        &accepter, QStringLiteral("ffffffffffffffffffffffffffffffff"), QStringLiteral("5.3.0.0"));
+    application->getCommandManager()->exec(&corrupted);
+    QTRY_COMPARE(accepter.calls.size(), 1);
+    QVERIFY(!corrupted.isSuccess());
+    QCOMPARE(readFile(QStringLiteral("CorvaneWin.zip")), QByteArray(200, 'x'));
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("file")),
+        QStringLiteral("CorvaneWin"));
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("vers")),
+        QStringLiteral("5.3.0.0"));
+
+    Command::DownloadUpdate verified(&accepter, md5, QStringLiteral("5.3.0.0"));
+    application->getCommandManager()->exec(&verified);
+    QTRY_COMPARE(accepter.calls.size(), 2);
+    QVERIFY(verified.isSuccess());
+    QCOMPARE(readFile(QStringLiteral("CorvaneWin.zip")), archive);
+
+    // An error answered as XML is no file.
+    ScriptedReply error;
+    error.contentType = "text/html";
+    error.body = reply(QStringLiteral("10"));
+    server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), error);
+    Command::DownloadUpdate refused(&accepter, md5, QStringLiteral("5.3.0.0"));
+    application->getCommandManager()->exec(&refused);
+    QTRY_VERIFY(!application->getCommandManager()->isBusy());
+    QCOMPARE(accepter.calls.size(), 2);
+    QCOMPARE(readFile(QStringLiteral("CorvaneWin.zip")), archive);
+}
+
+QTEST_MAIN(TestAccountCommands)
+#include "tst_accountcommands.moc"

@@ -1,0 +1,424 @@
+#include "app/account.h"
+#include "app/applicationmanager.h"
+#include "app/devconfig.h"
+#include "ui/activationcodewindow.h"
+#include "ui/bankselectorwindow.h"
+#include "ui/changepasswordwindow.h"
+#include "ui/credentialaccountwindow.h"
+#include "ui/credentialconfidiwindow.h"
+#include "ui/loginwindow.h"
+#include "ui/twofaactivationwindow.h"
+#include "ui/twofaauthenticationwindow.h"
+
+#include "serverprocess.h"
+#include "support/messageboxanswerer.h"
+#include "support/testenvironment.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QSvgWidget>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+namespace {
+
+const QString demoPassword = QStringLiteral("Corvane.Demo.2024");
+
+QString sessionFile(const QString& name)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/') + name;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+template <typename Widget>
+Widget* child(QWidget* parent, const char* name)
+{
+    return parent->findChild<Widget*>(QString::fromLatin1(name));
+}
+
+void type(QWidget* parent, const char* name, const QString& text)
+{
+    auto* edit = child<QLineEdit>(parent, name);
+    QVERIFY2(edit, name);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+/// The visible top-level window of that class, or null.
+template <typename Window>
+Window* visible()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+/// Whether a top-level window of that class exists at all, shown or not.
+template <typename Window>
+bool created()
+{
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    return std::any_of(widgets.cbegin(), widgets.cend(), [](QWidget* widget) { return qobject_cast<Window*>(widget); });
+}
+
+/// The bank choice, when it is on screen.
+QWidget* bankChoice()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle() == QLatin1String("Selezione banca"))
+            return widget;
+    }
+    return nullptr;
+}
+
+void click(QWidget* parent, const char* name)
+{
+    auto* button = child<QPushButton>(parent, name);
+    QVERIFY2(button, name);
+    button->click();
+}
+
+}
+
+/// The sign-in paths of the demo users, from start-up to the bank choice, against a real
+/// tessaro-server over HTTPS and the real keychain.
+class TestSignInFlow final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void firstStartThroughTwoFactorActivation();
+    void secondStartGoesStraightThrough();
+    void activationCodePath();
+    void expiredPasswordPath();
+    void accessRequestForANewAccount();
+    void userWithoutBanks();
+
+private:
+    void startClient();
+    /// Answers the two-factor windows with the user's current code until the bank choice opens.
+    void completeTwoFactorSteps(const QString& user);
+    QString currentCode(const QString& user);
+    void verifyAnswered(const MessageBoxAnswerer& answerer);
+    QString userFor(const QString& description) const;
+
+    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<DevConfig> devConfig;
+    std::unique_ptr<ApplicationManager> application;
+};
+
+void TestSignInFlow::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
+    QString error;
+    QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
+    QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+    config.setValue(QStringLiteral("ServerURL/Production"), QStringLiteral("https://localhost:%1").arg(server->getPort()));
+    config.setValue(QStringLiteral("ServerURL/CaCertificates"), server->getCaPath());
+}
+
+void TestSignInFlow::init()
+{
+    QFile::remove(sessionFile(QStringLiteral("auth.txt")));
+    QFile::remove(sessionFile(QStringLiteral("twofa.txt")));
+}
+
+void TestSignInFlow::cleanup()
+{
+    application.reset();
+    devConfig.reset();
+    qInstallMessageHandler(nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        widget->hide();
+}
+
+void TestSignInFlow::cleanupTestCase()
+{
+    if (server)
+        QCOMPARE(server->stop(), 0);
+}
+
+QString TestSignInFlow::userFor(const QString& description) const
+{
+    const QMap<QString, QString> accounts = server->getAccounts();
+    for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
+        if (it.key().contains(description))
+            return it.value();
+    }
+    return {};
+}
+
+void TestSignInFlow::startClient()
+{
+    devConfig = std::make_unique<DevConfig>();
+    application = std::make_unique<ApplicationManager>(devConfig.get());
+    application->start();
+}
+
+QString TestSignInFlow::currentCode(const QString& user)
+{
+    return QString::fromLatin1(server->runTool({ QStringLiteral("totp"), user }).trimmed());
+}
+
+void TestSignInFlow::verifyAnswered(const MessageBoxAnswerer& answerer)
+{
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+}
+
+void TestSignInFlow::completeTwoFactorSteps(const QString& user)
+{
+    for (int step = 0; step < 4 && !bankChoice(); ++step) {
+        QVERIFY(QTest::qWaitFor(
+            [] { return bankChoice() || visible<TwoFaActivationWindow>() || visible<TwoFaAuthenticationWindow>(); },
+            20000));
+        if (bankChoice())
+            break;
+        if (QWidget* activation = visible<TwoFaActivationWindow>()) {
+            // The QR code of the secret is on screen before any code is asked.
+            QVERIFY(application->getQrCodeSvg().contains("<svg"));
+            QVERIFY(activation->findChild<QSvgWidget*>());
+            type(activation, "qrCodeLineEdit", currentCode(user));
+            click(activation, "acceptButton");
+            QTRY_VERIFY(!activation->isVisible());
+            continue;
+        }
+        QWidget* authentication = visible<TwoFaAuthenticationWindow>();
+        type(authentication, "twoFaTokenLineEdit", currentCode(user));
+        click(authentication, "acceptButton");
+        QTRY_VERIFY(!authentication->isVisible());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(bankChoice(), 20000);
+}
+
+void TestSignInFlow::firstStartThroughTwoFactorActivation()
+{
+    // Guards against a break anywhere on the first sign-in: connection check, version check,
+    // refused session, wrong and right password, two-factor activation and first code.
+    const QString user = userFor(QStringLiteral("two-factor not yet active"));
+    QVERIFY(!user.isEmpty());
+    const QString consortium = server->getConsortiumOf(user);
+
+    startClient();
+    for (const QString& key : { QStringLiteral("cf_utente"), QStringLiteral("cf_confidi"), QStringLiteral("password") })
+        application->writeKey(key, QString());
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    LoginWindow* login = application->getLoginWindow();
+
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Login"), QStringLiteral("Le credenziali inserite non sono corrette"), QMessageBox::Ok);
+    type(login, "cfUtenteLineEdit", user.toLower());
+    QCOMPARE(child<QLineEdit>(login, "cfUtenteLineEdit")->text(), user);
+    type(login, "cfConfidiLineEdit", consortium);
+    type(login, "passwordLineEdit", QStringLiteral("password sbagliata"));
+    click(login, "loginButton");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
+    QTRY_VERIFY(login->isVisible());
+    verifyAnswered(answerer);
+    QVERIFY(!QFile::exists(sessionFile(QStringLiteral("auth.txt"))));
+
+    type(login, "cfUtenteLineEdit", user);
+    type(login, "cfConfidiLineEdit", consortium);
+    type(login, "passwordLineEdit", demoPassword);
+    click(login, "loginButton");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(sessionFile(QStringLiteral("auth.txt"))), 20000);
+    QTRY_VERIFY(!login->isVisible());
+
+    completeTwoFactorSteps(user);
+    verifyAnswered(answerer);
+
+    // The session is on disk for the owner only, and the credential in the keychain.
+    for (const QString& name : { QStringLiteral("auth.txt"), QStringLiteral("twofa.txt") }) {
+        QVERIFY2(!readAll(sessionFile(name)).isEmpty(), qPrintable(name));
+        QCOMPARE(QFile::permissions(sessionFile(name)) & 0x0777, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    QCOMPARE(application->readKey(QStringLiteral("cf_utente")), user);
+    QCOMPARE(application->readKey(QStringLiteral("cf_confidi")), consortium);
+    QCOMPARE(application->readKey(QStringLiteral("password")), demoPassword);
+    QCOMPARE(application->getAccount()->getCredentialCfUtente(), user);
+
+    // The bank choice lists the user's banks; choosing one puts it on the account.
+    QWidget* choice = bankChoice();
+    const QList<QPushButton*> banks = choice->findChildren<QPushButton*>();
+    QCOMPARE(banks.size(), 4);
+    QVERIFY(banks.first()->text().contains(QStringLiteral(" - ")));
+    const QString chosen = banks.first()->text();
+    banks.first()->click();
+    QCOMPARE(application->getAccount()->getBank(), chosen);
+    QVERIFY(!choice->isVisible());
+}
+
+void TestSignInFlow::secondStartGoesStraightThrough()
+{
+    // Guards against a stored session being ignored: with valid tokens no dialog is shown.
+    const QString user = userFor(QStringLiteral("two-factor not yet active"));
+    init(); // the previous test's files are gone: sign in once more to have them
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    // The stored credential fills the form.
+    QCOMPARE(child<QLineEdit>(application->getLoginWindow(), "cfUtenteLineEdit")->text(), user);
+    QCOMPARE(child<QLineEdit>(application->getLoginWindow(), "passwordLineEdit")->text(), demoPassword);
+    click(application->getLoginWindow(), "loginButton");
+    completeTwoFactorSteps(user);
+    cleanup();
+
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(bankChoice(), 20000);
+    QVERIFY(!created<LoginWindow>());
+    QVERIFY(!created<TwoFaAuthenticationWindow>());
+    QCOMPARE(application->getUsernameHead().isEmpty(), false);
+}
+
+void TestSignInFlow::activationCodePath()
+{
+    // Guards against a new account being unable to activate with the code mailed to its consortium.
+    const QString user = userFor(QStringLiteral("activation pending"));
+    QVERIFY(!user.isEmpty());
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    LoginWindow* login = application->getLoginWindow();
+    type(login, "cfUtenteLineEdit", user);
+    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
+    type(login, "passwordLineEdit", demoPassword);
+    click(login, "loginButton");
+    QTRY_VERIFY_WITH_TIMEOUT(visible<ActivationCodeWindow>(), 20000);
+
+    QString code;
+    const QDir outbox(server->getDataDirectory() + QStringLiteral("/outbox"));
+    const QRegularExpression pattern(QStringLiteral("dell'utente %1.* è (\\d{6})").arg(user));
+    for (const QString& name : outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files)) {
+        const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(readAll(outbox.filePath(name))));
+        if (match.hasMatch())
+            code = match.captured(1);
+    }
+    QVERIFY2(!code.isEmpty(), "no activation mail for the user in the outbox");
+
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Attivazione account"), QStringLiteral("Codice inserito non corretto. Ripetere inserimento."),
+        QMessageBox::Ok);
+    answerer.expect(QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"), QMessageBox::Ok);
+    QWidget* activation = visible<ActivationCodeWindow>();
+    type(activation, "codeLineEdit", code == QLatin1String("000000") ? QStringLiteral("111111") : QStringLiteral("000000"));
+    click(activation, "acceptButton");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
+    QTRY_VERIFY(activation->isVisible());
+    type(activation, "codeLineEdit", code);
+    click(activation, "acceptButton");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 2, 20000);
+    completeTwoFactorSteps(user);
+    verifyAnswered(answerer);
+}
+
+void TestSignInFlow::expiredPasswordPath()
+{
+    // Guards against an expired password locking the user out, or the new one not being kept.
+    const QString user = userFor(QStringLiteral("password expired"));
+    QVERIFY(!user.isEmpty());
+    const QString newPassword = QStringLiteral("Nuova.Password.2026");
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    LoginWindow* login = application->getLoginWindow();
+    type(login, "cfUtenteLineEdit", user);
+    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
+    type(login, "passwordLineEdit", demoPassword);
+    click(login, "loginButton");
+    QTRY_VERIFY_WITH_TIMEOUT(visible<ChangePasswordWindow>(), 20000);
+
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Cambio password"), QStringLiteral("Cambio password effettuato con successo"), QMessageBox::Ok);
+    QWidget* change = visible<ChangePasswordWindow>();
+    type(change, "oldPasswordLineEdit", demoPassword);
+    type(change, "newPasswordLineEdit", newPassword);
+    type(change, "confirmPasswordLineEdit", newPassword);
+    click(change, "acceptButton");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
+    QTRY_COMPARE(application->readKey(QStringLiteral("password")), newPassword);
+    QCOMPARE(application->getAccount()->getCredentialPassword(), newPassword);
+    completeTwoFactorSteps(user);
+    verifyAnswered(answerer);
+}
+
+void TestSignInFlow::accessRequestForANewAccount()
+{
+    // Guards against the access request failing between its two steps, or never reaching the
+    // consortium's certified mail.
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    const QString consortium = server->getConsortiumOf(userFor(QStringLiteral("ready")));
+    const QDir outbox(server->getDataDirectory() + QStringLiteral("/outbox"));
+    const int activationMails = outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files).size();
+
+    click(application->getLoginWindow(), "requestCredentialButton");
+    CredentialConfidiWindow* confidi = application->getCredentialConfidiWindow();
+    QTRY_VERIFY(confidi->isVisible());
+    type(confidi, "confidiLineEdit", consortium);
+    click(confidi, "acceptButton");
+    CredentialAccountWindow* account = application->getCredentialAccountWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(account->isVisible(), 20000);
+    QCOMPARE(child<QLineEdit>(account, "confidiCodiceFiscaleLineEdit")->text(), consortium);
+    QVERIFY(!child<QLineEdit>(account, "confidiPecLineEdit")->text().isEmpty());
+
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Esito richiesta credenziali"),
+        QStringLiteral("La richiesta di apertura di un nuovo account è stata completata!"), QMessageBox::Ok,
+        MessageBoxAnswerer::Match::Contains);
+    type(account, "utenteNomeLineEdit", QStringLiteral("Nicolò"));
+    type(account, "utenteCognomeLineEdit", QStringLiteral("Dall'Òglio"));
+    type(account, "utenteCodiceFiscaleLineEdit", QStringLiteral("dllncl91e12h501y"));
+    type(account, "utenteEmailLineEdit", QStringLiteral("nicolo.dalloglio@example.it"));
+    child<QCheckBox>(account, "privacyCheckBox")->setChecked(true);
+    click(account, "acceptButton");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
+    verifyAnswered(answerer);
+    QTRY_COMPARE(outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files).size(), activationMails + 1);
+}
+
+void TestSignInFlow::userWithoutBanks()
+{
+    // Guards against a user with no enabled bank being stuck: the only button ends the session.
+    const QString user = userFor(QStringLiteral("no bank"));
+    QVERIFY(!user.isEmpty());
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    LoginWindow* login = application->getLoginWindow();
+    type(login, "cfUtenteLineEdit", user);
+    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
+    type(login, "passwordLineEdit", demoPassword);
+    click(login, "loginButton");
+    completeTwoFactorSteps(user);
+
+    const QList<QPushButton*> buttons
+        = bankChoice()->findChildren<QPushButton*>();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(buttons.first()->text(), QStringLiteral("Nessuna banca abilitata alla procedura\nPremere qui per uscire."));
+    QVERIFY(QFile(QStringLiteral("corvane2.log")).size() > 0);
+    buttons.first()->click();
+    QVERIFY(TestEnvironment::takeQuitRequest());
+    QVERIFY(!QFile::exists(sessionFile(QStringLiteral("auth.txt"))));
+    QCOMPARE(QFile(QStringLiteral("corvane2.log")).size(), 0);
+}
+
+QTEST_MAIN(TestSignInFlow)
+#include "tst_signinflow.moc"

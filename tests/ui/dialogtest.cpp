@@ -63,6 +63,14 @@ bool DialogTest::waitUntilIdle()
     return QTest::qWaitFor([this] { return !application->getCommandManager()->isBusy(); }, 10000);
 }
 
+void DialogTest::finishTest()
+{
+    QVERIFY(waitUntilIdle());
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* widget : windows)
+        widget->hide();
+}
+
 QMap<QString, QString> DialogTest::lastForm(const QString& path) const
 {
     const QList<RecordedRequest> requests = server->requests();

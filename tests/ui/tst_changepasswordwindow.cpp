@@ -5,7 +5,6 @@
 #include "ui/changepasswordwindow.h"
 #include "ui/dialogtest.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,7 +24,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase() { tearDownDialogTest(); }
     void init();
-    void cleanup();
+    void cleanup() { finishTest(); }
 
     void rulesApplyInOrder_data();
     void rulesApplyInOrder();
@@ -62,14 +61,6 @@ void TestChangePasswordWindow::init()
     dialog->setModal(true);
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
-}
-
-void TestChangePasswordWindow::cleanup()
-{
-    QVERIFY(waitUntilIdle());
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* widget : windows)
-        widget->hide();
 }
 
 void TestChangePasswordWindow::fill(

@@ -10,7 +10,6 @@
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSvgRenderer>
@@ -40,7 +39,7 @@ class TestCodeWindows final : public DialogTest {
 private slots:
     void initTestCase();
     void cleanupTestCase() { tearDownDialogTest(); }
-    void cleanup();
+    void cleanup() { finishTest(); }
 
     void codeIsSentAsTyped_data();
     void codeIsSentAsTyped();
@@ -64,14 +63,6 @@ void TestCodeWindows::initTestCase()
     server->setXmlReply(Path::requestActivationCode, ignored);
     server->setXmlReply(Path::twoFaFirstAuthentication, ignored);
     server->setXmlReply(Path::twoFaAuthentication, ignored);
-}
-
-void TestCodeWindows::cleanup()
-{
-    QVERIFY(waitUntilIdle());
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* widget : windows)
-        widget->hide();
 }
 
 QDialog* TestCodeWindows::showDialog(Dialog dialog)

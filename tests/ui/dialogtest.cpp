@@ -63,6 +63,14 @@ bool DialogTest::waitUntilIdle()
     return QTest::qWaitFor([this] { return !application->getCommandManager()->isBusy(); }, 10000);
 }
 
+void DialogTest::finishTest()
+{
+    QVERIFY(waitUntilIdle());
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* widget : windows)
+        widget->hide();
+}
+
 QMap<QString, QString> DialogTest::lastForm(const QString& path) const
 {
     const QList<RecordedRequest> requests = server->requests();
@@ -88,7 +96,14 @@ int DialogTest::requestsTo(const QString& path) const
 void DialogTest::type(QWidget* widget, const QString& text)
 {
     widget->setFocus();
-    QTest::keyClicks(widget, text);
+    for (const QChar character : text) {
+        // QTest maps only ASCII to keys; other characters arrive as text, as from an input method.
+        if (character.unicode() < 0x80)
+            QTest::keyClick(widget, character.toLatin1());
+        else
+            QTest::sendKeyEvent(
+                QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
 }
 
 }

@@ -50,6 +50,8 @@ protected:
         const QString& cfUtente, const QString& cfConfidi, const QString& password);
     /// Waits for the command queue to empty; false on time-out.
     bool waitUntilIdle();
+    /// The common cleanup: lets the last request finish and hides every window.
+    void finishTest();
     /// The form of the last request to the path, without the fields every request carries
     /// ("cmd", "vers", "XDEBUG_SESSION"); empty when none was made.
     QMap<QString, QString> lastForm(const QString& path) const;

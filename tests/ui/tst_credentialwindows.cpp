@@ -8,7 +8,6 @@
 #include "ui/loginwindow.h"
 #include "ui/privacywindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,7 +43,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase() { tearDownDialogTest(); }
     void init();
-    void cleanup();
+    void cleanup() { finishTest(); }
 
     void consortiumStepOpensAccountStepOnlyAfterSuccess();
     void consortiumRefusalReportsAndReopensEmpty_data();
@@ -82,14 +81,6 @@ void TestCredentialWindows::init()
     QVERIFY(QTest::qWaitForWindowExposed(application->getLoginWindow()));
     click(application->getLoginWindow(), "requestCredentialButton");
     QVERIFY(QTest::qWaitForWindowExposed(confidiWindow()));
-}
-
-void TestCredentialWindows::cleanup()
-{
-    QVERIFY(waitUntilIdle());
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* widget : windows)
-        widget->hide();
 }
 
 void TestCredentialWindows::sendConsortiumCode(const QString& code)

@@ -6,7 +6,6 @@
 #include "ui/dialogtest.h"
 #include "ui/loginwindow.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -35,7 +34,7 @@ private slots:
     void initTestCase() { setUpDialogTest(); }
     void cleanupTestCase() { tearDownDialogTest(); }
     void init();
-    void cleanup();
+    void cleanup() { finishTest(); }
 
     void opensWithStoredCredential();
     void loginSendsFieldsAsTypedAndKeepsPasswordOutOfLog();
@@ -64,14 +63,6 @@ void TestLoginWindow::init()
     storeCredential(storedUser, storedConfidi, storedPassword);
     application->showLoginWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window()));
-}
-
-void TestLoginWindow::cleanup()
-{
-    QVERIFY(waitUntilIdle());
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* widget : windows)
-        widget->hide();
 }
 
 void TestLoginWindow::typeCredential(

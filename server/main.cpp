@@ -17,6 +17,8 @@
 #include <QFile>
 
 #include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
@@ -31,7 +33,7 @@ int usage()
 {
     std::fprintf(stderr,
         "usage: tessaro-server --data DIR seed [--size demo|large]\n"
-        "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http]\n"
+        "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http] [--exit-with-parent]\n"
         "       tessaro-server --data DIR totp CF_UTENTE\n"
         "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n");
     return 2;
@@ -87,7 +89,7 @@ int seed(const std::string& dataDirectory, const std::string& size)
     return 0;
 }
 
-int serve(const std::string& dataDirectory, const std::string& listen, bool plainHttp)
+int serve(const std::string& dataDirectory, const std::string& listen, bool plainHttp, bool exitWithParent)
 {
     const size_t colon = listen.rfind(':');
     if (colon == std::string::npos)
@@ -103,6 +105,14 @@ int serve(const std::string& dataDirectory, const std::string& listen, bool plai
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    // A test that dies must not leave its server running: the parent's end is a stop signal.
+    if (exitWithParent) {
+        const pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            return 0;
+    }
 
     ServerContext context(dataDirectory);
     Router router;
@@ -189,7 +199,7 @@ int main(int argc, char* argv[])
             return seed(dataDirectory, option(rest, "--size", "demo"));
         if (command == "serve")
             return serve(dataDirectory, option(rest, "--listen", "127.0.0.1:8443"),
-                flag(rest, "--plain-http"));
+                flag(rest, "--plain-http"), flag(rest, "--exit-with-parent"));
         if (command == "totp" && rest.size() == 1)
             return printTotp(dataDirectory, rest[0]);
         if (command == "publish-update")

@@ -26,8 +26,8 @@
 #include "network/proxyconfigurator.h"
 #include "protocol/commandmanager.h"
 #include "protocol/xmlparser.h"
-#include "ui/bankselectorwindow.h"
 #include "ui/activationcodewindow.h"
+#include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
@@ -89,8 +89,7 @@ ApplicationManager::~ApplicationManager()
 {
     for (QObject* window : std::initializer_list<QObject*> { bankSelectorWindow, splashScreen,
              loginWindow, credentialConfidiWindow, credentialAccountWindow, activationCodeWindow,
-             twoFaActivationWindow, twoFaAuthenticationWindow, changePasswordWindow,
-             bankModel }) {
+             twoFaActivationWindow, twoFaAuthenticationWindow, changePasswordWindow, bankModel }) {
         if (window)
             window->deleteLater();
     }

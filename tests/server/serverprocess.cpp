@@ -52,7 +52,7 @@ bool ServerProcess::start(const QString& size, QString& error)
     server.setStandardOutputFile(logPath());
     server.start(executable,
         { QStringLiteral("--data"), dataDirectory.path(), QStringLiteral("serve"),
-            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0") });
+            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--exit-with-parent") });
     const QDeadlineTimer deadline(60000);
     static const QRegularExpression listening(
         QStringLiteral(R"(listening on https://127\.0\.0\.1:(\d+))"));

@@ -1,5 +1,4 @@
 #include "app/platform.h"
-
 #include "support/testenvironment.h"
 
 #include <QDir>
@@ -36,23 +35,27 @@ void TestPlatform::startsDetachedWithParameterAndWorkingDirectory()
     QFile::remove(QStringLiteral("started.txt"));
     QFile script(QStringLiteral("program.sh"));
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nprintf '%s %s\\n%s\\n' \"$#\" \"$1\" \"$(pwd)\" > started.tmp && mv started.tmp started.txt\n");
+    script.write("#!/bin/sh\nprintf '%s %s\\n%s\\n' \"$#\" \"$1\" \"$(pwd)\" > started.tmp && mv "
+                 "started.tmp started.txt\n");
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    QVERIFY(Platform::startProgram(QDir::current().filePath(QStringLiteral("program.sh")), parameter));
+    QVERIFY(
+        Platform::startProgram(QDir::current().filePath(QStringLiteral("program.sh")), parameter));
     QTRY_VERIFY(QFile::exists(QStringLiteral("started.txt")));
     QFile started(QStringLiteral("started.txt"));
     QVERIFY(started.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = started.readAll().split('\n');
     QCOMPARE(lines.value(0), expected);
-    QCOMPARE(QDir(QString::fromLocal8Bit(lines.value(1))).canonicalPath(), QDir::current().canonicalPath());
+    QCOMPARE(QDir(QString::fromLocal8Bit(lines.value(1))).canonicalPath(),
+        QDir::current().canonicalPath());
 }
 
 void TestPlatform::missingProgramIsReported()
 {
     // Guards against a failed start being taken for a running update.
-    QVERIFY(!Platform::startProgram(QDir::current().filePath(QStringLiteral("assente.exe")), QStringLiteral("update")));
+    QVERIFY(!Platform::startProgram(
+        QDir::current().filePath(QStringLiteral("assente.exe")), QStringLiteral("update")));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

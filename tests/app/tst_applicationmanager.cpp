@@ -1,9 +1,9 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "app/devconfig.h"
 #include "app/resources.h"
 #include "protocol/commandmanager.h"
 #include "support/messageboxanswerer.h"
+#include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
@@ -11,7 +11,6 @@
 
 #include <QDialog>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -33,16 +32,6 @@ void writeSessionFiles()
     ApplicationManager::writeSessionFile(QStringLiteral("auth.txt"), QStringLiteral("auth-token"));
     ApplicationManager::writeSessionFile(
         QStringLiteral("twofa.txt"), QStringLiteral("twofa-token"));
-}
-
-QByteArray reply(const QString& esitoId, const QList<DataRow>& rows = {})
-{
-    return xmlReply({ { QStringLiteral("esito_id"), esitoId } }, rows);
-}
-
-DataRow idRow(const QString& id, const QString& descr)
-{
-    return { { QStringLiteral("id"), id }, { QStringLiteral("descr"), descr } };
 }
 
 /// Class names of the dialogs on screen.
@@ -88,8 +77,8 @@ private:
     void verifyAnswered(const MessageBoxAnswerer& answerer);
 
     std::unique_ptr<TestServer> server;
-    std::unique_ptr<DevConfig> devConfig;
-    std::unique_ptr<ApplicationManager> application;
+    std::unique_ptr<TestClient> client;
+    ApplicationManager* application = nullptr;
 };
 
 void TestApplicationManager::initTestCase()
@@ -98,20 +87,15 @@ void TestApplicationManager::initTestCase()
     initResources();
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     server = std::make_unique<TestServer>();
-    {
-        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
-        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
-        config.setValue(
-            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
-    }
-    devConfig = std::make_unique<DevConfig>();
-    application = std::make_unique<ApplicationManager>(devConfig.get());
+    client = std::make_unique<TestClient>(server->baseUrl());
+    application = client->application();
     server->setXmlReply(QStringLiteral("/corvane/v5/home/attivazione_two_fa"),
-        reply(QStringLiteral("0"),
-            { idRow(QStringLiteral("0"),
+        resultReply(QStringLiteral("0"),
+            { idRecord(QStringLiteral("0"),
                 QStringLiteral(
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>")) }));
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(QStringLiteral("300")));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/init"), resultReply(QStringLiteral("300")));
 }
 
 void TestApplicationManager::init()
@@ -123,13 +107,12 @@ void TestApplicationManager::init()
 void TestApplicationManager::cleanupTestCase()
 {
     hideAll();
-    application.reset();
-    qInstallMessageHandler(nullptr);
+    client.reset();
 }
 
 void TestApplicationManager::refuse(const QString& esitoId, const QList<DataRow>& rows)
 {
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/refused"), reply(esitoId, rows));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/refused"), resultReply(esitoId, rows));
     HomeCommand command(QStringLiteral("/corvane/v5/home/refused"));
     application->getCommandManager()->exec(&command);
     QTRY_VERIFY(!application->getCommandManager()->isBusy());
@@ -279,7 +262,7 @@ void TestApplicationManager::refusedSessionOpensTheRightDialog()
     const int activations = requestsTo(QStringLiteral("attivazione_two_fa"));
     QList<DataRow> rows;
     if (!tokenKind.isEmpty())
-        rows << idRow(QStringLiteral("0"), tokenKind);
+        rows << idRecord(QStringLiteral("0"), tokenKind);
     refuse(code, rows);
 
     if (code == QLatin1String("303")) {
@@ -303,16 +286,17 @@ void TestApplicationManager::loginStoresCredentialAndTokenThenOpensSession()
     // Guards against a successful login not reaching the keychain, the token file or the session.
     QFile::remove(sessionFile(QStringLiteral("auth.txt")));
     server->setXmlReply(QStringLiteral("/corvane/v5/home/login_account"),
-        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("nuovo-token")) }));
+        resultReply(
+            QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("nuovo-token")) }));
     server->setXmlReply(QStringLiteral("/corvane/v5/home/init"),
-        reply(QStringLiteral("0"),
-            { idRow(QStringLiteral("0"), QStringLiteral("7")),
-                idRow(QStringLiteral("1"), QStringLiteral("Confidi Aurora")),
-                idRow(QStringLiteral("2"), QStringLiteral("VERDI - GIULIA")) }));
+        resultReply(QStringLiteral("0"),
+            { idRecord(QStringLiteral("0"), QStringLiteral("7")),
+                idRecord(QStringLiteral("1"), QStringLiteral("Confidi Aurora")),
+                idRecord(QStringLiteral("2"), QStringLiteral("VERDI - GIULIA")) }));
     server->setXmlReply(QStringLiteral("/corvane/v5/home/banche"),
-        reply(QStringLiteral("0"),
-            { idRow(QStringLiteral("2"), QStringLiteral("08327 - Banca Tirrena")),
-                idRow(QStringLiteral("1"), QStringLiteral("03211 - Banca Alpina")) }));
+        resultReply(QStringLiteral("0"),
+            { idRecord(QStringLiteral("2"), QStringLiteral("08327 - Banca Tirrena")),
+                idRecord(QStringLiteral("1"), QStringLiteral("03211 - Banca Alpina")) }));
     const int inits = requestsTo(QStringLiteral("init"));
 
     application->login({ { QStringLiteral("cf_utente"), QStringLiteral("VRDGLI80A41H501X") },
@@ -342,7 +326,8 @@ void TestApplicationManager::loginStoresCredentialAndTokenThenOpensSession()
     QCOMPARE(buttons[1]->text(), QStringLiteral("08327 - Banca Tirrena"));
     buttons[1]->click();
     QCOMPARE(application->getBank(), QStringLiteral("08327 - Banca Tirrena"));
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(QStringLiteral("300")));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/init"), resultReply(QStringLiteral("300")));
 }
 
 void TestApplicationManager::passwordChangeKeepsTheNewPassword()
@@ -350,7 +335,7 @@ void TestApplicationManager::passwordChangeKeepsTheNewPassword()
     // Guards against the keychain keeping the old password after a change.
     application->writeKey(QStringLiteral("password"), QStringLiteral("vecchia-password-1"));
     server->setXmlReply(
-        QStringLiteral("/corvane/v5/home/cambio_password"), reply(QStringLiteral("0")));
+        QStringLiteral("/corvane/v5/home/cambio_password"), resultReply(QStringLiteral("0")));
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Cambio password"),
         QStringLiteral("Cambio password effettuato con successo"), QMessageBox::Ok);
@@ -368,7 +353,7 @@ void TestApplicationManager::newPasswordRequestIsConfirmed()
 {
     // Guards against the user getting no confirmation that the new password was mailed.
     server->setXmlReply(
-        QStringLiteral("/corvane/v5/home/richiesta_password"), reply(QStringLiteral("0")));
+        QStringLiteral("/corvane/v5/home/richiesta_password"), resultReply(QStringLiteral("0")));
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Richiesta nuova password"),
         QStringLiteral("La richiesta è stata inviata. Controllare la mail."), QMessageBox::Ok);
@@ -380,7 +365,8 @@ void TestApplicationManager::newPasswordRequestIsConfirmed()
 void TestApplicationManager::logoutEndsTheSessionButKeepsTwoFactor()
 {
     // Guards against a logout leaving the session token or the log of the session behind.
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/logout"), reply(QStringLiteral("0")));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/logout"), resultReply(QStringLiteral("0")));
     qDebug("a line of the session before the logout");
     application->logout();
     QTRY_VERIFY(!QFile::exists(sessionFile(QStringLiteral("auth.txt"))));
@@ -397,7 +383,7 @@ void TestApplicationManager::privacyTextIsFetchedOnce()
 {
     // Guards against the privacy notice being requested again on every look, or never shown.
     ScriptedReply privacy;
-    privacy.body = reply(QStringLiteral("0"),
+    privacy.body = resultReply(QStringLiteral("0"),
         { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa sul trattamento") } } });
     privacy.delayMs = 200;
     server->setReply(QStringLiteral("/corvane/v5/home/send_privacy"), privacy);

@@ -1,6 +1,5 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "app/devconfig.h"
 #include "commands/changepassword.h"
 #include "commands/checkversion.h"
 #include "commands/downloadupdate.h"
@@ -16,12 +15,12 @@
 #include "commands/twofaauthentication.h"
 #include "commands/twofafirstauthentication.h"
 #include "protocol/commandmanager.h"
+#include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
 
 #include <QCryptographicHash>
-#include <QSettings>
 #include <QSysInfo>
 #include <QtTest>
 
@@ -91,16 +90,6 @@ public:
     QStringList calls;
 };
 
-DataRow idRow(const QString& id, const QString& descr)
-{
-    return { { QStringLiteral("id"), id }, { QStringLiteral("descr"), descr } };
-}
-
-QByteArray reply(const QString& esitoId, const QList<DataRow>& rows = {})
-{
-    return xmlReply({ { QStringLiteral("esito_id"), esitoId } }, rows);
-}
-
 QByteArray readFile(const QString& name)
 {
     QFile file(name);
@@ -133,8 +122,8 @@ private:
         int status = 200);
 
     std::unique_ptr<TestServer> server;
-    std::unique_ptr<DevConfig> devConfig;
-    std::unique_ptr<ApplicationManager> application;
+    std::unique_ptr<TestClient> client;
+    ApplicationManager* application = nullptr;
     RecordingAccepter accepter;
 };
 
@@ -143,25 +132,15 @@ void TestAccountCommands::initTestCase()
     TestEnvironment::enterTemporaryWorkingDirectory();
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     server = std::make_unique<TestServer>();
-    {
-        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
-        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
-        config.setValue(
-            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
-    }
-    devConfig = std::make_unique<DevConfig>();
-    application = std::make_unique<ApplicationManager>(devConfig.get());
+    client = std::make_unique<TestClient>(server->baseUrl());
+    application = client->application();
     // Account commands never carry the bank, even once one is chosen.
     application->getAccount()->setBank(QStringLiteral("03069 - Banca Prova"));
 }
 
 void TestAccountCommands::init() { accepter.calls.clear(); }
 
-void TestAccountCommands::cleanupTestCase()
-{
-    application.reset();
-    qInstallMessageHandler(nullptr);
-}
+void TestAccountCommands::cleanupTestCase() { client.reset(); }
 
 void TestAccountCommands::run(
     Interface::CommandInterface* command, const QString& verb, const QByteArray& body, int status)
@@ -254,7 +233,8 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
     QVERIFY(dynamic_cast<Interface::NoAbiCommandInterface*>(command.get()));
 
     run(command.get(), verb,
-        reply(QStringLiteral("0"), { idRow(QStringLiteral("1"), QStringLiteral("5.2.0.0")) }));
+        resultReply(
+            QStringLiteral("0"), { idRecord(QStringLiteral("1"), QStringLiteral("5.2.0.0")) }));
     QCOMPARE(accepter.calls, QStringList { call });
 
     const RecordedRequest request = server->requests().constLast();
@@ -303,9 +283,9 @@ void TestAccountCommands::loginOutcomes()
     Command::Login login(
         &accepter, { { QStringLiteral("cf_utente"), QStringLiteral("RSSMRA80A01H501U") } });
     run(&login, QStringLiteral("login_account"),
-        reply(esitoId,
-            { idRow(QStringLiteral("0"), QStringLiteral("token-uno")),
-                idRow(QStringLiteral("0"), QStringLiteral("token-due")) }),
+        resultReply(esitoId,
+            { idRecord(QStringLiteral("0"), QStringLiteral("token-uno")),
+                idRecord(QStringLiteral("0"), QStringLiteral("token-due")) }),
         httpStatus);
     QCOMPARE(accepter.calls, QStringList { "login" });
     QCOMPARE(login.isSuccess(), success);
@@ -318,11 +298,11 @@ void TestAccountCommands::sessionOpeningAndTwoFactorResults()
     // Guards against the session data or the two-factor material being read from the wrong record.
     Command::Init init(&accepter);
     run(&init, QStringLiteral("init"),
-        reply(QStringLiteral("0"),
-            { idRow(QStringLiteral("0"), QStringLiteral("12.6")),
-                idRow(QStringLiteral("1"), QStringLiteral("Confidi Città")),
-                idRow(QStringLiteral("2"), QStringLiteral("ROSSI - MARIA")),
-                idRow(QStringLiteral("3"), QStringLiteral("01/12/2026")) }));
+        resultReply(QStringLiteral("0"),
+            { idRecord(QStringLiteral("0"), QStringLiteral("12.6")),
+                idRecord(QStringLiteral("1"), QStringLiteral("Confidi Città")),
+                idRecord(QStringLiteral("2"), QStringLiteral("ROSSI - MARIA")),
+                idRecord(QStringLiteral("3"), QStringLiteral("01/12/2026")) }));
     QCOMPARE(init.getConfidiId(), 12.6);
     QCOMPARE(init.getConfidiCompanyName(), QStringLiteral("Confidi Città"));
     QCOMPARE(init.getUsername(), QStringLiteral("ROSSI - MARIA"));
@@ -331,20 +311,22 @@ void TestAccountCommands::sessionOpeningAndTwoFactorResults()
     Command::TwoFaActivation activation(&accepter);
     QVERIFY(!activation.isSuccess());
     run(&activation, QStringLiteral("attivazione_two_fa"),
-        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("<svg/>")) }));
+        resultReply(
+            QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("<svg/>")) }));
     QVERIFY(activation.isSuccess());
     QCOMPARE(activation.getActivationData(), QStringLiteral("<svg/>"));
 
     Command::TwoFaAuthentication authentication(
         &accepter, { { QStringLiteral("twofa_token"), QStringLiteral("123456") } });
     run(&authentication, QStringLiteral("autenticazione_two_fa"),
-        reply(QStringLiteral("0"), { idRow(QStringLiteral("0"), QStringLiteral("jwt-2fa")) }));
+        resultReply(
+            QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("jwt-2fa")) }));
     QVERIFY(authentication.isSuccess());
     QCOMPARE(authentication.getToken(), QStringLiteral("jwt-2fa"));
 
     Command::SendPrivacy privacy(&accepter);
     run(&privacy, QStringLiteral("send_privacy"),
-        reply(QStringLiteral("0"),
+        resultReply(QStringLiteral("0"),
             { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa è qui") } } }));
     QCOMPARE(privacy.getPrivacyText(), QStringLiteral("Informativa è qui"));
     QCOMPARE(accepter.calls, (QStringList { "setAccount", "twoFaActivation", "twoFa", "privacy" }));
@@ -372,11 +354,11 @@ void TestAccountCommands::versionCheck()
     QFETCH(QString, call);
     QFETCH(bool, updateNeeded);
     Command::CheckVersion check(&accepter, QStringLiteral("5.2.0.0"));
-    QList<DataRow> rows { idRow(
+    QList<DataRow> rows { idRecord(
         QStringLiteral("0"), QStringLiteral("0123456789abcdef0123456789abcdef")) };
     if (!remote.isEmpty())
-        rows << idRow(QStringLiteral("1"), remote);
-    run(&check, QStringLiteral("version_check"), reply(QStringLiteral("0"), rows));
+        rows << idRecord(QStringLiteral("1"), remote);
+    run(&check, QStringLiteral("version_check"), resultReply(QStringLiteral("0"), rows));
     QCOMPARE(accepter.calls, QStringList { call });
     QCOMPARE(check.isUpdateNeeded(), updateNeeded);
     QCOMPARE(check.getLastVersion(), remote);
@@ -404,13 +386,13 @@ void TestAccountCommands::credentialRequests()
     QFETCH(bool, confidiStep);
     QFETCH(QString, esitoId);
     QFETCH(bool, success);
-    const QList<DataRow> rows { idRow(QStringLiteral("0"), QStringLiteral("12345678901")),
-        idRow(QStringLiteral("1"), QStringLiteral("Confidi Prova")),
-        idRow(QStringLiteral("2"), QStringLiteral("pec@confidi.example")) };
+    const QList<DataRow> rows { idRecord(QStringLiteral("0"), QStringLiteral("12345678901")),
+        idRecord(QStringLiteral("1"), QStringLiteral("Confidi Prova")),
+        idRecord(QStringLiteral("2"), QStringLiteral("pec@confidi.example")) };
     if (confidiStep) {
         Command::RequestCredentialConfidi request(
             &accepter, { { QStringLiteral("cf_confidi"), QStringLiteral("12345678901") } });
-        run(&request, QStringLiteral("richiesta_credenziali_confidi"), reply(esitoId, rows));
+        run(&request, QStringLiteral("richiesta_credenziali_confidi"), resultReply(esitoId, rows));
         QCOMPARE(request.isSuccess(), success);
         QCOMPARE(request.getResultCode(), esitoId.toInt());
         QCOMPARE(
@@ -422,7 +404,7 @@ void TestAccountCommands::credentialRequests()
     } else {
         Command::RequestCredentialAccount request(
             &accepter, { { QStringLiteral("nome"), QStringLiteral("Maria") } });
-        run(&request, QStringLiteral("richiesta_credenziali_utente"), reply(esitoId, rows));
+        run(&request, QStringLiteral("richiesta_credenziali_utente"), resultReply(esitoId, rows));
         QCOMPARE(request.isSuccess(), success);
         QCOMPARE(request.getResultCode(), esitoId.toInt());
     }
@@ -466,7 +448,7 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     // An error answered as XML is no file.
     ScriptedReply error;
     error.contentType = "text/html";
-    error.body = reply(QStringLiteral("10"));
+    error.body = resultReply(QStringLiteral("10"));
     server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), error);
     Command::DownloadUpdate refused(&accepter, md5, QStringLiteral("5.3.0.0"));
     application->getCommandManager()->exec(&refused);

@@ -1,9 +1,9 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "app/devconfig.h"
 #include "app/resources.h"
 #include "serverprocess.h"
 #include "support/messageboxanswerer.h"
+#include "support/testclient.h"
 #include "support/testenvironment.h"
 #include "ui/activationcodewindow.h"
 #include "ui/bankselectorwindow.h"
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QSvgWidget>
 #include <QtTest>
@@ -126,8 +125,8 @@ private:
     QString userFor(const QString& description) const;
 
     std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<DevConfig> devConfig;
-    std::unique_ptr<ApplicationManager> application;
+    std::unique_ptr<TestClient> client;
+    ApplicationManager* application = nullptr;
 };
 
 void TestSignInFlow::initTestCase()
@@ -139,10 +138,6 @@ void TestSignInFlow::initTestCase()
     server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
     QString error;
     QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
-    QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
-    config.setValue(QStringLiteral("ServerURL/Production"),
-        QStringLiteral("https://localhost:%1").arg(server->getPort()));
-    config.setValue(QStringLiteral("ServerURL/CaCertificates"), server->getCaPath());
 }
 
 void TestSignInFlow::init()
@@ -153,10 +148,8 @@ void TestSignInFlow::init()
 
 void TestSignInFlow::cleanup()
 {
-    application.reset();
-    devConfig.reset();
-    qInstallMessageHandler(nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    application = nullptr;
+    client.reset();
     for (QWidget* widget : QApplication::topLevelWidgets())
         widget->hide();
 }
@@ -179,8 +172,9 @@ QString TestSignInFlow::userFor(const QString& description) const
 
 void TestSignInFlow::startClient()
 {
-    devConfig = std::make_unique<DevConfig>();
-    application = std::make_unique<ApplicationManager>(devConfig.get());
+    client = std::make_unique<TestClient>(
+        QStringLiteral("https://localhost:%1").arg(server->getPort()), server->getCaPath());
+    application = client->application();
     application->start();
 }
 

@@ -28,4 +28,14 @@ QByteArray xmlReply(const QMap<QString, QString>& header, const QList<DataRow>& 
     return xml;
 }
 
+QByteArray resultReply(const QString& esitoId, const QList<DataRow>& records)
+{
+    return xmlReply({ { QStringLiteral("esito_id"), esitoId } }, records);
+}
+
+DataRow idRecord(const QString& id, const QString& descr)
+{
+    return { { QStringLiteral("id"), id }, { QStringLiteral("descr"), descr } };
+}
+
 }

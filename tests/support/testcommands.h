@@ -103,5 +103,9 @@ public:
 /// An XML reply with the given header fields and records (record values are Base64-encoded
 /// here as Windows-1252, the way the server sends them).
 QByteArray xmlReply(const QMap<QString, QString>& header, const QList<DataRow>& records = {});
+/// An XML reply carrying only the result code in its header.
+QByteArray resultReply(const QString& esitoId, const QList<DataRow>& records = {});
+/// A single-value record, as the server sends tokens and lookup entries.
+DataRow idRecord(const QString& id, const QString& descr);
 
 }

@@ -3,14 +3,13 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
 #include "app/credential.h"
-#include "app/devconfig.h"
 #include "app/resources.h"
 #include "protocol/commandmanager.h"
+#include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 
 #include <QApplication>
-#include <QSettings>
 #include <QTest>
 #include <QWidget>
 
@@ -23,33 +22,23 @@ void DialogTest::setUpDialogTest()
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
     server = std::make_unique<TestServer>();
-    {
-        QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
-        config.setValue(QStringLiteral("ServerURL/Production"), server->baseUrl());
-        config.setValue(
-            QStringLiteral("ServerURL/CaCertificates"), TestEnvironment::caCertificatesPath());
-    }
-    devConfig = std::make_unique<DevConfig>();
-    application = std::make_unique<ApplicationManager>(devConfig.get());
+    client = std::make_unique<TestClient>(server->baseUrl());
+    application = client->application();
 }
 
 void DialogTest::tearDownDialogTest()
 {
-    application.reset();
-    // The manager hands its windows to deleteLater.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    devConfig.reset();
+    application = nullptr;
+    client.reset();
     server.reset();
-    qInstallMessageHandler(nullptr);
 }
 
 QByteArray DialogTest::replyWithCode(int code, const QList<QPair<QString, QString>>& recordFields)
 {
     QList<DataRow> rows;
     for (const auto& field : recordFields)
-        rows.append(
-            { { QStringLiteral("id"), field.first }, { QStringLiteral("descr"), field.second } });
-    return xmlReply({ { QStringLiteral("esito_id"), QString::number(code) } }, rows);
+        rows.append(idRecord(field.first, field.second));
+    return resultReply(QString::number(code), rows);
 }
 
 void DialogTest::storeCredential(

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/applicationmanager.h"
-#include "app/devconfig.h"
+#include "support/testclient.h"
 #include "support/testserver.h"
 
 #include <QObject>
@@ -60,8 +60,8 @@ protected:
     static void type(QWidget* widget, const QString& text);
 
     std::unique_ptr<TestServer> server;
-    std::unique_ptr<DevConfig> devConfig;
-    std::unique_ptr<ApplicationManager> application;
+    std::unique_ptr<TestClient> client;
+    ApplicationManager* application = nullptr;
 };
 
 }

@@ -94,7 +94,7 @@ void TestCodeWindows::activateTwoFa(const QString& svg)
     server->setXmlReply(
         Path::twoFaActivation, replyWithCode(XmlParser::OK, { { QStringLiteral("0"), svg } }));
     // The manager deletes the command once it has read it.
-    application->getCommandManager()->exec(new Command::TwoFaActivation(application.get()));
+    application->getCommandManager()->exec(new Command::TwoFaActivation(application));
     QVERIFY(waitUntilIdle());
 }
 

@@ -1,0 +1,39 @@
+#include "support/testclient.h"
+
+#include "app/applicationmanager.h"
+#include "app/devconfig.h"
+#include "support/testenvironment.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QSettings>
+
+namespace Corvane::Test {
+
+TestClient::TestClient(const QString& serverUrl, const QString& caCertificates)
+{
+    writeConfig(serverUrl, caCertificates);
+    devConfig = std::make_unique<DevConfig>();
+    manager = std::make_unique<ApplicationManager>(devConfig.get());
+}
+
+TestClient::~TestClient()
+{
+    manager.reset();
+    // The manager hands its windows to deleteLater.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    devConfig.reset();
+    qInstallMessageHandler(nullptr);
+}
+
+CommandManager* TestClient::commandManager() const { return manager->getCommandManager(); }
+
+void TestClient::writeConfig(const QString& serverUrl, const QString& caCertificates)
+{
+    QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
+    config.setValue(QStringLiteral("ServerURL/Production"), serverUrl);
+    config.setValue(QStringLiteral("ServerURL/CaCertificates"),
+        caCertificates.isEmpty() ? TestEnvironment::caCertificatesPath() : caCertificates);
+}
+
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace Corvane {
+class ApplicationManager;
+class CommandManager;
+class DevConfig;
+}
+
+namespace Corvane::Test {
+
+/// A real flow manager pointed, through "config.ini" in the current working directory, at a
+/// test server whose certificate the run's test CA (or the given one) signed. Destroying it frees
+/// the manager's windows and gives the log back to Qt's own handler.
+class TestClient final {
+public:
+    explicit TestClient(const QString& serverUrl, const QString& caCertificates = QString());
+    ~TestClient();
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    ApplicationManager* application() const { return manager.get(); }
+    CommandManager* commandManager() const;
+
+    /// Writes the server keys of "config.ini", keeping its other keys.
+    static void writeConfig(const QString& serverUrl, const QString& caCertificates = QString());
+
+private:
+    std::unique_ptr<DevConfig> devConfig;
+    std::unique_ptr<ApplicationManager> manager;
+};
+
+}

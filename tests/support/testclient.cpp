@@ -13,6 +13,9 @@ namespace Corvane::Test {
 TestClient::TestClient(const QString& serverUrl, const QString& caCertificates)
 {
     writeConfig(serverUrl, caCertificates);
+    // The manager installs the program's log handler; the one in force now comes back after it.
+    previousHandler = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(previousHandler);
     devConfig = std::make_unique<DevConfig>();
     manager = std::make_unique<ApplicationManager>(devConfig.get());
 }
@@ -23,7 +26,7 @@ TestClient::~TestClient()
     // The manager hands its windows to deleteLater.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     devConfig.reset();
-    qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(previousHandler);
 }
 
 CommandManager* TestClient::commandManager() const { return manager->getCommandManager(); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <memory>
 
@@ -14,7 +15,7 @@ namespace Corvane::Test {
 
 /// A real flow manager pointed, through "config.ini" in the current working directory, at a
 /// test server whose certificate the run's test CA (or the given one) signed. Destroying it frees
-/// the manager's windows and gives the log back to Qt's own handler.
+/// the manager's windows and gives the log back to the handler that was in force before.
 class TestClient final {
 public:
     explicit TestClient(const QString& serverUrl, const QString& caCertificates = QString());
@@ -31,6 +32,7 @@ public:
 private:
     std::unique_ptr<DevConfig> devConfig;
     std::unique_ptr<ApplicationManager> manager;
+    QtMessageHandler previousHandler = nullptr;
 };
 
 }

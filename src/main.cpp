@@ -26,8 +26,8 @@ int main(int argc, char* argv[])
 
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.contains(QStringLiteral("update"))) {
+        // The update run only renames and restarts executables; it never opens a session.
         qCDebug(corvaneLog) << "Application started with argument -update";
-        applicationManager->initializeUpdate();
         return 0;
     }
 

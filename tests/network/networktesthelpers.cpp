@@ -1,7 +1,5 @@
 #include "network/networktesthelpers.h"
 
-#include "network/networkmanager.h"
-#include "network/proxyconfigurator.h"
 #include "network/proxycredentialwindow.h"
 #include "support/testenvironment.h"
 
@@ -11,116 +9,186 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 namespace Corvane::Test {
 
 namespace {
-    QStringList capturedLines;
+    QStringList logLines;
     QtMessageHandler previousHandler = nullptr;
 
     void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
     {
-        capturedLines.append(message);
+        logLines.append(message);
         if (type != QtDebugMsg && type != QtInfoMsg && previousHandler)
             previousHandler(type, context, message);
     }
+
+    void clearSystemProxy()
+    {
+        for (const char* name : { "http_proxy", "https_proxy", "all_proxy", "no_proxy",
+                 "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "NO_PROXY" })
+            qunsetenv(name);
+    }
 }
 
-void ConfiguratorTest::setUpConfiguratorTest()
+void ConfiguratorTest::initTestCase()
+{
+    QVERIFY(NetworkManager::addTrustedCaCertificates(TestEnvironment::caCertificatesPath()) > 0);
+    previousHandler = qInstallMessageHandler(captureMessage);
+    connect(&credentialTimer, &QTimer::timeout, this, &ConfiguratorTest::answerCredentialWindow);
+    credentialTimer.start(20);
+}
+
+void ConfiguratorTest::init()
 {
     TestEnvironment::enterTemporaryWorkingDirectory();
-    clearSystemProxyEnvironment();
+    clearSystemProxy();
     TestEnvironment::takeQuitRequest();
+    logLines.clear();
+    writeConfig({ { QStringLiteral("Debug/Enable"), QStringLiteral("1") } });
     server = std::make_unique<TestServer>();
     server->setXmlReply(QStringLiteral("/"), "<risposta/>");
     boxes = std::make_unique<MessageBoxAnswerer>();
-    responder = RecordingResponder();
+    credentialAnswer.reset();
+    credentialPrompts.clear();
+    initializations = 0;
+    createConfigurator(server->baseUrl());
 }
 
-void ConfiguratorTest::tearDownConfiguratorTest()
+void ConfiguratorTest::cleanup()
 {
     configurator.reset();
     networkManager.reset();
     server.reset();
-    clearSystemProxyEnvironment();
+    clearSystemProxy();
     const QStringList failures = boxes->getFailures();
     boxes.reset();
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QVERIFY(!configGroup(QStringLiteral("Debug")).isEmpty());
 }
 
 void ConfiguratorTest::createConfigurator(const QString& serverUrl)
 {
+    configurator.reset();
     networkManager = std::make_unique<NetworkManager>();
-    configurator = std::make_unique<ProxyConfigurator>(&responder, networkManager.get(), serverUrl);
+    configurator = std::make_unique<ProxyConfigurator>(this, networkManager.get(), serverUrl);
 }
 
-CredentialAnswerer::CredentialAnswerer(QObject* parent)
-    : QObject(parent)
-{
-    timer.setInterval(20);
-    connect(&timer, &QTimer::timeout, this, &CredentialAnswerer::poll);
-    timer.start();
-}
+QString ConfiguratorTest::loggedText() { return logLines.join(QLatin1Char('\n')); }
 
-void CredentialAnswerer::poll()
+void ConfiguratorTest::answerCredentialWindow()
 {
     auto* window = qobject_cast<ProxyCredentialWindow*>(QApplication::activeModalWidget());
     if (!window || !window->isVisible())
         return;
     auto* remember = window->findChild<QCheckBox*>(QStringLiteral("rememberPassword"));
-    prompts.append({ window->windowTitle(),
+    credentialPrompts.append({ window->windowTitle(),
         window->findChild<QLabel*>(QStringLiteral("description"))->text(), remember->isEnabled() });
-    if (answers.empty()) {
+    if (!credentialAnswer) {
         window->reject();
         return;
     }
-    const Answer answer = answers.front();
-    answers.pop_front();
-    window->findChild<QLineEdit*>(QStringLiteral("username"))->setText(answer.username);
-    window->findChild<QLineEdit*>(QStringLiteral("password"))->setText(answer.password);
+    window->findChild<QLineEdit*>(QStringLiteral("username"))->setText(proxyUser);
+    window->findChild<QLineEdit*>(QStringLiteral("password"))->setText(proxyPassword);
     // A click, as a user would: a disabled box stays unchecked.
-    if (answer.remember)
+    if (*credentialAnswer)
         remember->click();
-    window->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))
-        ->button(QDialogButtonBox::Ok)
-        ->click();
+    credentialAnswer.reset();
+    window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
-LogCapture::LogCapture()
+ProxyProcess::~ProxyProcess()
 {
-    capturedLines.clear();
-    previousHandler = qInstallMessageHandler(captureMessage);
+    process.kill();
+    process.waitForFinished(5000);
 }
 
-LogCapture::~LogCapture() { qInstallMessageHandler(previousHandler); }
+quint16 ProxyProcess::freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
 
-QString LogCapture::text() const { return capturedLines.join(QLatin1Char('\n')); }
+bool ProxyProcess::start(Kind kind, const QString& username, const QString& password)
+{
+    listenPort = freePort();
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    const bool authenticated = !username.isEmpty();
+    if (kind == Kind::Socks5) {
+        QStringList arguments { QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
+            QStringLiteral("-p"), QString::number(listenPort) };
+        if (authenticated)
+            arguments << QStringLiteral("-u") << username << QStringLiteral("-P") << password;
+        process.start(QStringLiteral("microsocks"), arguments);
+    } else {
+        // Without a log file tinyproxy logs to its output.
+        QString text
+            = QStringLiteral("Port %1\nListen 127.0.0.1\nLogLevel Connect\n").arg(listenPort);
+        if (authenticated)
+            text += QStringLiteral("BasicAuth %1 %2\n").arg(username, password);
+        if (!config.open() || config.write(text.toUtf8()) < 0 || !config.flush())
+            return false;
+        process.start(QStringLiteral("tinyproxy"),
+            { QStringLiteral("-d"), QStringLiteral("-c"), config.fileName() });
+    }
+    return process.waitForStarted(5000)
+        && QTest::qWaitFor(
+            [this] {
+                QTcpSocket probe;
+                probe.connectToHost(QHostAddress::LocalHost, listenPort);
+                return process.state() != QProcess::Running || probe.waitForConnected(200);
+            },
+            10000)
+        && process.state() == QProcess::Running;
+}
+
+QString ProxyProcess::log()
+{
+    output += process.readAll();
+    return QString::fromUtf8(output);
+}
+
+QVariantMap networkKeys(const QString& type, const QString& host, quint16 port,
+    const QString& username, const QString& password)
+{
+    QVariantMap keys { { QStringLiteral("Network/ProxyType"), type } };
+    if (!host.isEmpty())
+        keys.insert(QStringLiteral("Network/ProxyHostName"), host);
+    if (port != 0)
+        keys.insert(QStringLiteral("Network/ProxyPort"), QString::number(port));
+    if (!username.isEmpty()) {
+        keys.insert(QStringLiteral("Network/ProxyUsername"), username);
+        keys.insert(QStringLiteral("Network/ProxyPassword"), password);
+    }
+    return keys;
+}
 
 void writeConfig(const QVariantMap& values)
 {
     QSettings settings(QStringLiteral("config.ini"), QSettings::IniFormat);
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
         settings.setValue(it.key(), it.value());
-    settings.sync();
 }
 
 QVariantMap configGroup(const QString& group)
 {
-    QSettings settings(QStringLiteral("config.ini"), QSettings::IniFormat);
-    settings.beginGroup(group);
+    const QSettings settings(QStringLiteral("config.ini"), QSettings::IniFormat);
     QVariantMap values;
-    const QStringList keys = settings.childKeys();
-    for (const QString& key : keys)
-        values.insert(key, settings.value(key));
+    const QStringList keys = settings.allKeys();
+    for (const QString& key : keys) {
+        if (key.section(QLatin1Char('/'), 0, 0).compare(group, Qt::CaseInsensitive) == 0)
+            values.insert(key, settings.value(key));
+    }
     return values;
 }
 
-void clearSystemProxyEnvironment()
+void setSystemProxy(quint16 port)
 {
-    for (const char* name : { "http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY",
-             "HTTPS_PROXY", "ALL_PROXY", "NO_PROXY" })
-        qunsetenv(name);
+    qputenv("https_proxy", QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8());
 }
 
 }

@@ -7,68 +7,83 @@
 #include "support/testserver.h"
 
 #include <QApplication>
-#include <QObject>
-#include <QStringList>
+#include <QProcess>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QVariantMap>
 
-#include <deque>
 #include <memory>
+#include <optional>
 
 namespace Corvane::Test {
 
-/// Stands in for the flow manager: counts the calls that say the connection works.
-class RecordingResponder final : public Interface::ApplicationInitializeResponderInterface {
-public:
-    void initializeApplication() override { ++initializations; }
-    int initializations = 0;
-};
+inline const QString proxyUser = QStringLiteral("garante");
+inline const QString proxyPassword = QStringLiteral("Segreto-Proxy-42");
 
-/// Answers the proxy credential windows a test expects, in order, and records what each showed.
-/// A window beyond the expected ones is rejected, as a user without credentials would.
-class CredentialAnswerer final : public QObject {
+/// Base of the proxy configurator tests, and the flow manager their configurator reports to.
+/// Each test starts in a fresh working directory whose "config.ini" holds a developer key, without
+/// proxy variables, with the scripted server answering the check and a configurator pointed at
+/// it. Message boxes are answered as expected, the credential window as credentialAnswer says.
+/// The clean-up fails on an unexpected box or a lost developer key.
+class ConfiguratorTest : public QObject, public Interface::ApplicationInitializeResponderInterface {
     Q_OBJECT
 public:
-    struct Answer {
-        QString username;
-        QString password;
-        bool remember = false;
-    };
-    struct Prompt {
+    void initializeApplication() override { ++initializations; }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+protected:
+    struct CredentialPrompt {
         QString title;
         QString description;
         bool rememberEnabled = false;
     };
 
-    explicit CredentialAnswerer(QObject* parent = nullptr);
-    void expect(const Answer& answer) { answers.push_back(answer); }
-    const QList<Prompt>& getPrompts() const { return prompts; }
-
-private:
-    void poll();
-
-    QTimer timer;
-    std::deque<Answer> answers;
-    QList<Prompt> prompts;
-};
-
-/// What every proxy configurator test starts from: a fresh working directory without proxy
-/// variables, the scripted server answering the connection check, a message-box answerer and a
-/// recording responder. Test classes derive from it and call the set-up and tear-down from their
-/// init and cleanup.
-class ConfiguratorTest : public QObject {
-    Q_OBJECT
-protected:
-    void setUpConfiguratorTest();
-    /// Destroys the configurator and the server and fails on any unexpected message box.
-    void tearDownConfiguratorTest();
     void createConfigurator(const QString& serverUrl);
+    /// Every log line of the test so far.
+    static QString loggedText();
 
     std::unique_ptr<TestServer> server;
     std::unique_ptr<NetworkManager> networkManager;
     std::unique_ptr<ProxyConfigurator> configurator;
     std::unique_ptr<MessageBoxAnswerer> boxes;
-    RecordingResponder responder;
+    /// Set: the credential window gets proxyUser and proxyPassword, "Memorizza password" ticked
+    /// if true.
+    std::optional<bool> credentialAnswer;
+    QList<CredentialPrompt> credentialPrompts;
+    int initializations = 0;
+
+private:
+    void answerCredentialWindow();
+
+    QTimer credentialTimer;
+};
+
+/// A real proxy server run by a test on 127.0.0.1 and a free port: tinyproxy for HTTP, microsocks
+/// for SOCKS 5, each demanding the user name and password when they are given. The process is
+/// killed when the object goes.
+class ProxyProcess final {
+public:
+    enum class Kind { Http, Socks5 };
+
+    ~ProxyProcess();
+    /// Starts the proxy and waits until it accepts connections.
+    bool start(Kind kind, const QString& username = {}, const QString& password = {});
+    quint16 port() const { return listenPort; }
+    /// What the proxy printed so far; it names each server it connects to.
+    QString log();
+
+    /// A port on 127.0.0.1 that nothing listens on at the time of the call.
+    static quint16 freePort();
+
+private:
+    quint16 listenPort = 0;
+    QTemporaryFile config;
+    QProcess process;
+    QByteArray output;
 };
 
 /// The first visible top-level widget of the type, or null.
@@ -82,21 +97,14 @@ template <typename T> T* visibleTopLevel()
     return nullptr;
 }
 
-/// Collects every log line of the process while it is alive.
-class LogCapture final {
-public:
-    LogCapture();
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-    QString text() const;
-};
-
-/// Writes the values into "config.ini" of the working directory.
+/// The "Network" keys of a proxy as "config.ini" holds them; empty values are left out.
+QVariantMap networkKeys(const QString& type, const QString& host = {}, quint16 port = 0,
+    const QString& username = {}, const QString& password = {});
+/// Writes the values, keys with their group, into "config.ini" of the working directory.
 void writeConfig(const QVariantMap& values);
-/// The keys and values of a group of "config.ini".
+/// The keys, with their group, and values of a group of "config.ini", whatever its case.
 QVariantMap configGroup(const QString& group);
-/// Removes the proxy variables the system proxy factory reads, so the test decides them.
-void clearSystemProxyEnvironment();
+/// Makes the system proxy an HTTP proxy on 127.0.0.1 and the port.
+void setSystemProxy(quint16 port);
 
 }

@@ -1,17 +1,28 @@
 #include "network/networkmanager.h"
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
+#include "support/testserver.h"
 
+#include <QNetworkReply>
 #include <QSslConfiguration>
 #include <QtTest>
 
 using namespace Corvane;
 using namespace Corvane::Test;
 
+namespace {
+QStringList capturedMessages;
+void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    capturedMessages << message;
+}
+}
+
 class TestNetworkManager final : public QObject {
     Q_OBJECT
 private slots:
     void caFileAddsToSystemRoots();
+    void tlsFailureIsReportedOnce();
     void errorClassification_data();
     void errorClassification();
 };
@@ -38,6 +49,35 @@ void TestNetworkManager::caFileAddsToSystemRoots()
     const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
     for (const QSslCertificate& root : system)
         QVERIFY(trusted.contains(root));
+}
+
+void TestNetworkManager::tlsFailureIsReportedOnce()
+{
+    // Guards against a TLS failure being ignored, or reported a second time as a transfer error
+    // once its own box has been shown.
+    TestServer server(TestServer::Mode::SelfSignedHttps);
+    NetworkManager manager;
+    QSignalSpy closeDialogs(&manager, &NetworkManager::closeProgressDialog);
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("self-signed"),
+        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+    QNetworkRequest request(QUrl(server.baseUrl() + QStringLiteral("/")));
+    request.setSslConfiguration(QSslConfiguration::defaultConfiguration());
+    QNetworkReply* reply = manager.get(request);
+    connect(reply, &QNetworkReply::errorOccurred, &manager, &NetworkManager::manageNetworkError);
+
+    capturedMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    QTRY_VERIFY(reply->isFinished());
+    qInstallMessageHandler(previous);
+
+    QCOMPARE(answerer.getFailures(), QStringList());
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(closeDialogs.count(), 1);
+    QVERIFY(TestEnvironment::takeQuitRequest());
+    QVERIFY(!capturedMessages.filter(QStringLiteral("SSL error:")).isEmpty());
+    QCOMPARE(capturedMessages.filter(QStringLiteral("Network error catched")), QStringList());
+    QCOMPARE(server.requestCount(), 0);
 }
 
 void TestNetworkManager::errorClassification_data()

@@ -106,6 +106,21 @@ namespace {
         return table;
     }
 
+    /// The value of each Base64 digit of the standard alphabet; -1 for every other character.
+    const std::array<qint8, 128>& base64Digits()
+    {
+        static const std::array<qint8, 128> digits = [] {
+            std::array<qint8, 128> table {};
+            table.fill(-1);
+            const char alphabet[]
+                = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+            for (int digit = 0; digit < 64; ++digit)
+                table[size_t(uchar(alphabet[digit]))] = qint8(digit);
+            return table;
+        }();
+        return digits;
+    }
+
     /// Base64 decoding that, like QByteArray::fromBase64, skips every character outside the
     /// alphabet (padding included), can be fed the text in pieces, and turns each decoded
     /// Windows-1252 byte straight into its character.
@@ -113,31 +128,21 @@ namespace {
     public:
         void feed(const QChar* text, int length)
         {
-            const std::array<QChar, 256>& table = windows1252Table();
+            const std::array<QChar, 256>& characters = windows1252Table();
+            const std::array<qint8, 128>& digits = base64Digits();
             const int used = written;
             decoded.resize(used + length * 3 / 4 + 2);
             QChar* out = decoded.data() + used;
-            for (int i = 0; i < length; ++i) {
-                const ushort ch = text[i].unicode();
-                uint digit;
-                if (ch >= 'A' && ch <= 'Z')
-                    digit = ch - 'A';
-                else if (ch >= 'a' && ch <= 'z')
-                    digit = ch - 'a' + 26;
-                else if (ch >= '0' && ch <= '9')
-                    digit = ch - '0' + 52;
-                else if (ch == '+')
-                    digit = 62;
-                else if (ch == '/')
-                    digit = 63;
-                else
+            for (const QChar* end = text + length; text != end; ++text) {
+                const ushort ch = text->unicode();
+                if (ch >= 128 || digits[ch] < 0)
                     continue;
-                buffer = (buffer << 6) | digit;
+                // Only the low bits matter: each byte is taken as soon as eight are in.
+                buffer = (buffer << 6) | uint(digits[ch]);
                 bits += 6;
                 if (bits >= 8) {
                     bits -= 8;
-                    *out++ = table[(buffer >> bits) & 0xff];
-                    buffer &= (1u << bits) - 1;
+                    *out++ = characters[(buffer >> bits) & 0xff];
                 }
             }
             written = int(out - decoded.constData());

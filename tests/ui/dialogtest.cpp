@@ -1,21 +1,20 @@
 #include "ui/dialogtest.h"
 
-#include "app/account.h"
-#include "app/applicationmanager.h"
-#include "app/credential.h"
 #include "app/resources.h"
-#include "protocol/commandmanager.h"
-#include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
+#include "ui/loginwindow.h"
 
 #include <QApplication>
-#include <QTest>
-#include <QWidget>
+#include <QFile>
 
 namespace Corvane::Test {
 
-void DialogTest::setUpDialogTest()
+namespace {
+    const QString home = QStringLiteral("/corvane/v5/home/");
+}
+
+void DialogTest::initTestCase()
 {
     initResources();
     TestEnvironment::enterTemporaryWorkingDirectory();
@@ -24,35 +23,13 @@ void DialogTest::setUpDialogTest()
     server = std::make_unique<TestServer>();
     client = std::make_unique<TestClient>(server->baseUrl());
     application = client->application();
+    for (const char* command :
+        { "init", "attivazione_codice", "prima_autenticazione_two_fa", "autenticazione_two_fa" })
+        script(command, XmlParser::PEC_NOT_FOUND);
+    script("cambio_password", XmlParser::OK);
 }
 
-void DialogTest::tearDownDialogTest()
-{
-    application = nullptr;
-    client.reset();
-    server.reset();
-}
-
-QByteArray DialogTest::replyWithCode(int code, const QList<QPair<QString, QString>>& recordFields)
-{
-    QList<DataRow> rows;
-    for (const auto& field : recordFields)
-        rows.append(idRecord(field.first, field.second));
-    return resultReply(QString::number(code), rows);
-}
-
-void DialogTest::storeCredential(
-    const QString& cfUtente, const QString& cfConfidi, const QString& password)
-{
-    application->getAccount()->setCredential(new Credential(cfUtente, cfConfidi, password));
-}
-
-bool DialogTest::waitUntilIdle()
-{
-    return QTest::qWaitFor([this] { return !application->getCommandManager()->isBusy(); }, 10000);
-}
-
-void DialogTest::finishTest()
+void DialogTest::cleanup()
 {
     QVERIFY(waitUntilIdle());
     const auto windows = QApplication::topLevelWidgets();
@@ -60,39 +37,61 @@ void DialogTest::finishTest()
         widget->hide();
 }
 
-QMap<QString, QString> DialogTest::lastForm(const QString& path) const
+void DialogTest::script(const char* command, int code, const Fields& fields, int delayMs)
+{
+    QList<DataRow> rows;
+    for (const auto& field : fields)
+        rows.append(idRecord(field.first, field.second));
+    ScriptedReply reply;
+    reply.body = resultReply(QString::number(code), rows);
+    reply.delayMs = delayMs;
+    server->setReply(home + QLatin1String(command), reply);
+}
+
+QMap<QString, QString> DialogTest::lastForm(const char* command) const
 {
     const QList<RecordedRequest> requests = server->requests();
     for (auto it = requests.crbegin(); it != requests.crend(); ++it) {
-        if (it->path != path)
-            continue;
-        QMap<QString, QString> form = it->form;
-        form.remove(QStringLiteral("cmd"));
-        form.remove(QStringLiteral("vers"));
-        form.remove(QStringLiteral("XDEBUG_SESSION"));
-        return form;
+        if (it->path == home + QLatin1String(command)) {
+            QMap<QString, QString> form = it->form;
+            for (const char* common : { "cmd", "vers", "XDEBUG_SESSION" })
+                form.remove(QLatin1String(common));
+            return form;
+        }
     }
     return {};
 }
 
-int DialogTest::requestsTo(const QString& path) const
+bool DialogTest::waitUntilIdle()
 {
-    const QList<RecordedRequest> requests = server->requests();
-    return static_cast<int>(std::count_if(requests.cbegin(), requests.cend(),
-        [&path](const RecordedRequest& request) { return request.path == path; }));
+    return QTest::qWaitFor([this] { return !application->getCommandManager()->isBusy(); }, 10000);
+}
+
+QString DialogTest::logText()
+{
+    QFile log(QStringLiteral("corvane2.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
 
 void DialogTest::type(QWidget* widget, const QString& text)
 {
     widget->setFocus();
-    for (const QChar character : text) {
-        // QTest maps only ASCII to keys; other characters arrive as text, as from an input method.
-        if (character.unicode() < 0x80)
-            QTest::keyClick(widget, character.toLatin1());
-        else
-            QTest::sendKeyEvent(
-                QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
-    }
+    QTest::keyClicks(widget, text);
+}
+
+bool DialogTest::showModal(QDialog* dialog)
+{
+    dialog->setModal(true);
+    dialog->show();
+    return QTest::qWaitForWindowExposed(dialog);
+}
+
+void DialogTest::cancel(QDialog* dialog)
+{
+    click(dialog, "rejectButton");
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(application->getLoginWindow()->isVisible());
+    QVERIFY(!application->getCommandManager()->isBusy());
 }
 
 }

@@ -1,8 +1,4 @@
-#include "app/applicationmanager.h"
 #include "commands/twofaactivation.h"
-#include "protocol/commandmanager.h"
-#include "protocol/xmlparser.h"
-#include "support/messageboxanswerer.h"
 #include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/dialogtest.h"
@@ -10,211 +6,178 @@
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSvgRenderer>
 #include <QSvgWidget>
-#include <QTest>
 
 using namespace Corvane;
 using namespace Corvane::Test;
 
-namespace {
-enum class Dialog { ActivationCode, TwoFaActivation, TwoFaAuthentication, ChangePassword };
+/// Hands out a dialog the way the flow manager does, emptied for a new attempt.
+using Getter = QDialog* (*)(ApplicationManager*);
+Q_DECLARE_METATYPE(Getter)
 
-QString qrCode(int width, int height)
-{
-    return QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\">"
-                          "<rect x=\"1\" y=\"1\" width=\"3\" height=\"3\"/></svg>")
-        .arg(width)
-        .arg(height);
-}
-}
-
-Q_DECLARE_METATYPE(Dialog)
-
+/// The dialogs after a login: the codes, the QR code and the password change.
 class TestCodeWindows final : public DialogTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase() { tearDownDialogTest(); }
-    void cleanup() { finishTest(); }
-
-    void codeIsSentAsTyped_data();
-    void codeIsSentAsTyped();
-    void reopeningEmptiesAndFocusesCode_data();
-    void reopeningEmptiesAndFocusesCode();
-    void cancelGoesBackToLogin_data();
-    void cancelGoesBackToLogin();
+    void sendReopenAndCancel_data();
+    void sendReopenAndCancel();
+    void passwordRules_data();
+    void passwordRules();
     void newQrCodeReplacesTheOld();
 
 private:
-    /// The dialog as the flow manager hands it out, shown modal.
-    QDialog* showDialog(Dialog dialog);
-    void activateTwoFa(const QString& svg);
+    void activateTwoFa(int qrCodeSize);
 };
 
-void TestCodeWindows::initTestCase()
+void TestCodeWindows::activateTwoFa(int qrCodeSize)
 {
-    setUpDialogTest();
-    // Codes the flow ignores, so nothing opens after a code is sent.
-    const QByteArray ignored = replyWithCode(XmlParser::PEC_NOT_FOUND);
-    server->setXmlReply(Path::requestActivationCode, ignored);
-    server->setXmlReply(Path::twoFaFirstAuthentication, ignored);
-    server->setXmlReply(Path::twoFaAuthentication, ignored);
-}
-
-QDialog* TestCodeWindows::showDialog(Dialog dialog)
-{
-    QDialog* window = nullptr;
-    switch (dialog) {
-    case Dialog::ActivationCode:
-        window = application->getActivationCodeWindow();
-        break;
-    case Dialog::TwoFaActivation:
-        window = application->getTwoFaActivationWindow();
-        break;
-    case Dialog::TwoFaAuthentication:
-        window = application->getTwoFaAuthenticationWindow();
-        break;
-    case Dialog::ChangePassword:
-        window = application->getChangePasswordWindow();
-        break;
-    }
-    window->setModal(true);
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window))
-        qFatal("the dialog did not show");
-    return window;
-}
-
-void TestCodeWindows::activateTwoFa(const QString& svg)
-{
-    server->setXmlReply(
-        Path::twoFaActivation, replyWithCode(XmlParser::OK, { { QStringLiteral("0"), svg } }));
+    const QString svg
+        = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\"/>")
+              .arg(qrCodeSize);
+    script("attivazione_two_fa", XmlParser::OK, { { QStringLiteral("0"), svg } });
     // The manager deletes the command once it has read it.
     application->getCommandManager()->exec(new Command::TwoFaActivation(application));
     QVERIFY(waitUntilIdle());
 }
 
-void TestCodeWindows::codeIsSentAsTyped_data()
+void TestCodeWindows::sendReopenAndCancel_data()
 {
-    QTest::addColumn<Dialog>("dialog");
+    QTest::addColumn<Getter>("getter");
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QString>("key");
 
     QTest::newRow("activation code")
-        << Dialog::ActivationCode << QStringLiteral("codeLineEdit") << Path::requestActivationCode
+        << Getter([](auto* m) -> QDialog* { return m->getActivationCodeWindow(); })
+        << QStringLiteral("codeLineEdit") << QByteArray("attivazione_codice")
         << QStringLiteral("codice_attivazione");
     QTest::newRow("first two-factor code")
-        << Dialog::TwoFaActivation << QStringLiteral("qrCodeLineEdit")
-        << Path::twoFaFirstAuthentication << QStringLiteral("twofa_token");
+        << Getter([](auto* m) -> QDialog* { return m->getTwoFaActivationWindow(); })
+        << QStringLiteral("qrCodeLineEdit") << QByteArray("prima_autenticazione_two_fa")
+        << QStringLiteral("twofa_token");
     QTest::newRow("two-factor code")
-        << Dialog::TwoFaAuthentication << QStringLiteral("twoFaTokenLineEdit")
-        << Path::twoFaAuthentication << QStringLiteral("twofa_token");
+        << Getter([](auto* m) -> QDialog* { return m->getTwoFaAuthenticationWindow(); })
+        << QStringLiteral("twoFaTokenLineEdit") << QByteArray("autenticazione_two_fa")
+        << QStringLiteral("twofa_token");
+    // What it sends is checked with the password rules below.
+    QTest::newRow("password change")
+        << Getter([](auto* m) -> QDialog* { return m->getChangePasswordWindow(); })
+        << QStringLiteral("oldPasswordLineEdit") << QByteArray() << QString();
 }
 
-void TestCodeWindows::codeIsSentAsTyped()
+void TestCodeWindows::sendReopenAndCancel()
 {
-    // Fault: a code goes out under the wrong name or path, is trimmed or checked by the client
-    // (the server judges it), or the window stays open over the next step.
-    QFETCH(Dialog, dialog);
+    // Fault: a code goes out altered, a step reopens filled or unfocused, or cancelling strands.
+    QFETCH(Getter, getter);
     QFETCH(QString, field);
-    QFETCH(QString, path);
+    QFETCH(QByteArray, command);
     QFETCH(QString, key);
-
-    QDialog* window = showDialog(dialog);
+    QDialog* window = getter(application);
+    QVERIFY(showModal(window));
+    const QList<QLineEdit*> edits = window->findChildren<QLineEdit*>();
+    // The server judges the code: the client neither trims nor checks it.
     const QString code = QStringLiteral(" 12a4 ");
-    type(window->findChild<QLineEdit*>(field), code);
-    window->findChild<QPushButton*>(QStringLiteral("acceptButton"))->click();
-    QVERIFY(!window->isVisible());
+    for (QLineEdit* edit : edits)
+        type(edit, code);
+    child<QPushButton>(window, "rejectButton")->setFocus();
+    if (!command.isEmpty()) {
+        click(window, "acceptButton");
+        QVERIFY(!window->isVisible());
+        QVERIFY(waitUntilIdle());
+        QCOMPARE(lastForm(command.constData()), (QMap<QString, QString> { { key, code } }));
+    }
+
+    QCOMPARE(getter(application), window);
+    QVERIFY(showModal(window));
+    for (QLineEdit* edit : edits)
+        QVERIFY(edit->text().isEmpty());
+    QCOMPARE(window->focusWidget(), child(window, qPrintable(field)));
+    cancel(window);
+}
+
+void TestCodeWindows::passwordRules_data()
+{
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("next");
+    QTest::addColumn<QString>("confirmation");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("focused"); // none when the change is sent
+
+    const QString tooShort = QStringLiteral("Inserisci una password di almeno 12 caratteri.");
+    const QString currentInvalid = QStringLiteral("Password corrente non valida");
+    const QString newInvalid = QStringLiteral("Nuova password non valida");
+    const QString current12 = QStringLiteral("currentpass1");
+    const QString new12 = QStringLiteral("newpassword1");
+    const QString onCurrent = QStringLiteral("oldPasswordLineEdit");
+    // Eleven characters in twenty-two bytes: lengths count characters, and the current password
+    // is judged first.
+    QTest::newRow("current of 11 accented characters, everything else wrong too")
+        << QStringLiteral("àèìòùàèìòùà") << QStringLiteral("abcdefghijk") << QStringLiteral("x")
+        << currentInvalid << tooShort << onCurrent;
+    QTest::newRow("new of 11") << current12 << QStringLiteral("newpasswor1")
+                               << QStringLiteral("newpasswor1") << newInvalid << tooShort
+                               << QStringLiteral("newPasswordLineEdit");
+    QTest::newRow("new equal to current wins over confirmation")
+        << current12 << current12 << new12 << newInvalid
+        << QStringLiteral("La nuova password è uguale alla password corrente.") << onCurrent;
+    QTest::newRow("confirmation differs")
+        << current12 << new12 << QStringLiteral("newpassword2")
+        << QStringLiteral("Password di conferma non valida")
+        << QStringLiteral("La password di conferma non è uguale alla nuova password.")
+        << QStringLiteral("confirmPasswordLineEdit");
+    QTest::newRow("exactly 12, blanks kept")
+        << QStringLiteral(" currentpw1 ") << QStringLiteral(" new passwd ")
+        << QStringLiteral(" new passwd ") << QStringLiteral("Cambio password")
+        << QStringLiteral("Cambio password effettuato con successo") << QString();
+}
+
+void TestCodeWindows::passwordRules()
+{
+    // Fault: a rule is skipped, miscounted or misordered, or the change is sent altered or logged.
+    QFETCH(QString, current);
+    QFETCH(QString, next);
+    QFETCH(QString, confirmation);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, focused);
+    const bool valid = focused.isEmpty();
+    ChangePasswordWindow* window = application->getChangePasswordWindow();
+    QVERIFY(showModal(window));
+    child(window, "oldPasswordLineEdit")->setText(current);
+    child(window, "newPasswordLineEdit")->setText(next);
+    child(window, "confirmPasswordLineEdit")->setText(confirmation);
+    MessageBoxAnswerer answerer;
+    answerer.expect(title, text, QMessageBox::Ok);
+
+    click(window, "acceptButton");
+    QCOMPARE(window->isVisible(), !valid);
+    QCOMPARE(application->getCommandManager()->isBusy(), valid);
+    QTRY_VERIFY(answerer.allAnswered());
     QVERIFY(waitUntilIdle());
-    QCOMPARE(lastForm(path), (QMap<QString, QString> { { key, code } }));
-}
-
-void TestCodeWindows::reopeningEmptiesAndFocusesCode_data()
-{
-    QTest::addColumn<Dialog>("dialog");
-    QTest::addColumn<QString>("field");
-
-    QTest::newRow("activation code") << Dialog::ActivationCode << QStringLiteral("codeLineEdit");
-    QTest::newRow("two-factor activation")
-        << Dialog::TwoFaActivation << QStringLiteral("qrCodeLineEdit");
-    QTest::newRow("two-factor authentication")
-        << Dialog::TwoFaAuthentication << QStringLiteral("twoFaTokenLineEdit");
-}
-
-void TestCodeWindows::reopeningEmptiesAndFocusesCode()
-{
-    // Fault: a reopened code window shows the code of the failed attempt, or the user must click
-    // into the field before typing.
-    QFETCH(Dialog, dialog);
-    QFETCH(QString, field);
-
-    QDialog* window = showDialog(dialog);
-    auto* code = window->findChild<QLineEdit*>(field);
-    window->findChild<QPushButton*>(QStringLiteral("rejectButton"))->setFocus();
-    code->setText(QStringLiteral("999999"));
-    window->hide();
-
-    QCOMPARE(showDialog(dialog), window);
-    QVERIFY(code->text().isEmpty());
-    QCOMPARE(window->focusWidget(), code);
-}
-
-void TestCodeWindows::cancelGoesBackToLogin_data()
-{
-    QTest::addColumn<Dialog>("dialog");
-
-    QTest::newRow("activation code") << Dialog::ActivationCode;
-    QTest::newRow("two-factor activation") << Dialog::TwoFaActivation;
-    QTest::newRow("two-factor authentication") << Dialog::TwoFaAuthentication;
-    QTest::newRow("password change") << Dialog::ChangePassword;
-}
-
-void TestCodeWindows::cancelGoesBackToLogin()
-{
-    // Fault: cancelling a step of the sign-in leaves the user with no window at all, or sends
-    // the step anyway.
-    QFETCH(Dialog, dialog);
-    storeCredential(QStringLiteral("RSSMRA80A01H501U"), QStringLiteral("01234567890"),
-        QStringLiteral("stored-secret-1"));
-    QDialog* window = showDialog(dialog);
-    const int before = server->requestCount();
-
-    window->findChild<QPushButton*>(QStringLiteral("rejectButton"))->click();
-    QVERIFY(!window->isVisible());
-    LoginWindow* login = application->getLoginWindow();
-    QVERIFY(login->isVisible());
-    QVERIFY(login->isModal());
-    QCOMPARE(login->findChild<QLineEdit*>(QStringLiteral("cfUtenteLineEdit"))->text(),
-        QStringLiteral("RSSMRA80A01H501U"));
-    QVERIFY(!application->getCommandManager()->isBusy());
-    QCOMPARE(server->requestCount(), before);
+    QCOMPARE(answerer.getFailures(), QStringList());
+    if (!valid) {
+        QCOMPARE(window->focusWidget(), child(window, qPrintable(focused)));
+        return;
+    }
+    QCOMPARE(lastForm("cambio_password"),
+        (QMap<QString, QString> { { QStringLiteral("old_password"), current },
+            { QStringLiteral("new_password"), next } }));
+    QVERIFY(!logText().isEmpty() && !logText().contains(next.trimmed()));
 }
 
 void TestCodeWindows::newQrCodeReplacesTheOld()
 {
-    // Fault: a second activation stacks its QR code over (or under) the first one, so the user
-    // scans a stale code, or keeps the code typed for the old one.
-    activateTwoFa(qrCode(120, 120));
+    // Fault: a second activation stacks its QR code over the first, so a stale code is scanned.
+    activateTwoFa(120);
     TwoFaActivationWindow* window = application->getTwoFaActivationWindow();
-    QVERIFY(window->isVisible());
-    QVERIFY(window->isModal());
-    QList<QSvgWidget*> images = window->findChildren<QSvgWidget*>();
-    QCOMPARE(images.size(), 1);
-    QCOMPARE(images.first()->renderer()->defaultSize(), QSize(120, 120));
-    window->findChild<QLineEdit*>(QStringLiteral("qrCodeLineEdit"))->setText(QStringLiteral("1"));
 
-    activateTwoFa(qrCode(150, 150));
+    activateTwoFa(150);
     QTRY_COMPARE(window->findChildren<QSvgWidget*>().size(), 1);
-    images = window->findChildren<QSvgWidget*>();
-    QVERIFY(images.first()->renderer()->isValid());
-    QCOMPARE(images.first()->renderer()->defaultSize(), QSize(150, 150));
-    QTRY_VERIFY(images.first()->isVisible());
-    QVERIFY(window->findChild<QLineEdit*>(QStringLiteral("qrCodeLineEdit"))->text().isEmpty());
+    QCOMPARE(window->findChild<QSvgWidget*>()->renderer()->defaultSize(), QSize(150, 150));
+    QTRY_VERIFY(window->findChild<QSvgWidget*>()->isVisible());
 }
 
 QTEST_MAIN(TestCodeWindows)

@@ -1,16 +1,14 @@
-#include "app/applicationmanager.h"
-#include "protocol/commandmanager.h"
-#include "protocol/xmlparser.h"
-#include "support/messageboxanswerer.h"
+#include "app/account.h"
+#include "app/credential.h"
+#include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogtest.h"
 #include "ui/loginwindow.h"
+#include "ui/privacywindow.h"
 
-#include <QFile>
-#include <QLineEdit>
+#include <QCheckBox>
 #include <QProgressDialog>
-#include <QPushButton>
-#include <QTest>
+#include <QTextBrowser>
 
 using namespace Corvane;
 using namespace Corvane::Test;
@@ -19,211 +17,251 @@ namespace {
 const QString storedUser = QStringLiteral("RSSMRA80A01H501U");
 const QString storedConfidi = QStringLiteral("01234567890");
 const QString storedPassword = QStringLiteral("stored-secret-1");
-
-QString logText()
-{
-    QFile log(QStringLiteral("corvane2.log"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+const QString foundCode = QStringLiteral("01234567890 ");
+const QString foundName = QStringLiteral("Confidi di Prova S.c.p.a.");
+const QString foundPec = QStringLiteral("confidi@pec.example");
+const QString privacyNotice = QStringLiteral("Informativa sul trattamento dei dati di prova");
+const QString requestTitle = QStringLiteral("Richiesta credenziali");
+const QList<QPair<QString, QString>> consortiumFound { { QStringLiteral("0"), foundCode },
+    { QStringLiteral("1"), foundName }, { QStringLiteral("2"), foundPec } };
 }
-}
 
+/// The login window and the two steps of the access request it opens.
 class TestLoginWindow final : public DialogTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { setUpDialogTest(); }
-    void cleanupTestCase() { tearDownDialogTest(); }
     void init();
-    void cleanup() { finishTest(); }
-
-    void opensWithStoredCredential();
-    void loginSendsFieldsAsTypedAndKeepsPasswordOutOfLog();
-    void fiscalCodeFieldsWhileTyping_data();
-    void fiscalCodeFieldsWhileTyping();
-    void failedLoginReportsAndRefillsStoredCredential_data();
-    void failedLoginReportsAndRefillsStoredCredential();
-    void successfulLoginHidesWindowAndProgress();
-    void requestButtonOpensEmptyConsortiumStep();
+    void loginAnswers_data();
+    void loginAnswers();
+    void consortiumAnswers_data();
+    void consortiumAnswers();
+    void accountAnswers_data();
+    void accountAnswers();
 
 private:
     LoginWindow* window() { return application->getLoginWindow(); }
-    QLineEdit* lineEdit(const char* name)
-    {
-        auto* found = window()->findChild<QLineEdit*>(QLatin1String(name));
-        if (!found)
-            qFatal("line edit %s not found", name);
-        return found;
-    }
-    void clickLogin() { window()->findChild<QPushButton*>(QStringLiteral("loginButton"))->click(); }
-    void typeCredential(const QString& user, const QString& confidi, const QString& password);
+    CredentialConfidiWindow* confidiWindow() { return application->getCredentialConfidiWindow(); }
+    CredentialAccountWindow* accountWindow() { return application->getCredentialAccountWindow(); }
+    void openAccessRequest();
+    void reachAccountStep();
 };
 
 void TestLoginWindow::init()
 {
-    storeCredential(storedUser, storedConfidi, storedPassword);
+    application->getAccount()->setCredential(
+        new Credential(storedUser, storedConfidi, storedPassword));
+    script("send_privacy", XmlParser::OK, { { QStringLiteral("testo_privacy"), privacyNotice } });
+    script("richiesta_credenziali_confidi", XmlParser::OK, consortiumFound);
     application->showLoginWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window()));
 }
 
-void TestLoginWindow::typeCredential(
-    const QString& user, const QString& confidi, const QString& password)
+void TestLoginWindow::openAccessRequest()
 {
-    lineEdit("cfUtenteLineEdit")->clear();
-    lineEdit("cfConfidiLineEdit")->clear();
-    lineEdit("passwordLineEdit")->clear();
-    type(lineEdit("cfUtenteLineEdit"), user);
-    type(lineEdit("cfConfidiLineEdit"), confidi);
-    type(lineEdit("passwordLineEdit"), password);
+    // Left from an earlier attempt: the forms sent show whether it was cleared.
+    child(confidiWindow(), "confidiLineEdit")->setText(QStringLiteral("earlier"));
+    click(window(), "requestCredentialButton");
+    QVERIFY(QTest::qWaitForWindowExposed(confidiWindow()));
+    QVERIFY(confidiWindow()->isModal());
 }
 
-void TestLoginWindow::opensWithStoredCredential()
+void TestLoginWindow::reachAccountStep()
 {
-    // Fault: the login window opens empty although a credential is stored, or shows the
-    // password in clear.
-    QCOMPARE(lineEdit("cfUtenteLineEdit")->text(), storedUser);
-    QCOMPARE(lineEdit("cfConfidiLineEdit")->text(), storedConfidi);
-    QCOMPARE(lineEdit("passwordLineEdit")->text(), storedPassword);
-    QCOMPARE(lineEdit("passwordLineEdit")->echoMode(), QLineEdit::Password);
-    QVERIFY(window()->isModal());
+    openAccessRequest();
+    type(child(confidiWindow(), "confidiLineEdit"), QStringLiteral("01234567890"));
+    click(confidiWindow(), "acceptButton");
+    QVERIFY(QTest::qWaitForWindowExposed(accountWindow()));
+    QVERIFY(waitUntilIdle());
+    type(child(accountWindow(), "utenteNomeLineEdit"), QStringLiteral(" Mario "));
+    type(child(accountWindow(), "utenteCognomeLineEdit"), QStringLiteral("Rossi"));
+    type(child(accountWindow(), "utenteCodiceFiscaleLineEdit"),
+        QStringLiteral(" rssmra80a01h501u "));
+    type(child(accountWindow(), "utenteEmailLineEdit"), QStringLiteral("mario.rossi@example.com"));
 }
 
-void TestLoginWindow::loginSendsFieldsAsTypedAndKeepsPasswordOutOfLog()
-{
-    // Fault: a field reaches the server under the wrong name or altered, no busy indicator
-    // covers the wait, or the password is written to the log.
-    server->setXmlReply(Path::login, replyWithCode(XmlParser::LOGIN_FAIL));
-    MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Login"),
-        QStringLiteral("Le credenziali inserite non sono corrette"), QMessageBox::Ok);
-    const QString password = QStringLiteral(" typed secret ");
-    typeCredential(QStringLiteral("bnclcu75b02f205x"), QStringLiteral("conf 99 "), password);
-
-    clickLogin();
-    auto* progress = window()->findChild<QProgressDialog*>();
-    QVERIFY(progress);
-    QVERIFY(progress->isVisible());
-    // A child that lost its dialog type would be drawn inside the login window.
-    QVERIFY(progress->isWindow());
-    QCOMPARE(progress->windowTitle(), QStringLiteral("Login utente"));
-    QCOMPARE(progress->labelText(), QStringLiteral("Accesso in corso..."));
-
-    QTRY_VERIFY(answerer.allAnswered());
-    QCOMPARE(answerer.getFailures(), QStringList());
-    const QMap<QString, QString> form = lastForm(Path::login);
-    QCOMPARE(form.value(QStringLiteral("cf_utente")), QStringLiteral("BNCLCU75B02F205X"));
-    QCOMPARE(form.value(QStringLiteral("cf_confidi")), QStringLiteral("conf 99 "));
-    QCOMPARE(form.value(QStringLiteral("password")), password);
-
-    const QString log = logText();
-    QVERIFY(log.contains(QStringLiteral("Ready to login with cf confidi: conf 99  cf utente: "
-                                        "BNCLCU75B02F205X")));
-    QVERIFY(!log.contains(QStringLiteral("typed secret")));
-}
-
-void TestLoginWindow::fiscalCodeFieldsWhileTyping_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("cursor");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("cursorAfter");
-
-    QTest::newRow("user code upper-cased")
-        << QStringLiteral("cfUtenteLineEdit") << QString() << 0
-        << QStringLiteral("rssmra80a01h501u") << QStringLiteral("RSSMRA80A01H501U") << 16;
-    QTest::newRow("user code edited in the middle")
-        << QStringLiteral("cfUtenteLineEdit") << QStringLiteral("RSSMRA") << 3
-        << QStringLiteral("x") << QStringLiteral("RSSXMRA") << 4;
-    QTest::newRow("consortium code as typed")
-        << QStringLiteral("cfConfidiLineEdit") << QString() << 0 << QStringLiteral("abc01234")
-        << QStringLiteral("abc01234") << 8;
-}
-
-void TestLoginWindow::fiscalCodeFieldsWhileTyping()
-{
-    // Fault: the user's fiscal code is not upper-cased at once, the cursor jumps to the end
-    // while correcting it, or the consortium code is altered.
-    QFETCH(QString, field);
-    QFETCH(QString, before);
-    QFETCH(int, cursor);
-    QFETCH(QString, typed);
-    QFETCH(QString, after);
-    QFETCH(int, cursorAfter);
-
-    QLineEdit* edit = lineEdit(qPrintable(field));
-    edit->setText(before);
-    edit->setCursorPosition(cursor);
-    type(edit, typed);
-    QCOMPARE(edit->text(), after);
-    QCOMPARE(edit->cursorPosition(), cursorAfter);
-}
-
-void TestLoginWindow::failedLoginReportsAndRefillsStoredCredential_data()
+void TestLoginWindow::loginAnswers_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("message"); // none when the login is accepted
 
     QTest::newRow("wrong credentials") << int(
         XmlParser::LOGIN_FAIL) << QStringLiteral("Le credenziali inserite non sono corrette");
     QTest::newRow("too many attempts")
         << int(XmlParser::RATE_LIMITER_ERROR_MESSAGE)
         << QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+    QTest::newRow("accepted") << int(XmlParser::OK) << QString();
 }
 
-void TestLoginWindow::failedLoginReportsAndRefillsStoredCredential()
+void TestLoginWindow::loginAnswers()
 {
-    // Fault: a refused login goes unreported, leaves the busy indicator up, or comes back with
-    // what was just typed instead of the stored credential.
+    // Fault: a login is typed or sent altered, logged with its password, or its answer mishandled.
     QFETCH(int, code);
     QFETCH(QString, message);
-
-    server->setXmlReply(Path::login, replyWithCode(code));
+    script("login_account", code, { { QStringLiteral("0"), QStringLiteral("token") } });
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Login"), message, QMessageBox::Ok);
-    typeCredential(QStringLiteral("other"), QStringLiteral("other"), QStringLiteral("wrong-pass"));
-    clickLogin();
+    if (!message.isEmpty())
+        answerer.expect(QStringLiteral("Login"), message, QMessageBox::Ok);
+    const auto edits = window()->findChildren<QLineEdit*>();
+    for (QLineEdit* edit : edits)
+        edit->clear();
+    // The user's code goes upper case as it is typed, even when corrected in the middle; the
+    // consortium's stays as typed.
+    QLineEdit* user = child(window(), "cfUtenteLineEdit");
+    type(user, QStringLiteral("bnc75b02f205x"));
+    user->setCursorPosition(3);
+    type(user, QStringLiteral("lcu"));
+    QCOMPARE(user->text(), QStringLiteral("BNCLCU75B02F205X"));
+    type(child(window(), "cfConfidiLineEdit"), QStringLiteral("conf 99 "));
+    type(child(window(), "passwordLineEdit"), QStringLiteral(" typed secret "));
 
-    QTRY_VERIFY(answerer.allAnswered());
-    QCOMPARE(answerer.getFailures(), QStringList());
-    QVERIFY(!window()->findChild<QProgressDialog*>()->isVisible());
-    QVERIFY(window()->isVisible());
-    QCOMPARE(lineEdit("cfUtenteLineEdit")->text(), storedUser);
-    QCOMPARE(lineEdit("cfConfidiLineEdit")->text(), storedConfidi);
-    QCOMPARE(lineEdit("passwordLineEdit")->text(), storedPassword);
-}
-
-void TestLoginWindow::successfulLoginHidesWindowAndProgress()
-{
-    // Fault: after an accepted login the login window or its busy indicator stays on screen.
-    server->setXmlReply(Path::login,
-        replyWithCode(XmlParser::OK, { { QStringLiteral("0"), QStringLiteral("token") } }));
-    // A code the flow ignores, so nothing opens after the login.
-    server->setXmlReply(Path::init, replyWithCode(XmlParser::PEC_NOT_FOUND));
-    MessageBoxAnswerer answerer;
-    clickLogin();
-
-    QTRY_COMPARE(requestsTo(Path::init), 1);
+    click(window(), "loginButton");
+    auto* progress = window()->findChild<QProgressDialog*>();
+    // Without Qt::Dialog in its flags it would be drawn inside the login window.
+    QVERIFY(progress && progress->isVisible() && progress->isWindow());
+    QTRY_VERIFY(answerer.allAnswered() && !progress->isVisible());
     QVERIFY(waitUntilIdle());
-    QVERIFY(!window()->isVisible());
-    QVERIFY(!window()->findChild<QProgressDialog*>()->isVisible());
     QCOMPARE(answerer.getFailures(), QStringList());
+    QCOMPARE(lastForm("login_account"),
+        (QMap<QString, QString> {
+            { QStringLiteral("cf_utente"), QStringLiteral("BNCLCU75B02F205X") },
+            { QStringLiteral("cf_confidi"), QStringLiteral("conf 99 ") },
+            { QStringLiteral("password"), QStringLiteral(" typed secret ") } }));
+    // The login is logged, its password never.
+    QVERIFY(logText().contains(QStringLiteral("BNCLCU75B02F205X"))
+        && !logText().contains(QStringLiteral("typed secret")));
+    QCOMPARE(window()->isVisible(), !message.isEmpty());
+    if (message.isEmpty())
+        return;
+    QCOMPARE(child(window(), "cfUtenteLineEdit")->text(), storedUser);
+    QCOMPARE(child(window(), "cfConfidiLineEdit")->text(), storedConfidi);
+    QCOMPARE(child(window(), "passwordLineEdit")->text(), storedPassword);
 }
 
-void TestLoginWindow::requestButtonOpensEmptyConsortiumStep()
+void TestLoginWindow::consortiumAnswers_data()
 {
-    // Fault: the access request opens non-modal, behind the login window, or with the code of an
-    // earlier attempt.
-    CredentialConfidiWindow* confidiWindow = application->getCredentialConfidiWindow();
-    auto* code = confidiWindow->findChild<QLineEdit*>(QStringLiteral("confidiLineEdit"));
-    code->setText(QStringLiteral("earlier"));
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message"); // none when the consortium is found
 
-    window()->findChild<QPushButton*>(QStringLiteral("requestCredentialButton"))->click();
-    QVERIFY(QTest::qWaitForWindowExposed(confidiWindow));
-    QVERIFY(confidiWindow->isModal());
-    QVERIFY(code->text().isEmpty());
-    QVERIFY(window()->isVisible());
-    QCOMPARE(requestsTo(Path::requestCredentialConfidi), 0);
+    QTest::newRow("found") << int(XmlParser::OK) << QString();
+    QTest::newRow("certified mail missing")
+        << int(XmlParser::PEC_NOT_FOUND)
+        << QStringLiteral("La PEC del confidi non è stata trovata.\nRipetere inserimento o "
+                          "contattare il supporto tecnico.");
+    QTest::newRow("validation failed")
+        << int(XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL)
+        << QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+    QTest::newRow("unknown consortium")
+        << int(XmlParser::UNK_CONFIDI)
+        << QStringLiteral("Il confidi non è stato trovato. Ripetere inserimento.");
+}
+
+void TestLoginWindow::consortiumAnswers()
+{
+    // Fault: the account step opens early, with wrong data or notice, or a refusal is mishandled.
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    openAccessRequest();
+    script("richiesta_credenziali_confidi", code, consortiumFound, 300);
+    MessageBoxAnswerer answerer;
+    if (!message.isEmpty())
+        answerer.expect(requestTitle, message, QMessageBox::Ok);
+
+    type(child(confidiWindow(), "confidiLineEdit"), QStringLiteral("abc01234567"));
+    click(confidiWindow(), "acceptButton");
+    QVERIFY(!confidiWindow()->isVisible() && !accountWindow()->isVisible());
+    QTRY_VERIFY(
+        answerer.allAnswered() && (accountWindow()->isVisible() || confidiWindow()->isVisible()));
+    QVERIFY(waitUntilIdle());
+    QCOMPARE(lastForm("richiesta_credenziali_confidi"),
+        (QMap<QString, QString> {
+            { QStringLiteral("cf_confidi"), QStringLiteral("abc01234567") } }));
+    QCOMPARE(accountWindow()->isVisible(), message.isEmpty());
+    // Handled synchronously: a box from a connection left behind opens, and is answered as
+    // unexpected, before emit returns.
+    emit application->requestCredentialConfidiCompleted(false, XmlParser::UNK_CONFIDI);
+    QCOMPARE(answerer.getFailures(), QStringList());
+    if (!message.isEmpty()) {
+        QVERIFY(confidiWindow()->isVisible());
+        QVERIFY(child(confidiWindow(), "confidiLineEdit")->text().isEmpty());
+        return cancel(confidiWindow());
+    }
+    QVERIFY(accountWindow()->isModal());
+    QCOMPARE(child(accountWindow(), "confidiCodiceFiscaleLineEdit")->text(), foundCode);
+    QCOMPARE(child(accountWindow(), "confidiRagioneSocialeLineEdit")->text(), foundName);
+    QCOMPARE(child(accountWindow(), "confidiPecLineEdit")->text(), foundPec);
+    // Fetched as the step opens, the notice is there as soon as the user asks for it.
+    click(accountWindow(), "readPrivacy");
+    auto* privacy = accountWindow()->findChild<PrivacyWindow*>();
+    QVERIFY(privacy && QTest::qWaitForWindowExposed(privacy));
+    // Without Qt::Dialog in its flags it would be drawn inside the account window.
+    QVERIFY(privacy->isWindow());
+    QCOMPARE(child<QTextBrowser>(privacy, "privacyText")->toPlainText(), privacyNotice);
+}
+
+void TestLoginWindow::accountAnswers_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("request accepted")
+        << int(XmlParser::OK)
+        << QStringLiteral("La richiesta di apertura di un nuovo account è stata completata!\n"
+                          "Riceverai nella mail personale e nella pec del confidi le "
+                          "informazioni\nper completare la procedura di attivazione.");
+    QTest::newRow("user already registered")
+        << int(XmlParser::USER_ALREADY_PRESENT)
+        << QStringLiteral("L'utente con codice fiscale RSSMRA80A01H501U risulta già registrato "
+                          "per il confidi 01234567890.\nPuoi riprovare l'inserimento o "
+                          "contattare il supporto tecnico.\n");
+    QTest::newRow("validation failed")
+        << int(XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL)
+        << QStringLiteral("Errore validazione dati. Ripetere inserimento");
+    QTest::newRow("other failure")
+        << int(XmlParser::UNK_CONFIDI)
+        << QStringLiteral("La richiesta di apertura di un nuovo account non è andata a buon "
+                          "fine.\nPuoi riprovare o contattare il supporto tecnico.");
+}
+
+void TestLoginWindow::accountAnswers()
+{
+    // Fault: a request skips the consent or goes out altered, or its answer is mishandled.
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const bool failed = code != XmlParser::OK;
+    // Failures are given by hand, as the request command makes only some codes one; the server's
+    // later answer must then find nobody listening.
+    script("richiesta_credenziali_utente", XmlParser::OK, {}, failed ? 300 : 0);
+    reachAccountStep();
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Trattamento dei dati"),
+        QStringLiteral("Prima di procedere, devi leggere ed accettare l'informativa sulla privacy"),
+        QMessageBox::Ok);
+    answerer.expect(failed ? requestTitle : QStringLiteral("Esito richiesta credenziali"), message,
+        QMessageBox::Ok);
+    auto* consent = child<QCheckBox>(accountWindow(), "privacyCheckBox");
+    consent->setChecked(false);
+    click(accountWindow(), "acceptButton");
+    QVERIFY(accountWindow()->isVisible());
+    consent->setChecked(true);
+    click(accountWindow(), "acceptButton");
+    QVERIFY(!accountWindow()->isVisible());
+    if (failed)
+        emit application->requestCredentialAccountCompleted(false, code);
+    QTRY_VERIFY(answerer.allAnswered());
+    QVERIFY(waitUntilIdle());
+    QCOMPARE(answerer.getFailures(), QStringList());
+    QCOMPARE(lastForm("richiesta_credenziali_utente"),
+        (QMap<QString, QString> { { QStringLiteral("cf_confidi"), foundCode },
+            { QStringLiteral("nome"), QStringLiteral(" Mario ") },
+            { QStringLiteral("cognome"), QStringLiteral("Rossi") },
+            { QStringLiteral("cf_utente"), QStringLiteral(" RSSMRA80A01H501U ") },
+            { QStringLiteral("email_utente"), QStringLiteral("mario.rossi@example.com") } }));
+    QCOMPARE(accountWindow()->isVisible(), failed);
+    if (failed) {
+        QVERIFY(child(accountWindow(), "utenteCodiceFiscaleLineEdit")->text().isEmpty());
+        cancel(accountWindow());
+    }
 }
 
 QTEST_MAIN(TestLoginWindow)

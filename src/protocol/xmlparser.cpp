@@ -292,7 +292,8 @@ void XmlParser::readRecord()
         return;
     }
     if (!id.isEmpty()) {
-        qCDebug(corvaneLog) << "token name:" << id << "token text:" << descr;
+        // Single values carry the session and two-factor tokens: the log gets their size only.
+        qCDebug(corvaneLog) << "token name:" << id << "token text length:" << descr.size();
         currentRow.insert(id, descr);
     }
     if (!currentRow.isEmpty()) {

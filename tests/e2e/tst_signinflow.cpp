@@ -265,6 +265,12 @@ void TestSignInFlow::firstStartThroughTwoFactorActivation()
             & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
                 | QFileDevice::WriteOther)));
     }
+    // Neither token nor the password ever reaches the log.
+    const QByteArray log = readAll(QStringLiteral("corvane2.log"));
+    QVERIFY(!log.isEmpty());
+    QVERIFY(!log.contains(readAll(sessionFile(QStringLiteral("auth.txt")))));
+    QVERIFY(!log.contains(readAll(sessionFile(QStringLiteral("twofa.txt")))));
+    QVERIFY(!log.contains(demoPassword.toUtf8()));
     QCOMPARE(application->readKey(QStringLiteral("cf_utente")), user);
     QCOMPARE(application->readKey(QStringLiteral("cf_confidi")), consortium);
     QCOMPARE(application->readKey(QStringLiteral("password")), demoPassword);

@@ -88,9 +88,18 @@ void TestXmlParser::recordFields()
     QCOMPARE(rows[1], (DataRow { { QStringLiteral("comune"), QStringLiteral("Aosta") } }));
 }
 
+namespace {
+QStringList loggedMessages;
+void recordMessage(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    loggedMessages << message;
+}
+}
+
 void TestXmlParser::idDescrRecords()
 {
-    // Guards against lookup lists ("id"/"descr" records) losing their entries or mixing records.
+    // Guards against lookup lists ("id"/"descr" records) losing their entries or mixing records,
+    // and against the tokens that travel as such records reaching the log.
     XmlParser parser;
     const QByteArray xml
         = Corvane::Test::xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") } },
@@ -98,16 +107,21 @@ void TestXmlParser::idDescrRecords()
                   { QStringLiteral("descr"), QStringLiteral("Milano") } },
                 { { QStringLiteral("descr"), QStringLiteral("senza id") } },
                 { { QStringLiteral("id"), QStringLiteral("0") },
-                    { QStringLiteral("descr"), QStringLiteral("token") },
+                    { QStringLiteral("descr"), QStringLiteral("eyJ.segreto.firma") },
                     { QStringLiteral("cap"), QStringLiteral("20100") } },
                 { { QStringLiteral("ignoto"), QStringLiteral("x") } } });
+    loggedMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
     parser.parse(xml);
+    qInstallMessageHandler(previous);
     const QList<DataRow> rows = parser.takeRows();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0], (DataRow { { QStringLiteral("MI"), QStringLiteral("Milano") } }));
     QCOMPARE(rows[1],
-        (DataRow { { QStringLiteral("0"), QStringLiteral("token") },
+        (DataRow { { QStringLiteral("0"), QStringLiteral("eyJ.segreto.firma") },
             { QStringLiteral("cap"), QStringLiteral("20100") } }));
+    QVERIFY(!loggedMessages.isEmpty());
+    QCOMPARE(loggedMessages.filter(QStringLiteral("segreto")), QStringList());
 }
 
 void TestXmlParser::rowsAccumulateUntilTaken()

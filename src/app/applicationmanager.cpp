@@ -158,6 +158,9 @@ void ApplicationManager::onUpdateAvailable(Command::CheckVersion* command)
                         << "Called by the command" << command->metaObject()->className()
                         << "last version" << command->getLastVersion();
     command->deleteLater();
+    // Until the client can update itself, a newer release must not leave the user without a
+    // window: the session opens with the running version.
+    sendInit();
 }
 
 void ApplicationManager::manageDownloadUpdateResult(Command::DownloadUpdate* command)

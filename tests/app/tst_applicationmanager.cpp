@@ -64,6 +64,8 @@ private slots:
 
     void refusedSessionOpensTheRightDialog_data();
     void refusedSessionOpensTheRightDialog();
+    void startupChecksTheVersionThenOpensTheSession_data();
+    void startupChecksTheVersionThenOpensTheSession();
     void loginStoresCredentialAndTokenThenOpensSession();
     void passwordChangeKeepsTheNewPassword();
     void newPasswordRequestIsConfirmed();
@@ -279,6 +281,33 @@ void TestApplicationManager::refusedSessionOpensTheRightDialog()
     QCOMPARE(QFile::exists(sessionFile(QStringLiteral("twofa.txt"))), twoFaKept);
     if (!tokenKind.isEmpty())
         QCOMPARE(application->getTokenKind(), tokenKind);
+}
+
+void TestApplicationManager::startupChecksTheVersionThenOpensTheSession_data()
+{
+    QTest::addColumn<QString>("lastVersion");
+    QTest::newRow("up to date") << QStringLiteral("5.2.0.0");
+    QTest::newRow("newer release published") << QStringLiteral("5.3.0.0");
+}
+
+void TestApplicationManager::startupChecksTheVersionThenOpensTheSession()
+{
+    // Guards against the start-up stopping after the version check with no window on screen,
+    // and against the stored credential not being read from the keychain.
+    QFETCH(QString, lastVersion);
+    application->writeKey(QStringLiteral("cf_utente"), QStringLiteral("RSSMRA80A01H501U"));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/version_check"),
+        resultReply(QStringLiteral("0"),
+            { idRecord(QStringLiteral("0"), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e")),
+                idRecord(QStringLiteral("1"), lastVersion) }));
+    const int inits = requestsTo(QStringLiteral("init"));
+    application->initializeApplication();
+    QTRY_COMPARE(requestsTo(QStringLiteral("init")), inits + 1);
+    QCOMPARE(server->requests().constLast().form.value(QStringLiteral("vers")),
+        QStringLiteral("5.2.0.0"));
+    QCOMPARE(application->getCredentialCfUtente(), QStringLiteral("RSSMRA80A01H501U"));
+    // The refused session of the scripted server leads to the login window.
+    QTRY_COMPARE(visibleDialogs(), QStringList { QStringLiteral("LoginWindow") });
 }
 
 void TestApplicationManager::loginStoresCredentialAndTokenThenOpensSession()

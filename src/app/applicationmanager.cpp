@@ -258,10 +258,13 @@ void ApplicationManager::logout() { execute(new Command::Logout(this)); }
 
 QString ApplicationManager::getPrivacyText()
 {
-    // One fetch at a time: the windows ask again when they open.
-    if (privacyText.isEmpty() && !privacyRequested) {
-        privacyRequested = true;
-        execute(new Command::SendPrivacy(this));
+    // One fetch at a time; one that ended without a reply (a network failure) is tried again.
+    if (privacyText.isEmpty()
+        && !(pendingPrivacy && getCommandManager()->isQueued(pendingPrivacy))) {
+        if (pendingPrivacy)
+            pendingPrivacy->deleteLater();
+        pendingPrivacy = new Command::SendPrivacy(this);
+        execute(pendingPrivacy.data());
     }
     return privacyText;
 }
@@ -373,7 +376,6 @@ void ApplicationManager::setPrivacy(Command::SendPrivacy* command)
     logCalledBy("setPrivacy", command);
     command->deleteLater();
     privacyText = command->getPrivacyText();
-    privacyRequested = false;
 }
 
 void ApplicationManager::manageLogoutResult(Command::Logout* command)

@@ -13,6 +13,7 @@
 
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QSplashScreen;
@@ -184,7 +185,7 @@ private:
     QString tokenKind;
     QString qrCodeSvg;
     int loginResultCode = 0;
-    bool privacyRequested = false;
+    QPointer<Command::SendPrivacy> pendingPrivacy;
 
     NetworkManager* networkManager = nullptr;
     ProxyConfigurator* proxyConfigurator = nullptr;

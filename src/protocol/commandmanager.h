@@ -43,6 +43,11 @@ public:
     QString getLastErrorMessage() const { return lastErrorMessage; }
     /// Whether a command is running or waiting.
     bool isBusy() const { return !executionQueue.isEmpty(); }
+    /// Whether the command is running or waiting; false once it has ended, with or without reply.
+    bool isQueued(Interface::CommandInterface* command) const
+    {
+        return executionQueue.contains(command);
+    }
 
     void updateServerUrl();
     /// Inactivity allowed to one transfer before it is aborted.

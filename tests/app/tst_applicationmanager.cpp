@@ -2,6 +2,7 @@
 #include "app/applicationmanager.h"
 #include "app/resources.h"
 #include "protocol/commandmanager.h"
+#include "protocol/commandrequestmanager.h"
 #include "support/messageboxanswerer.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
@@ -410,17 +411,28 @@ void TestApplicationManager::logoutEndsTheSessionButKeepsTwoFactor()
 
 void TestApplicationManager::privacyTextIsFetchedOnce()
 {
-    // Guards against the privacy notice being requested again on every look, or never shown.
+    // Guards against the privacy notice being requested again on every look, never shown, or
+    // never fetched again after a fetch that got no reply.
     ScriptedReply privacy;
     privacy.body = resultReply(QStringLiteral("0"),
         { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa sul trattamento") } } });
-    privacy.delayMs = 200;
+    privacy.delayMs = 1000;
     server->setReply(QStringLiteral("/corvane/v5/home/send_privacy"), privacy);
     const int before = requestsTo(QStringLiteral("send_privacy"));
+
+    // The first fetch times out: no text, and the next look asks again.
+    application->getCommandManager()->setTransferTimeout(200);
+    QCOMPARE(application->getPrivacyText(), QString());
+    QCOMPARE(application->getPrivacyText(), QString());
+    QTRY_VERIFY(!application->getCommandManager()->isBusy());
+    application->getCommandManager()->setTransferTimeout(
+        CommandRequestManager::defaultTransferTimeout);
+    QCOMPARE(requestsTo(QStringLiteral("send_privacy")), before + 1);
+
     QCOMPARE(application->getPrivacyText(), QString());
     QCOMPARE(application->getPrivacyText(), QString());
     QTRY_COMPARE(application->getPrivacyText(), QStringLiteral("Informativa sul trattamento"));
-    QCOMPARE(requestsTo(QStringLiteral("send_privacy")), before + 1);
+    QCOMPARE(requestsTo(QStringLiteral("send_privacy")), before + 2);
 }
 
 QTEST_MAIN(TestApplicationManager)

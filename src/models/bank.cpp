@@ -17,9 +17,11 @@ Bank::~Bank() { delete pending.data(); }
 void Bank::fetch()
 {
     qCDebug(corvaneLog) << "Start fetching banks";
-    // A fetch already on its way will deliver the list.
-    if (pending)
+    // A fetch already on its way will deliver the list; one that ended without a reply is
+    // replaced.
+    if (pending && commandManager->isQueued(pending))
         return;
+    delete pending.data();
     pending = new Command::Bank(this);
     commandManager->exec(pending);
 }

@@ -118,6 +118,8 @@ private slots:
 
 private:
     void startClient();
+    /// Starts the client and signs the user in with the demo password from the login window.
+    void startAndSignIn(const QString& user);
     /// Answers the two-factor windows with the user's current code until the bank choice opens.
     void completeTwoFactorSteps(const QString& user);
     QString currentCode(const QString& user);
@@ -176,6 +178,17 @@ void TestSignInFlow::startClient()
         QStringLiteral("https://localhost:%1").arg(server->getPort()), server->getCaPath());
     application = client->application();
     application->start();
+}
+
+void TestSignInFlow::startAndSignIn(const QString& user)
+{
+    startClient();
+    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
+    LoginWindow* login = application->getLoginWindow();
+    type(login, "cfUtenteLineEdit", user);
+    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
+    type(login, "passwordLineEdit", demoPassword);
+    click(login, "loginButton");
 }
 
 QString TestSignInFlow::currentCode(const QString& user)
@@ -322,13 +335,7 @@ void TestSignInFlow::activationCodePath()
     // Guards against a new account being unable to activate with the code mailed to its consortium.
     const QString user = userFor(QStringLiteral("activation pending"));
     QVERIFY(!user.isEmpty());
-    startClient();
-    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
-    LoginWindow* login = application->getLoginWindow();
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
-    type(login, "passwordLineEdit", demoPassword);
-    click(login, "loginButton");
+    startAndSignIn(user);
     QTRY_VERIFY_WITH_TIMEOUT(visible<ActivationCodeWindow>(), 20000);
 
     QString code;
@@ -367,13 +374,7 @@ void TestSignInFlow::expiredPasswordPath()
     const QString user = userFor(QStringLiteral("password expired"));
     QVERIFY(!user.isEmpty());
     const QString newPassword = QStringLiteral("Nuova.Password.2026");
-    startClient();
-    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
-    LoginWindow* login = application->getLoginWindow();
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
-    type(login, "passwordLineEdit", demoPassword);
-    click(login, "loginButton");
+    startAndSignIn(user);
     QTRY_VERIFY_WITH_TIMEOUT(visible<ChangePasswordWindow>(), 20000);
 
     MessageBoxAnswerer answerer;
@@ -433,13 +434,7 @@ void TestSignInFlow::userWithoutBanks()
     // Guards against a user with no enabled bank being stuck: the only button ends the session.
     const QString user = userFor(QStringLiteral("no bank"));
     QVERIFY(!user.isEmpty());
-    startClient();
-    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
-    LoginWindow* login = application->getLoginWindow();
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
-    type(login, "passwordLineEdit", demoPassword);
-    click(login, "loginButton");
+    startAndSignIn(user);
     completeTwoFactorSteps(user);
 
     const QList<QPushButton*> buttons = bankChoice()->findChildren<QPushButton*>();

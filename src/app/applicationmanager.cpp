@@ -39,12 +39,22 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <qt5keychain/keychain.h>
+
+#include <cerrno>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace Corvane {
 
@@ -66,6 +76,9 @@ namespace {
     {
         QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
     }
+
+    const QString tooManyAttempts
+        = QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
 
     template <typename Dialog> void showModal(Dialog* dialog)
     {
@@ -178,7 +191,12 @@ void ApplicationManager::setAccount(Command::Init* command)
     account->setConfidi(
         new Confidi(qRound(command->getConfidiId()), command->getConfidiCompanyName(), 0, 0));
     command->deleteLater();
-    getBankSelectorWindow();
+    // Every opened session lists the banks afresh: the list of an earlier one may have been
+    // refused, and the selector fetches by itself only when it is created.
+    if (bankSelectorWindow)
+        getBankModel()->fetch();
+    else
+        getBankSelectorWindow();
 }
 
 void ApplicationManager::onBankSelected(const QString& bank)
@@ -207,12 +225,22 @@ void ApplicationManager::truncateLog()
 
 void ApplicationManager::showServerErrorDialog(CommandManager* commandManager)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activeWindow(),
-        QStringLiteral("Errore nella risposta del server"),
+    // The command that failed here gets no result: a login must not leave its wait on screen.
+    hideLoginProgress();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore nella risposta del server"),
         QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(commandManager->getLastErrorMessage()),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-    if (answer == QMessageBox::Yes)
+        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    // The description is the server's text, shown as it is.
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::NoButton);
+    if (box.exec() == QMessageBox::Yes)
         QCoreApplication::exit(1);
+}
+
+void ApplicationManager::hideLoginProgress()
+{
+    if (loginWindow)
+        loginWindow->hideProgressDialog();
 }
 
 // Requests of the windows -----------------------------------------------------------------------
@@ -224,16 +252,19 @@ void ApplicationManager::login(const QMap<QString, QString>& parameters)
 
 void ApplicationManager::requestActivationCode(const QMap<QString, QString>& parameters)
 {
+    codeSender = CodeSender::ActivationCode;
     execute(new Command::RequestActivationCode(this, parameters));
 }
 
 void ApplicationManager::twoFaFirstAuthentication(const QMap<QString, QString>& parameters)
 {
+    codeSender = CodeSender::TwoFaActivation;
     execute(new Command::TwoFaFirstAuthentication(this, parameters));
 }
 
 void ApplicationManager::twoFaAuthentication(const QMap<QString, QString>& parameters)
 {
+    codeSender = CodeSender::TwoFaAuthentication;
     execute(new Command::TwoFaAuthentication(this, parameters));
 }
 
@@ -277,6 +308,8 @@ void ApplicationManager::manageAuthenticationResult(Command::Login* command)
     command->deleteLater();
     if (!command->isSuccess()) {
         loginResultCode = command->getResultCode();
+        loginResultDescription = getCommandManager()->getDecodedReply().value(
+            QStringLiteral("esito_descr"), QStringLiteral("Non definita"));
         getLoginWindow()->manageLoginResponse();
         return;
     }
@@ -294,6 +327,7 @@ void ApplicationManager::manageAuthenticationResult(Command::RequestActivationCo
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
+    codeSender = CodeSender::None;
     getActivationCodeWindow()->show();
     information(
         QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"));
@@ -313,6 +347,7 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaFirstAuthentic
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
+    codeSender = CodeSender::None;
     if (twoFaActivationWindow)
         twoFaActivationWindow->hide();
     sendInit();
@@ -322,6 +357,7 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaAuthentication
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
+    codeSender = CodeSender::None;
     writeSessionFile(twoFaFile, command->getToken());
     if (twoFaAuthenticationWindow)
         twoFaAuthenticationWindow->hide();
@@ -408,6 +444,8 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
         = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
     const QString wrongCode
         = QStringLiteral("Codice di autenticazione non corretto. Ripetere inserimento.");
+    // Only the answer to a code says which window sent it; any other reply forgets it.
+    const CodeSender sender = std::exchange(codeSender, CodeSender::None);
     switch (resultId) {
     case XmlParser::UNK_USER:
     case XmlParser::JWT_AUTH_NOT_FOUND:
@@ -481,6 +519,25 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
         information(QStringLiteral("Autenticazione account"), validationFailed);
         showModal(getTwoFaAuthenticationWindow());
         break;
+    case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
+        // Too many codes guessed: the window that sent the last one is offered again.
+        switch (sender) {
+        case CodeSender::ActivationCode:
+            information(QStringLiteral("Attivazione account"), tooManyAttempts);
+            showModal(getActivationCodeWindow());
+            break;
+        case CodeSender::TwoFaActivation:
+            information(QStringLiteral("Autenticazione account"), tooManyAttempts);
+            showModal(getTwoFaActivationWindow());
+            break;
+        case CodeSender::TwoFaAuthentication:
+            information(QStringLiteral("Autenticazione account"), tooManyAttempts);
+            showModal(getTwoFaAuthenticationWindow());
+            break;
+        case CodeSender::None:
+            break;
+        }
+        break;
     default:
         break;
     }
@@ -490,8 +547,12 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
 
 NetworkManager* ApplicationManager::getNetworkManager()
 {
-    if (!networkManager)
+    if (!networkManager) {
         networkManager = new NetworkManager;
+        // A transfer that failed ends its command without a result.
+        connect(networkManager, &NetworkManager::proxyErrorDetected, this,
+            &ApplicationManager::hideLoginProgress);
+    }
     return networkManager;
 }
 
@@ -661,6 +722,50 @@ void ApplicationManager::writeKey(const QString& key, const QString& value)
                             << job.errorString();
 }
 
+namespace {
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+    /// The folder of the session files, which only its owner may list or enter.
+    bool makeSessionFolder()
+    {
+        const QString path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (!QFileInfo::exists(path)) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+#ifdef Q_OS_UNIX
+            // Created narrow, never narrowed afterwards: no moment when others may enter.
+            if (::mkdir(QFile::encodeName(path).constData(), S_IRWXU) != 0 && errno != EEXIST)
+                return false;
+#else
+            QDir().mkdir(path);
+#endif
+        }
+        // A folder left by an earlier version is narrowed too.
+        return QFile::setPermissions(path, ownerOnly | QFileDevice::ExeOwner);
+    }
+
+    /// Opens a session file for writing, emptied, readable and writable by its owner only before
+    /// its first byte is written.
+    bool openOwnerOnly(QFile& file)
+    {
+#ifdef Q_OS_UNIX
+        const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (fd < 0)
+            return false;
+        // An existing file keeps its mode through open(): it is narrowed while still empty.
+        if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0
+            || !file.open(
+                fd, QIODevice::WriteOnly | QIODevice::Text, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return false;
+        }
+        return true;
+#else
+        return file.open(QIODevice::WriteOnly | QIODevice::Text) && file.setPermissions(ownerOnly);
+#endif
+    }
+}
+
 QString ApplicationManager::sessionFilePath(const QString& name)
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
@@ -669,15 +774,11 @@ QString ApplicationManager::sessionFilePath(const QString& name)
 
 void ApplicationManager::writeSessionFile(const QString& name, const QString& content)
 {
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     QFile file(sessionFilePath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!makeSessionFolder() || !openOwnerOnly(file)) {
         qCDebug(corvaneLog) << "Could not open file for writing";
         return;
     }
-    // A bearer token is readable by its owner only; the file is emptied before this, so no
-    // other user ever sees a token in it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QTextStream out(&file);
     out << content;
     out.flush();

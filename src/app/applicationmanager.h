@@ -143,6 +143,8 @@ public:
     QString getRequestedConfidiPec() const { return requestedConfidiPec; }
     QByteArray getQrCodeSvg() const { return qrCodeSvg.toUtf8(); }
     int getLoginResultCode() const { return loginResultCode; }
+    /// The server's description of the last failed login's result.
+    QString getLoginResultDescription() const { return loginResultDescription; }
     QString getTokenKind() const { return tokenKind; }
     QString getVersion() const;
     QString getServerUrl() const { return serverUrl; }
@@ -163,6 +165,10 @@ signals:
     void requestCredentialAccountCompleted(bool status, int resultId);
 
 private:
+    /// The window whose code is on its way to the server.
+    enum class CodeSender { None, ActivationCode, TwoFaActivation, TwoFaAuthentication };
+
+    void hideLoginProgress();
     void sendInit();
     void requestTwoFaActivation();
     void refreshServerUrl();
@@ -185,6 +191,8 @@ private:
     QString tokenKind;
     QString qrCodeSvg;
     int loginResultCode = 0;
+    QString loginResultDescription;
+    CodeSender codeSender = CodeSender::None;
     QPointer<Command::SendPrivacy> pendingPrivacy;
 
     NetworkManager* networkManager = nullptr;

@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Corvane;
 using namespace Corvane::Test;
@@ -72,6 +73,9 @@ private slots:
     void newPasswordRequestIsConfirmed();
     void logoutEndsTheSessionButKeepsTwoFactor();
     void privacyTextIsFetchedOnce();
+    void everyOpenedSessionListsTheBanks();
+    void sessionFilesAreOwnerOnly_data();
+    void sessionFilesAreOwnerOnly();
 
 private:
     /// Runs an authenticated command whose reply carries the result code and records.
@@ -433,6 +437,80 @@ void TestApplicationManager::privacyTextIsFetchedOnce()
     QCOMPARE(application->getPrivacyText(), QString());
     QTRY_COMPARE(application->getPrivacyText(), QStringLiteral("Informativa sul trattamento"));
     QCOMPARE(requestsTo(QStringLiteral("send_privacy")), before + 2);
+}
+
+void TestApplicationManager::everyOpenedSessionListsTheBanks()
+{
+    // Guards against a session opened after a refused bank list leaving the user with no window,
+    // and against a "&" of the server's bank label turning into a shortcut.
+    const QString label = QStringLiteral("08327 - Banca Tirrena & C.");
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"),
+        resultReply(QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("7")) }));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/autenticazione_two_fa"),
+        resultReply(
+            QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("twofa-token")) }));
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/banche"),
+        resultReply(
+            QStringLiteral("313"), { idRecord(QStringLiteral("0"), QStringLiteral("twofa")) }));
+    const QMap<QString, QString> code { { QStringLiteral("twofa_token"), QStringLiteral("1") } };
+    application->twoFaAuthentication(code);
+    QTRY_COMPARE(visibleDialogs(), QStringList { QStringLiteral("TwoFaAuthenticationWindow") });
+    QVERIFY(!application->getBankSelectorWindow()->getSelectionWidget()
+        || !application->getBankSelectorWindow()->getSelectionWidget()->isVisible());
+
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/banche"),
+        resultReply(QStringLiteral("0"), { idRecord(QStringLiteral("1"), label) }));
+    application->twoFaAuthentication(code);
+    QWidget* choice = nullptr;
+    QTRY_VERIFY((choice = application->getBankSelectorWindow()->getSelectionWidget())
+        && choice->isVisible());
+    auto* button = choice->findChild<QPushButton*>();
+    QVERIFY(QKeySequence::mnemonic(button->text()).isEmpty());
+    QCOMPARE(button->text().replace(QLatin1String("&&"), QLatin1String("&")), label);
+    button->click();
+    QCOMPARE(application->getBank(), label);
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/init"), resultReply(QStringLiteral("300")));
+}
+
+void TestApplicationManager::sessionFilesAreOwnerOnly_data()
+{
+    QTest::addColumn<bool>("leftBehind");
+    QTest::newRow("first session") << false;
+    QTest::newRow("folder and file of an earlier version") << true;
+}
+
+void TestApplicationManager::sessionFilesAreOwnerOnly()
+{
+    // Guards against other users listing the session folder or reading a token.
+    QFETCH(bool, leftBehind);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(QDir(folder).removeRecursively());
+    const QFileDevice::Permissions everyone(QFlag(0x7777));
+    if (leftBehind) {
+        QVERIFY(QDir().mkpath(folder));
+        QFile old(sessionFile(QStringLiteral("auth.txt")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QVERIFY(QFile::setPermissions(folder, everyone) && old.setPermissions(everyone));
+    }
+    // Nothing is masked out: the modes are the code's own.
+    const mode_t umaskBefore = ::umask(0);
+    writeSessionFiles();
+    ::umask(umaskBefore);
+
+    const QFileDevice::Permissions folderMode
+        = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QCOMPARE(QFile::permissions(folder) & everyone,
+        folderMode | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    for (const QString& name : { QStringLiteral("auth.txt"), QStringLiteral("twofa.txt") }) {
+        QCOMPARE(QFile::permissions(sessionFile(name)) & everyone,
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                | QFileDevice::WriteUser);
+    }
+    QFile token(sessionFile(QStringLiteral("auth.txt")));
+    QVERIFY(token.open(QIODevice::ReadOnly));
+    QCOMPARE(token.readAll(), QByteArray("auth-token"));
 }
 
 QTEST_MAIN(TestApplicationManager)

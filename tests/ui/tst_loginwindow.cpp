@@ -1,5 +1,7 @@
 #include "app/account.h"
 #include "app/credential.h"
+#include "protocol/commandrequestmanager.h"
+#include "support/testcommands.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogtest.h"
@@ -38,6 +40,8 @@ private slots:
     void consortiumAnswers();
     void accountAnswers_data();
     void accountAnswers();
+    void loginWaitEndsWithoutAnswer_data();
+    void loginWaitEndsWithoutAnswer();
 
 private:
     LoginWindow* window() { return application->getLoginWindow(); }
@@ -90,6 +94,13 @@ void TestLoginWindow::loginAnswers_data()
     QTest::newRow("too many attempts")
         << int(XmlParser::RATE_LIMITER_ERROR_MESSAGE)
         << QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+    QTest::newRow("invalid fields")
+        << int(XmlParser::LOGIN_VALIDATION_FAIL)
+        << QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+    QTest::newRow("unexpected code")
+        << int(XmlParser::UNK_USER)
+        << QStringLiteral("Errore durante l'esecuzione della richiesta.\nErrore: 4\nDescrizione: "
+                          "Non definita");
     QTest::newRow("accepted") << int(XmlParser::OK) << QString();
 }
 
@@ -260,8 +271,54 @@ void TestLoginWindow::accountAnswers()
     QCOMPARE(accountWindow()->isVisible(), failed);
     if (failed) {
         QVERIFY(child(accountWindow(), "utenteCodiceFiscaleLineEdit")->text().isEmpty());
+        // A new attempt asks for the consent again.
+        QVERIFY(!consent->isChecked());
         cancel(accountWindow());
     }
+}
+
+void TestLoginWindow::loginWaitEndsWithoutAnswer_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("transfer timed out") << QStringLiteral("timeout");
+    QTest::newRow("unknown result code") << QStringLiteral("unknown code");
+    QTest::newRow("login window reopened") << QStringLiteral("reopened");
+}
+
+void TestLoginWindow::loginWaitEndsWithoutAnswer()
+{
+    // Fault: a login that gets no result leaves its wait up, modal and without a close button.
+    QFETCH(QString, ending);
+    ScriptedReply reply;
+    reply.body = resultReply(
+        ending == QLatin1String("unknown code") ? QStringLiteral("999") : QStringLiteral("9"));
+    reply.delayMs = ending == QLatin1String("unknown code") ? 0 : 1000;
+    server->setReply(QStringLiteral("/corvane/v5/home/login_account"), reply);
+    MessageBoxAnswerer answerer;
+    if (ending == QLatin1String("unknown code"))
+        answerer.expect(QStringLiteral("Errore nella risposta del server"),
+            QStringLiteral("Vuoi chiudere Corvane?"), QMessageBox::No,
+            MessageBoxAnswerer::Match::Contains);
+    if (ending == QLatin1String("timeout"))
+        application->getCommandManager()->setTransferTimeout(200);
+    if (ending == QLatin1String("reopened"))
+        answerer.expect(QStringLiteral("Login"),
+            QStringLiteral("Le credenziali inserite non sono corrette"), QMessageBox::Ok);
+
+    click(window(), "loginButton");
+    auto* progress = window()->findChild<QProgressDialog*>();
+    QVERIFY(progress && progress->isVisible());
+    if (ending == QLatin1String("reopened")) {
+        application->showLoginWindow();
+        QVERIFY(!progress->isVisible());
+    }
+    QTRY_VERIFY(!progress->isVisible());
+    QVERIFY(waitUntilIdle());
+    application->getCommandManager()->setTransferTimeout(
+        CommandRequestManager::defaultTransferTimeout);
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(answerer.getFailures(), QStringList());
+    QVERIFY(!progress->isVisible());
 }
 
 QTEST_MAIN(TestLoginWindow)

@@ -3,10 +3,10 @@
 #include "app/account.h"
 #include "app/confidi.h"
 #include "app/config.h"
-#include "app/credential.h"
 #include "app/devconfig.h"
 #include "app/logging.h"
 #include "app/logmessagehandler.h"
+#include "app/sessionstore.h"
 #include "commands/changepassword.h"
 #include "commands/checkversion.h"
 #include "commands/downloadupdate.h"
@@ -36,35 +36,19 @@
 #include "ui/twofaauthenticationwindow.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QStandardPaths>
-#include <QTextStream>
-#include <qt5keychain/keychain.h>
 
-#include <cerrno>
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace Corvane {
 
 namespace {
-    const QString keychainService = QStringLiteral("corvane");
-    const QString authFile = QStringLiteral("auth.txt");
-    const QString twoFaFile = QStringLiteral("twofa.txt");
-    const QString cfUtenteKey = QStringLiteral("cf_utente");
-    const QString cfConfidiKey = QStringLiteral("cf_confidi");
-    const QString passwordKey = QStringLiteral("password");
+    const QString& authFile = SessionStore::authFile;
+    const QString& twoFaFile = SessionStore::twoFaFile;
 
     void logCalledBy(const char* operation, const QObject* command)
     {
@@ -128,8 +112,7 @@ void ApplicationManager::initializeApplication()
     getSplashScreen()->show();
 
     getAccount();
-    account->setCredential(
-        new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
+    account->setCredential(SessionStore::readCredential());
     if (!config)
         config = new Config;
     refreshServerUrl();
@@ -252,19 +235,19 @@ void ApplicationManager::login(const QMap<QString, QString>& parameters)
 
 void ApplicationManager::requestActivationCode(const QMap<QString, QString>& parameters)
 {
-    codeSender = CodeSender::ActivationCode;
+    codeSender = activationCodeWindow;
     execute(new Command::RequestActivationCode(this, parameters));
 }
 
 void ApplicationManager::twoFaFirstAuthentication(const QMap<QString, QString>& parameters)
 {
-    codeSender = CodeSender::TwoFaActivation;
+    codeSender = twoFaActivationWindow;
     execute(new Command::TwoFaFirstAuthentication(this, parameters));
 }
 
 void ApplicationManager::twoFaAuthentication(const QMap<QString, QString>& parameters)
 {
-    codeSender = CodeSender::TwoFaAuthentication;
+    codeSender = twoFaAuthenticationWindow;
     execute(new Command::TwoFaAuthentication(this, parameters));
 }
 
@@ -313,12 +296,9 @@ void ApplicationManager::manageAuthenticationResult(Command::Login* command)
         getLoginWindow()->manageLoginResponse();
         return;
     }
-    const QMap<QString, QString> parameters = command->getParameters();
-    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
-        writeKey(it.key(), it.value());
+    SessionStore::writeKeys(command->getParameters());
     writeSessionFile(authFile, command->getToken());
-    getAccount()->setCredential(
-        new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
+    getAccount()->setCredential(SessionStore::readCredential());
     getLoginWindow()->hideLoginWindow();
     sendInit();
 }
@@ -327,7 +307,7 @@ void ApplicationManager::manageAuthenticationResult(Command::RequestActivationCo
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
-    codeSender = CodeSender::None;
+    codeSender = nullptr;
     getActivationCodeWindow()->show();
     information(
         QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"));
@@ -347,7 +327,7 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaFirstAuthentic
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
-    codeSender = CodeSender::None;
+    codeSender = nullptr;
     if (twoFaActivationWindow)
         twoFaActivationWindow->hide();
     sendInit();
@@ -357,7 +337,7 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaAuthentication
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
-    codeSender = CodeSender::None;
+    codeSender = nullptr;
     writeSessionFile(twoFaFile, command->getToken());
     if (twoFaAuthenticationWindow)
         twoFaAuthenticationWindow->hide();
@@ -395,7 +375,7 @@ void ApplicationManager::manageChangePasswordResult(Command::ChangePassword* com
         QStringLiteral("Cambio password effettuato con successo"));
     getChangePasswordWindow()->hide();
     const QString newPassword = command->getParameters().value(QStringLiteral("new_password"));
-    writeKey(passwordKey, newPassword);
+    writeKey(QStringLiteral("password"), newPassword);
     getAccount()->updateCredentialPassword(newPassword);
     sendInit();
 }
@@ -445,7 +425,7 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
     const QString wrongCode
         = QStringLiteral("Codice di autenticazione non corretto. Ripetere inserimento.");
     // Only the answer to a code says which window sent it; any other reply forgets it.
-    const CodeSender sender = std::exchange(codeSender, CodeSender::None);
+    const QPointer<CodeWindow> sender = std::exchange(codeSender, nullptr);
     switch (resultId) {
     case XmlParser::UNK_USER:
     case XmlParser::JWT_AUTH_NOT_FOUND:
@@ -521,21 +501,12 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
         break;
     case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
         // Too many codes guessed: the window that sent the last one is offered again.
-        switch (sender) {
-        case CodeSender::ActivationCode:
-            information(QStringLiteral("Attivazione account"), tooManyAttempts);
-            showModal(getActivationCodeWindow());
-            break;
-        case CodeSender::TwoFaActivation:
-            information(QStringLiteral("Autenticazione account"), tooManyAttempts);
-            showModal(getTwoFaActivationWindow());
-            break;
-        case CodeSender::TwoFaAuthentication:
-            information(QStringLiteral("Autenticazione account"), tooManyAttempts);
-            showModal(getTwoFaAuthenticationWindow());
-            break;
-        case CodeSender::None:
-            break;
+        if (sender) {
+            information(sender == activationCodeWindow ? QStringLiteral("Attivazione account")
+                                                       : QStringLiteral("Autenticazione account"),
+                tooManyAttempts);
+            sender->resetForm();
+            showModal(sender.data());
         }
         break;
     default:
@@ -690,104 +661,23 @@ QString ApplicationManager::getVersion() const
 
 // Keychain and session files --------------------------------------------------------------------
 
-QString ApplicationManager::readKey(const QString& key)
-{
-    QKeychain::ReadPasswordJob job(keychainService);
-    job.setAutoDelete(false);
-    job.setKey(key);
-    QEventLoop loop;
-    connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    if (job.error() != QKeychain::NoError) {
-        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: "
-                            << job.errorString();
-        return {};
-    }
-    return job.textData();
-}
+QString ApplicationManager::readKey(const QString& key) { return SessionStore::readKey(key); }
 
 void ApplicationManager::writeKey(const QString& key, const QString& value)
 {
-    QKeychain::WritePasswordJob job(keychainService);
-    job.setAutoDelete(false);
-    job.setKey(key);
-    job.setTextData(value);
-    QEventLoop loop;
-    connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    if (job.error() != QKeychain::NoError)
-        qCDebug(corvaneLog) << "KeyHandler~Error writing decrypt Pass. Error: "
-                            << job.errorString();
-}
-
-namespace {
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
-    /// The folder of the session files, which only its owner may list or enter.
-    bool makeSessionFolder()
-    {
-        const QString path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        if (!QFileInfo::exists(path)) {
-            QDir().mkpath(QFileInfo(path).absolutePath());
-#ifdef Q_OS_UNIX
-            // Created narrow, never narrowed afterwards: no moment when others may enter.
-            if (::mkdir(QFile::encodeName(path).constData(), S_IRWXU) != 0 && errno != EEXIST)
-                return false;
-#else
-            QDir().mkdir(path);
-#endif
-        }
-        // A folder left by an earlier version is narrowed too.
-        return QFile::setPermissions(path, ownerOnly | QFileDevice::ExeOwner);
-    }
-
-    /// Opens a session file for writing, emptied, readable and writable by its owner only before
-    /// its first byte is written.
-    bool openOwnerOnly(QFile& file)
-    {
-#ifdef Q_OS_UNIX
-        const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
-            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
-        if (fd < 0)
-            return false;
-        // An existing file keeps its mode through open(): it is narrowed while still empty.
-        if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0
-            || !file.open(
-                fd, QIODevice::WriteOnly | QIODevice::Text, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            return false;
-        }
-        return true;
-#else
-        return file.open(QIODevice::WriteOnly | QIODevice::Text) && file.setPermissions(ownerOnly);
-#endif
-    }
+    SessionStore::writeKey(key, value);
 }
 
 QString ApplicationManager::sessionFilePath(const QString& name)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
-        + name;
+    return SessionStore::filePath(name);
 }
 
 void ApplicationManager::writeSessionFile(const QString& name, const QString& content)
 {
-    QFile file(sessionFilePath(name));
-    if (!makeSessionFolder() || !openOwnerOnly(file)) {
-        qCDebug(corvaneLog) << "Could not open file for writing";
-        return;
-    }
-    QTextStream out(&file);
-    out << content;
-    out.flush();
-    file.close();
+    SessionStore::writeFile(name, content);
 }
 
-void ApplicationManager::removeSessionFile(const QString& name)
-{
-    QFile::remove(sessionFilePath(name));
-}
+void ApplicationManager::removeSessionFile(const QString& name) { SessionStore::removeFile(name); }
 
 }

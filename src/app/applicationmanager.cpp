@@ -669,6 +669,12 @@ QString ApplicationManager::sessionFilePath(const QString& name)
 
 void ApplicationManager::writeSessionFile(const QString& name, const QString& content)
 {
+    if (content.isEmpty()) {
+        // An empty token is no session: the file goes, so no stale token outlives the step.
+        qCWarning(corvaneLog) << "Not writing an empty session file" << name;
+        removeSessionFile(name);
+        return;
+    }
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     QFile file(sessionFilePath(name));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {

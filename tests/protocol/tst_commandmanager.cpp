@@ -1,5 +1,6 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
+#include "commands/requestpassword.h"
 #include "network/networkmanager.h"
 #include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
@@ -54,7 +55,8 @@ private slots:
 
     void requestCarriesProtocolFields();
     void emptyTokenHeadersAreSent();
-    void sessionTokensTravelInHeadersNotInTheLog();
+    void tokenFilesReachHeadersOnlyWhenClean_data();
+    void tokenFilesReachHeadersOnlyWhenClean();
     void debugSwitchAddsDebuggerSession();
     void valuesArriveUnchanged_data();
     void valuesArriveUnchanged();
@@ -68,6 +70,13 @@ private slots:
     void quittingAfterServerError();
     void timeoutAndDroppedConnectionDoNotStallQueue();
     void downloadsTakeRawBytesOrXmlErrors();
+    void commandQueuedAgainInsideItsDelivery_data();
+    void commandQueuedAgainInsideItsDelivery();
+    void withdrawnAndDestroyedCommandsLeaveTheQueue_data();
+    void withdrawnAndDestroyedCommandsLeaveTheQueue();
+    void replyIsTakenFromTheTransferThatFinished();
+    void flowCommandsAreFreedOnceEnded_data();
+    void flowCommandsAreFreedOnceEnded();
 
 private:
     CommandManager* commandManager() { return application->getCommandManager(); }
@@ -162,35 +171,48 @@ void TestCommandManager::emptyTokenHeadersAreSent()
     QVERIFY2(received.contains("\r\ntwoFa: \r\n"), received.constData());
 }
 
-void TestCommandManager::sessionTokensTravelInHeadersNotInTheLog()
+void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean_data()
 {
-    // Guards against stale tokens being sent and bearer tokens being written to the log.
-    const QString authToken = QStringLiteral("eyJhbGciOi.auth-token-secret.sig");
-    const QString twoFaToken = QStringLiteral("eyJhbGciOi.twofa-token-secret.sig");
-    ApplicationManager::writeSessionFile(QStringLiteral("auth.txt"), authToken);
-    ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), twoFaToken);
+    QTest::addColumn<QString>("authText");
+    QTest::addColumn<QString>("twoFaText");
+    QTest::addColumn<QString>("authHeader");
+    QTest::addColumn<QString>("twoFaHeader");
+
+    const QString auth = QStringLiteral("eyJhbGciOi.auth-token-secret.sig");
+    const QString twoFa = QStringLiteral("eyJhbGciOi.twofa-token-secret.sig");
+    QTest::newRow("clean tokens") << auth << twoFa << auth << twoFa;
+    QTest::newRow("line break injecting a header")
+        << auth + QStringLiteral("\r\nX-Injected: 1") << twoFa << QString() << twoFa;
+    QTest::newRow("trailing line feed") << auth << twoFa + QLatin1Char('\n') << auth << QString();
+    QTest::newRow("NUL") << auth + QChar(0) + QStringLiteral("x") << twoFa << QString() << twoFa;
+    QTest::newRow("no files") << QString() << QString() << QString() << QString();
+}
+
+void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean()
+{
+    // Guards against a token file's control characters reaching a header line (header
+    // injection), stale tokens being sent, and bearer tokens being written to the log.
+    QFETCH(QString, authText);
+    QFETCH(QString, twoFaText);
+    QFETCH(QString, authHeader);
+    QFETCH(QString, twoFaHeader);
+    ApplicationManager::writeSessionFile(QStringLiteral("auth.txt"), authText);
+    ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), twoFaText);
     server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    const int logStart = logText().size();
 
-    HomeCommand withTokens(QStringLiteral("/corvane/v5/home/init"));
-    commandManager()->exec(&withTokens);
-    QTRY_COMPARE(withTokens.useCount, 1);
-    RecordedRequest last = server->requests().constLast();
-    QCOMPARE(last.headers.value(QStringLiteral("auth")), authToken);
-    QCOMPARE(last.headers.value(QStringLiteral("twofa")), twoFaToken);
+    HomeCommand init(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&init);
+    QTRY_COMPARE(init.useCount, 1);
+    const RecordedRequest last = server->requests().constLast();
+    QCOMPARE(last.headers.value(QStringLiteral("auth")), authHeader);
+    QCOMPARE(last.headers.value(QStringLiteral("twofa")), twoFaHeader);
+    QVERIFY(!last.headers.contains(QStringLiteral("x-injected")));
 
-    // The files are read afresh for every request.
-    removeTokenFiles();
-    HomeCommand withoutTokens(QStringLiteral("/corvane/v5/home/init"));
-    commandManager()->exec(&withoutTokens);
-    QTRY_COMPARE(withoutTokens.useCount, 1);
-    last = server->requests().constLast();
-    QCOMPARE(last.headers.value(QStringLiteral("auth")), QString());
-    QCOMPARE(last.headers.value(QStringLiteral("twofa")), QString());
-
-    const QString log = logText();
-    QVERIFY(log.contains(QStringLiteral("Loaded the authentication token, length")));
-    QVERIFY(!log.contains(QStringLiteral("auth-token-secret")));
-    QVERIFY(!log.contains(QStringLiteral("twofa-token-secret")));
+    const QString log = logText().mid(logStart);
+    QVERIFY2(!log.contains(QStringLiteral("token-secret")), qPrintable(log));
+    QCOMPARE(log.contains(QStringLiteral("holds a control character")),
+        authHeader != authText || twoFaHeader != twoFaText);
 }
 
 void TestCommandManager::debugSwitchAddsDebuggerSession()
@@ -482,6 +504,225 @@ void TestCommandManager::downloadsTakeRawBytesOrXmlErrors()
     commandManager()->exec(&failed);
     QTRY_COMPARE(failed.xmlUseCount, 1);
     QCOMPARE(failed.rawUseCount, 0);
+}
+
+namespace {
+
+/// Receives its command's result the way a model does, and may queue the command again or put a
+/// new one in its place (at the very same address) from inside that delivery.
+class ReplacingOwner;
+
+class OwnedCommand final : public QObject,
+                           public Interface::CommandInterface,
+                           public Interface::NoAbiCommandInterface {
+public:
+    explicit OwnedCommand(ReplacingOwner* owner)
+        : owner(owner)
+    {
+    }
+    QString getPath() const override { return QStringLiteral("/corvane/v5/home/init"); }
+    QMap<QString, QString> getParameters() const override { return {}; }
+    void useResponse(QMap<QString, QString>, QList<DataRow>) override;
+
+private:
+    ReplacingOwner* owner;
+};
+
+class ReplacingOwner final {
+public:
+    enum Replacement { SameObject, SameAddress };
+
+    ReplacingOwner(CommandManager* manager, Replacement replacement)
+        : manager(manager)
+        , replacement(replacement)
+    {
+        command = new (storage) OwnedCommand(this);
+    }
+    ~ReplacingOwner() { command->~OwnedCommand(); }
+
+    void start() { manager->exec(command); }
+    void manageResult(OwnedCommand* finished)
+    {
+        if (++results > 1)
+            return;
+        if (replacement == SameAddress) {
+            finished->~OwnedCommand();
+            command = new (storage) OwnedCommand(this);
+        }
+        manager->exec(command);
+    }
+
+    int results = 0;
+
+private:
+    CommandManager* manager;
+    Replacement replacement;
+    alignas(OwnedCommand) unsigned char storage[sizeof(OwnedCommand)];
+    OwnedCommand* command = nullptr;
+};
+
+void OwnedCommand::useResponse(QMap<QString, QString>, QList<DataRow>)
+{
+    owner->manageResult(this);
+}
+
+}
+
+void TestCommandManager::commandQueuedAgainInsideItsDelivery_data()
+{
+    QTest::addColumn<int>("replacement");
+    QTest::newRow("same object") << int(ReplacingOwner::SameObject);
+    QTest::newRow("new object at the same address") << int(ReplacingOwner::SameAddress);
+}
+
+void TestCommandManager::commandQueuedAgainInsideItsDelivery()
+{
+    // Guards against a command queued from inside the delivery of the one it replaces being
+    // refused as a duplicate of the head and then dropped with it.
+    QFETCH(int, replacement);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    const int before = server->requestCount();
+    ReplacingOwner owner(commandManager(), ReplacingOwner::Replacement(replacement));
+    owner.start();
+    QTRY_COMPARE(owner.results, 2);
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QCOMPARE(server->requestCount() - before, 2);
+}
+
+void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("destroyed");
+    QTest::newRow("waiting, withdrawn") << false << false;
+    QTest::newRow("waiting, destroyed") << false << true;
+    QTest::newRow("running, withdrawn") << true << false;
+    QTest::newRow("running, destroyed") << true << true;
+}
+
+void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
+{
+    // Guards against a reply delivered to a command that is gone (use after free), a withdrawn
+    // command still sent or answered, an aborted transfer reported as a network failure, and
+    // the queue stuck behind a command that left it.
+    QFETCH(bool, running);
+    QFETCH(bool, destroyed);
+    ScriptedReply first;
+    first.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("primo") } } });
+    first.delayMs = 400;
+    server->setReply(QStringLiteral("/corvane/v5/home/first"), first);
+    ScriptedReply second = first;
+    second.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("secondo") } } });
+    server->setReply(QStringLiteral("/corvane/v5/home/second"), second);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+
+    MessageBoxAnswerer answerer;
+    const int before = server->requestCount();
+    auto firstCommand = std::make_unique<HomeCommand>(QStringLiteral("/corvane/v5/home/first"));
+    auto secondCommand = std::make_unique<HomeCommand>(QStringLiteral("/corvane/v5/home/second"));
+    HomeCommand last(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(firstCommand.get());
+    commandManager()->exec(secondCommand.get());
+    commandManager()->exec(&last);
+    QTRY_COMPARE(server->requestCount() - before, 1);
+
+    std::unique_ptr<HomeCommand>& target = running ? firstCommand : secondCommand;
+    std::unique_ptr<HomeCommand>& other = running ? secondCommand : firstCommand;
+    if (destroyed) {
+        target.reset();
+    } else {
+        commandManager()->withdraw(target.get());
+        QVERIFY(!commandManager()->isQueued(target.get()));
+    }
+    QTRY_COMPARE(last.useCount, 1);
+    QTRY_VERIFY(!commandManager()->isBusy());
+
+    QCOMPARE(other->useCount, 1);
+    QCOMPARE(other->dataRows.value(0).value(QStringLiteral("cap")),
+        running ? QStringLiteral("secondo") : QStringLiteral("primo"));
+    if (!destroyed)
+        QCOMPARE(target->useCount, 0);
+    QCOMPARE(server->requestCount() - before, running ? 3 : 2);
+    QVERIFY2(answerer.getSeenTexts().isEmpty(),
+        qPrintable(answerer.getSeenTexts().join(QLatin1Char('\n'))));
+}
+
+void TestCommandManager::replyIsTakenFromTheTransferThatFinished()
+{
+    // Guards against the transport reading the reply it posted last instead of the one that
+    // finished: an earlier transfer ending late would hand over, and delete, the current one.
+    ScriptedReply early;
+    early.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("vecchia") } } });
+    early.delayMs = 50;
+    server->setReply(QStringLiteral("/corvane/v5/home/early"), early);
+    ScriptedReply late;
+    late.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("attuale") } } });
+    late.delayMs = 600;
+    server->setReply(QStringLiteral("/corvane/v5/home/late"), late);
+    ScriptedReply held;
+    held.body = reply(okReply);
+    held.delayMs = 2000;
+    server->setReply(QStringLiteral("/corvane/v5/home/held"), held);
+
+    MessageBoxAnswerer answerer;
+    HomeCommand waiting(QStringLiteral("/corvane/v5/home/held"));
+    commandManager()->exec(&waiting);
+    // A second transport of the same manager: the earlier of its two transfers ends first.
+    CommandRequestManager transport(
+        application->getNetworkManager(), nullptr, commandManager(), server->baseUrl());
+    transport.configurePostRequest({}, QStringLiteral("/corvane/v5/home/early"));
+    transport.executePostRequest();
+    transport.configurePostRequest({}, QStringLiteral("/corvane/v5/home/late"));
+    transport.executePostRequest();
+
+    QTRY_COMPARE(waiting.useCount, 1);
+    QCOMPARE(waiting.dataRows.value(0).value(QStringLiteral("cap")), QStringLiteral("attuale"));
+    QVERIFY2(answerer.getSeenTexts().isEmpty(),
+        qPrintable(answerer.getSeenTexts().join(QLatin1Char('\n'))));
+}
+
+void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("dropped");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("button");
+    QTest::newRow("accepted") << reply(okReply) << false
+                              << QStringLiteral("Richiesta nuova password") << int(QMessageBox::Ok);
+    QTest::newRow("session refused") << reply(QStringLiteral("9")) << false << QString() << 0;
+    QTest::newRow("unknown result code")
+        << reply(QStringLiteral("999")) << false
+        << QStringLiteral("Errore nella risposta del server") << int(QMessageBox::No);
+    QTest::newRow("connection dropped")
+        << QByteArray() << true << QStringLiteral("Errore durante la connessione al server")
+        << int(QMessageBox::Ok);
+}
+
+void TestCommandManager::flowCommandsAreFreedOnceEnded()
+{
+    // Guards against the flow's refused and failed commands living as long as the process (one
+    // more for every wrong code or password).
+    QFETCH(QByteArray, body);
+    QFETCH(bool, dropped);
+    QFETCH(QString, title);
+    QFETCH(int, button);
+    ScriptedReply scripted;
+    scripted.body = body;
+    scripted.dropConnection = dropped;
+    server->setReply(QStringLiteral("/corvane/v5/home/richiesta_password"), scripted);
+    MessageBoxAnswerer answerer;
+    if (!title.isEmpty()) {
+        answerer.expect(title, QString(), QMessageBox::StandardButton(button),
+            MessageBoxAnswerer::Match::Contains);
+    }
+
+    application->requestPassword();
+    QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QTRY_VERIFY(application->findChildren<Command::RequestPassword*>().isEmpty());
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(TestEnvironment::takeQuitRequest(), dropped);
 }
 
 QTEST_MAIN(TestCommandManager)

@@ -30,6 +30,21 @@ QByteArray reply(const QString& esitoId, const QList<DataRow>& rows = {})
     return resultReply(esitoId, rows);
 }
 
+/// An OK reply sent after delayMs, carrying one record whose "cap" is cap.
+ScriptedReply delayedReply(int delayMs, const QString& cap = QString())
+{
+    ScriptedReply delayed;
+    delayed.body
+        = cap.isNull() ? reply(okReply) : reply(okReply, { { { QStringLiteral("cap"), cap } } });
+    delayed.delayMs = delayMs;
+    return delayed;
+}
+
+QString seenBoxes(const MessageBoxAnswerer& answerer)
+{
+    return answerer.getSeenTexts().join(QLatin1Char('\n'));
+}
+
 QString logText()
 {
     QFile log(QStringLiteral("corvane2.log"));
@@ -260,10 +275,8 @@ void TestCommandManager::valuesArriveUnchanged()
 void TestCommandManager::oneRequestInFlightResultsInOrder()
 {
     // Guards against a second request leaving before the first one's result has been used.
-    ScriptedReply slow;
-    slow.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("lento") } } });
-    slow.delayMs = 300;
-    server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
+    server->setReply(
+        QStringLiteral("/corvane/v5/home/slow"), delayedReply(300, QStringLiteral("lento")));
     server->setXmlReply(QStringLiteral("/corvane/v5/home/fast"),
         reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("veloce") } } }));
 
@@ -294,10 +307,7 @@ void TestCommandManager::oneRequestInFlightResultsInOrder()
 void TestCommandManager::duplicateExecIsRefused()
 {
     // Guards against a command queued twice being sent twice.
-    ScriptedReply slow;
-    slow.body = reply(okReply);
-    slow.delayMs = 200;
-    server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
+    server->setReply(QStringLiteral("/corvane/v5/home/slow"), delayedReply(200));
     const int before = server->requestCount();
     HomeCommand running(QStringLiteral("/corvane/v5/home/slow"));
     HomeCommand waiting(QStringLiteral("/corvane/v5/home/slow"));
@@ -506,87 +516,41 @@ void TestCommandManager::downloadsTakeRawBytesOrXmlErrors()
     QCOMPARE(failed.rawUseCount, 0);
 }
 
-namespace {
-
-/// Receives its command's result the way a model does, and may queue the command again or put a
-/// new one in its place (at the very same address) from inside that delivery.
-class ReplacingOwner;
-
-class OwnedCommand final : public QObject,
-                           public Interface::CommandInterface,
-                           public Interface::NoAbiCommandInterface {
-public:
-    explicit OwnedCommand(ReplacingOwner* owner)
-        : owner(owner)
-    {
-    }
-    QString getPath() const override { return QStringLiteral("/corvane/v5/home/init"); }
-    QMap<QString, QString> getParameters() const override { return {}; }
-    void useResponse(QMap<QString, QString>, QList<DataRow>) override;
-
-private:
-    ReplacingOwner* owner;
-};
-
-class ReplacingOwner final {
-public:
-    enum Replacement { SameObject, SameAddress };
-
-    ReplacingOwner(CommandManager* manager, Replacement replacement)
-        : manager(manager)
-        , replacement(replacement)
-    {
-        command = new (storage) OwnedCommand(this);
-    }
-    ~ReplacingOwner() { command->~OwnedCommand(); }
-
-    void start() { manager->exec(command); }
-    void manageResult(OwnedCommand* finished)
-    {
-        if (++results > 1)
-            return;
-        if (replacement == SameAddress) {
-            finished->~OwnedCommand();
-            command = new (storage) OwnedCommand(this);
-        }
-        manager->exec(command);
-    }
-
-    int results = 0;
-
-private:
-    CommandManager* manager;
-    Replacement replacement;
-    alignas(OwnedCommand) unsigned char storage[sizeof(OwnedCommand)];
-    OwnedCommand* command = nullptr;
-};
-
-void OwnedCommand::useResponse(QMap<QString, QString>, QList<DataRow>)
-{
-    owner->manageResult(this);
-}
-
-}
-
 void TestCommandManager::commandQueuedAgainInsideItsDelivery_data()
 {
-    QTest::addColumn<int>("replacement");
-    QTest::newRow("same object") << int(ReplacingOwner::SameObject);
-    QTest::newRow("new object at the same address") << int(ReplacingOwner::SameAddress);
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("same object") << false;
+    QTest::newRow("new object at the same address") << true;
 }
 
 void TestCommandManager::commandQueuedAgainInsideItsDelivery()
 {
     // Guards against a command queued from inside the delivery of the one it replaces being
     // refused as a duplicate of the head and then dropped with it.
-    QFETCH(int, replacement);
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    QFETCH(bool, replaced);
+    const QString path = QStringLiteral("/corvane/v5/home/init");
+    server->setXmlReply(path, reply(okReply));
     const int before = server->requestCount();
-    ReplacingOwner owner(commandManager(), ReplacingOwner::Replacement(replacement));
-    owner.start();
-    QTRY_COMPARE(owner.results, 2);
+    alignas(HomeCommand) unsigned char storage[sizeof(HomeCommand)];
+    auto* command = new (storage) HomeCommand(path);
+    int results = 0;
+    // Like an owner that deletes its command and creates the next one inside useResponse.
+    std::function<void()> requeue = [&] {
+        if (++results > 1)
+            return;
+        if (replaced) {
+            command->~HomeCommand();
+            command = new (storage) HomeCommand(path);
+            command->onUse = [&] { requeue(); };
+        }
+        commandManager()->exec(command);
+    };
+    command->onUse = [&] { requeue(); };
+    commandManager()->exec(command);
+    QTRY_COMPARE(results, 2);
     QTRY_VERIFY(!commandManager()->isBusy());
     QCOMPARE(server->requestCount() - before, 2);
+    command->~HomeCommand();
 }
 
 void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue_data()
@@ -606,78 +570,60 @@ void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
     // the queue stuck behind a command that left it.
     QFETCH(bool, running);
     QFETCH(bool, destroyed);
-    ScriptedReply first;
-    first.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("primo") } } });
-    first.delayMs = 400;
-    server->setReply(QStringLiteral("/corvane/v5/home/first"), first);
-    ScriptedReply second = first;
-    second.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("secondo") } } });
-    server->setReply(QStringLiteral("/corvane/v5/home/second"), second);
+    const QString paths[] { QStringLiteral("/corvane/v5/home/first"),
+        QStringLiteral("/corvane/v5/home/second") };
+    std::unique_ptr<HomeCommand> commands[2];
+    for (int i = 0; i < 2; ++i) {
+        server->setReply(paths[i], delayedReply(400, paths[i]));
+        commands[i] = std::make_unique<HomeCommand>(paths[i]);
+    }
     server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
-
     MessageBoxAnswerer answerer;
     const int before = server->requestCount();
-    auto firstCommand = std::make_unique<HomeCommand>(QStringLiteral("/corvane/v5/home/first"));
-    auto secondCommand = std::make_unique<HomeCommand>(QStringLiteral("/corvane/v5/home/second"));
     HomeCommand last(QStringLiteral("/corvane/v5/home/init"));
-    commandManager()->exec(firstCommand.get());
-    commandManager()->exec(secondCommand.get());
+    for (const auto& command : commands)
+        commandManager()->exec(command.get());
     commandManager()->exec(&last);
     QTRY_COMPARE(server->requestCount() - before, 1);
 
-    std::unique_ptr<HomeCommand>& target = running ? firstCommand : secondCommand;
-    std::unique_ptr<HomeCommand>& other = running ? secondCommand : firstCommand;
-    if (destroyed) {
-        target.reset();
-    } else {
-        commandManager()->withdraw(target.get());
-        QVERIFY(!commandManager()->isQueued(target.get()));
-    }
+    const int target = running ? 0 : 1;
+    if (destroyed)
+        commands[target].reset();
+    else
+        commandManager()->withdraw(commands[target].get());
     QTRY_COMPARE(last.useCount, 1);
     QTRY_VERIFY(!commandManager()->isBusy());
-
-    QCOMPARE(other->useCount, 1);
-    QCOMPARE(other->dataRows.value(0).value(QStringLiteral("cap")),
-        running ? QStringLiteral("secondo") : QStringLiteral("primo"));
+    const HomeCommand& other = *commands[1 - target];
+    QCOMPARE(other.useCount, 1);
+    QCOMPARE(other.dataRows.value(0).value(QStringLiteral("cap")), other.path);
     if (!destroyed)
-        QCOMPARE(target->useCount, 0);
+        QCOMPARE(commands[target]->useCount, 0);
     QCOMPARE(server->requestCount() - before, running ? 3 : 2);
-    QVERIFY2(answerer.getSeenTexts().isEmpty(),
-        qPrintable(answerer.getSeenTexts().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getSeenTexts().isEmpty(), qPrintable(seenBoxes(answerer)));
 }
 
 void TestCommandManager::replyIsTakenFromTheTransferThatFinished()
 {
     // Guards against the transport reading the reply it posted last instead of the one that
-    // finished: an earlier transfer ending late would hand over, and delete, the current one.
-    ScriptedReply early;
-    early.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("vecchia") } } });
-    early.delayMs = 50;
-    server->setReply(QStringLiteral("/corvane/v5/home/early"), early);
-    ScriptedReply late;
-    late.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("attuale") } } });
-    late.delayMs = 600;
-    server->setReply(QStringLiteral("/corvane/v5/home/late"), late);
-    ScriptedReply held;
-    held.body = reply(okReply);
-    held.delayMs = 2000;
-    server->setReply(QStringLiteral("/corvane/v5/home/held"), held);
-
+    // finished: an earlier transfer ending first would hand over, and delete, the current one.
+    server->setReply(
+        QStringLiteral("/corvane/v5/home/early"), delayedReply(50, QStringLiteral("vecchia")));
+    server->setReply(
+        QStringLiteral("/corvane/v5/home/late"), delayedReply(600, QStringLiteral("attuale")));
+    server->setReply(QStringLiteral("/corvane/v5/home/held"), delayedReply(2000));
     MessageBoxAnswerer answerer;
     HomeCommand waiting(QStringLiteral("/corvane/v5/home/held"));
     commandManager()->exec(&waiting);
-    // A second transport of the same manager: the earlier of its two transfers ends first.
+    // A second transport of the same manager, with two transfers under way.
     CommandRequestManager transport(
         application->getNetworkManager(), nullptr, commandManager(), server->baseUrl());
-    transport.configurePostRequest({}, QStringLiteral("/corvane/v5/home/early"));
-    transport.executePostRequest();
-    transport.configurePostRequest({}, QStringLiteral("/corvane/v5/home/late"));
-    transport.executePostRequest();
-
+    for (const char* path : { "/corvane/v5/home/early", "/corvane/v5/home/late" }) {
+        transport.configurePostRequest({}, QString::fromLatin1(path));
+        transport.executePostRequest();
+    }
     QTRY_COMPARE(waiting.useCount, 1);
     QCOMPARE(waiting.dataRows.value(0).value(QStringLiteral("cap")), QStringLiteral("attuale"));
-    QVERIFY2(answerer.getSeenTexts().isEmpty(),
-        qPrintable(answerer.getSeenTexts().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getSeenTexts().isEmpty(), qPrintable(seenBoxes(answerer)));
 }
 
 void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
@@ -686,8 +632,8 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
     QTest::addColumn<bool>("dropped");
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("button");
-    QTest::newRow("accepted") << reply(okReply) << false
-                              << QStringLiteral("Richiesta nuova password") << int(QMessageBox::Ok);
+    QTest::newRow("accepted") << reply(okReply) << false << "Richiesta nuova password"
+                              << int(QMessageBox::Ok);
     QTest::newRow("session refused") << reply(QStringLiteral("9")) << false << QString() << 0;
     QTest::newRow("unknown result code")
         << reply(QStringLiteral("999")) << false
@@ -710,10 +656,9 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded()
     scripted.dropConnection = dropped;
     server->setReply(QStringLiteral("/corvane/v5/home/richiesta_password"), scripted);
     MessageBoxAnswerer answerer;
-    if (!title.isEmpty()) {
-        answerer.expect(title, QString(), QMessageBox::StandardButton(button),
-            MessageBoxAnswerer::Match::Contains);
-    }
+    if (!title.isEmpty())
+        answerer.expect(
+            title, {}, QMessageBox::StandardButton(button), MessageBoxAnswerer::Match::Contains);
 
     application->requestPassword();
     QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);

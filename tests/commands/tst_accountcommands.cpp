@@ -473,6 +473,17 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     QTRY_COMPARE(accepter.calls.size(), 2);
     QVERIFY(verified.isSuccess());
     QCOMPARE(readFile(QStringLiteral("CorvaneWin.zip")), archive);
+
+    // An error answered as XML is no file.
+    ScriptedReply error;
+    error.contentType = "text/html";
+    error.body = resultReply(QStringLiteral("10"));
+    server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), error);
+    Command::DownloadUpdate refused(&accepter, md5, QStringLiteral("5.3.0.0"));
+    application->getCommandManager()->exec(&refused);
+    QTRY_VERIFY(!application->getCommandManager()->isBusy());
+    QCOMPARE(accepter.calls.size(), 2);
+    QCOMPARE(readFile(QStringLiteral("CorvaneWin.zip")), archive);
 }
 
 QTEST_MAIN(TestAccountCommands)

@@ -124,7 +124,7 @@ namespace {
 
     /// The longest text one field may decode to. Far beyond any field the server sends, and far
     /// below what a QString can hold, so a hostile size fails cleanly instead of overflowing.
-    constexpr qint64 largestDecodedField = qint64(64) * 1024 * 1024;
+    constexpr qint64 largestDecodedField = qint64(16) * 1024 * 1024;
 
     /// Base64 decoding that, like QByteArray::fromBase64, skips every character outside the
     /// alphabet (padding included), can be fed the text in pieces, and turns each decoded

@@ -179,12 +179,16 @@ void TestXmlParser::brokenInput()
 
 void TestXmlParser::base64Coding()
 {
-    // Guards against the asymmetric codings: replies in Windows-1252, requests in UTF-8.
+    // Guards against the asymmetric codings (replies in Windows-1252, requests in UTF-8), and
+    // against a field too long to decode being decoded anyway.
     QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4A==")), QStringLiteral("à"));
     QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4!A=\n=")), QStringLiteral("à"));
     QCOMPARE(XmlParser::encodeBase64(QStringLiteral("à")), QStringLiteral("w6A="));
     QCOMPARE(XmlParser::decodeBase64(XmlParser::encodeBase64(QStringLiteral("abc"))),
         QStringLiteral("abc"));
+    // Base64 text of just over 16 Mi decoded characters.
+    const int overLongField = 16 * 1024 * 1024 / 3 * 4 + 8;
+    QVERIFY(XmlParser::decodeBase64(QString(overLongField, QLatin1Char('A'))).isEmpty());
 }
 
 void TestXmlParser::declarationsAreRefused_data()

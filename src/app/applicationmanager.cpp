@@ -536,8 +536,15 @@ ProxyConfigurator* ApplicationManager::getProxyConfigurator()
 
 CommandManager* ApplicationManager::getCommandManager()
 {
-    if (!commandManager)
+    if (!commandManager) {
         commandManager = new CommandManager(getProxyConfigurator(), getNetworkManager(), this);
+        // The flow's commands are children of this object: each is freed once it has ended,
+        // refused and failed ones included.
+        connect(commandManager, &CommandManager::executionEnded, this, [this](QObject* command) {
+            if (command->parent() == this)
+                command->deleteLater();
+        });
+    }
     return commandManager;
 }
 

@@ -123,6 +123,12 @@ QString SessionStore::filePath(const QString& name)
 
 void SessionStore::writeFile(const QString& name, const QString& content)
 {
+    if (content.isEmpty()) {
+        // An empty token is no session: the file goes, so no stale token outlives the step.
+        qCWarning(corvaneLog) << "Not writing an empty session file" << name;
+        removeFile(name);
+        return;
+    }
     QFile file(filePath(name));
     if (!makeSessionFolder() || !openOwnerOnly(file)) {
         qCDebug(corvaneLog) << "Could not open file for writing";

@@ -196,7 +196,7 @@ ServiceResponse HttpService::dispatch(const std::string& path, const std::string
 
 void HttpService::install()
 {
-    server->set_payload_max_length(maxBodySize);
+    server->set_payload_max_length(drainedBodySize);
     // A connection holds a worker while it sends its request or idles between two, so the pool
     // must outnumber the clients that keep one open, or the others wait for a free worker.
     server->new_task_queue = [] { return new httplib::ThreadPool(workerCount); };
@@ -228,7 +228,7 @@ void HttpService::install()
             const std::string length = request.get_header_value("Content-Length");
             const bool digits = !length.empty() && length.size() <= 12
                 && length.find_first_not_of("0123456789") == std::string::npos;
-            if (digits && std::stoull(length) <= maxBodySize)
+            if (digits && std::stoull(length) <= drainedBodySize)
                 return httplib::Server::HandlerResponse::Unhandled;
             if (request.method == "POST" && request.path.compare(0, 12, "/corvane/v5/") == 0) {
                 const ServiceResponse answer = tooLarge();
@@ -238,6 +238,15 @@ void HttpService::install()
             }
             return refuse(413, "Payload too large\n", "text/plain");
         });
+    // A request the parser refused leaves the connection at an unknown point of the stream:
+    // answer it and close, rather than read what follows as more requests.
+    server->set_error_handler(httplib::Server::HandlerWithResponse(
+        [](const httplib::Request&, httplib::Response& response) {
+            if (requestTimed)
+                return httplib::Server::HandlerResponse::Unhandled;
+            answerAndClose(response, response.status, "Bad request\n", "text/plain");
+            return httplib::Server::HandlerResponse::Handled;
+        }));
     server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
         // Only method, path and result: bodies and headers carry passwords, tokens and codes.
         if (!requestTimed) {
@@ -263,10 +272,12 @@ void HttpService::install()
         [this](const httplib::Request& request, httplib::Response& response,
             const httplib::ContentReader& reader) {
             std::string body;
-            const bool read = reader([&body](const char* data, size_t length) {
-                if (body.size() + length > maxBodySize)
-                    return false;
-                body.append(data, length);
+            bool oversized = false;
+            const bool read = reader([&](const char* data, size_t length) {
+                // Beyond the limit the rest is read and dropped, keeping the connection in step.
+                oversized = oversized || body.size() + length > maxBodySize;
+                if (!oversized)
+                    body.append(data, length);
                 return true;
             });
             if (!read) {
@@ -276,8 +287,9 @@ void HttpService::install()
             }
             ServiceResponse answer;
             try {
-                answer = dispatch(request.path, body, request.get_header_value("auth"),
-                    request.get_header_value("twoFa"), request.remote_addr);
+                answer = oversized ? tooLarge()
+                                   : dispatch(request.path, body, request.get_header_value("auth"),
+                                       request.get_header_value("twoFa"), request.remote_addr);
             } catch (const std::exception& error) {
                 std::fprintf(
                     stderr, "error in %s: %s\n", printable(request.path).c_str(), error.what());

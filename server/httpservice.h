@@ -23,6 +23,9 @@ public:
     /// The largest request a client sends is a ticket of 20,000 characters, twice Base64 encoded
     /// and percent-encoded: about 130 KB.
     static constexpr size_t maxBodySize = 256 * 1024;
+    /// A body up to this size is read and dropped so the answer reaches the client; a larger
+    /// one is refused unread and its connection closed.
+    static constexpr size_t drainedBodySize = 4 * 1024 * 1024;
     /// Every open connection holds a worker while it sends its request or idles between two.
     static constexpr size_t workerCount = 256;
     static constexpr int listenBacklog = 1024;

@@ -517,8 +517,10 @@ ServiceResponse SearchHandlers::companyRecord(const ServiceRequest& request, con
         "sae, "
         "register, kind, sector, activity, predecessor_id, successor_id, replaced_on "
         "FROM companies c WHERE c.id = ? AND c.consortium_id = ? "
-        "AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id AND p.abi = ?)");
-    // Like the searches: only companies with a position at the bank of the request.
+        "AND EXISTS (SELECT 1 FROM positions p WHERE p.abi = ? "
+        "AND p.company_id IN (c.id, c.predecessor_id, c.successor_id))");
+    // Like the searches: only companies with a position at the bank of the request, and the
+    // records merged into or out of one, which its record links to.
     company.bind(1, TextFormat::trimmed(request.form.value("i_anag")))
         .bind(2, session.consortiumId)
         .bind(3, request.abi);

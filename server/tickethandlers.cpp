@@ -189,7 +189,8 @@ ServiceResponse TicketHandlers::insert(const ServiceRequest& request, const Sess
     if (!parseDocument(request.form.value("dati_t"), document))
         return invalid();
     const std::string text = TextFormat::trimmed(document.text);
-    if (text.empty() || text.size() > 20000)
+    // Limits count characters, as the client's form does, not UTF-8 bytes.
+    if (text.empty() || TextFormat::fromUtf8(text).size() > 20000)
         return invalid();
     Database& db = context.database();
     const std::string now = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
@@ -211,7 +212,8 @@ ServiceResponse TicketHandlers::insert(const ServiceRequest& request, const Sess
     }
 
     const std::string subject = TextFormat::trimmed(document.subject);
-    if (subject.empty() || subject.size() > 200 || document.email.size() > 120)
+    if (subject.empty() || TextFormat::fromUtf8(subject).size() > 200
+        || document.email.size() > 120)
         return invalid();
     Statement next = db.prepare("SELECT COALESCE(MAX(id), 0) + 1 FROM tickets");
     next.step();

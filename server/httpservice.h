@@ -27,7 +27,7 @@ public:
     /// one is refused unread and its connection closed.
     static constexpr size_t drainedBodySize = 4 * 1024 * 1024;
     /// Every open connection holds a worker while it sends its request or idles between two.
-    static constexpr size_t workerCount = 256;
+    static constexpr size_t workerCount = 512;
     static constexpr int listenBacklog = 1024;
     /// Longest pause within a request (and in the TLS handshake) before the connection is
     /// dropped, and longest idle time between two requests of a keep-alive connection.

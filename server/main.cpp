@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
 #include <algorithm>
@@ -63,6 +64,12 @@ bool closeDataDirectory(const std::string& dataDirectory)
         || chmod(dataDirectory.c_str(), S_IRWXU) != 0) {
         std::fprintf(stderr, "cannot create %s\n", dataDirectory.c_str());
         return false;
+    }
+    QDirIterator it(QString::fromStdString(dataDirectory), QDir::AllEntries | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray path = QFile::encodeName(it.next());
+        chmod(path.constData(), it.fileInfo().isDir() ? S_IRWXU : S_IRUSR | S_IWUSR);
     }
     return true;
 }

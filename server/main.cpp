@@ -14,16 +14,21 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace Corvane::Server;
@@ -33,7 +38,8 @@ int usage()
 {
     std::fprintf(stderr,
         "usage: tessaro-server --data DIR seed [--size demo|large]\n"
-        "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http] [--exit-with-parent]\n"
+        "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http] "
+        "[--exit-with-parent]\n"
         "       tessaro-server --data DIR totp CF_UTENTE\n"
         "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n");
     return 2;
@@ -50,6 +56,24 @@ std::string option(
     return fallback;
 }
 
+// The data folder holds the token-signing key, the two-factor secrets, the TLS key and mails
+// with passwords: only its owner may enter it, also when an older server created it.
+bool closeDataDirectory(const std::string& dataDirectory)
+{
+    if (!QDir().mkpath(QString::fromStdString(dataDirectory))
+        || chmod(dataDirectory.c_str(), S_IRWXU) != 0) {
+        std::fprintf(stderr, "cannot create %s\n", dataDirectory.c_str());
+        return false;
+    }
+    QDirIterator it(QString::fromStdString(dataDirectory), QDir::AllEntries | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray path = QFile::encodeName(it.next());
+        chmod(path.constData(), it.fileInfo().isDir() ? S_IRWXU : S_IRUSR | S_IWUSR);
+    }
+    return true;
+}
+
 bool flag(const std::vector<std::string>& args, const std::string& name)
 {
     for (const auto& arg : args) {
@@ -64,7 +88,8 @@ int seed(const std::string& dataDirectory, const std::string& size)
     if (size != "demo" && size != "large")
         return usage();
     const QString dir = QString::fromStdString(dataDirectory);
-    QDir().mkpath(dir);
+    if (!closeDataDirectory(dataDirectory))
+        return 1;
     const QString database = QString::fromStdString(ServerContext::databasePath(dataDirectory));
     for (const QString& suffix : { QString(), QStringLiteral("-wal"), QStringLiteral("-shm") })
         QFile::remove(database + suffix);
@@ -89,7 +114,8 @@ int seed(const std::string& dataDirectory, const std::string& size)
     return 0;
 }
 
-int serve(const std::string& dataDirectory, const std::string& listen, bool plainHttp, bool exitWithParent)
+int serve(const std::string& dataDirectory, const std::string& listen, bool plainHttp,
+    bool exitWithParent)
 {
     const size_t colon = listen.rfind(':');
     if (colon == std::string::npos)
@@ -114,6 +140,8 @@ int serve(const std::string& dataDirectory, const std::string& listen, bool plai
             return 0;
     }
 
+    if (!closeDataDirectory(dataDirectory))
+        return 1;
     ServerContext context(dataDirectory);
     Router router;
     AccountHandlers accounts(context);
@@ -153,17 +181,28 @@ int serve(const std::string& dataDirectory, const std::string& listen, bool plai
     return 0;
 }
 
-int printTotp(const std::string& dataDirectory, const std::string& userCode)
+int printTotp(const std::string& dataDirectory, std::string userCode)
 {
+    for (char& c : userCode)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Database db(ServerContext::databasePath(dataDirectory));
-    Statement user = db.prepare("SELECT totp_secret FROM users WHERE fiscal_code = ? AND "
-                                "totp_secret IS NOT NULL ORDER BY id");
+    Statement user = db.prepare("SELECT totp_secret, totp_last_step FROM users WHERE fiscal_code = "
+                                "? AND totp_secret IS NOT NULL ORDER BY id");
     user.bind(1, userCode);
     if (!user.step()) {
         std::fprintf(stderr, "no two-factor secret for %s\n", userCode.c_str());
         return 1;
     }
-    std::printf("%s\n", Totp::code(user.text(0), ServerContext::now()).c_str());
+    // The server takes each code once, accepting the next step's early: print the first code it
+    // will still take, waiting when even that one is not due yet.
+    const std::int64_t lastStep = user.isNull(1) ? -1 : user.integer(1);
+    std::int64_t now = ServerContext::now();
+    if (lastStep >= now / 30 + 1) {
+        std::this_thread::sleep_for(std::chrono::seconds(lastStep * 30 - now + 1));
+        now = ServerContext::now();
+    }
+    const std::int64_t step = std::max(now / 30, lastStep + 1);
+    std::printf("%s\n", Totp::code(user.text(0), step * 30).c_str());
     return 0;
 }
 
@@ -187,6 +226,8 @@ int publishUpdate(
 
 int main(int argc, char* argv[])
 {
+    // Everything the server writes (database, outbox, TLS material) is for its owner only.
+    umask(S_IRWXG | S_IRWXO);
     QCoreApplication application(argc, argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string dataDirectory = option(args, "--data");

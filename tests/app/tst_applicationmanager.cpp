@@ -288,7 +288,6 @@ void TestApplicationManager::startupChecksTheVersionThenOpensTheSession_data()
 {
     QTest::addColumn<QString>("lastVersion");
     QTest::newRow("up to date") << QStringLiteral("5.2.0.0");
-    QTest::newRow("newer release published") << QStringLiteral("5.3.0.0");
 }
 
 void TestApplicationManager::startupChecksTheVersionThenOpensTheSession()

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cctype>
@@ -41,7 +42,8 @@ int usage()
         "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http] "
         "[--exit-with-parent]\n"
         "       tessaro-server --data DIR totp CF_UTENTE\n"
-        "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n");
+        "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n"
+        "       tessaro-server --data DIR publish-update --version V --executable FILE [--name N]\n");
     return 2;
 }
 
@@ -206,14 +208,26 @@ int printTotp(const std::string& dataDirectory, std::string userCode)
     return 0;
 }
 
-int publishUpdate(
-    const std::string& dataDirectory, const std::string& version, const std::string& archive)
+// Publishes a ready archive, or packs one from a new executable under the update program's name.
+int publishUpdate(const std::string& dataDirectory, const std::vector<std::string>& args)
 {
-    if (version.empty() || archive.empty())
+    const std::string version = option(args, "--version");
+    std::string archive = option(args, "--archive");
+    const std::string executable = option(args, "--executable");
+    if (version.empty() || archive.empty() == executable.empty())
         return usage();
+    std::string error;
+    QTemporaryDir packing;
+    if (!executable.empty()) {
+        archive = packing.filePath(QStringLiteral("release.zip")).toStdString();
+        if (!UpdateStore::packRelease(executable,
+                option(args, "--name", UpdateStore::defaultUpdateProgramName), archive, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
     Database db(ServerContext::databasePath(dataDirectory));
     UpdateStore updates(db, dataDirectory);
-    std::string error;
     if (!updates.publish(version, archive, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
@@ -244,8 +258,7 @@ int main(int argc, char* argv[])
         if (command == "totp" && rest.size() == 1)
             return printTotp(dataDirectory, rest[0]);
         if (command == "publish-update")
-            return publishUpdate(
-                dataDirectory, option(rest, "--version"), option(rest, "--archive"));
+            return publishUpdate(dataDirectory, rest);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaro-server: %s\n", error.what());
         return 1;

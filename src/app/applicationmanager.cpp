@@ -7,6 +7,9 @@
 #include "app/logging.h"
 #include "app/logmessagehandler.h"
 #include "app/sessionstore.h"
+
+#include "app/updater.h"
+#include "app/updatewindow.h"
 #include "commands/changepassword.h"
 #include "commands/checkversion.h"
 #include "commands/downloadupdate.h"
@@ -64,6 +67,15 @@ namespace {
     const QString tooManyAttempts
         = QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
 
+    /// A title between two blank banner lines.
+    void logUpdateBanner(const char* title)
+    {
+        const char* blank = "------------------                   ------------------";
+        qCDebug(corvaneLog) << blank;
+        qCDebug(corvaneLog) << title;
+        qCDebug(corvaneLog) << blank;
+    }
+
     template <typename Dialog> void showModal(Dialog* dialog)
     {
         dialog->setModal(true);
@@ -86,7 +98,8 @@ ApplicationManager::~ApplicationManager()
 {
     for (QObject* window : std::initializer_list<QObject*> { bankSelectorWindow, splashScreen,
              loginWindow, credentialConfidiWindow, credentialAccountWindow, activationCodeWindow,
-             twoFaActivationWindow, twoFaAuthenticationWindow, changePasswordWindow, bankModel }) {
+             twoFaActivationWindow, twoFaAuthenticationWindow, changePasswordWindow, bankModel,
+             updateWindow }) {
         if (window)
             window->deleteLater();
     }
@@ -123,8 +136,15 @@ void ApplicationManager::initializeApplication()
 
 void ApplicationManager::initializeUpdate()
 {
-    qCDebug(corvaneLog) << "initializeUpdate"
-                        << "SLOT triggered";
+    qCDebug(corvaneLog)
+        << "Starting the updated CorvaneWin.exe process. Current application will quit soon.";
+    getUpdater()->startUpdateProgram();
+    QCoreApplication::exit(0);
+}
+
+void ApplicationManager::finishUpdate()
+{
+    Updater::finishUpdate(QCoreApplication::applicationFilePath());
 }
 
 void ApplicationManager::refreshServerUrl()
@@ -150,13 +170,34 @@ void ApplicationManager::onVersionUpToDate(Command::CheckVersion* command)
 
 void ApplicationManager::onUpdateAvailable(Command::CheckVersion* command)
 {
-    qCDebug(corvaneLog) << "onUpdateAvailable"
-                        << "Called by the command" << command->metaObject()->className()
-                        << "last version" << command->getLastVersion();
     command->deleteLater();
-    // Until the client can update itself, a newer release must not leave the user without a
-    // window: the session opens with the running version.
-    sendInit();
+    if (!command->isUpdateNeeded())
+        return;
+    logUpdateBanner("------------------ UPDATING CORVANE  ------------------");
+    qCDebug(corvaneLog) << "Current version:" << getVersion()
+                        << "New version:" << command->getLastVersion();
+
+    if (!Updater::canReplaceProgram()) {
+        // A system-wide installation belongs to the package manager, not to this user.
+        qCWarning(corvaneLog) << "The installation folder" << Updater::getInstallationFolder()
+                              << "cannot be changed by this user: no update";
+        getUpdateWindow()->showUpdateError(
+            QStringLiteral("La cartella di installazione %1 non è modificabile da questo utente. "
+                           "Aggiornare Corvane con il gestore dei pacchetti del sistema.")
+                .arg(QDir::toNativeSeparators(Updater::getInstallationFolder())));
+        getUpdateWindow()->show();
+        return;
+    }
+
+    qCDebug(corvaneLog) << "Starting update file download...";
+    execute(new Command::DownloadUpdate(this, command->getMd5(), command->getLastVersion()));
+    QMessageBox::information(getUpdateParent(), QStringLiteral("Aggiornamento Corvane"),
+        QStringLiteral("E' disponibile una nuova versione Corvane.\nVerrà ora avviata la "
+                       "procedura automatica di aggiornamento.\n\nVersione corrente: "
+                       "%1\nUltima versione: %2")
+            .arg(getVersion(), command->getLastVersion()),
+        QMessageBox::Ok);
+    getUpdateWindow()->show();
 }
 
 void ApplicationManager::manageDownloadUpdateResult(Command::DownloadUpdate* command)
@@ -165,6 +206,20 @@ void ApplicationManager::manageDownloadUpdateResult(Command::DownloadUpdate* com
                         << "Called by the command" << command->metaObject()->className()
                         << "with result" << command->isSuccess();
     command->deleteLater();
+    if (!command->isSuccess()) {
+        qCDebug(corvaneLog) << "Corvane update file was not correctly downloaded.";
+        logUpdateBanner("------------------  UPDATE ABORTED   ------------------");
+        getUpdateWindow()->showUpdateError();
+        getUpdateWindow()->exec();
+        return;
+    }
+    getUpdateWindow()->advanceStep();
+    if (!getUpdater()->unpack()) {
+        getUpdateWindow()->showUpdateError();
+        return;
+    }
+    getUpdateWindow()->advanceStep();
+    logUpdateBanner("------------------      UPDATED      ------------------");
 }
 
 void ApplicationManager::setAccount(Command::Init* command)
@@ -617,6 +672,27 @@ Model::Bank* ApplicationManager::getBankModel()
     if (!bankModel)
         bankModel = new Model::Bank(getCommandManager());
     return bankModel;
+}
+
+UpdateWindow* ApplicationManager::getUpdateWindow()
+{
+    if (!updateWindow)
+        updateWindow = new UpdateWindow(this, getUpdateParent());
+    return updateWindow;
+}
+
+Updater* ApplicationManager::getUpdater()
+{
+    if (!updater)
+        updater = new Updater(tempPath, this);
+    return updater;
+}
+
+QWidget* ApplicationManager::getUpdateParent()
+{
+    // Meant to be the main window, created for this and not shown. The program has no main
+    // window yet, so the update box and window have no parent until it does.
+    return nullptr;
 }
 
 QSplashScreen* ApplicationManager::getSplashScreen()

@@ -17,6 +17,7 @@
 #include <QString>
 
 class QSplashScreen;
+class QWidget;
 
 namespace Corvane {
 
@@ -35,6 +36,8 @@ class NetworkManager;
 class ProxyConfigurator;
 class TwoFaActivationWindow;
 class TwoFaAuthenticationWindow;
+class Updater;
+class UpdateWindow;
 
 namespace Model {
     class Bank;
@@ -81,6 +84,8 @@ public:
     void manageResponse(CommandManager* commandManager);
     /// Shows the login window again, modal (the cancel buttons of the code dialogs come here).
     void showLoginWindow();
+    /// The update run: swaps the executables in the working directory and starts the next one.
+    void finishUpdate();
 
     // Requests of the windows; each map goes unchanged to its command.
     void login(const QMap<QString, QString>& parameters);
@@ -127,6 +132,7 @@ public:
     ChangePasswordWindow* getChangePasswordWindow();
     BankSelectorWindow* getBankSelectorWindow();
     Model::Bank* getBankModel();
+    UpdateWindow* getUpdateWindow();
     QSplashScreen* getSplashScreen();
 
     // Session data read by the windows.
@@ -176,6 +182,9 @@ private:
     /// their accepter operation.
     template <typename Command> void execute(Command* command);
     void truncateLog();
+    Updater* getUpdater();
+    /// The parent of the update box and window.
+    QWidget* getUpdateParent();
 
     DevConfig* devConfig;
     bool debugEnabled = false;
@@ -208,6 +217,8 @@ private:
     BankSelectorWindow* bankSelectorWindow = nullptr;
     Model::Bank* bankModel = nullptr;
     QSplashScreen* splashScreen = nullptr;
+    UpdateWindow* updateWindow = nullptr;
+    Updater* updater = nullptr;
 };
 
 }

@@ -67,7 +67,6 @@ private slots:
 
     void refusedSessionOpensTheRightDialog_data();
     void refusedSessionOpensTheRightDialog();
-    void newerReleaseStillOpensTheSession();
     void keychainKeepsValuesAsGiven();
     void newPasswordRequestIsConfirmed();
     void logoutEndsTheSessionButKeepsTwoFactor();
@@ -214,20 +213,6 @@ void TestApplicationManager::refusedSessionOpensTheRightDialog()
     QCOMPARE(QFile::exists(sessionFile(QStringLiteral("twofa.txt"))), twoFaKept);
     if (!tokenKind.isEmpty())
         QCOMPARE(application->getTokenKind(), tokenKind);
-}
-
-void TestApplicationManager::newerReleaseStillOpensTheSession()
-{
-    // Guards against the start-up stopping after the version check when a newer release exists.
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/version_check"),
-        resultReply(QStringLiteral("0"),
-            { idRecord(QStringLiteral("0"), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e")),
-                idRecord(QStringLiteral("1"), QStringLiteral("5.3.0.0")) }));
-    const int inits = requestsTo(QStringLiteral("init"));
-    application->initializeApplication();
-    QTRY_COMPARE(requestsTo(QStringLiteral("init")), inits + 1);
-    // The refused session of the scripted server leads to the login window.
-    QTRY_COMPARE(visibleDialogs(), QStringList { QStringLiteral("LoginWindow") });
 }
 
 void TestApplicationManager::keychainKeepsValuesAsGiven()

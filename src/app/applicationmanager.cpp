@@ -39,6 +39,7 @@
 #include "ui/twofaauthenticationwindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPixmap>

@@ -123,6 +123,10 @@ void CredentialAccountWindow::onRequestCredentialAccountResponse(bool success, i
     case XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL:
         message = QStringLiteral("Errore validazione dati. Ripetere inserimento");
         break;
+    case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
+        message = QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più "
+                                 "tardi.");
+        break;
     default:
         message = QStringLiteral("La richiesta di apertura di un nuovo account non è andata a "
                                  "buon fine.\nPuoi riprovare o contattare il supporto tecnico.");

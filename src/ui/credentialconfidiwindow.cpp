@@ -79,6 +79,10 @@ void CredentialConfidiWindow::onRequestCredentialConfidiResponse(bool success, i
     case XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL:
         message = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
         break;
+    case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
+        message = QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più "
+                                 "tardi.");
+        break;
     default:
         message = QStringLiteral("Il confidi non è stato trovato. Ripetere inserimento.");
         break;

@@ -159,6 +159,9 @@ void TestLoginWindow::consortiumAnswers_data()
     QTest::newRow("validation failed")
         << int(XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL)
         << QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+    QTest::newRow("too many requests")
+        << int(XmlParser::RATE_LIMITER_ERROR_MESSAGE)
+        << QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più tardi.");
     QTest::newRow("unknown consortium")
         << int(XmlParser::UNK_CONFIDI)
         << QStringLiteral("Il confidi non è stato trovato. Ripetere inserimento.");
@@ -225,6 +228,9 @@ void TestLoginWindow::accountAnswers_data()
     QTest::newRow("validation failed")
         << int(XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL)
         << QStringLiteral("Errore validazione dati. Ripetere inserimento");
+    QTest::newRow("too many requests")
+        << int(XmlParser::RATE_LIMITER_ERROR_MESSAGE)
+        << QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più tardi.");
     QTest::newRow("other failure")
         << int(XmlParser::UNK_CONFIDI)
         << QStringLiteral("La richiesta di apertura di un nuovo account non è andata a buon "

@@ -20,11 +20,19 @@ class QSplashScreen;
 
 namespace Corvane {
 
+class AboutWindow;
 class Account;
 class ActivationCodeWindow;
 class BankSelectorWindow;
 class ChangePasswordWindow;
 class CommandManager;
+class CompanyWindow;
+class HeaderToolbar;
+class InsertTicketWindow;
+class MainWindow;
+class PositionWindow;
+class ReportWindow;
+class TicketWindow;
 class Config;
 class CredentialAccountWindow;
 class CredentialConfidiWindow;
@@ -36,7 +44,13 @@ class TwoFaActivationWindow;
 class TwoFaAuthenticationWindow;
 
 namespace Model {
+    class AddressWrapper;
     class Bank;
+    class Company;
+    class Position;
+    class Report;
+    class Status;
+    class Ticket;
 }
 
 /// The flow manager: walks the user from start-up to the bank choice and back, keeps the session
@@ -125,6 +139,20 @@ public:
     ChangePasswordWindow* getChangePasswordWindow();
     BankSelectorWindow* getBankSelectorWindow();
     Model::Bank* getBankModel();
+    MainWindow* getMainWindow();
+    CompanyWindow* getCompanyWindow();
+    PositionWindow* getPositionWindow();
+    ReportWindow* getReportWindow();
+    TicketWindow* getTicketWindow();
+    InsertTicketWindow* getInsertTicketWindow();
+    HeaderToolbar* getHeaderToolbar();
+    AboutWindow* getAboutWindow();
+    Model::Company* getCompanyModel();
+    Model::Position* getPositionModel();
+    Model::Status* getStatusModel();
+    Model::Report* getReportModel();
+    Model::Ticket* getTicketModel();
+    Model::AddressWrapper* getAddressWrapper();
     QSplashScreen* getSplashScreen();
 
     // Session data read by the windows.
@@ -199,6 +227,22 @@ private:
     ChangePasswordWindow* changePasswordWindow = nullptr;
     BankSelectorWindow* bankSelectorWindow = nullptr;
     Model::Bank* bankModel = nullptr;
+    // The list windows and the About box become children of the main window, which may free
+    // them first.
+    QPointer<MainWindow> mainWindow;
+    QPointer<CompanyWindow> companyWindow;
+    QPointer<PositionWindow> positionWindow;
+    QPointer<ReportWindow> reportWindow;
+    QPointer<TicketWindow> ticketWindow;
+    QPointer<InsertTicketWindow> insertTicketWindow;
+    QPointer<HeaderToolbar> headerToolbar;
+    QPointer<AboutWindow> aboutWindow;
+    Model::Company* companyModel = nullptr;
+    Model::Position* positionModel = nullptr;
+    Model::Status* statusModel = nullptr;
+    Model::Report* reportModel = nullptr;
+    Model::Ticket* ticketModel = nullptr;
+    Model::AddressWrapper* addressWrapper = nullptr;
     QSplashScreen* splashScreen = nullptr;
 };
 

@@ -33,9 +33,10 @@ AbstractTableWindow::~AbstractTableWindow()
         model->setSearchFilters(nullptr);
 }
 
-void AbstractTableWindow::setUpTable(QTableView* table, QPushButton* searchButton,
+void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchButton,
     QPushButton* fetchButton, QBoxLayout* statusBarLayout, bool sortable)
 {
+    table = dataTable;
     table->setModel(model);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->horizontalHeader()->setSortIndicatorShown(true);
@@ -116,6 +117,7 @@ void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
                         << "SLOT triggered in" << metaObject()->className() << section;
     if (model->getTotalResults() < 2) {
         qCWarning(corvaneLog) << "There is no enought results to be sorted";
+        restoreSortIndicator();
         if (progressDialog)
             progressDialog->close();
         return;
@@ -123,6 +125,7 @@ void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
     if (model->getOrderKey(section).isEmpty()) {
         // The server cannot order by this column: asking would only return the same order.
         qCWarning(corvaneLog) << "The column" << section << "cannot be sorted";
+        restoreSortIndicator();
         if (progressDialog)
             progressDialog->close();
         return;
@@ -131,6 +134,13 @@ void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
     sortDirection = order == Qt::AscendingOrder ? QStringLiteral("1") : QStringLiteral("0");
     model->setSearchFilters(getSearchFilters());
     model->fetch();
+}
+
+void AbstractTableWindow::restoreSortIndicator()
+{
+    const QSignalBlocker blocker(table->horizontalHeader());
+    table->horizontalHeader()->setSortIndicator(
+        sortColumn, sortDirection == QLatin1String("1") ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 QProgressDialog* AbstractTableWindow::ensureProgressDialog()

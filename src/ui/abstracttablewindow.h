@@ -48,7 +48,7 @@ protected:
     virtual void clearSearchFields() = 0;
 
     /// Wires the form's common parts; called by each concrete constructor after its setupUi.
-    void setUpTable(QTableView* table, QPushButton* searchButton, QPushButton* fetchButton,
+    void setUpTable(QTableView* dataTable, QPushButton* searchButton, QPushButton* fetchButton,
         QBoxLayout* statusBarLayout, bool sortable);
     /// Fixes the widths of the listed columns and hides the others named.
     static void setColumns(
@@ -67,6 +67,10 @@ protected:
     QPointer<Model::AbstractPaginatedTable> model;
 
 private:
+    /// Puts the header's sort arrow back on the order the list really has.
+    void restoreSortIndicator();
+
+    QTableView* table = nullptr;
     QStatusBar* statusBar;
     QPointer<QProgressDialog> progressDialog;
     SearchFilters* searchFilters;

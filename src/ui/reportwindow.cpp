@@ -7,6 +7,7 @@
 #include "ui_reportwindow.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -63,8 +64,10 @@ void ReportWindow::onCellDoubleClicked(const QModelIndex& index)
     const int row = index.row();
     qCDebug(corvaneLog) << "file report id"
                         << model->getValue(row, QStringLiteral("report_file_id"));
-    QFileDialog dialog(this, QStringLiteral("Salvataggio report"),
-        QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
+    // The dialog opens in the download folder itself, made when the system has none yet.
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    QDir().mkpath(downloads);
+    QFileDialog dialog(this, QStringLiteral("Salvataggio report"), downloads);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectFile(model->getValue(row, QStringLiteral("filename")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

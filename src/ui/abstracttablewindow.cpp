@@ -58,6 +58,7 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
         &AbstractTableWindow::showFetchProgressDialog);
     if (sortable) {
         table->horizontalHeader()->setSectionsClickable(true);
+        restoreSortIndicator();
         connect(table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             &AbstractTableWindow::showFetchProgressDialog);
         connect(table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
@@ -72,6 +73,12 @@ void AbstractTableWindow::setColumns(
         table->setColumnWidth(width.first, width.second);
     for (int column : hidden)
         table->setColumnHidden(column, true);
+}
+
+void AbstractTableWindow::setAllEnabled(const QList<QWidget*>& widgets, bool enabled)
+{
+    for (QWidget* widget : widgets)
+        widget->setEnabled(enabled);
 }
 
 void AbstractTableWindow::takeHeaderToolbar(QBoxLayout* headerLayout)

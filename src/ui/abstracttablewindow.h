@@ -53,6 +53,8 @@ protected:
     /// Fixes the widths of the listed columns and hides the others named.
     static void setColumns(
         QTableView* table, const QList<QPair<int, int>>& widths, const QList<int>& hidden);
+    /// The date range of a search panel is switched on and off as a whole.
+    static void setAllEnabled(const QList<QWidget*>& widgets, bool enabled);
     /// Puts the shared header tool bar at the top of this window.
     void takeHeaderToolbar(QBoxLayout* headerLayout);
     /// The status bar text and the end of the progress dialog after a reply.

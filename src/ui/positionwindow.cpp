@@ -84,10 +84,7 @@ void PositionWindow::updateInterfaceDetails()
 
 void PositionWindow::onDateFilterToggle(bool isEnable)
 {
-    for (QWidget* widget :
-        { static_cast<QWidget*>(ui->fromDateLabel), static_cast<QWidget*>(ui->fromDate),
-            static_cast<QWidget*>(ui->toDateLabel), static_cast<QWidget*>(ui->toDate) })
-        widget->setEnabled(isEnable);
+    setAllEnabled({ ui->fromDateLabel, ui->fromDate, ui->toDateLabel, ui->toDate }, isEnable);
 }
 
 void PositionWindow::onStatusModelReset()

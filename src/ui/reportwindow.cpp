@@ -108,10 +108,7 @@ void ReportWindow::updateInterfaceDetails()
 
 void ReportWindow::onDateFilterToggle(bool isEnabled)
 {
-    for (QWidget* widget :
-        { static_cast<QWidget*>(ui->fromDateLabel), static_cast<QWidget*>(ui->fromDate),
-            static_cast<QWidget*>(ui->toDateLabel), static_cast<QWidget*>(ui->toDate) })
-        widget->setEnabled(isEnabled);
+    setAllEnabled({ ui->fromDateLabel, ui->fromDate, ui->toDateLabel, ui->toDate }, isEnabled);
 }
 
 }

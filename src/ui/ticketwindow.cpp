@@ -62,10 +62,7 @@ void TicketWindow::updateInterfaceDetails()
 
 void TicketWindow::onDateFilterToggle(bool isEnabled)
 {
-    for (QWidget* widget :
-        { static_cast<QWidget*>(ui->fromDateLabel), static_cast<QWidget*>(ui->fromDate),
-            static_cast<QWidget*>(ui->toDateLabel), static_cast<QWidget*>(ui->toDate) })
-        widget->setEnabled(isEnabled);
+    setAllEnabled({ ui->fromDateLabel, ui->fromDate, ui->toDateLabel, ui->toDate }, isEnabled);
 }
 
 }

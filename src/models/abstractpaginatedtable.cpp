@@ -7,6 +7,8 @@
 #include "ui/paginator.h"
 #include "ui/searchfilters.h"
 
+#include <algorithm>
+
 namespace Corvane::Model {
 
 AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, QObject* parent)
@@ -109,17 +111,24 @@ void AbstractPaginatedTable::setTotalResults(const Interface::PaginatedCommandIn
 void AbstractPaginatedTable::loadRows(Interface::PaginatedCommandInterface* command)
 {
     QList<DataRow> page = command->getRows();
-    // A record is kept as it came when every key is a column (the common case, no copy); keys of
-    // no column are dropped, so a cell shows only what its own record carries.
+    // A record whose keys are all columns is kept as it came, shared with the reply (no copy);
+    // only a record with keys of no column is copied without them, so a cell shows only what
+    // its own record carries.
     QSet<QString> unknownKeys;
-    for (DataRow& record : page) {
-        for (auto it = record.begin(); it != record.end();) {
+    for (int i = 0; i < page.size(); ++i) {
+        const DataRow& record = page.at(i);
+        const bool known = std::all_of(record.keyBegin(), record.keyEnd(),
+            [this](const QString& key) { return columnKeySet.contains(key); });
+        if (known)
+            continue;
+        DataRow& own = page[i];
+        for (auto it = own.begin(); it != own.end();) {
             if (columnKeySet.contains(it.key())) {
                 ++it;
                 continue;
             }
             unknownKeys.insert(it.key());
-            it = record.erase(it);
+            it = own.erase(it);
         }
     }
     for (const QString& key : qAsConst(unknownKeys))

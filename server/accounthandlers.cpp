@@ -25,6 +25,12 @@ namespace {
         return ServiceResponse::xml(XmlReply(code, description), status);
     }
 
+    ServiceResponse rateLimited()
+    {
+        return answer(ResultCode::RateLimited,
+            QStringLiteral("Troppi tentativi falliti: riprovare tra un minuto"), 403);
+    }
+
     std::string upper(std::string text)
     {
         for (char& c : text)
@@ -37,10 +43,21 @@ namespace {
         return text.size() == 6 && FiscalCodes::isVatShape(text + "00000");
     }
 
+    // Mail text takes names as typed: a line break there would add lines of the sender's choice.
+    std::string oneLine(std::string text)
+    {
+        for (char& c : text) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+                c = ' ';
+        }
+        return text;
+    }
+
     bool isEmail(const std::string& text)
     {
         static const QRegularExpression pattern(QStringLiteral(R"(^[^@\s]+@[^@\s]+\.[^@\s]+$)"));
-        return text.size() <= 120 && pattern.match(TextFormat::fromUtf8(text)).hasMatch();
+        return text.size() <= 120 && oneLine(text) == text
+            && pattern.match(TextFormat::fromUtf8(text)).hasMatch();
     }
 
     bool isName(const std::string& text)
@@ -151,15 +168,21 @@ ServiceResponse AccountHandlers::login(const ServiceRequest& request)
             ResultCode::LoginValidationFailed, QStringLiteral("Dati di accesso non validi"));
     }
     const std::int64_t now = ServerContext::now();
+    // Both limits count the attempt before the password is hashed: parallel guesses cannot pass
+    // the check together, and a refused flood costs no hashing.
     RateLimiter& limiter = context.getLoginLimiter();
-    if (limiter.isBlocked(userCode, now)) {
-        return answer(ResultCode::RateLimited,
-            QStringLiteral("Troppi tentativi di accesso: riprovare tra un minuto"), 403);
+    RateLimiter& addresses = context.getLoginAddressLimiter();
+    if (!limiter.acquire(userCode, now))
+        return rateLimited();
+    if (!addresses.acquire(request.clientAddress, now)) {
+        limiter.release(userCode);
+        return rateLimited();
     }
 
     Database& db = context.database();
     Statement user = db.prepare(
-        "SELECT u.id, u.password_salt, u.password_hash, u.password_iterations FROM users u "
+        "SELECT u.id, u.password_salt, u.password_hash, u.password_iterations, "
+        "u.token_generation FROM users u "
         "JOIN consortia c ON c.id = u.consortium_id WHERE u.fiscal_code = ? AND c.fiscal_code = ?");
     user.bind(1, userCode).bind(2, consortiumCode);
     // An unknown user costs a hash too, so timing does not tell which accounts exist.
@@ -167,12 +190,13 @@ ServiceResponse AccountHandlers::login(const ServiceRequest& request)
     const bool found = user.step();
     const bool verified
         = PasswordHasher::verify(password, found ? storedHash(user, 1) : decoy) && found;
-    if (!verified) {
-        limiter.recordFailure(userCode, now);
+    if (!verified)
         return answer(ResultCode::LoginFailed, QStringLiteral("Credenziali non corrette"));
-    }
     limiter.clear(userCode);
+    addresses.release(request.clientAddress);
     const std::int64_t userId = user.integer(0);
+    const std::int64_t generation = user.integer(4);
+    user.reset();
     Statement access = db.prepare("UPDATE users SET previous_access = COALESCE(last_access, ?), "
                                   "last_access = ? WHERE id = ?");
     const std::string stamp = isoNow();
@@ -180,8 +204,8 @@ ServiceResponse AccountHandlers::login(const ServiceRequest& request)
 
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"),
-        QString::fromStdString(
-            context.getTokens().issue(userId, "auth", now, TokenService::authLifetime)));
+        QString::fromStdString(context.getTokens().issue(
+            userId, "auth", now, TokenService::authLifetime, generation)));
     return ServiceResponse::xml(reply);
 }
 
@@ -257,12 +281,18 @@ ServiceResponse AccountHandlers::firstTwoFaAuthentication(
     const std::string code = TextFormat::trimmed(request.form.value("twofa_token"));
     if (!isSixDigits(code))
         return answer(ResultCode::TwoFaFirstValidationFailed, QStringLiteral("Codice non valido"));
+    const std::int64_t now = ServerContext::now();
+    RateLimiter& limiter = context.getCodeLimiter();
+    const std::string key = std::to_string(session.userId);
+    if (!limiter.acquire(key, now))
+        return rateLimited();
     Database& db = context.database();
     Statement user = db.prepare("SELECT totp_secret, twofa_active FROM users WHERE id = ?");
     user.bind(1, session.userId);
-    if (!user.step() || user.integer(1) != 0
-        || !Totp::verify(user.text(0), code, ServerContext::now()))
+    if (!user.step() || user.integer(1) != 0 || !Totp::verify(user.text(0), code, now))
         return answer(ResultCode::TwoFaFirstCodeWrong, QStringLiteral("Codice non corretto"));
+    user.reset();
+    limiter.clear(key);
     Statement activate = db.prepare("UPDATE users SET twofa_active = 1 WHERE id = ?");
     activate.bind(1, session.userId).run();
     XmlReply reply(ResultCode::Ok);
@@ -276,15 +306,31 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
     const std::string code = TextFormat::trimmed(request.form.value("twofa_token"));
     if (!isSixDigits(code))
         return answer(ResultCode::TwoFaValidationFailed, QStringLiteral("Codice non valido"));
-    Statement user = context.database().prepare("SELECT totp_secret FROM users WHERE id = ?");
-    user.bind(1, session.userId);
     const std::int64_t now = ServerContext::now();
-    if (!user.step() || !Totp::verify(user.text(0), code, now))
+    RateLimiter& limiter = context.getCodeLimiter();
+    const std::string key = std::to_string(session.userId);
+    if (!limiter.acquire(key, now))
+        return rateLimited();
+    Database& db = context.database();
+    Statement user = db.prepare("SELECT totp_secret, token_generation FROM users WHERE id = ?");
+    user.bind(1, session.userId);
+    const std::int64_t step = user.step() ? Totp::matchingStep(user.text(0), code, now) : -1;
+    const std::int64_t generation = user.integer(1);
+    user.reset();
+    if (step < 0)
         return answer(ResultCode::TwoFaCodeWrong, QStringLiteral("Codice non corretto"));
+    // A code opens one session only: a step at or before the last accepted one is refused, even
+    // when it is still inside the window of clock drift.
+    Statement accept = db.prepare("UPDATE users SET totp_last_step = ?1 WHERE id = ?2 AND "
+                                  "(totp_last_step IS NULL OR totp_last_step < ?1)");
+    accept.bind(1, step).bind(2, session.userId).run();
+    if (db.changes() == 0)
+        return answer(ResultCode::TwoFaCodeWrong, QStringLiteral("Codice non corretto"));
+    limiter.clear(key);
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"),
-        QString::fromStdString(
-            context.getTokens().issue(session.userId, "twofa", now, TokenService::twoFaLifetime)));
+        QString::fromStdString(context.getTokens().issue(session.userId, "twofa", now,
+            TokenService::twoFaLifetime, generation, session.authTokenId)));
     return ServiceResponse::xml(reply);
 }
 
@@ -296,26 +342,47 @@ ServiceResponse AccountHandlers::activationCode(
         return answer(ResultCode::ActivationCodeValidationFailed,
             QStringLiteral("Codice di attivazione non valido"));
     }
+    const std::int64_t now = ServerContext::now();
+    RateLimiter& limiter = context.getCodeLimiter();
+    const std::string key = std::to_string(session.userId);
+    if (!limiter.acquire(key, now))
+        return rateLimited();
     Database& db = context.database();
     Statement user
         = db.prepare("SELECT activation_code, activation_expires FROM users WHERE id = ?");
     user.bind(1, session.userId);
-    if (!user.step() || user.isNull(0))
+    if (!user.step() || user.isNull(0)) {
+        limiter.release(key);
         return answer(ResultCode::Ok, QStringLiteral("Account già attivo"));
-    if (user.integer(1) <= ServerContext::now())
+    }
+    const bool expired = user.integer(1) <= now;
+    const bool wrong = user.text(0) != code;
+    user.reset();
+    if (expired)
         return answer(
             ResultCode::ActivationCodeExpired, QStringLiteral("Codice di attivazione scaduto"));
-    if (user.text(0) != code)
+    if (wrong) {
+        // Five wrong tries use the code up: a new one has to be requested.
+        Statement failure = db.prepare(
+            "UPDATE users SET activation_failures = activation_failures + 1, activation_expires = "
+            "CASE WHEN activation_failures + 1 >= 5 THEN 0 ELSE activation_expires END "
+            "WHERE id = ?");
+        failure.bind(1, session.userId).run();
         return answer(
             ResultCode::ActivationCodeWrong, QStringLiteral("Codice di attivazione errato"));
-    Statement activate = db.prepare(
-        "UPDATE users SET activation_code = NULL, activation_expires = NULL WHERE id = ?");
+    }
+    limiter.clear(key);
+    Statement activate = db.prepare("UPDATE users SET activation_code = NULL, activation_expires "
+                                    "= NULL, activation_failures = 0 WHERE id = ?");
     activate.bind(1, session.userId).run();
     return answer(ResultCode::Ok);
 }
 
 ServiceResponse AccountHandlers::requestConsortium(const ServiceRequest& request)
 {
+    if (!context.getRequestAddressLimiter().acquire(
+            "consortium " + request.clientAddress, ServerContext::now()))
+        return rateLimited();
     const std::string code = TextFormat::trimmed(request.form.value("cf_confidi"));
     if (!FiscalCodes::isVatShape(code))
         return answer(
@@ -336,10 +403,13 @@ ServiceResponse AccountHandlers::requestConsortium(const ServiceRequest& request
 
 ServiceResponse AccountHandlers::requestAccount(const ServiceRequest& request)
 {
+    const std::int64_t now = ServerContext::now();
+    if (!context.getRequestAddressLimiter().acquire("account " + request.clientAddress, now))
+        return rateLimited();
     const std::string consortiumCode = TextFormat::trimmed(request.form.value("cf_confidi"));
     const std::string userCode = upper(TextFormat::trimmed(request.form.value("cf_utente")));
-    const std::string firstName = TextFormat::trimmed(request.form.value("nome"));
-    const std::string lastName = TextFormat::trimmed(request.form.value("cognome"));
+    const std::string firstName = oneLine(TextFormat::trimmed(request.form.value("nome")));
+    const std::string lastName = oneLine(TextFormat::trimmed(request.form.value("cognome")));
     const std::string email = TextFormat::trimmed(request.form.value("email_utente"));
     const auto invalid = [] {
         return answer(
@@ -349,6 +419,8 @@ ServiceResponse AccountHandlers::requestAccount(const ServiceRequest& request)
         || !isName(firstName) || !isName(lastName) || !isEmail(email)) {
         return invalid();
     }
+    if (!context.getRequestConsortiumLimiter().acquire(consortiumCode, now))
+        return rateLimited();
     Database& db = context.database();
     Transaction transaction(db);
     Statement consortium = db.prepare("SELECT id, pec FROM consortia WHERE fiscal_code = ?");
@@ -358,11 +430,13 @@ ServiceResponse AccountHandlers::requestAccount(const ServiceRequest& request)
         return invalid();
     const std::int64_t consortiumId = consortium.integer(0);
     const std::string pec = consortium.text(1);
+    consortium.reset();
     Statement existing
         = db.prepare("SELECT 1 FROM users WHERE consortium_id = ? AND fiscal_code = ?");
     existing.bind(1, consortiumId).bind(2, userCode);
     if (existing.step())
         return answer(ResultCode::UserAlreadyPresent, QStringLiteral("Utente già presente"));
+    existing.reset();
 
     const std::string password = PasswordHasher::randomPassword();
     const std::string activation = PasswordHasher::randomDigits(6);
@@ -383,7 +457,7 @@ ServiceResponse AccountHandlers::requestAccount(const ServiceRequest& request)
         .bind(8, hash.iterations)
         .bind(9, QDate::currentDate().toString(Qt::ISODate).toStdString())
         .bind(10, activation)
-        .bind(11, ServerContext::now() + 7 * 86400)
+        .bind(11, now + 7 * 86400)
         .run();
     transaction.commit();
 
@@ -409,19 +483,13 @@ ServiceResponse AccountHandlers::requestPassword(const Session& session)
     user.bind(1, session.userId);
     if (!user.step())
         return answer(ResultCode::UnknownUser);
+    const std::string email = user.text(0);
+    const std::string name = oneLine(user.text(1) + " " + user.text(2));
+    user.reset();
     const std::string password = PasswordHasher::randomPassword();
-    const auto hash = PasswordHasher::hash(password);
-    Statement store = db.prepare(
-        "UPDATE users SET password_salt = ?, password_hash = ?, password_iterations = ?, "
-        "password_expires = ? WHERE id = ?");
-    store.bindBlob(1, hash.salt)
-        .bindBlob(2, hash.hash)
-        .bind(3, hash.iterations)
-        .bind(4, QDate::currentDate().addDays(180).toString(Qt::ISODate).toStdString())
-        .bind(5, session.userId)
-        .run();
-    context.getOutbox().send("new-password", user.text(0), "Nuova password",
-        "Gentile " + user.text(1) + " " + user.text(2) + ",\nla sua nuova password è: " + password);
+    storePassword(session, password, QDate::currentDate().addDays(180));
+    context.getOutbox().send("new-password", email, "Nuova password",
+        "Gentile " + name + ",\nla sua nuova password è: " + password);
     return answer(ResultCode::Ok);
 }
 
@@ -442,19 +510,30 @@ ServiceResponse AccountHandlers::changePassword(
     user.bind(1, session.userId);
     if (!user.step() || !PasswordHasher::verify(oldPassword, storedHash(user, 0)))
         return answer(ResultCode::PasswordWrong, QStringLiteral("Password corrente non corretta"));
+    user.reset();
     if (newPassword == oldPassword)
         return invalid();
-    const auto hash = PasswordHasher::hash(newPassword);
-    Statement store = db.prepare(
+    storePassword(session, newPassword, QDate::currentDate().addDays(180));
+    return answer(ResultCode::Ok);
+}
+
+void AccountHandlers::storePassword(
+    const Session& session, const std::string& password, const QDate& expires)
+{
+    const auto hash = PasswordHasher::hash(password);
+    // A new password ends the user's other sessions: their tokens carry the old generation. The
+    // session that made the change keeps going.
+    Statement store = context.database().prepare(
         "UPDATE users SET password_salt = ?, password_hash = ?, password_iterations = ?, "
-        "password_expires = ? WHERE id = ?");
+        "password_expires = ?, token_generation = token_generation + 1, password_session = ? "
+        "WHERE id = ?");
     store.bindBlob(1, hash.salt)
         .bindBlob(2, hash.hash)
         .bind(3, hash.iterations)
-        .bind(4, QDate::currentDate().addDays(180).toString(Qt::ISODate).toStdString())
-        .bind(5, session.userId)
+        .bind(4, expires.toString(Qt::ISODate).toStdString())
+        .bind(5, session.authTokenId)
+        .bind(6, session.userId)
         .run();
-    return answer(ResultCode::Ok);
 }
 
 ServiceResponse AccountHandlers::privacy()

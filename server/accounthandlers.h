@@ -2,6 +2,8 @@
 
 #include "router.h"
 
+class QDate;
+
 namespace Corvane::Server {
 
 class ServerContext;
@@ -29,6 +31,7 @@ private:
     ServiceResponse requestPassword(const Session& session);
     ServiceResponse changePassword(const ServiceRequest& request, const Session& session);
     ServiceResponse privacy();
+    void storePassword(const Session& session, const std::string& password, const QDate& expires);
 
     ServerContext& context;
 };

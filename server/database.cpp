@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -44,6 +45,10 @@ CREATE TABLE IF NOT EXISTS users (
     twofa_active INTEGER NOT NULL DEFAULT 0,
     last_access TEXT,
     previous_access TEXT,
+    totp_last_step INTEGER,
+    token_generation INTEGER NOT NULL DEFAULT 0,
+    password_session TEXT,
+    activation_failures INTEGER NOT NULL DEFAULT 0,
     UNIQUE (consortium_id, fiscal_code));
 CREATE TABLE IF NOT EXISTS user_banks (
     user_id INTEGER NOT NULL REFERENCES users(id), abi TEXT NOT NULL REFERENCES banks(abi),
@@ -136,6 +141,16 @@ CREATE TABLE IF NOT EXISTS ticket_messages (
     body TEXT NOT NULL,
     created_at TEXT NOT NULL);
 )sql";
+
+    // Columns added after the first release, with the definition that adds them to an old table.
+    const char* const addedUserColumns[][2] = {
+        { "totp_last_step", "ALTER TABLE users ADD COLUMN totp_last_step INTEGER" },
+        { "token_generation",
+            "ALTER TABLE users ADD COLUMN token_generation INTEGER NOT NULL DEFAULT 0" },
+        { "password_session", "ALTER TABLE users ADD COLUMN password_session TEXT" },
+        { "activation_failures",
+            "ALTER TABLE users ADD COLUMN activation_failures INTEGER NOT NULL DEFAULT 0" },
+    };
 }
 
 Database::Database(const std::string& path)
@@ -150,7 +165,9 @@ Database::Database(const std::string& path)
     sqlite3_busy_timeout(db, 5000);
     sqlite3_create_function(db, "casefold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
         &caseFold, nullptr, nullptr);
-    execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;");
+    // The size limit truncates the write-ahead log back after each checkpoint that resets it.
+    execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON; "
+            "PRAGMA journal_size_limit = 4194304;");
 }
 
 Database::~Database() { sqlite3_close(db); }
@@ -178,7 +195,25 @@ Statement Database::prepare(const std::string& sql) { return Statement(db, sql);
 
 std::int64_t Database::lastInsertId() const { return sqlite3_last_insert_rowid(db); }
 
+int Database::changes() const { return sqlite3_changes(db); }
+
 void Database::createSchema() { execute(schema); }
+
+void Database::migrate()
+{
+    std::set<std::string> columns;
+    {
+        Statement info = prepare("PRAGMA table_info(users)");
+        while (info.step())
+            columns.insert(info.text(1));
+    }
+    if (columns.empty())
+        return;
+    for (const auto& column : addedUserColumns) {
+        if (!columns.count(column[0]))
+            execute(column[1]);
+    }
+}
 
 Transaction::Transaction(Database& db)
     : db(db)

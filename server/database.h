@@ -22,8 +22,12 @@ public:
     void execute(const char* sql);
     Statement prepare(const std::string& sql);
     std::int64_t lastInsertId() const;
+    /// Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
     /// Creates the tables and indexes when they are missing.
     void createSchema();
+    /// Adds the columns that a data folder seeded by an older server lacks.
+    void migrate();
 
 private:
     sqlite3* db = nullptr;

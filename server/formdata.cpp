@@ -1,5 +1,7 @@
 #include "formdata.h"
 
+#include "textformat.h"
+
 namespace Corvane::Server {
 
 namespace {
@@ -68,6 +70,15 @@ std::string FormData::value(const std::string& name) const
 }
 
 bool FormData::contains(const std::string& name) const { return fields.count(name) != 0; }
+
+bool FormData::isValidUtf8() const
+{
+    for (const auto& field : fields) {
+        if (!TextFormat::isValidUtf8(field.first) || !TextFormat::isValidUtf8(field.second))
+            return false;
+    }
+    return true;
+}
 
 void FormData::set(const std::string& name, const std::string& value) { fields[name] = value; }
 

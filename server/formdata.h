@@ -16,6 +16,8 @@ public:
     /// The field's value, or "" when it was not sent.
     std::string value(const std::string& name) const;
     bool contains(const std::string& name) const;
+    /// Whether every name and value is UTF-8, as the client sends them.
+    bool isValidUtf8() const;
     void set(const std::string& name, const std::string& value);
 
 private:

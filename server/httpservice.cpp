@@ -1,5 +1,6 @@
 #include "httpservice.h"
 
+#include "resultcode.h"
 #include "servercontext.h"
 #include "xmlreply.h"
 
@@ -7,6 +8,8 @@
 #include <cstdio>
 #include <exception>
 #include <httplib.h>
+#include <memory>
+#include <sys/socket.h>
 
 namespace Corvane::Server {
 
@@ -42,6 +45,58 @@ namespace {
         return true;
     }
 
+    // The listening socket, for widening the backlog the library fixes at bind time.
+    struct ListeningSocket : httplib::Server {
+        static int of(httplib::Server& server) { return server.*(&ListeningSocket::svr_sock_); }
+    };
+
+    // Control characters and bytes outside ASCII as \xNN, so a request cannot forge log lines.
+    std::string printable(const std::string& text)
+    {
+        if (text.empty())
+            return "-";
+        std::string result;
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte >= 0x7f || c == '\\') {
+                char escaped[5];
+                std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+                result += escaped;
+            } else {
+                result += c;
+            }
+        }
+        return result;
+    }
+
+    bool hasBody(const std::string& method)
+    {
+        return method == "POST" || method == "PUT" || method == "PATCH" || method == "DELETE"
+            || method == "PRI";
+    }
+
+    // Answers and then ends the connection: its unread body must not be read as the next request.
+    // The library closes a connection whose answer could not be written to the end, so the body
+    // goes out whole and the writer then reports a failure.
+    void answerAndClose(
+        httplib::Response& response, int status, std::string body, const std::string& contentType)
+    {
+        response.status = status;
+        response.set_header("Connection", "close");
+        auto text = std::make_shared<std::string>(std::move(body));
+        response.set_chunked_content_provider(contentType, [text](size_t, httplib::DataSink& sink) {
+            sink.write(text->data(), text->size());
+            sink.done();
+            return false;
+        });
+    }
+
+    ServiceResponse tooLarge()
+    {
+        return ServiceResponse::xml(XmlReply(
+            ResultCode::RequestValidationFailed, QStringLiteral("Richiesta troppo grande")));
+    }
+
     ServiceResponse notFound()
     {
         ServiceResponse response;
@@ -72,9 +127,12 @@ bool HttpService::isValid() const { return server->is_valid(); }
 
 int HttpService::bind(const std::string& host, int port)
 {
-    if (port == 0)
-        return server->bind_to_any_port(host);
-    return server->bind_to_port(host, port) ? port : -1;
+    const int bound = port == 0 ? server->bind_to_any_port(host)
+                                : (server->bind_to_port(host, port) ? port : -1);
+    // Listening again on a listening socket only changes its backlog.
+    if (bound > 0 && ::listen(ListeningSocket::of(*server), listenBacklog) != 0)
+        return -1;
+    return bound;
 }
 
 bool HttpService::run() { return server->listen_after_bind(); }
@@ -82,7 +140,8 @@ bool HttpService::run() { return server->listen_after_bind(); }
 void HttpService::stop() { server->stop(); }
 
 ServiceResponse HttpService::dispatch(const std::string& path, const std::string& body,
-    const std::string& authToken, const std::string& twoFaToken) const
+    const std::string& authToken, const std::string& twoFaToken,
+    const std::string& clientAddress) const
 {
     static const std::string prefix = "/corvane/v5/";
     if (path.compare(0, prefix.size(), prefix) != 0)
@@ -117,9 +176,16 @@ ServiceResponse HttpService::dispatch(const std::string& path, const std::string
     if (!route)
         return notFound();
 
+    if (body.size() > maxBodySize)
+        return tooLarge();
     request.form = FormData::parse(body);
+    if (!request.form.isValidUtf8()) {
+        return ServiceResponse::xml(
+            XmlReply(ResultCode::RequestValidationFailed, QStringLiteral("Testo non valido")));
+    }
     request.authToken = authToken;
     request.twoFaToken = twoFaToken;
+    request.clientAddress = clientAddress;
     Session session;
     if (route->authenticated) {
         if (auto refusal = guard.check(request, route->exemptions, session))
@@ -130,41 +196,103 @@ ServiceResponse HttpService::dispatch(const std::string& path, const std::string
 
 void HttpService::install()
 {
-    server->set_payload_max_length(maxBodySize);
-    // A keep-alive connection holds a worker while it lasts, so the pool must outnumber the
-    // clients that keep one open, or the others wait for a free worker.
+    server->set_payload_max_length(drainedBodySize);
+    // A connection holds a worker while it sends its request or idles between two, so the pool
+    // must outnumber the clients that keep one open, or the others wait for a free worker.
     server->new_task_queue = [] { return new httplib::ThreadPool(workerCount); };
-    server->set_keep_alive_timeout(5);
+    server->set_read_timeout(readTimeoutSeconds);
+    server->set_write_timeout(5);
+    server->set_keep_alive_timeout(keepAliveTimeoutSeconds);
     server->set_keep_alive_max_count(1000);
     // Headers and body go out in separate writes; without this, Nagle adds tens of ms each.
     server->set_tcp_nodelay(true);
-    server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-        requestStart = Clock::now();
-        requestTimed = true;
-        requestResult = "-";
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    server->set_logger([](const httplib::Request& request, const httplib::Response&) {
-        const auto elapsed = requestTimed ? Clock::now() - requestStart : Clock::duration::zero();
-        const auto ms
-            = std::chrono::duration_cast<std::chrono::duration<double, std::milli>>(elapsed);
+    // Runs once the headers are in and before any body is read: a body is read only when its
+    // length is declared and within the limit.
+    server->set_pre_routing_handler(
+        [](const httplib::Request& request, httplib::Response& response) {
+            requestStart = Clock::now();
+            requestTimed = true;
+            requestResult = "-";
+            if (!hasBody(request.method))
+                return httplib::Server::HandlerResponse::Unhandled;
+            const auto refuse = [&](int status, std::string body, const std::string& type) {
+                requestResult = "HTTP " + std::to_string(status);
+                answerAndClose(response, status, std::move(body), type);
+                return httplib::Server::HandlerResponse::Handled;
+            };
+            if (request.has_header("Transfer-Encoding") || !request.has_header("Content-Length"))
+                return refuse(411, "Length required\n", "text/plain");
+            const std::string encoding = request.get_header_value("Content-Encoding");
+            if (!encoding.empty() && encoding != "identity")
+                return refuse(415, "Unsupported content encoding\n", "text/plain");
+            const std::string length = request.get_header_value("Content-Length");
+            const bool digits = !length.empty() && length.size() <= 12
+                && length.find_first_not_of("0123456789") == std::string::npos;
+            if (digits && std::stoull(length) <= drainedBodySize)
+                return httplib::Server::HandlerResponse::Unhandled;
+            if (request.method == "POST" && request.path.compare(0, 12, "/corvane/v5/") == 0) {
+                const ServiceResponse answer = tooLarge();
+                requestResult = answer.resultCode;
+                answerAndClose(response, answer.status, answer.body, answer.contentType);
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return refuse(413, "Payload too large\n", "text/plain");
+        });
+    // A request the parser refused leaves the connection at an unknown point of the stream:
+    // answer it and close, rather than read what follows as more requests.
+    server->set_error_handler(httplib::Server::HandlerWithResponse(
+        [](const httplib::Request&, httplib::Response& response) {
+            if (requestTimed)
+                return httplib::Server::HandlerResponse::Unhandled;
+            answerAndClose(response, response.status, "Bad request\n", "text/plain");
+            return httplib::Server::HandlerResponse::Handled;
+        }));
+    server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
         // Only method, path and result: bodies and headers carry passwords, tokens and codes.
-        std::printf("%s %s %s %.1fms\n", request.method.c_str(), request.path.c_str(),
-            requestResult.c_str(), ms.count());
+        if (!requestTimed) {
+            // The request never reached the handlers: the parser refused it.
+            std::printf("%s %s rejected HTTP %d\n", printable(request.method).c_str(),
+                printable(request.path).c_str(), response.status);
+        } else {
+            const auto ms = std::chrono::duration_cast<std::chrono::duration<double, std::milli>>(
+                Clock::now() - requestStart);
+            std::printf("%s %s %s %.1fms\n", printable(request.method).c_str(),
+                printable(request.path).c_str(), requestResult.c_str(), ms.count());
+        }
         std::fflush(stdout);
         requestTimed = false;
+        requestResult = "-";
     });
     server->Get("/", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("Tessaro\n", "text/plain");
     });
-    server->Post(
-        R"(/corvane/v5/.*)", [this](const httplib::Request& request, httplib::Response& response) {
+    // With a content reader the library leaves the body to the handler (and applies none of
+    // its own limits on form bodies); the length was checked before routing.
+    server->Post(R"(/corvane/v5/.*)",
+        [this](const httplib::Request& request, httplib::Response& response,
+            const httplib::ContentReader& reader) {
+            std::string body;
+            bool oversized = false;
+            const bool read = reader([&](const char* data, size_t length) {
+                // Beyond the limit the rest is read and dropped, keeping the connection in step.
+                oversized = oversized || body.size() + length > maxBodySize;
+                if (!oversized)
+                    body.append(data, length);
+                return true;
+            });
+            if (!read) {
+                requestResult = "HTTP 400";
+                answerAndClose(response, 400, "Bad request\n", "text/plain");
+                return;
+            }
             ServiceResponse answer;
             try {
-                answer = dispatch(request.path, request.body, request.get_header_value("auth"),
-                    request.get_header_value("twoFa"));
+                answer = oversized ? tooLarge()
+                                   : dispatch(request.path, body, request.get_header_value("auth"),
+                                       request.get_header_value("twoFa"), request.remote_addr);
             } catch (const std::exception& error) {
-                std::fprintf(stderr, "error in %s: %s\n", request.path.c_str(), error.what());
+                std::fprintf(
+                    stderr, "error in %s: %s\n", printable(request.path).c_str(), error.what());
                 answer.status = 500;
                 answer.contentType = "text/plain";
                 answer.body = "Internal error\n";

@@ -14,16 +14,22 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QTemporaryDir>
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace Corvane::Server;
@@ -33,9 +39,11 @@ int usage()
 {
     std::fprintf(stderr,
         "usage: tessaro-server --data DIR seed [--size demo|large]\n"
-        "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http] [--exit-with-parent]\n"
+        "       tessaro-server --data DIR serve [--listen HOST:PORT] [--plain-http] "
+        "[--exit-with-parent]\n"
         "       tessaro-server --data DIR totp CF_UTENTE\n"
-        "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n");
+        "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n"
+        "       tessaro-server --data DIR publish-update --version V --executable FILE [--name N]\n");
     return 2;
 }
 
@@ -48,6 +56,24 @@ std::string option(
             return args[i + 1];
     }
     return fallback;
+}
+
+// The data folder holds the token-signing key, the two-factor secrets, the TLS key and mails
+// with passwords: only its owner may enter it, also when an older server created it.
+bool closeDataDirectory(const std::string& dataDirectory)
+{
+    if (!QDir().mkpath(QString::fromStdString(dataDirectory))
+        || chmod(dataDirectory.c_str(), S_IRWXU) != 0) {
+        std::fprintf(stderr, "cannot create %s\n", dataDirectory.c_str());
+        return false;
+    }
+    QDirIterator it(QString::fromStdString(dataDirectory), QDir::AllEntries | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QByteArray path = QFile::encodeName(it.next());
+        chmod(path.constData(), it.fileInfo().isDir() ? S_IRWXU : S_IRUSR | S_IWUSR);
+    }
+    return true;
 }
 
 bool flag(const std::vector<std::string>& args, const std::string& name)
@@ -64,7 +90,8 @@ int seed(const std::string& dataDirectory, const std::string& size)
     if (size != "demo" && size != "large")
         return usage();
     const QString dir = QString::fromStdString(dataDirectory);
-    QDir().mkpath(dir);
+    if (!closeDataDirectory(dataDirectory))
+        return 1;
     const QString database = QString::fromStdString(ServerContext::databasePath(dataDirectory));
     for (const QString& suffix : { QString(), QStringLiteral("-wal"), QStringLiteral("-shm") })
         QFile::remove(database + suffix);
@@ -89,7 +116,8 @@ int seed(const std::string& dataDirectory, const std::string& size)
     return 0;
 }
 
-int serve(const std::string& dataDirectory, const std::string& listen, bool plainHttp, bool exitWithParent)
+int serve(const std::string& dataDirectory, const std::string& listen, bool plainHttp,
+    bool exitWithParent)
 {
     const size_t colon = listen.rfind(':');
     if (colon == std::string::npos)
@@ -114,6 +142,8 @@ int serve(const std::string& dataDirectory, const std::string& listen, bool plai
             return 0;
     }
 
+    if (!closeDataDirectory(dataDirectory))
+        return 1;
     ServerContext context(dataDirectory);
     Router router;
     AccountHandlers accounts(context);
@@ -153,28 +183,51 @@ int serve(const std::string& dataDirectory, const std::string& listen, bool plai
     return 0;
 }
 
-int printTotp(const std::string& dataDirectory, const std::string& userCode)
+int printTotp(const std::string& dataDirectory, std::string userCode)
 {
+    for (char& c : userCode)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Database db(ServerContext::databasePath(dataDirectory));
-    Statement user = db.prepare("SELECT totp_secret FROM users WHERE fiscal_code = ? AND "
-                                "totp_secret IS NOT NULL ORDER BY id");
+    Statement user = db.prepare("SELECT totp_secret, totp_last_step FROM users WHERE fiscal_code = "
+                                "? AND totp_secret IS NOT NULL ORDER BY id");
     user.bind(1, userCode);
     if (!user.step()) {
         std::fprintf(stderr, "no two-factor secret for %s\n", userCode.c_str());
         return 1;
     }
-    std::printf("%s\n", Totp::code(user.text(0), ServerContext::now()).c_str());
+    // The server takes each code once, accepting the next step's early: print the first code it
+    // will still take, waiting when even that one is not due yet.
+    const std::int64_t lastStep = user.isNull(1) ? -1 : user.integer(1);
+    std::int64_t now = ServerContext::now();
+    if (lastStep >= now / 30 + 1) {
+        std::this_thread::sleep_for(std::chrono::seconds(lastStep * 30 - now + 1));
+        now = ServerContext::now();
+    }
+    const std::int64_t step = std::max(now / 30, lastStep + 1);
+    std::printf("%s\n", Totp::code(user.text(0), step * 30).c_str());
     return 0;
 }
 
-int publishUpdate(
-    const std::string& dataDirectory, const std::string& version, const std::string& archive)
+// Publishes a ready archive, or packs one from a new executable under the update program's name.
+int publishUpdate(const std::string& dataDirectory, const std::vector<std::string>& args)
 {
-    if (version.empty() || archive.empty())
+    const std::string version = option(args, "--version");
+    std::string archive = option(args, "--archive");
+    const std::string executable = option(args, "--executable");
+    if (version.empty() || archive.empty() == executable.empty())
         return usage();
+    std::string error;
+    QTemporaryDir packing;
+    if (!executable.empty()) {
+        archive = packing.filePath(QStringLiteral("release.zip")).toStdString();
+        if (!UpdateStore::packRelease(executable,
+                option(args, "--name", UpdateStore::defaultUpdateProgramName), archive, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
     Database db(ServerContext::databasePath(dataDirectory));
     UpdateStore updates(db, dataDirectory);
-    std::string error;
     if (!updates.publish(version, archive, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
@@ -187,6 +240,8 @@ int publishUpdate(
 
 int main(int argc, char* argv[])
 {
+    // Everything the server writes (database, outbox, TLS material) is for its owner only.
+    umask(S_IRWXG | S_IRWXO);
     QCoreApplication application(argc, argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string dataDirectory = option(args, "--data");
@@ -203,8 +258,7 @@ int main(int argc, char* argv[])
         if (command == "totp" && rest.size() == 1)
             return printTotp(dataDirectory, rest[0]);
         if (command == "publish-update")
-            return publishUpdate(
-                dataDirectory, option(rest, "--version"), option(rest, "--archive"));
+            return publishUpdate(dataDirectory, rest);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessaro-server: %s\n", error.what());
         return 1;

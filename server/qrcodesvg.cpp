@@ -19,7 +19,8 @@ std::string QrCodeSvg::render(const std::string& text)
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\""
         + std::to_string(size) + "\" height=\"" + std::to_string(size) + "\" viewBox=\"0 0 "
         + std::to_string(size) + " " + std::to_string(size) + "\">\n"
-        + "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n<path fill=\"#000000\" d=\"";
+        + "<rect x=\"0\" y=\"0\" width=\"" + std::to_string(size) + "\" height=\""
+        + std::to_string(size) + "\" fill=\"#ffffff\"/>\n<path fill=\"#000000\" d=\"";
     for (int y = 0; y < code->width; ++y) {
         for (int x = 0; x < code->width; ++x) {
             if (code->data[y * code->width + x] & 1) {

@@ -20,6 +20,8 @@ struct ServiceRequest {
     FormData form;
     std::string authToken;
     std::string twoFaToken;
+    /// The peer's IP address, for the limits per client.
+    std::string clientAddress;
 };
 
 /// The answer to one request: an XML reply or, for downloads, raw bytes.

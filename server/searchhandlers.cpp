@@ -516,9 +516,14 @@ ServiceResponse SearchHandlers::companyRecord(const ServiceRequest& request, con
         "SELECT name, address, fiscal_code, vat_number, phone, fax, email, founded, cciaa, rae, "
         "sae, "
         "register, kind, sector, activity, predecessor_id, successor_id, replaced_on "
-        "FROM companies WHERE id = ? AND consortium_id = ?");
+        "FROM companies c WHERE c.id = ? AND c.consortium_id = ? "
+        "AND EXISTS (SELECT 1 FROM positions p WHERE p.abi = ? "
+        "AND p.company_id IN (c.id, c.predecessor_id, c.successor_id))");
+    // Like the searches: only companies with a position at the bank of the request, and the
+    // records merged into or out of one, which its record links to.
     company.bind(1, TextFormat::trimmed(request.form.value("i_anag")))
-        .bind(2, session.consortiumId);
+        .bind(2, session.consortiumId)
+        .bind(3, request.abi);
     if (!company.step())
         return noResult();
     const auto optionalId = [&](int column) {

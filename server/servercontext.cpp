@@ -10,8 +10,13 @@ namespace Corvane::Server {
 ServerContext::ServerContext(const std::string& dataDirectory)
     : dataDirectory(dataDirectory)
     , loginLimiter(5, 60)
+    , loginAddressLimiter(30, 60)
+    , codeLimiter(5, 60)
+    , requestAddressLimiter(10, 600)
+    , requestConsortiumLimiter(10, 600)
     , outbox(dataDirectory + "/outbox")
 {
+    database().migrate();
     Statement key = database().prepare("SELECT value FROM settings WHERE key = 'token_key'");
     if (!key.step())
         throw std::runtime_error("the data folder has no token key: run seed first");
@@ -32,6 +37,14 @@ Database& ServerContext::database() const { return Database::forThread(getDataba
 const TokenService& ServerContext::getTokens() const { return *tokens; }
 
 RateLimiter& ServerContext::getLoginLimiter() { return loginLimiter; }
+
+RateLimiter& ServerContext::getLoginAddressLimiter() { return loginAddressLimiter; }
+
+RateLimiter& ServerContext::getCodeLimiter() { return codeLimiter; }
+
+RateLimiter& ServerContext::getRequestAddressLimiter() { return requestAddressLimiter; }
+
+RateLimiter& ServerContext::getRequestConsortiumLimiter() { return requestConsortiumLimiter; }
 
 Outbox& ServerContext::getOutbox() { return outbox; }
 

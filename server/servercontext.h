@@ -12,8 +12,8 @@ namespace Corvane::Server {
 
 class Database;
 
-/// What every handler shares: the data folder, the database, the token keys, the login
-/// limiter and the outbox. One per running server, owned by the serve command.
+/// What every handler shares: the data folder, the database, the token keys, the limiters and
+/// the outbox. One per running server, owned by the serve command.
 class ServerContext final {
 public:
     explicit ServerContext(const std::string& dataDirectory);
@@ -23,7 +23,15 @@ public:
     /// The calling thread's connection.
     Database& database() const;
     const TokenService& getTokens() const;
+    /// Failed logins per user fiscal code.
     RateLimiter& getLoginLimiter();
+    /// Failed logins per client address, whatever the user (password spraying).
+    RateLimiter& getLoginAddressLimiter();
+    /// Wrong two-factor and activation codes per user.
+    RateLimiter& getCodeLimiter();
+    /// Public requests for access per client address, and account requests per consortium.
+    RateLimiter& getRequestAddressLimiter();
+    RateLimiter& getRequestConsortiumLimiter();
     Outbox& getOutbox();
 
     static std::int64_t now();
@@ -33,6 +41,10 @@ private:
     std::string dataDirectory;
     std::unique_ptr<TokenService> tokens;
     RateLimiter loginLimiter;
+    RateLimiter loginAddressLimiter;
+    RateLimiter codeLimiter;
+    RateLimiter requestAddressLimiter;
+    RateLimiter requestConsortiumLimiter;
     Outbox outbox;
 };
 

@@ -50,9 +50,12 @@ std::optional<ServiceResponse> SessionGuard::check(
 
     Statement user = context.database().prepare(
         "SELECT consortium_id, fiscal_code, activation_code IS NOT NULL, password_expires, "
-        "twofa_active FROM users WHERE id = ?");
+        "twofa_active, token_generation, password_session FROM users WHERE id = ?");
     user.bind(1, auth.userId);
     if (!user.step())
+        return tokenNotValid(QStringLiteral("auth"));
+    // A password change ends every session of the user but the one that made the change.
+    if (auth.generation != user.integer(5) && auth.tokenId != user.text(6))
         return tokenNotValid(QStringLiteral("auth"));
     session.userId = auth.userId;
     session.consortiumId = user.integer(0);
@@ -76,16 +79,17 @@ std::optional<ServiceResponse> SessionGuard::check(
         return refuse(
             ResultCode::TwoFaTokenMissing, QStringLiteral("Token a due fattori mancante"), 403);
     const TokenService::Claims twoFa = context.getTokens().verify(request.twoFaToken, now);
-    if (twoFa.status == TokenService::Status::Expired
-        || (twoFa.status == TokenService::Status::Valid && isRevoked(twoFa.tokenId))) {
+    if (twoFa.status == TokenService::Status::Valid && twoFa.kind == "twofa"
+        && twoFa.userId == session.userId) {
+        // The second factor holds only for the sign-in it completed: a new login asks for it again.
+        if (twoFa.sessionId != auth.tokenId || isRevoked(twoFa.tokenId))
+            return tokenNotValid(QStringLiteral("twofa"));
+        return std::nullopt;
+    }
+    if (twoFa.status == TokenService::Status::Expired)
         return tokenNotValid(QStringLiteral("twofa"));
-    }
-    if (twoFa.status != TokenService::Status::Valid || twoFa.kind != "twofa"
-        || twoFa.userId != session.userId) {
-        return refuse(
-            ResultCode::TwoFaTokenInvalid, QStringLiteral("Token a due fattori non valido"), 403);
-    }
-    return std::nullopt;
+    return refuse(
+        ResultCode::TwoFaTokenInvalid, QStringLiteral("Token a due fattori non valido"), 403);
 }
 
 }

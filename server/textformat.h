@@ -23,6 +23,9 @@ public:
     /// A LIKE pattern matching text anywhere, with the LIKE wildcards escaped by '\'.
     static std::string containsPattern(const std::string& text);
     static std::string trimmed(const std::string& text);
+    /// Strict UTF-8: no stray continuation bytes, overlong forms, surrogates or values above
+    /// U+10FFFF.
+    static bool isValidUtf8(const std::string& text);
 };
 
 }

@@ -161,7 +161,7 @@ bool TicketHandlers::parseDocument(const std::string& encoded, TicketDocument& d
         if (reader.hasError())
             return false;
         QByteArray value;
-        if (!decodeStrict(text, value))
+        if (!decodeStrict(text, value) || !TextFormat::isValidUtf8(value.toStdString()))
             return false;
         if (name == QLatin1String("ticket_id")) {
             document.ticketId = value.toStdString();
@@ -189,7 +189,8 @@ ServiceResponse TicketHandlers::insert(const ServiceRequest& request, const Sess
     if (!parseDocument(request.form.value("dati_t"), document))
         return invalid();
     const std::string text = TextFormat::trimmed(document.text);
-    if (text.empty() || text.size() > 20000)
+    // Limits count characters, as the client's form does, not UTF-8 bytes.
+    if (text.empty() || TextFormat::fromUtf8(text).size() > 20000)
         return invalid();
     Database& db = context.database();
     const std::string now = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
@@ -199,19 +200,25 @@ ServiceResponse TicketHandlers::insert(const ServiceRequest& request, const Sess
         ticket.bind(1, TextFormat::trimmed(document.ticketId)).bind(2, session.consortiumId);
         if (!ticket.step())
             return answer(ResultCode::NoResult, QStringLiteral("Ticket non trovato"));
+        const std::int64_t ticketId = ticket.integer(0);
+        // An open statement at COMMIT keeps its read snapshot, and with it the write-ahead log,
+        // from being checkpointed: every statement is done before the commit.
+        ticket.reset();
         Statement message = db.prepare("INSERT INTO ticket_messages (ticket_id, author_kind, body, "
                                        "created_at) VALUES (?, 'utente', ?, ?)");
-        message.bind(1, ticket.integer(0)).bind(2, text).bind(3, now).run();
+        message.bind(1, ticketId).bind(2, text).bind(3, now).run();
         transaction.commit();
         return answer(ResultCode::Ok);
     }
 
     const std::string subject = TextFormat::trimmed(document.subject);
-    if (subject.empty() || subject.size() > 200 || document.email.size() > 120)
+    if (subject.empty() || TextFormat::fromUtf8(subject).size() > 200
+        || document.email.size() > 120)
         return invalid();
     Statement next = db.prepare("SELECT COALESCE(MAX(id), 0) + 1 FROM tickets");
     next.step();
     const std::int64_t id = next.integer(0);
+    next.reset();
     const QString code = QStringLiteral("TK-%1-%2")
                              .arg(QDate::currentDate().year())
                              .arg(id, 4, 10, QLatin1Char('0'));

@@ -33,8 +33,8 @@ TokenService::TokenService(const std::string& key)
 {
 }
 
-std::string TokenService::issue(
-    std::int64_t userId, const std::string& kind, std::int64_t now, std::int64_t lifetime) const
+std::string TokenService::issue(std::int64_t userId, const std::string& kind, std::int64_t now,
+    std::int64_t lifetime, std::int64_t generation, const std::string& sessionId) const
 {
     const QByteArray header
         = QByteArrayLiteral(R"({"alg":"HS256","typ":"JWT"})").toBase64(base64Url);
@@ -44,6 +44,9 @@ std::string TokenService::issue(
     claims.insert(QStringLiteral("jti"), QString::fromLatin1(newTokenId()));
     claims.insert(QStringLiteral("iat"), static_cast<qint64>(now));
     claims.insert(QStringLiteral("exp"), static_cast<qint64>(now + lifetime));
+    claims.insert(QStringLiteral("gen"), static_cast<qint64>(generation));
+    if (!sessionId.empty())
+        claims.insert(QStringLiteral("sid"), QString::fromStdString(sessionId));
     const QByteArray payload
         = QJsonDocument(claims).toJson(QJsonDocument::Compact).toBase64(base64Url);
     const QByteArray signingInput = header + '.' + payload;
@@ -77,6 +80,8 @@ TokenService::Claims TokenService::verify(const std::string& token, std::int64_t
     claims.kind = payload.value(QStringLiteral("kind")).toString().toStdString();
     claims.tokenId = payload.value(QStringLiteral("jti")).toString().toStdString();
     claims.expires = static_cast<std::int64_t>(payload.value(QStringLiteral("exp")).toDouble());
+    claims.generation = static_cast<std::int64_t>(payload.value(QStringLiteral("gen")).toDouble());
+    claims.sessionId = payload.value(QStringLiteral("sid")).toString().toStdString();
     if (!ok || claims.kind.empty() || claims.tokenId.empty() || claims.expires == 0)
         return claims;
     claims.status = claims.expires <= now ? Status::Expired : Status::Valid;

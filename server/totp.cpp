@@ -84,14 +84,21 @@ std::string Totp::code(const std::string& base32Secret, std::int64_t unixTime)
 
 bool Totp::verify(const std::string& base32Secret, const std::string& code, std::int64_t unixTime)
 {
+    return matchingStep(base32Secret, code, unixTime) >= 0;
+}
+
+std::int64_t Totp::matchingStep(
+    const std::string& base32Secret, const std::string& code, std::int64_t unixTime)
+{
     if (base32Secret.empty() || code.size() != 6)
-        return false;
-    bool match = false;
+        return -1;
+    std::int64_t step = -1;
     for (int drift = -1; drift <= 1; ++drift) {
         const std::string expected = Totp::code(base32Secret, unixTime + drift * 30);
-        match |= CRYPTO_memcmp(expected.data(), code.data(), 6) == 0;
+        if (CRYPTO_memcmp(expected.data(), code.data(), 6) == 0)
+            step = unixTime / 30 + drift;
     }
-    return match;
+    return step;
 }
 
 std::string Totp::provisioningUri(const std::string& base32Secret, const std::string& account)

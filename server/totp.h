@@ -14,6 +14,9 @@ public:
     /// Accepts the code of the current step and of one step either side, for clock drift.
     static bool verify(
         const std::string& base32Secret, const std::string& code, std::int64_t unixTime);
+    /// The 30-second step whose code matches (current step or one either side), or -1.
+    static std::int64_t matchingStep(
+        const std::string& base32Secret, const std::string& code, std::int64_t unixTime);
     static std::string provisioningUri(const std::string& base32Secret, const std::string& account);
 
     static std::string base32Encode(const std::string& bytes);

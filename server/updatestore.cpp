@@ -5,6 +5,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <quazip/JlCompress.h>
+#include <quazip/quazip.h>
 
 namespace Corvane::Server {
 
@@ -12,6 +15,28 @@ UpdateStore::UpdateStore(Database& db, const std::string& dataDirectory)
     : db(db)
     , dataDirectory(dataDirectory)
 {
+}
+
+bool UpdateStore::packRelease(const std::string& executablePath, const std::string& programName,
+    const std::string& archivePath, std::string& error)
+{
+    const QString executable = QString::fromStdString(executablePath);
+    if (!QFileInfo(executable).isFile()) {
+        error = "cannot read " + executablePath;
+        return false;
+    }
+    QuaZip zip(QString::fromStdString(archivePath));
+    if (!zip.open(QuaZip::mdCreate)
+        || !JlCompress::compressFile(&zip, executable, QString::fromStdString(programName))) {
+        error = "cannot write " + archivePath;
+        return false;
+    }
+    zip.close();
+    if (zip.getZipError() != 0) {
+        error = "cannot write " + archivePath;
+        return false;
+    }
+    return true;
 }
 
 std::string UpdateStore::setting(const char* key) const

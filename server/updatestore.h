@@ -10,6 +10,13 @@ class Database;
 class UpdateStore final {
 public:
     static constexpr const char* defaultVersion = "5.2.0.0";
+    /// The name the new executable has in the archive, which the client starts for its update run.
+    static constexpr const char* defaultUpdateProgramName = "corvane-update";
+
+    /// Writes a release archive at archivePath: the executable alone, at the top level, under
+    /// programName, with its permissions.
+    static bool packRelease(const std::string& executablePath, const std::string& programName,
+        const std::string& archivePath, std::string& error);
 
     UpdateStore(Database& db, const std::string& dataDirectory);
 

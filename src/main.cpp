@@ -13,7 +13,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     Corvane::initResources();
 
@@ -23,11 +23,13 @@ int main(int argc, char* argv[])
     // Both live until the process ends.
     auto* devConfig = new Corvane::DevConfig;
     auto* applicationManager = new Corvane::ApplicationManager(devConfig);
+    Corvane::installTranslations();
 
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.contains(QStringLiteral("update"))) {
         // The update run only renames and restarts executables; it never opens a session.
         qCDebug(corvaneLog) << "Application started with argument -update";
+        applicationManager->finishUpdate();
         return 0;
     }
 

@@ -17,6 +17,7 @@
 #include <QString>
 
 class QSplashScreen;
+class QWidget;
 
 namespace Corvane {
 
@@ -25,6 +26,7 @@ class Account;
 class ActivationCodeWindow;
 class BankSelectorWindow;
 class ChangePasswordWindow;
+class CodeWindow;
 class CommandManager;
 class CompanyWindow;
 class HeaderToolbar;
@@ -42,6 +44,8 @@ class NetworkManager;
 class ProxyConfigurator;
 class TwoFaActivationWindow;
 class TwoFaAuthenticationWindow;
+class Updater;
+class UpdateWindow;
 
 namespace Model {
     class AddressWrapper;
@@ -53,11 +57,12 @@ namespace Model {
     class Ticket;
 }
 
-/// The flow manager: walks the user from start-up to the bank choice and back, keeps the session
-/// files and the keychain entries, turns refused sessions into the right dialog, and is the
-/// program's factory: the network manager, the proxy configurator, the command manager and every
-/// window and model are created on first use by its getters and kept for the life of the process.
-/// Created once, without a parent, by the entry point.
+/// The flow manager: walks the user from start-up to the bank choice and back, decides when the
+/// session files and the keychain entries (kept by SessionStore) change, turns refused sessions
+/// into the right dialog, and is the program's factory: the network manager, the proxy
+/// configurator, the command manager and every window and model are created on first use by its
+/// getters and kept for the life of the process. Created once, without a parent, by the entry
+/// point.
 class ApplicationManager : public QObject,
                            public Interface::ApplicationInitializeResponderInterface,
                            public Interface::UpdateInitializeResponderInterface,
@@ -93,6 +98,8 @@ public:
     void manageResponse(CommandManager* commandManager);
     /// Shows the login window again, modal (the cancel buttons of the code dialogs come here).
     void showLoginWindow();
+    /// The update run: swaps the executables in the working directory and starts the next one.
+    void finishUpdate();
 
     // Requests of the windows; each map goes unchanged to its command.
     void login(const QMap<QString, QString>& parameters);
@@ -153,6 +160,7 @@ public:
     Model::Report* getReportModel();
     Model::Ticket* getTicketModel();
     Model::AddressWrapper* getAddressWrapper();
+    UpdateWindow* getUpdateWindow();
     QSplashScreen* getSplashScreen();
 
     // Session data read by the windows.
@@ -171,6 +179,8 @@ public:
     QString getRequestedConfidiPec() const { return requestedConfidiPec; }
     QByteArray getQrCodeSvg() const { return qrCodeSvg.toUtf8(); }
     int getLoginResultCode() const { return loginResultCode; }
+    /// The server's description of the last failed login's result.
+    QString getLoginResultDescription() const { return loginResultDescription; }
     QString getTokenKind() const { return tokenKind; }
     QString getVersion() const;
     QString getServerUrl() const { return serverUrl; }
@@ -181,7 +191,7 @@ public:
     /// Stores a value of the service "corvane" in the system keychain; failures are logged.
     void writeKey(const QString& key, const QString& value);
 
-    /// The session token files, in the per-user application-data folder.
+    /// The session token files, in the per-user application-data folder (see SessionStore).
     static QString sessionFilePath(const QString& name);
     static void writeSessionFile(const QString& name, const QString& content);
     static void removeSessionFile(const QString& name);
@@ -191,6 +201,7 @@ signals:
     void requestCredentialAccountCompleted(bool status, int resultId);
 
 private:
+    void hideLoginProgress();
     void sendInit();
     void requestTwoFaActivation();
     void refreshServerUrl();
@@ -199,6 +210,9 @@ private:
     /// their accepter operation.
     template <typename Command> void execute(Command* command);
     void truncateLog();
+    Updater* getUpdater();
+    /// The parent of the update box and window.
+    QWidget* getUpdateParent();
 
     DevConfig* devConfig;
     bool debugEnabled = false;
@@ -213,6 +227,9 @@ private:
     QString tokenKind;
     QString qrCodeSvg;
     int loginResultCode = 0;
+    QString loginResultDescription;
+    /// The window whose code is on its way to the server.
+    QPointer<CodeWindow> codeSender;
     QPointer<Command::SendPrivacy> pendingPrivacy;
 
     NetworkManager* networkManager = nullptr;
@@ -244,6 +261,8 @@ private:
     Model::Ticket* ticketModel = nullptr;
     Model::AddressWrapper* addressWrapper = nullptr;
     QSplashScreen* splashScreen = nullptr;
+    UpdateWindow* updateWindow = nullptr;
+    Updater* updater = nullptr;
 };
 
 }

@@ -4,7 +4,7 @@
 
 namespace Corvane::Interface {
 
-/// Told by the update window to start downloading the update.
+/// Told by the update window to hand over to the update run.
 class UpdateInitializeResponderInterface {
 public:
     virtual ~UpdateInitializeResponderInterface() = default;

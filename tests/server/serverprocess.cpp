@@ -52,7 +52,8 @@ bool ServerProcess::start(const QString& size, QString& error)
     server.setStandardOutputFile(logPath());
     server.start(executable,
         { QStringLiteral("--data"), dataDirectory.path(), QStringLiteral("serve"),
-            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--exit-with-parent") });
+            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+            QStringLiteral("--exit-with-parent") });
     const QDeadlineTimer deadline(60000);
     static const QRegularExpression listening(
         QStringLiteral(R"(listening on https://127\.0\.0\.1:(\d+))"));
@@ -81,6 +82,20 @@ int ServerProcess::stop()
 }
 
 int ServerProcess::getPort() const { return port; }
+
+qint64 ServerProcess::getProcessId() const { return server.processId(); }
+
+qint64 ServerProcess::getStatusKib(const QByteArray& name) const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(server.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(name + ':'))
+            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
 
 QString ServerProcess::getDataDirectory() const { return dataDirectory.path(); }
 

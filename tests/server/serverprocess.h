@@ -21,6 +21,9 @@ public:
     int stop();
 
     int getPort() const;
+    qint64 getProcessId() const;
+    /// A line of the server's /proc status ("VmRSS", "VmHWM") in KiB, or -1.
+    qint64 getStatusKib(const QByteArray& name) const;
     QString getDataDirectory() const;
     QString getCaPath() const;
     /// The seed's demo accounts: description → user fiscal code.

@@ -4,15 +4,25 @@
 #include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
+#include <QPainter>
+#include <QProcess>
+#include <QSvgRenderer>
 #include <QTemporaryFile>
 #include <QtTest>
 
+#include <atomic>
+#include <csignal>
+#include <httplib.h>
 #include <memory>
 #include <sqlite3.h>
+#include <thread>
 
 using namespace Corvane::Test;
 
@@ -52,6 +62,16 @@ private slots:
     void badTicketDocument();
     void versionCheckAndUpdate();
     void rateLimiter();
+    void requestBodies_data();
+    void requestBodies();
+    void dataFolderIsPrivate();
+    void writeAheadLogStaysBounded();
+    void idleConnections();
+    void sessionsEndWithTheirSignIn();
+    void codeGuessingIsLimited_data();
+    void codeGuessingIsLimited();
+    void parallelAndSprayedLogins();
+    void accountRequestFlood();
 
 private:
     struct Tokens {
@@ -62,12 +82,16 @@ private:
     ServiceReply post(
         const QString& path, const QMap<QString, QString>& fields = {}, const Tokens& tokens = {});
     QString login(const QString& user, const QString& password = "Corvane.Demo.2024");
-    QString totp(const QString& user) const;
-    Tokens fullSession(const QString& user);
+    /// The user's current code; with reuse, the code of a step the server already took may come
+    /// back (the server's memory of used steps is cleared first).
+    QString totp(const QString& user, bool reuse = true) const;
+    Tokens fullSession(const QString& user, const QString& password = "Corvane.Demo.2024");
+    std::unique_ptr<httplib::Client> rawClient() const;
     QString account(const QString& descriptionPart) const;
     QString query(const QString& sql) const;
     void execute(const QString& sql) const;
-    QString forgeToken(qint64 userId, const QString& kind, qint64 expires) const;
+    QString forgeToken(
+        qint64 userId, const QString& kind, qint64 expires, const QString& sessionId = {}) const;
     void checkLog();
 
     std::unique_ptr<ServerProcess> server;
@@ -103,14 +127,17 @@ QString TestTessaroServer::login(const QString& user, const QString& password)
     return reply.resultCode() == "0" ? token : QString();
 }
 
-QString TestTessaroServer::totp(const QString& user) const
+QString TestTessaroServer::totp(const QString& user, bool reuse) const
 {
+    if (reuse)
+        query("UPDATE users SET totp_last_step = NULL WHERE fiscal_code = '" + user + "'");
     return QString::fromLatin1(server->runTool({ "totp", user }).trimmed());
 }
 
-TestTessaroServer::Tokens TestTessaroServer::fullSession(const QString& user)
+TestTessaroServer::Tokens TestTessaroServer::fullSession(
+    const QString& user, const QString& password)
 {
-    Tokens tokens { login(user), {} };
+    Tokens tokens { login(user, password), {} };
     const QString code = totp(user);
     secretsSeen << code;
     tokens.twoFa
@@ -118,6 +145,16 @@ TestTessaroServer::Tokens TestTessaroServer::fullSession(const QString& user)
               .value("0");
     secretsSeen << tokens.twoFa;
     return tokens;
+}
+
+std::unique_ptr<httplib::Client> TestTessaroServer::rawClient() const
+{
+    auto raw = std::make_unique<httplib::Client>(
+        "https://127.0.0.1:" + std::to_string(server->getPort()));
+    raw->set_ca_cert_path(server->getCaPath().toStdString());
+    raw->enable_server_certificate_verification(true);
+    raw->set_read_timeout(30);
+    return raw;
 }
 
 QString TestTessaroServer::query(const QString& sql) const
@@ -146,12 +183,15 @@ void TestTessaroServer::execute(const QString& sql) const
     sqlite3_close(db);
 }
 
-QString TestTessaroServer::forgeToken(qint64 userId, const QString& kind, qint64 expires) const
+QString TestTessaroServer::forgeToken(
+    qint64 userId, const QString& kind, qint64 expires, const QString& sessionId) const
 {
     const auto encoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
     const QByteArray header = QByteArray(R"({"alg":"HS256","typ":"JWT"})").toBase64(encoding);
-    QJsonObject claims { { "sub", QString::number(userId) }, { "kind", kind }, { "jti", "forged" },
-        { "iat", expires - 3600 }, { "exp", expires } };
+    QJsonObject claims { { "sub", QString::number(userId) }, { "kind", kind },
+        { "jti", "forged-" + kind }, { "iat", expires - 3600 }, { "exp", expires } };
+    if (!sessionId.isEmpty())
+        claims.insert("sid", sessionId);
     const QByteArray payload
         = QJsonDocument(claims).toJson(QJsonDocument::Compact).toBase64(encoding);
     const QByteArray key = query("SELECT value FROM settings WHERE key = 'token_key'").toUtf8();
@@ -163,7 +203,12 @@ QString TestTessaroServer::forgeToken(qint64 userId, const QString& kind, qint64
 
 void TestTessaroServer::initTestCase()
 {
-    server = std::make_unique<ServerProcess>(QString::fromLocal8Bit(TESSARO_SERVER_PATH));
+    // The server may close a connection while a probe still writes to it.
+    signal(SIGPIPE, SIG_IGN);
+    // TESSARO_SERVER runs the same checks against another build of the server.
+    const QString other = qEnvironmentVariable("TESSARO_SERVER");
+    server = std::make_unique<ServerProcess>(
+        other.isEmpty() ? QString::fromLocal8Bit(TESSARO_SERVER_PATH) : other);
     QString error;
     QVERIFY2(server->start("demo", error), qPrintable(error));
     QCOMPARE(server->getAccounts().size(), 6);
@@ -190,9 +235,35 @@ void TestTessaroServer::transportAnswers()
     QCOMPARE(post("/corvane/v5/search/lista_imprese").status, 404);
     QCOMPARE(post("/corvane/v5/home/init/03111").status, 404);
     QCOMPARE(post("/corvane/v5/search/lista_imprese/abc").status, 404);
-    QCOMPARE(
-        client->postRaw("/corvane/v5/home/login_account", QByteArray(1024 * 1024 + 1, 'a')).status,
-        413);
+
+    // A line break in the path must not start a log line of its own (see checkLog).
+    auto raw = rawClient();
+    raw->set_url_encode(false);
+    const auto injected = raw->Post("/corvane/v5/home/init%0aPOST%20/forged%200%201.0ms", "",
+        "application/x-www-form-urlencoded");
+    QVERIFY(injected);
+    QCOMPARE(injected->status, 404);
+    const auto rejected = raw->Get("/not a request line");
+    QVERIFY(rejected);
+    QCOMPARE(rejected->status, 400);
+
+    // A chunked body has no length to check: refused before it is read, so memory stays flat.
+    const qint64 peakBefore = server->getStatusKib("VmHWM");
+    const std::string chunk(1024 * 1024, 'a');
+    int sent = 0;
+    const auto chunked = rawClient()->Post(
+        "/corvane/v5/home/login_account",
+        [&](size_t, httplib::DataSink& sink) {
+            if (++sent > 64) {
+                sink.done();
+                return true;
+            }
+            return sink.write(chunk.data(), chunk.size());
+        },
+        "application/x-www-form-urlencoded");
+    QVERIFY(!chunked || chunked->status == 411);
+    QVERIFY2(server->getStatusKib("VmHWM") - peakBefore < 32 * 1024,
+        qPrintable(QString::number(server->getStatusKib("VmHWM") - peakBefore)));
 
     const ServiceReply reply = post("/corvane/v5/home/init");
     QCOMPARE(reply.status, 403);
@@ -298,9 +369,11 @@ void TestTessaroServer::tokenExpiryKindAndRevocation()
     expectTokenError({ ready.auth, forgeToken(userId, "twofa", now - 10) }, "313", "twofa");
     expectTokenError({ ready.auth, ready.auth }, "312", QString());
     expectTokenError({ ready.auth, forgeToken(userId + 1, "twofa", now + 3600) }, "312", QString());
-    QCOMPARE(
-        post("/corvane/v5/home/init", {}, { forgeToken(userId, "auth", now + 60), ready.twoFa })
-            .resultCode(),
+    // The key is all a forger needs: keep it private (see dataFolderIsPrivate).
+    QCOMPARE(post("/corvane/v5/home/init", {},
+                 { forgeToken(userId, "auth", now + 60),
+                     forgeToken(userId, "twofa", now + 60, "forged-auth") })
+                 .resultCode(),
         QString("0"));
 
     const Tokens session = fullSession(account("ready"));
@@ -349,6 +422,27 @@ void TestTessaroServer::twoFaActivation()
     const QString secret
         = query("SELECT totp_secret FROM users WHERE fiscal_code = '" + user + "'");
     QCOMPARE(secret.size(), 32);
+    // Drawn by Qt's renderer over a dark background, as the activation window stretches it, the
+    // code must still read back as the secret's URI: the white margin is the SVG's own.
+    QSvgRenderer renderer(svg.toUtf8());
+    QVERIFY(renderer.isValid());
+    for (const QSize size : { renderer.defaultSize(), QSize(380, 300) }) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        QTemporaryFile png(QDir::tempPath() + "/qrcode-XXXXXX.png");
+        QVERIFY(png.open());
+        QVERIFY(image.save(&png, "PNG"));
+        png.close();
+        QProcess zbar;
+        zbar.start("zbarimg", { "--quiet", "--raw", png.fileName() });
+        QVERIFY(zbar.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(),
+            "otpauth://totp/Tessaro:" + user + "?secret=" + secret
+                + "&issuer=Tessaro&algorithm=SHA1&digits=6&period=30");
+    }
 
     const QString code = totp(user);
     const QString wrong = QString("%1").arg((code.toInt() + 500000) % 1000000, 6, 10, QChar('0'));
@@ -817,6 +911,15 @@ void TestTessaroServer::companyRecord()
     QCOMPARE(post("/corvane/v5/search/i_anag/03111", { { "i_anag", successor } }, ready)
                  .value("anag_prec"),
         merged);
+    // A company of the consortium with no position at the bank is not shown there.
+    const QString elsewhere = query("SELECT id FROM companies c WHERE consortium_id = 1 AND "
+                                    "predecessor_id IS NULL AND successor_id IS NULL AND NOT "
+                                    "EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id "
+                                    "AND p.abi = '03111') LIMIT 1");
+    QVERIFY(!elsewhere.isEmpty());
+    QCOMPARE(
+        post("/corvane/v5/search/i_anag/03111", { { "i_anag", elsewhere } }, ready).resultCode(),
+        QString("10"));
     const QString foreign = query("SELECT id FROM companies WHERE consortium_id = 2 LIMIT 1");
     QCOMPARE(post("/corvane/v5/search/i_anag/03111", { { "i_anag", foreign } }, ready).resultCode(),
         QString("10"));
@@ -973,12 +1076,291 @@ void TestTessaroServer::rateLimiter()
     QVERIFY(!login(account("ready")).isEmpty());
 }
 
+void TestTessaroServer::requestBodies_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("stored");
+    const auto form = [](const QString& document, const QByteArray& extra = {}) {
+        return ServiceClient::encodeForm({ { "dati_t", document } }) + extra;
+    };
+    // Three bytes a character in UTF-8: the largest text a ticket may carry.
+    QTest::newRow("largest ticket")
+        << form(ticketDocument({}, "Lungo", QString(20000, QChar(0x20AC)), {})) << "0" << true;
+    QTest::newRow("oversized form")
+        << form(QString(), "&x=" + QByteArray(300 * 1024, 'a')) << "318" << false;
+    QTest::newRow("invalid UTF-8 in a field")
+        << form(ticketDocument({}, "Oggetto", "Testo", {}), "&nota=%C3%28") << "318" << false;
+    const QString badText = QString::fromLatin1(
+        QByteArray("<?xml version=\"1.0\"?><dati_ticket><ticket><ticket_id></ticket_id><oggetto>"
+            + QByteArray("Oggetto").toBase64() + "</oggetto><testo>"
+            + QByteArray("Testo \xff\xfe").toBase64() + "</testo></ticket></dati_ticket>")
+            .toBase64());
+    QTest::newRow("invalid UTF-8 in the ticket") << form(badText) << "318" << false;
+}
+
+void TestTessaroServer::requestBodies()
+{
+    // Guards against valid large tickets being refused, and oversized or non-UTF-8 ones stored.
+    QFETCH(QByteArray, body);
+    QFETCH(QString, code);
+    QFETCH(bool, stored);
+    const int before = query("SELECT COUNT(*) FROM tickets").toInt();
+    auto raw = rawClient();
+    raw->set_keep_alive(true);
+    const auto reply = raw->Post("/corvane/v5/home/ticketIns",
+        { { "auth", ready.auth.toStdString() }, { "twoFa", ready.twoFa.toStdString() } },
+        body.constData(), static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
+    QVERIFY2(reply, httplib::to_string(reply.error()).c_str());
+    QCOMPARE(reply->status, 200);
+    ServiceReply decoded;
+    decoded.body = QByteArray::fromStdString(reply->body);
+    ServiceClient::decodeXml(decoded);
+    QCOMPARE(decoded.resultCode(), code);
+    QCOMPARE(query("SELECT COUNT(*) FROM tickets").toInt(), before + (stored ? 1 : 0));
+}
+
+void TestTessaroServer::dataFolderIsPrivate()
+{
+    // Guards against the signing key, two-factor secrets, TLS key or mailed passwords being
+    // readable by other local users.
+    QStringList open;
+    QDirIterator it(server->getDataDirectory(),
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        // The log is written by this test, not by the server.
+        if (info.fileName() != "server.log" && int(info.permissions() & 0x0077) != 0)
+            open << info.filePath();
+    }
+    QVERIFY2(open.isEmpty(), qPrintable(open.join(", ")));
+    QCOMPARE(int(QFileInfo(server->getDataDirectory()).permissions() & 0x0077), 0);
+}
+
+void TestTessaroServer::writeAheadLogStaysBounded()
+{
+    // Guards against tickets growing the write-ahead log for ever because it is never checkpointed.
+    const QString document = ticketDocument({}, "Registro", QString(3000, 'x'), {});
+    const QFileInfo wal(server->getDataDirectory() + "/tessaro.sqlite-wal");
+    qint64 largest = 0;
+    for (int i = 0; i < 1500; ++i) {
+        QCOMPARE(post("/corvane/v5/home/ticketIns", { { "dati_t", document } }, ready).resultCode(),
+            QString("0"));
+        if (i % 100 == 99) {
+            QFileInfo now(wal.filePath());
+            largest = std::max(largest, now.size());
+        }
+    }
+    // 1,500 tickets write well over 10 MB of pages; a checkpointed log stays near its 4 MB limit.
+    QVERIFY2(largest < 9 * 1024 * 1024, qPrintable(QString::number(largest)));
+}
+
+void TestTessaroServer::idleConnections()
+{
+    // Guards against a hundred keep-alive connections idling after their request holding every
+    // worker.
+    std::vector<std::unique_ptr<httplib::Client>> idle(100);
+    std::vector<std::thread> threads;
+    for (auto& connection : idle) {
+        connection = rawClient();
+        connection->set_keep_alive(true);
+        threads.emplace_back([&connection] { connection->Get("/"); });
+    }
+    QTest::qWait(500);
+    QElapsedTimer timer;
+    timer.start();
+    ServiceClient fresh("127.0.0.1", server->getPort(), server->getCaPath());
+    const ServiceReply reply = fresh.post("/corvane/v5/home/init", {}, ready.auth, ready.twoFa);
+    const qint64 elapsed = timer.elapsed();
+    for (auto& thread : threads)
+        thread.join();
+    QCOMPARE(reply.resultCode(), QString("0"));
+    QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+}
+
+void TestTessaroServer::sessionsEndWithTheirSignIn()
+{
+    // Guards against a two-factor token outliving its sign-in, and sessions outliving a new
+    // password.
+    const QString user = account("ready");
+    const Tokens first = fullSession(user);
+    QCOMPARE(post("/corvane/v5/home/logout", {}, first).resultCode(), QString("0"));
+    const QString second = login(user);
+    const ServiceReply reused = post("/corvane/v5/home/init", {}, { second, first.twoFa });
+    QCOMPARE(reused.status, 403);
+    QCOMPARE(reused.resultCode(), QString("313"));
+    QCOMPARE(reused.value("0"), QString("twofa"));
+
+    const QString other = account("password expired");
+    const QString password = "Più.Sicura.2025";
+    const Tokens elsewhere = fullSession(other, password);
+    const Tokens changing = fullSession(other, password);
+    QCOMPARE(post("/corvane/v5/home/init", {}, elsewhere).resultCode(), QString("0"));
+    QCOMPARE(post("/corvane/v5/home/cambio_password",
+                 { { "old_password", password }, { "new_password", "Ancora.Più.Sicura.2026" } },
+                 changing)
+                 .resultCode(),
+        QString("0"));
+    const ServiceReply ended = post("/corvane/v5/home/init", {}, elsewhere);
+    QCOMPARE(ended.resultCode(), QString("313"));
+    QCOMPARE(ended.value("0"), QString("auth"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, changing).resultCode(), QString("0"));
+
+    // A code opens one session: the same code again, in a new session, is refused.
+    const Tokens once { login(user), {} };
+    const QString code = totp(user);
+    QCOMPARE(post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", code } }, once)
+                 .resultCode(),
+        QString("0"));
+    const Tokens again { login(user), {} };
+    QCOMPARE(post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", code } }, again)
+                 .resultCode(),
+        QString("311"));
+    secretsSeen << code;
+}
+
+void TestTessaroServer::codeGuessingIsLimited_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("wrongCode");
+    QTest::newRow("two-factor code") << "second consortium" << QString() << "autenticazione_two_fa"
+                                     << "twofa_token"
+                                     << "311";
+    QTest::newRow("first two-factor code")
+        << "two-factor not yet active"
+        << "UPDATE users SET twofa_active = 0 WHERE fiscal_code = '%1'"
+        << "prima_autenticazione_two_fa"
+        << "twofa_token"
+        << "315";
+    QTest::newRow("activation code")
+        << "activation pending"
+        << "UPDATE users SET activation_code = '135791', activation_expires = 4000000000 WHERE "
+           "fiscal_code = '%1'"
+        << "attivazione_codice"
+        << "codice_attivazione"
+        << "307";
+}
+
+void TestTessaroServer::codeGuessingIsLimited()
+{
+    // Guards against six-digit codes being guessed: five wrong codes a minute, then none.
+    QFETCH(QString, user);
+    QFETCH(QString, setup);
+    QFETCH(QString, verb);
+    QFETCH(QString, field);
+    QFETCH(QString, wrongCode);
+    const QString code = account(user);
+    if (!setup.isEmpty())
+        execute(setup.arg(code));
+    const Tokens tokens { login(code), {} };
+    const QString right = verb == "attivazione_codice" ? "135791" : totp(code);
+    const QString wrong = QString("%1").arg((right.toInt() + 500000) % 1000000, 6, 10, QChar('0'));
+    const QString path = "/corvane/v5/home/" + verb;
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(post(path, { { field, wrong } }, tokens).resultCode(), wrongCode);
+    const ServiceReply refused = post(path, { { field, right } }, tokens);
+    QCOMPARE(refused.status, 403);
+    QCOMPARE(refused.resultCode(), QString("201"));
+    if (verb == "attivazione_codice") {
+        // Five wrong tries use the code up.
+        QCOMPARE(query("SELECT activation_expires FROM users WHERE fiscal_code = '" + code + "'"),
+            QString("0"));
+    }
+}
+
+void TestTessaroServer::parallelAndSprayedLogins()
+{
+    // Guards against parallel guesses all passing the limit together, and against guessing
+    // across many users from one address. Leaves this address blocked for a minute.
+    const QString user = account("two-factor not yet active");
+    const QString consortium = server->getConsortiumOf(user);
+    std::atomic<int> checked { 0 };
+    std::atomic<int> limited { 0 };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 20; ++t) {
+        threads.emplace_back([&, t] {
+            ServiceClient own("127.0.0.1", server->getPort(), server->getCaPath());
+            for (int i = 0; i < 5; ++i) {
+                const QString result
+                    = own.post("/corvane/v5/home/login_account",
+                             { { "cf_utente", user }, { "cf_confidi", consortium },
+                                 { "password", QString("guess %1 %2").arg(t).arg(i) } })
+                          .resultCode();
+                (result == "9" ? checked : limited)++;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    QCOMPARE(checked.load(), 5);
+    QCOMPARE(limited.load(), 95);
+
+    int sprayChecked = 0;
+    for (int i = 0; i < 40; ++i) {
+        const QString unknown = QString("BNCLCU70A01H%1X").arg(i, 3, 10, QChar('0'));
+        const QString result = post("/corvane/v5/home/login_account",
+            { { "cf_utente", unknown }, { "cf_confidi", consortium },
+                { "password",
+                    "guess" } }).resultCode();
+        QVERIFY(result == "9" || result == "201");
+        sprayChecked += result == "9" ? 1 : 0;
+    }
+    QVERIFY2(sprayChecked <= 25, qPrintable(QString::number(sprayChecked)));
+}
+
+void TestTessaroServer::accountRequestFlood()
+{
+    // Guards against one address creating accounts and mails without end, and against line
+    // breaks in a name reaching the mail text.
+    const QDir outbox(server->getDataDirectory() + "/outbox");
+    const int usersBefore = query("SELECT COUNT(*) FROM users").toInt();
+    const int mailsBefore = outbox.entryList(QDir::Files).size();
+    int created = 0;
+    int limited = 0;
+    for (int i = 0; i < 50; ++i) {
+        const QString result = post("/corvane/v5/home/richiesta_credenziali_utente",
+            { { "cf_confidi", "28461530157" }, { "nome", "Mario\nTo: vittima@example.it" },
+                { "cognome", "Rossi" },
+                { "cf_utente", QString("RSSMRA80A01H%1Z").arg(i, 3, 10, QChar('0')) },
+                { "email_utente", "m.rossi@example.it" } })
+                                   .resultCode();
+        created += result == "0" ? 1 : 0;
+        limited += result == "201" ? 1 : 0;
+    }
+    QVERIFY(created >= 1);
+    QVERIFY(created <= 10);
+    QCOMPARE(created + limited, 50);
+    QCOMPARE(query("SELECT COUNT(*) FROM users").toInt(), usersBefore + created);
+    QCOMPARE(outbox.entryList(QDir::Files).size(), mailsBefore + 2 * created);
+    for (const QString& name : outbox.entryList({ "*.txt" }, QDir::Files)) {
+        QFile mail(outbox.filePath(name));
+        QVERIFY(mail.open(QIODevice::ReadOnly));
+        QVERIFY(!mail.readAll().contains("\nTo: vittima"));
+    }
+
+    int answered = 0;
+    for (int i = 0; i < 30; ++i) {
+        answered += post("/corvane/v5/home/richiesta_credenziali_confidi",
+                        { { "cf_confidi", "28461530157" } })
+                        .resultCode()
+            == "0";
+    }
+    QVERIFY(answered <= 10);
+}
+
 void TestTessaroServer::checkLog()
 {
     // Guards against passwords, tokens or codes reaching the request log.
     const QByteArray log = server->getOutput();
     QVERIFY(log.contains("POST /corvane/v5/home/login_account 9 "));
     QVERIFY(log.contains("POST /corvane/v5/home/init 304 "));
+    QVERIFY(log.contains("\nGET - rejected HTTP 400\n"));
+    QVERIFY(!log.contains("Host: - rejected"));
+    QVERIFY(log.contains("POST /corvane/v5/home/init\\x0aPOST /forged 0 1.0ms - "));
+    QVERIFY(!log.contains("\nPOST /forged"));
     QVERIFY(!log.contains("Corvane.Demo.2024"));
     QVERIFY(!log.contains("Più.Sicura.2025"));
     for (const QString& secret : qAsConst(secretsSeen)) {

@@ -1,0 +1,307 @@
+#include "app/applicationmanager.h"
+#include "app/updater.h"
+#include "app/updatewindow.h"
+#include "commands/checkversion.h"
+#include "protocol/commandmanager.h"
+#include "support/messageboxanswerer.h"
+#include "support/testclient.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+#include <fcntl.h>
+#include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+namespace {
+
+/// A ZIP archive of (name, content) entries; a content starting with "->" makes a link to the rest.
+QByteArray zipOf(const QList<QPair<QString, QByteArray>>& entries)
+{
+    QTemporaryDir folder;
+    QuaZip zip(folder.filePath("a.zip"));
+    zip.open(QuaZip::mdCreate);
+    for (const auto& [name, content] : entries) {
+        QuaZipNewInfo info(name);
+        info.externalAttr = (content.startsWith("->") ? 0120777u : 0100755u) << 16;
+        QuaZipFile file(&zip);
+        file.open(QIODevice::WriteOnly, info);
+        file.write(content.startsWith("->") ? content.mid(2) : content);
+        file.close();
+    }
+    zip.close();
+    QFile archive(folder.filePath("a.zip"));
+    return archive.open(QIODevice::ReadOnly) ? archive.readAll() : QByteArray();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// A program that appends its tag and its parameter to "started.txt" in its working folder.
+void writeProgram(const QString& path, const QByteArray& tag)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("#!/bin/sh\necho \"" + tag + " $1\" >> started.txt\n");
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+bool setImmutable(const QString& path, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+/// Takes away this user's right to change path: its write permission or, where that does not
+/// bind (the superuser), the immutable flag. The result gives it back; null when neither works.
+std::function<void()> makeUnchangeable(const QString& path)
+{
+    const QFile::Permissions permissions = QFile::permissions(path);
+    QFile::setPermissions(path, permissions & ~QFileDevice::Permissions(0x2222));
+    if (!QFileInfo(path).isWritable())
+        return [path, permissions] { QFile::setPermissions(path, permissions); };
+    QFile::setPermissions(path, permissions);
+    if (setImmutable(path, true))
+        return [path] { setImmutable(path, false); };
+    return nullptr;
+}
+
+/// Runs in a fresh folder named after the data row, and comes back.
+auto enterRowFolder(const QString& root)
+{
+    const QString folder = root + '/' + QTest::currentDataTag();
+    QDir().mkpath(folder);
+    QDir::setCurrent(folder);
+    return qScopeGuard([root] { QDir::setCurrent(root); });
+}
+
+}
+
+/// What the end-to-end update cannot reach: the self-update's failures, through the flow manager
+/// against a scripted server, and the update run's failed renames.
+class TestUpdater final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void failedUpdateShowsTheErrorState_data();
+    void failedUpdateShowsTheErrorState();
+    void updateRunKeepsAProgram_data();
+    void updateRunKeepsAProgram();
+
+private:
+    std::unique_ptr<TestServer> server;
+    QString root;
+};
+
+void TestUpdater::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    root = QDir::currentPath();
+    // A temporary folder of the test's own, where unpacked folders can be counted.
+    QDir().mkdir("tmp");
+    qputenv("TMPDIR", QFile::encodeName(root + "/tmp"));
+    QCoreApplication::setApplicationVersion("5.2.0.0");
+    server = std::make_unique<TestServer>();
+}
+
+void TestUpdater::failedUpdateShowsTheErrorState_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<bool>("checksumMatches");
+    QTest::addColumn<QString>("installation");
+
+    const QByteArray update = zipOf({ { "corvane-update", "#!/bin/sh\n" } });
+    QTest::newRow("checksum mismatch") << update << false << "writable";
+    QTest::newRow("not an archive") << QByteArray("PK\x03\x04 troncato") << true << "writable";
+    QTest::newRow("entry leaving the folder")
+        << zipOf({ { "corvane-update", "#!/bin/sh\n" }, { "../evaso", "x" } }) << true
+        << "writable";
+    QTest::newRow("absolute entry")
+        << zipOf({ { "corvane-update", "#!/bin/sh\n" }, { QDir::tempPath() + "/evaso", "x" } })
+        << true << "writable";
+    QTest::newRow("link entry") << zipOf({ { "corvane-update", "->/bin/sh" } }) << true
+                                << "writable";
+    QTest::newRow("no update program") << zipOf({ { "leggimi.txt", "5.3" } }) << true << "writable";
+    QTest::newRow("read-only installation folder") << update << true << "read-only";
+    QTest::newRow("program outside the working directory") << update << true << "no program";
+}
+
+void TestUpdater::failedUpdateShowsTheErrorState()
+{
+    // Guards against a bad download, a hostile archive or an installation this user cannot
+    // change running an update anyway, touching files it must not, or leaving no way out.
+    QFETCH(QByteArray, archive);
+    QFETCH(bool, checksumMatches);
+    QFETCH(QString, installation);
+    const bool downloads = installation == "writable";
+    const auto back = enterRowFolder(root);
+    if (installation != "no program")
+        writeProgram("corvane", "old");
+    // What an earlier update left: only a good download may remove it.
+    writeProgram("corvane-update", "earlier");
+    writeProgram("corvane.bak", "older");
+    auto client = std::make_unique<TestClient>(server->baseUrl());
+    ApplicationManager* application = client->application();
+    std::function<void()> restore = [] {};
+    if (installation == "read-only" && !(restore = makeUnchangeable(QDir::currentPath())))
+        QSKIP("this file system cannot make a folder unchangeable for this user");
+    const auto giveBack = qScopeGuard([&restore] { restore(); });
+
+    const QByteArray md5 = checksumMatches
+        ? QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex()
+        : QByteArray("0123456789abcdef0123456789abcdef");
+    server->setXmlReply("/corvane/v5/home/version_check",
+        resultReply("0", { idRecord("0", md5), idRecord("1", "5.3.0.0") }));
+    ScriptedReply download;
+    download.contentType = "application/zip";
+    download.body = archive;
+    server->setReply("/corvane/v5/home/download_upd", download);
+    const int requestsBefore = server->requestCount();
+    MessageBoxAnswerer answerer;
+    if (downloads)
+        answerer.expect("Aggiornamento Corvane",
+            "Versione corrente: 5.2.0.0\nUltima versione: 5.3.0.0", QMessageBox::Ok,
+            MessageBoxAnswerer::Match::Contains);
+
+    // The window is read and its button pressed from the program's own event loop (a bad
+    // checksum shows it modal); closing the last window must end that loop.
+    QStringList seen;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, &closer, [&] {
+        UpdateWindow* window = application->getUpdateWindow();
+        auto* button = window->findChild<QPushButton*>("restartButton");
+        if (!window->isVisible() || !button->isEnabled())
+            return;
+        closer.stop();
+        for (const char* name : { "step1Label", "step1Tick", "errorLabel", "step3Label" }) {
+            auto* label = window->findChild<QLabel*>(name);
+            seen << (label->isVisibleTo(window) ? label->text() : QString());
+        }
+        seen << button->text();
+        // Only the error state's button is pressed: the other one starts the update run.
+        if (button->text() == "Chiudi Corvane")
+            button->click();
+        else
+            QCoreApplication::exit(2);
+    });
+    closer.start(20);
+    QTimer::singleShot(20000, &closer, [] { QCoreApplication::exit(1); });
+    application->getCommandManager()->exec(new Command::CheckVersion(application, "5.2.0.0"));
+    QCOMPARE(QCoreApplication::exec(), 0);
+
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join('\n')));
+    QVERIFY(answerer.allAnswered());
+    const QString folder = installation == "read-only" ? QDir::currentPath()
+                                                       : QCoreApplication::applicationDirPath();
+    QCOMPARE(seen.mid(0, 2), QStringList({ "Errore durante l'aggiornamento.", "✖" }));
+    // Without a download the line names the folder and the way out.
+    QCOMPARE(
+        seen.at(2).contains(folder) && seen.at(2).contains("gestore dei pacchetti"), !downloads);
+    QCOMPARE(seen.mid(3), QStringList({ QString(), "Chiudi Corvane" }));
+
+    QTRY_VERIFY(!application->getCommandManager()->isBusy());
+    const QList<RecordedRequest> requests = server->requests().mid(requestsBefore);
+    QCOMPARE(
+        std::any_of(requests.cbegin(), requests.cend(),
+            [](const RecordedRequest& request) { return request.path.endsWith("/download_upd"); }),
+        downloads);
+    const bool leftoversKept = !downloads || !checksumMatches;
+    QCOMPARE(readAll("corvane-update").contains("earlier"), leftoversKept);
+    QCOMPARE(readAll("corvane.bak").contains("older"), leftoversKept);
+    QCOMPARE(QDir(QDir::tempPath()).entryList({ "corvane-update-*" }, QDir::Dirs), QStringList());
+    QVERIFY(!QFile::exists(QDir::tempPath() + "/evaso"));
+}
+
+void TestUpdater::updateRunKeepsAProgram_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QByteArray>("started");
+
+    // "name=tag": a program of that tag; "name": a plain file; "name/": a folder. In every row
+    // the update run is the installed program's (the first stage's) or the previous one's.
+    QTest::newRow("old folder already there")
+        << QStringList { "corvane=new", "corvane-previous=old", "serial.dat", "old/" }
+        << QStringList { "corvane.bak=old", "corvane=new", "old/", "serial.dat" }
+        << QByteArray("new ");
+    QTest::newRow("previous program cannot be moved aside")
+        << QStringList { "corvane=old", "corvane-update=new", "corvane-previous=stale" }
+        << QStringList { "corvane-previous=stale", "corvane-update=new", "corvane=old" }
+        << QByteArray("old ");
+    QTest::newRow("new program cannot be put in place")
+        << QStringList { "corvane=old", "corvane-update=locked" }
+        << QStringList { "corvane-update=locked", "corvane=old" } << QByteArray("old ");
+    QTest::newRow("nothing to finish")
+        << QStringList { "serial.dat" } << QStringList { "serial.dat" } << QByteArray();
+}
+
+void TestUpdater::updateRunKeepsAProgram()
+{
+    // Guards against a swap whose rename fails leaving the installation without a program or
+    // without a running one, and against legacy files moved or folders made twice.
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    QFETCH(QByteArray, started);
+    after.sort();
+    const auto back = enterRowFolder(root);
+    std::function<void()> restore = [] {};
+    for (const QString& file : qAsConst(before)) {
+        const QString name = file.section('=', 0, 0);
+        if (name.endsWith('/'))
+            QDir().mkdir(name);
+        else if (file.contains('='))
+            writeProgram(name, file.section('=', 1).toLatin1());
+        else
+            QFile(name).open(QIODevice::WriteOnly);
+        // A locked update program cannot be renamed, so the previous one must come back.
+        if (file.endsWith("=locked") && !(restore = makeUnchangeable(name)))
+            QSKIP("this file system cannot lock a single file for this user");
+    }
+    const auto giveBack = qScopeGuard([&restore] { restore(); });
+    const QString running = QFile::exists("corvane-update") ? "corvane" : "corvane-previous";
+
+    Updater::finishUpdate(QDir::current().filePath(running));
+    if (!started.isEmpty())
+        QTRY_COMPARE(readAll("started.txt"), started + '\n');
+    restore();
+    restore = [] {};
+    QStringList found;
+    QDirIterator entries(
+        ".", QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        const QString path = entries.next().mid(2);
+        const QByteArray content = readAll(path);
+        if (entries.fileInfo().isDir())
+            found << path + '/';
+        else if (content.startsWith("#!"))
+            found << path + '=' + content.mid(content.indexOf('"') + 1).split(' ').value(0);
+        else if (path != "started.txt")
+            found << path;
+    }
+    found.sort();
+    QCOMPARE(found, after);
+}
+
+QTEST_MAIN(TestUpdater)
+#include "tst_updater.moc"

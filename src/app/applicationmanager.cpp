@@ -24,17 +24,31 @@
 #include "commands/twofaactivation.h"
 #include "commands/twofaauthentication.h"
 #include "commands/twofafirstauthentication.h"
+#include "models/addresswrapper.h"
 #include "models/bank.h"
+#include "models/company.h"
+#include "models/position.h"
+#include "models/report.h"
+#include "models/status.h"
+#include "models/ticket.h"
 #include "network/networkmanager.h"
 #include "network/proxyconfigurator.h"
 #include "protocol/commandmanager.h"
 #include "protocol/xmlparser.h"
+#include "ui/aboutwindow.h"
 #include "ui/activationcodewindow.h"
 #include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/companywindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
+#include "ui/headertoolbar.h"
+#include "ui/insertticketwindow.h"
 #include "ui/loginwindow.h"
+#include "ui/mainwindow.h"
+#include "ui/positionwindow.h"
+#include "ui/reportwindow.h"
+#include "ui/ticketwindow.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
@@ -104,6 +118,14 @@ ApplicationManager::~ApplicationManager()
         if (window)
             window->deleteLater();
     }
+    // A window freed with its parent drops its pending deletion, so each may be named here.
+    for (QObject* object : std::initializer_list<QObject*> { mainWindow.data(),
+             companyWindow.data(), positionWindow.data(), reportWindow.data(), ticketWindow.data(),
+             insertTicketWindow.data(), headerToolbar.data(), aboutWindow.data(), companyModel,
+             positionModel, statusModel, reportModel, ticketModel, addressWrapper }) {
+        if (object)
+            object->deleteLater();
+    }
     delete commandManager;
     delete proxyConfigurator;
     delete networkManager;
@@ -123,6 +145,10 @@ void ApplicationManager::start() { getProxyConfigurator()->start(); }
 
 void ApplicationManager::initializeApplication()
 {
+    if (mainWindow) {
+        qCDebug(corvaneLog) << "Application is already initialized";
+        return;
+    }
     getSplashScreen()->show();
 
     getAccount();
@@ -242,6 +268,7 @@ void ApplicationManager::onBankSelected(const QString& bank)
 {
     getAccount()->setBank(bank);
     qCDebug(corvaneLog) << "Bank selected:" << bank;
+    getMainWindow()->show();
 }
 
 void ApplicationManager::logoutOnNoBank()
@@ -266,6 +293,10 @@ void ApplicationManager::showServerErrorDialog(CommandManager* commandManager)
 {
     // The command that failed here gets no result: a login must not leave its wait on screen.
     hideLoginProgress();
+    if (mainWindow) {
+        mainWindow->showRequestReplyError(commandManager->getLastErrorMessage());
+        return;
+    }
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore nella risposta del server"),
         QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(commandManager->getLastErrorMessage()),
         QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
@@ -458,8 +489,15 @@ void ApplicationManager::manageLogoutResult(Command::Logout* command)
         return;
     }
     qCDebug(corvaneLog) << "Logout execution accomplished successful. MainWindow will be closed";
+    if (mainWindow)
+        mainWindow->close();
     removeSessionFile(authFile);
     truncateLog();
+    // The ending session still logs the end of this command: the log is emptied once more when
+    // the event loop has returned.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { truncateLog(); });
+    // Closing the main window ends the event loop only when no other window is left open.
+    QCoreApplication::quit();
 }
 
 void ApplicationManager::showLoginWindow()
@@ -475,6 +513,15 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
     const QList<DataRow> rows = commandManager->getDataRows();
     const int resultId = reply.value(QStringLiteral("esito_id")).toInt();
     qCDebug(corvaneLog).noquote() << QString::asprintf("ManageResponse ResultID: %d", resultId);
+
+    if (mainWindow) {
+        // Once the user works in a session, any refused session ends the program.
+        information(QStringLiteral("Sessione utente"),
+            QStringLiteral("Sessione utente scaduta o non valida. Riavviare Corvane."));
+        qCDebug(corvaneLog) << "Session Expired or Not Valid. Application will be closed";
+        QCoreApplication::exit(0);
+        return;
+    }
 
     const QString validationFailed
         = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
@@ -675,6 +722,109 @@ Model::Bank* ApplicationManager::getBankModel()
     return bankModel;
 }
 
+MainWindow* ApplicationManager::getMainWindow()
+{
+    if (!mainWindow) {
+        mainWindow
+            = new MainWindow(this, getProxyConfigurator(), getCompanyWindow(), getPositionWindow(),
+                getReportWindow(), getTicketWindow(), getInsertTicketWindow(), getAboutWindow());
+    }
+    return mainWindow;
+}
+
+CompanyWindow* ApplicationManager::getCompanyWindow()
+{
+    if (!companyWindow)
+        companyWindow = new CompanyWindow(this, getHeaderToolbar(), getCompanyModel());
+    return companyWindow;
+}
+
+PositionWindow* ApplicationManager::getPositionWindow()
+{
+    if (!positionWindow) {
+        positionWindow
+            = new PositionWindow(this, getHeaderToolbar(), getPositionModel(), getStatusModel());
+    }
+    return positionWindow;
+}
+
+ReportWindow* ApplicationManager::getReportWindow()
+{
+    if (!reportWindow)
+        reportWindow = new ReportWindow(this, getHeaderToolbar(), getReportModel());
+    return reportWindow;
+}
+
+TicketWindow* ApplicationManager::getTicketWindow()
+{
+    if (!ticketWindow)
+        ticketWindow = new TicketWindow(getHeaderToolbar(), getTicketModel());
+    return ticketWindow;
+}
+
+InsertTicketWindow* ApplicationManager::getInsertTicketWindow()
+{
+    if (!insertTicketWindow)
+        insertTicketWindow = new InsertTicketWindow(getTicketModel());
+    return insertTicketWindow;
+}
+
+HeaderToolbar* ApplicationManager::getHeaderToolbar()
+{
+    if (!headerToolbar)
+        headerToolbar = new HeaderToolbar(getInsertTicketWindow());
+    return headerToolbar;
+}
+
+AboutWindow* ApplicationManager::getAboutWindow()
+{
+    if (!aboutWindow)
+        aboutWindow = new AboutWindow(this);
+    return aboutWindow;
+}
+
+Model::Company* ApplicationManager::getCompanyModel()
+{
+    if (!companyModel)
+        companyModel = new Model::Company(getCommandManager(), getAddressWrapper());
+    return companyModel;
+}
+
+Model::Position* ApplicationManager::getPositionModel()
+{
+    if (!positionModel)
+        positionModel = new Model::Position(getCommandManager());
+    return positionModel;
+}
+
+Model::Status* ApplicationManager::getStatusModel()
+{
+    if (!statusModel)
+        statusModel = new Model::Status(getCommandManager());
+    return statusModel;
+}
+
+Model::Report* ApplicationManager::getReportModel()
+{
+    if (!reportModel)
+        reportModel = new Model::Report(getCommandManager());
+    return reportModel;
+}
+
+Model::Ticket* ApplicationManager::getTicketModel()
+{
+    if (!ticketModel)
+        ticketModel = new Model::Ticket(getCommandManager());
+    return ticketModel;
+}
+
+Model::AddressWrapper* ApplicationManager::getAddressWrapper()
+{
+    if (!addressWrapper)
+        addressWrapper = new Model::AddressWrapper(getCommandManager());
+    return addressWrapper;
+}
+
 UpdateWindow* ApplicationManager::getUpdateWindow()
 {
     if (!updateWindow)
@@ -691,9 +841,8 @@ Updater* ApplicationManager::getUpdater()
 
 QWidget* ApplicationManager::getUpdateParent()
 {
-    // Meant to be the main window, created for this and not shown. The program has no main
-    // window yet, so the update box and window have no parent until it does.
-    return nullptr;
+    // The main window, created for this and not shown: the update runs before any session.
+    return getMainWindow();
 }
 
 QSplashScreen* ApplicationManager::getSplashScreen()

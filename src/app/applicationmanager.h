@@ -21,12 +21,20 @@ class QWidget;
 
 namespace Corvane {
 
+class AboutWindow;
 class Account;
 class ActivationCodeWindow;
 class BankSelectorWindow;
 class ChangePasswordWindow;
 class CodeWindow;
 class CommandManager;
+class CompanyWindow;
+class HeaderToolbar;
+class InsertTicketWindow;
+class MainWindow;
+class PositionWindow;
+class ReportWindow;
+class TicketWindow;
 class Config;
 class CredentialAccountWindow;
 class CredentialConfidiWindow;
@@ -40,7 +48,13 @@ class Updater;
 class UpdateWindow;
 
 namespace Model {
+    class AddressWrapper;
     class Bank;
+    class Company;
+    class Position;
+    class Report;
+    class Status;
+    class Ticket;
 }
 
 /// The flow manager: walks the user from start-up to the bank choice and back, decides when the
@@ -132,6 +146,20 @@ public:
     ChangePasswordWindow* getChangePasswordWindow();
     BankSelectorWindow* getBankSelectorWindow();
     Model::Bank* getBankModel();
+    MainWindow* getMainWindow();
+    CompanyWindow* getCompanyWindow();
+    PositionWindow* getPositionWindow();
+    ReportWindow* getReportWindow();
+    TicketWindow* getTicketWindow();
+    InsertTicketWindow* getInsertTicketWindow();
+    HeaderToolbar* getHeaderToolbar();
+    AboutWindow* getAboutWindow();
+    Model::Company* getCompanyModel();
+    Model::Position* getPositionModel();
+    Model::Status* getStatusModel();
+    Model::Report* getReportModel();
+    Model::Ticket* getTicketModel();
+    Model::AddressWrapper* getAddressWrapper();
     UpdateWindow* getUpdateWindow();
     QSplashScreen* getSplashScreen();
 
@@ -216,6 +244,22 @@ private:
     ChangePasswordWindow* changePasswordWindow = nullptr;
     BankSelectorWindow* bankSelectorWindow = nullptr;
     Model::Bank* bankModel = nullptr;
+    // The list windows and the About box become children of the main window, which may free
+    // them first.
+    QPointer<MainWindow> mainWindow;
+    QPointer<CompanyWindow> companyWindow;
+    QPointer<PositionWindow> positionWindow;
+    QPointer<ReportWindow> reportWindow;
+    QPointer<TicketWindow> ticketWindow;
+    QPointer<InsertTicketWindow> insertTicketWindow;
+    QPointer<HeaderToolbar> headerToolbar;
+    QPointer<AboutWindow> aboutWindow;
+    Model::Company* companyModel = nullptr;
+    Model::Position* positionModel = nullptr;
+    Model::Status* statusModel = nullptr;
+    Model::Report* reportModel = nullptr;
+    Model::Ticket* ticketModel = nullptr;
+    Model::AddressWrapper* addressWrapper = nullptr;
     QSplashScreen* splashScreen = nullptr;
     UpdateWindow* updateWindow = nullptr;
     Updater* updater = nullptr;

@@ -5,6 +5,10 @@
 
 namespace Corvane {
 
+namespace {
+    SingleInstanceGuard* heldGuard = nullptr;
+}
+
 SingleInstanceGuard::SingleInstanceGuard(const QString& key)
     : memory(key)
 {
@@ -21,7 +25,29 @@ bool SingleInstanceGuard::tryAcquire()
             stale.detach();
     }
 #endif
-    return memory.create(512, QSharedMemory::ReadWrite);
+    if (!memory.create(512, QSharedMemory::ReadWrite))
+        return false;
+    heldGuard = this;
+    return true;
+}
+
+SingleInstanceGuard::~SingleInstanceGuard()
+{
+    if (heldGuard == this)
+        heldGuard = nullptr;
+}
+
+void SingleInstanceGuard::release()
+{
+    memory.detach();
+    if (heldGuard == this)
+        heldGuard = nullptr;
+}
+
+void SingleInstanceGuard::releaseHeld()
+{
+    if (heldGuard)
+        heldGuard->release();
 }
 
 bool SingleInstanceGuard::confirmNewInstance()

@@ -16,6 +16,12 @@ public:
 
     /// True when this process now holds the segment; false when another instance does.
     bool tryAcquire();
+    /// Gives the segment up, so that a new instance this process starts is not refused.
+    void release();
+    /// Releases the guard this process holds, if any.
+    static void releaseHeld();
+    ~SingleInstanceGuard();
+
     /// Asks whether to start another instance beside the running one.
     static bool confirmNewInstance();
 

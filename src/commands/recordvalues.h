@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/logging.h"
 #include "protocol/datarow.h"
+
+#include <QStringList>
 
 namespace Corvane::Command {
 
@@ -22,6 +25,43 @@ inline QString lastRecordValue(const QList<DataRow>& rows, const QString& key)
 inline bool isCompleteSuccess(const QMap<QString, QString>& decodedReply, const QString& value)
 {
     return decodedReply.value(QStringLiteral("esito_id")) == QLatin1String("0") && !value.isEmpty();
+}
+
+}
+
+namespace Corvane::Command {
+
+/// Every value of every record, in reply order, each logged as it is taken.
+inline QStringList collectValues(const char* className, const QList<DataRow>& rows)
+{
+    QStringList values;
+    for (const DataRow& row : rows) {
+        for (const QString& value : row) {
+            qCDebug(corvaneLog) << className << ": inserted " << value
+                                << "into results string list ";
+            values << value;
+        }
+    }
+    return values;
+}
+
+/// Every value of every record by its key (a later record's key wins), each logged.
+inline QMap<QString, QString> collectMap(
+    const char* className, const QList<DataRow>& rows, bool listWording)
+{
+    QMap<QString, QString> values;
+    for (const DataRow& row : rows) {
+        for (auto it = row.cbegin(); it != row.cend(); ++it) {
+            if (listWording)
+                qCDebug(corvaneLog)
+                    << className << ": inserted " << it.value() << "into results string list ";
+            else
+                qCDebug(corvaneLog)
+                    << className << ": inserted" << it.key() << it.value() << "into results map";
+            values.insert(it.key(), it.value());
+        }
+    }
+    return values;
 }
 
 }

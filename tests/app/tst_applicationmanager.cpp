@@ -1,5 +1,6 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
+#include "app/credential.h"
 #include "app/resources.h"
 #include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
@@ -9,6 +10,7 @@
 #include "support/testenvironment.h"
 #include "support/testserver.h"
 #include "ui/bankselectorwindow.h"
+#include "ui/mainwindow.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -96,6 +98,8 @@ void TestApplicationManager::initTestCase()
     application = client->application();
     server->setXmlReply(
         QStringLiteral("/corvane/v5/home/init"), resultReply(QStringLiteral("300")));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/ticket_mail_utente"), resultReply(QStringLiteral("0")));
 }
 
 void TestApplicationManager::init()
@@ -326,6 +330,13 @@ void TestApplicationManager::everyOpenedSessionListsTheBanks()
     QCOMPARE(button->text().replace(QLatin1String("&&"), QLatin1String("&")), label);
     button->click();
     QCOMPARE(application->getBank(), label);
+    QVERIFY(application->getMainWindow()->isVisible());
+    // Once the main window exists every refused session ends the program: the tests after this
+    // one start again before any bank is chosen.
+    hideAll();
+    client = std::make_unique<TestClient>(server->baseUrl());
+    application = client->application();
+    application->getAccount()->setCredential(new Credential({}, {}, {}));
     server->setXmlReply(
         QStringLiteral("/corvane/v5/home/init"), resultReply(QStringLiteral("300")));
 }

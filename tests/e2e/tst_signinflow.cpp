@@ -1,6 +1,7 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
 #include "app/resources.h"
+#include "e2esession.h"
 #include "serverprocess.h"
 #include "support/messageboxanswerer.h"
 #include "support/testclient.h"
@@ -27,77 +28,7 @@
 using namespace Corvane;
 using namespace Corvane::Test;
 
-namespace {
-
-const QString demoPassword = QStringLiteral("Corvane.Demo.2024");
-
-QString sessionFile(const QString& name)
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
-        + name;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-template <typename Widget> Widget* child(QWidget* parent, const char* name)
-{
-    return parent->findChild<Widget*>(QString::fromLatin1(name));
-}
-
-void type(QWidget* parent, const char* name, const QString& text)
-{
-    auto* edit = child<QLineEdit>(parent, name);
-    QVERIFY2(edit, name);
-    edit->clear();
-    // Key events exist for ASCII only; other text is typed as an input would insert it.
-    const bool ascii
-        = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 128; });
-    if (ascii)
-        QTest::keyClicks(edit, text);
-    else
-        edit->insert(text);
-}
-
-/// The visible top-level window of that class, or null.
-template <typename Window> Window* visible()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
-            return window;
-    }
-    return nullptr;
-}
-
-/// Whether a top-level window of that class exists at all, shown or not.
-template <typename Window> bool created()
-{
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    return std::any_of(widgets.cbegin(), widgets.cend(),
-        [](QWidget* widget) { return qobject_cast<Window*>(widget); });
-}
-
-/// The bank choice, when it is on screen.
-QWidget* bankChoice()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible() && widget->windowTitle() == QLatin1String("Selezione banca"))
-            return widget;
-    }
-    return nullptr;
-}
-
-void click(QWidget* parent, const char* name)
-{
-    auto* button = child<QPushButton>(parent, name);
-    QVERIFY2(button, name);
-    button->click();
-}
-
-}
+using namespace Corvane::Test::E2e;
 
 /// The sign-in paths of the demo users, from start-up to the bank choice, against a real
 /// tessaro-server over HTTPS and the real keychain.
@@ -117,16 +48,18 @@ private slots:
 
 private:
     void startClient();
-    /// Starts the client and signs the user in with the demo password from the login window.
-    void startAndSignIn(const QString& user);
-    /// Answers the two-factor windows with the user's current code until the bank choice opens.
-    void completeTwoFactorSteps(const QString& user);
-    QString currentCode(const QString& user);
+    void startAndSignIn(const QString& user)
+    {
+        session->startAndSignIn(user);
+        application = session->application();
+    }
+    void completeTwoFactorSteps(const QString& user) { session->completeTwoFactorSteps(user); }
+    QString currentCode(const QString& user) const { return session->currentCode(user); }
     void verifyAnswered(const MessageBoxAnswerer& answerer);
-    QString userFor(const QString& description) const;
+    QString userFor(const QString& description) const { return session->userFor(description); }
 
     std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<TestClient> client;
+    std::unique_ptr<E2eSession> session;
     ApplicationManager* application = nullptr;
 };
 
@@ -139,6 +72,7 @@ void TestSignInFlow::initTestCase()
     server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
     QString error;
     QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
+    session = std::make_unique<E2eSession>(server.get());
 }
 
 void TestSignInFlow::init()
@@ -150,49 +84,20 @@ void TestSignInFlow::init()
 void TestSignInFlow::cleanup()
 {
     application = nullptr;
-    client.reset();
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        widget->hide();
+    session->stopClient();
 }
 
 void TestSignInFlow::cleanupTestCase()
 {
+    session.reset();
     if (server)
         QCOMPARE(server->stop(), 0);
 }
 
-QString TestSignInFlow::userFor(const QString& description) const
-{
-    const QMap<QString, QString> accounts = server->getAccounts();
-    for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
-        if (it.key().contains(description))
-            return it.value();
-    }
-    return {};
-}
-
 void TestSignInFlow::startClient()
 {
-    client = std::make_unique<TestClient>(
-        QStringLiteral("https://localhost:%1").arg(server->getPort()), server->getCaPath());
-    application = client->application();
-    application->start();
-}
-
-void TestSignInFlow::startAndSignIn(const QString& user)
-{
-    startClient();
-    QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
-    LoginWindow* login = application->getLoginWindow();
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
-    type(login, "passwordLineEdit", demoPassword);
-    click(login, "loginButton");
-}
-
-QString TestSignInFlow::currentCode(const QString& user)
-{
-    return QString::fromLatin1(server->runTool({ QStringLiteral("totp"), user }).trimmed());
+    session->startClient();
+    application = session->application();
 }
 
 void TestSignInFlow::verifyAnswered(const MessageBoxAnswerer& answerer)
@@ -200,34 +105,6 @@ void TestSignInFlow::verifyAnswered(const MessageBoxAnswerer& answerer)
     QVERIFY2(answerer.getFailures().isEmpty(),
         qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(answerer.allAnswered());
-}
-
-void TestSignInFlow::completeTwoFactorSteps(const QString& user)
-{
-    for (int step = 0; step < 4 && !bankChoice(); ++step) {
-        QVERIFY(QTest::qWaitFor(
-            [] {
-                return bankChoice() || visible<TwoFaActivationWindow>()
-                    || visible<TwoFaAuthenticationWindow>();
-            },
-            20000));
-        if (bankChoice())
-            break;
-        if (QWidget* activation = visible<TwoFaActivationWindow>()) {
-            // The QR code of the secret is on screen before any code is asked.
-            QVERIFY(application->getQrCodeSvg().contains("<svg"));
-            QVERIFY(activation->findChild<QSvgWidget*>());
-            type(activation, "qrCodeLineEdit", currentCode(user));
-            click(activation, "acceptButton");
-            QTRY_VERIFY(!activation->isVisible());
-            continue;
-        }
-        QWidget* authentication = visible<TwoFaAuthenticationWindow>();
-        type(authentication, "twoFaTokenLineEdit", currentCode(user));
-        click(authentication, "acceptButton");
-        QTRY_VERIFY(!authentication->isVisible());
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(bankChoice(), 20000);
 }
 
 void TestSignInFlow::firstStartThroughTwoFactorActivation()

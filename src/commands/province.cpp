@@ -1,0 +1,21 @@
+#include "commands/province.h"
+
+#include "commands/recordvalues.h"
+#include "models/addresswrapper.h"
+
+namespace Corvane::Command {
+
+Province::Province(Model::AddressWrapper* owner)
+    : owner(owner)
+{
+}
+
+QString Province::getPath() const { return QStringLiteral("/corvane/v5/home/province"); }
+
+void Province::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    results = collectMap(metaObject()->className(), dataRows, true);
+    owner->setProvinces(this);
+}
+
+}

@@ -1,0 +1,21 @@
+#include "commands/search/addresstype.h"
+
+#include "commands/recordvalues.h"
+#include "models/addresswrapper.h"
+
+namespace Corvane::Command::Search {
+
+AddressType::AddressType(Model::AddressWrapper* owner)
+    : owner(owner)
+{
+}
+
+QString AddressType::getPath() const { return QStringLiteral("/corvane/v5/search/tipo_indirizzo"); }
+
+void AddressType::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    results = collectValues(metaObject()->className(), dataRows);
+    owner->setAddressTypes(this);
+}
+
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "commands/paginatedsearch.h"
+
+namespace Corvane {
+namespace Model {
+    class Company;
+}
+
+namespace Command::Search {
+
+    /// One page of the bank's client companies, filtered and sorted. Created by the company
+    /// model for one request; hands the page back to it.
+    class Company final : public PaginatedSearch {
+        Q_OBJECT
+    public:
+        Company(Model::Company* model, SearchFilters* searchFilters, Paginator* paginator);
+
+        QString getPath() const override;
+        QMap<QString, QString> getParameters() const override;
+        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+
+        bool isMergersPresent() const { return mergersPresent; }
+
+    private:
+        Model::Company* model;
+        bool mergersPresent = false;
+    };
+
+}
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "commands/paginatedsearch.h"
+
+namespace Corvane {
+namespace Model {
+    class Report;
+}
+
+namespace Command::Search {
+
+    /// The reports of the bank in a date range, all in one reply. Created by the report model for
+    /// one request; hands the list back to it.
+    class Report final : public PaginatedSearch {
+        Q_OBJECT
+    public:
+        Report(Model::Report* model, SearchFilters* searchFilters, Paginator* paginator);
+
+        QString getPath() const override;
+        QMap<QString, QString> getParameters() const override;
+        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+
+    private:
+        Model::Report* model;
+    };
+
+}
+}

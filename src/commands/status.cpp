@@ -1,0 +1,21 @@
+#include "commands/status.h"
+
+#include "commands/recordvalues.h"
+#include "models/status.h"
+
+namespace Corvane::Command {
+
+Status::Status(Model::Status* owner)
+    : owner(owner)
+{
+}
+
+QString Status::getPath() const { return QStringLiteral("/corvane/v5/home/stati"); }
+
+void Status::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    results = collectMap(metaObject()->className(), dataRows, false);
+    owner->setStatuses(this);
+}
+
+}

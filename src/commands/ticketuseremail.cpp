@@ -1,0 +1,24 @@
+#include "commands/ticketuseremail.h"
+
+#include "models/ticket.h"
+
+namespace Corvane::Command {
+
+TicketUserEmail::TicketUserEmail(Model::Ticket* model)
+    : model(model)
+{
+}
+
+QString TicketUserEmail::getPath() const
+{
+    return QStringLiteral("/corvane/v5/home/ticket_mail_utente");
+}
+
+void TicketUserEmail::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+{
+    if (!dataRows.isEmpty())
+        email = dataRows.first().value(QStringLiteral("email"));
+    model->setUserEmail(this);
+}
+
+}

@@ -1,0 +1,183 @@
+#include "models/abstractpaginatedtable.h"
+
+#include "app/logging.h"
+#include "protocol/commandinterface.h"
+#include "protocol/commandmanager.h"
+#include "protocol/paginatedcommandinterface.h"
+#include "ui/paginator.h"
+#include "ui/searchfilters.h"
+
+#include <algorithm>
+
+namespace Corvane::Model {
+
+AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, QObject* parent)
+    : QAbstractTableModel(parent)
+    , commandManager(commandManager)
+    , paginator(new Paginator(this))
+    , ownFilters(new SearchFilters(this))
+{
+    searchFilters = ownFilters;
+}
+
+AbstractPaginatedTable::~AbstractPaginatedTable()
+{
+    // The list window lays the paginator out and may already have deleted it with itself.
+    delete paginator.data();
+}
+
+int AbstractPaginatedTable::rowCount(const QModelIndex& parent) const
+{
+    // A cell has no rows below it: views and proxies walk the table as a tree.
+    return parent.isValid() ? 0 : rows.size();
+}
+
+int AbstractPaginatedTable::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : columnKeys.size();
+}
+
+bool AbstractPaginatedTable::isCell(const QModelIndex& index) const
+{
+    return index.row() >= 0 && index.row() < rows.size() && index.column() >= 0
+        && index.column() < columnKeys.size();
+}
+
+QVariant AbstractPaginatedTable::data(const QModelIndex& index, int role) const
+{
+    if (!isCell(index) || role != Qt::DisplayRole)
+        return {};
+    return rows.at(index.row()).value(columnKeys.at(index.column()));
+}
+
+bool AbstractPaginatedTable::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || index.row() < 0 || index.row() > rows.size() || index.column() < 0
+        || index.column() >= columnKeys.size())
+        return false;
+    const QString key = columnKeys.at(index.column());
+    if (index.row() == rows.size()) {
+        beginInsertRows(QModelIndex(), index.row(), index.row());
+        rows.append(DataRow { { key, value.toString() } });
+        endInsertRows();
+        return true;
+    }
+    rows[index.row()].insert(key, value.toString());
+    emit dataChanged(index, index, {});
+    return true;
+}
+
+QVariant AbstractPaginatedTable::headerData(int section, Qt::Orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    return section >= 0 && section < headerLabels.size() ? headerLabels.at(section) : QString();
+}
+
+QString AbstractPaginatedTable::getColumnName(int index) const
+{
+    if (index >= 0 && index < columnKeys.size())
+        return columnKeys.at(index);
+    qCDebug(corvaneLog) << "No column name for index" << index;
+    return {};
+}
+
+QString AbstractPaginatedTable::getOrderKey(int index) const
+{
+    if (index >= 0 && index < orderKeys.size())
+        return orderKeys.at(index);
+    qCWarning(corvaneLog) << "Requested an out of bound order column key";
+    return {};
+}
+
+int AbstractPaginatedTable::getColumnIndex(const QString& name) const
+{
+    const int index = columnKeys.indexOf(name);
+    if (index < 0)
+        qCDebug(corvaneLog) << "No column index for name" << name;
+    return index;
+}
+
+QString AbstractPaginatedTable::getValue(int row, const QString& key) const
+{
+    return row >= 0 && row < rows.size() ? rows.at(row).value(key) : QString();
+}
+
+void AbstractPaginatedTable::setTotalResults(const Interface::PaginatedCommandInterface* command)
+{
+    totalResults = command->getResultCount();
+}
+
+void AbstractPaginatedTable::loadRows(Interface::PaginatedCommandInterface* command)
+{
+    QList<DataRow> page = command->getRows();
+    // A record whose keys are all columns is kept as it came, shared with the reply (no copy);
+    // only a record with keys of no column is copied without them, so a cell shows only what
+    // its own record carries.
+    QSet<QString> unknownKeys;
+    for (int i = 0; i < page.size(); ++i) {
+        const DataRow& record = page.at(i);
+        const bool known = std::all_of(record.keyBegin(), record.keyEnd(),
+            [this](const QString& key) { return columnKeySet.contains(key); });
+        if (known)
+            continue;
+        DataRow& own = page[i];
+        for (auto it = own.begin(); it != own.end();) {
+            if (columnKeySet.contains(it.key())) {
+                ++it;
+                continue;
+            }
+            unknownKeys.insert(it.key());
+            it = own.erase(it);
+        }
+    }
+    for (const QString& key : qAsConst(unknownKeys))
+        qCDebug(corvaneLog) << "No column index for name" << key;
+
+    beginResetModel();
+    rows = page;
+    endResetModel();
+    release(dynamic_cast<QObject*>(command));
+}
+
+Paginator* AbstractPaginatedTable::getPaginator() const { return paginator; }
+
+SearchFilters* AbstractPaginatedTable::getSearchFilters() const { return searchFilters; }
+
+void AbstractPaginatedTable::setSearchFilters(SearchFilters* filters)
+{
+    searchFilters = filters ? filters : ownFilters;
+}
+
+void AbstractPaginatedTable::addColumn(
+    const QString& key, const QString& header, const QString& orderKey)
+{
+    columnKeys << key;
+    columnKeySet.insert(key);
+    headerLabels << header;
+    orderKeys << orderKey;
+}
+
+void AbstractPaginatedTable::clearForNewSearch()
+{
+    // The rows on screen stay until the reply replaces them in one reset: a reset now would end
+    // the window's wait for the reply before it has come.
+    totalResults = 0;
+    paginator->reset();
+}
+
+void AbstractPaginatedTable::execute(QObject* command)
+{
+    // A command whose reply never comes back (a refused session, a broken connection) stays a
+    // child of the model and goes with it.
+    command->setParent(this);
+    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
+}
+
+void AbstractPaginatedTable::release(QObject* command)
+{
+    if (command)
+        command->deleteLater();
+}
+
+}

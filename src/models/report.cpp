@@ -1,0 +1,80 @@
+#include "models/report.h"
+
+#include "app/logging.h"
+#include "commands/search/downloadreport.h"
+#include "commands/search/report.h"
+#include "models/cellstyle.h"
+#include "ui/paginator.h"
+
+namespace Corvane::Model {
+
+Report::Report(CommandManager* commandManager, QObject* parent)
+    : AbstractPaginatedTable(commandManager, parent)
+{
+    const QList<QPair<const char*, const char*>> columns {
+        { "report_file_id", "report_file_id" },
+        { "report_id", "report_id" },
+        { "banca_abi_id", "banca_abi_id" },
+        { "ragione_sociale", "Banca" },
+        { "nome_report", "Report" },
+        { "data_report_formattata", "Data Contabile" },
+        { "filename", "Nome File" },
+        { "vuoto", "File Vuoto" },
+        { "data_creazione_formattata", "Data Creazione" },
+    };
+    for (const auto& column : columns)
+        addColumn(QString::fromLatin1(column.first), QString::fromLatin1(column.second));
+}
+
+QVariant Report::data(const QModelIndex& index, int role) const
+{
+    if (!isCell(index))
+        return {};
+    const QString column = getColumnName(index.column());
+    if (role == Qt::DisplayRole && column == QLatin1String("vuoto"))
+        return getValue(index.row(), column) == QLatin1String("1") ? QStringLiteral("Si")
+                                                                   : QStringLiteral("No");
+    if (role == Qt::TextAlignmentRole) {
+        return column == QLatin1String("vuoto") || column == QLatin1String("data_report_formattata")
+                || column == QLatin1String("data_creazione_formattata")
+            ? centred()
+            : QVariant();
+    }
+    return AbstractPaginatedTable::data(index, role);
+}
+
+void Report::fetch()
+{
+    qCDebug(corvaneLog) << "Starting fetching Report list from the server";
+    clearForNewSearch();
+    queueSearch();
+}
+
+void Report::fetchPage()
+{
+    qCDebug(corvaneLog) << "Starting fetching data from the starting page"
+                        << getPaginator()->getStart();
+    queueSearch();
+}
+
+void Report::queueSearch()
+{
+    execute(new Command::Search::Report(this, getSearchFilters(), getPaginator()));
+}
+
+void Report::downloadReport(int row, const QString& path)
+{
+    execute(new Command::Search::DownloadReport(
+        this, getValue(row, QStringLiteral("report_file_id")), path));
+}
+
+void Report::onDownloadCompleted(Command::Search::DownloadReport* command)
+{
+    const bool success = command->isSuccess();
+    release(command);
+    if (!success)
+        qCWarning(corvaneLog) << "Error while downloading the report file";
+    emit reportDownloadComplete(success);
+}
+
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "models/abstractpaginatedtable.h"
+
+namespace Corvane {
+namespace Command::Search {
+    class DownloadReport;
+}
+
+namespace Model {
+
+    /// The bank's reports in a date range, and the download of a report's file. Created by the
+    /// flow manager with the report window.
+    class Report final : public AbstractPaginatedTable {
+        Q_OBJECT
+    public:
+        explicit Report(CommandManager* commandManager, QObject* parent = nullptr);
+
+        QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+        void fetch() override;
+        void fetchPage() override;
+
+        /// Saves the file of the report in that row at path; reportDownloadComplete tells the end.
+        void downloadReport(int row, const QString& path);
+        void onDownloadCompleted(Command::Search::DownloadReport* command);
+
+    signals:
+        void reportDownloadComplete(bool success);
+
+    private:
+        void queueSearch();
+    };
+
+}
+}

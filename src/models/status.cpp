@@ -1,0 +1,50 @@
+#include "models/status.h"
+
+#include "app/logging.h"
+#include "commands/status.h"
+#include "protocol/commandmanager.h"
+
+namespace Corvane::Model {
+
+Status::Status(CommandManager* commandManager, QObject* parent)
+    : QStringListModel(parent)
+    , commandManager(commandManager)
+{
+}
+
+Status::~Status() { delete pending.data(); }
+
+void Status::fetch()
+{
+    qCDebug(corvaneLog) << "Start fetching status";
+    if (rowCount() > 0) {
+        qCDebug(corvaneLog) << "Status list was already fetched previously";
+        return;
+    }
+    // A fetch on its way will deliver the list; one that ended without a reply is replaced.
+    if (pending && commandManager->isQueued(pending))
+        return;
+    delete pending.data();
+    pending = new Command::Status(this);
+    commandManager->exec(pending);
+}
+
+void Status::setStatuses(Command::Status* command)
+{
+    statuses = command->getResults();
+    setStringList(statuses.values());
+    if (command == pending)
+        pending = nullptr;
+    command->deleteLater();
+}
+
+QString Status::getStatusKey(const QString& description) const
+{
+    for (auto it = statuses.cbegin(); it != statuses.cend(); ++it) {
+        if (it.value() == description)
+            return it.key();
+    }
+    return {};
+}
+
+}

@@ -1,0 +1,21 @@
+#include "ui/aboutwindow.h"
+
+#include "app/applicationmanager.h"
+#include "ui_aboutwindow.h"
+
+namespace Corvane {
+
+AboutWindow::AboutWindow(ApplicationManager* applicationManager, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::AboutWindow>())
+    , applicationManager(applicationManager)
+{
+    ui->setupUi(this);
+    setFixedSize(340, 260);
+    ui->version->setText(applicationManager->getVersion());
+    connect(ui->pushButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+AboutWindow::~AboutWindow() = default;
+
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDialog>
+#include <QModelIndex>
+#include <QPointer>
+
+class QBoxLayout;
+class QProgressDialog;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+
+namespace Corvane {
+
+class HeaderToolbar;
+class SearchFilters;
+
+namespace Model {
+    class AbstractPaginatedTable;
+}
+
+/// What the four list windows share: the search panel's two buttons ("Cerca" with the panel's
+/// filters, "Mostra tutto" without), the table, the status bar with the count of results, the
+/// progress dialog while a search runs, and the sort by a clicked header. Each concrete window
+/// is created once by the flow manager with its model and lives as long as it.
+class AbstractTableWindow : public QDialog {
+    Q_OBJECT
+public:
+    AbstractTableWindow(HeaderToolbar* headerToolbar, Model::AbstractPaginatedTable* model,
+        QWidget* parent = nullptr);
+    ~AbstractTableWindow() override;
+
+    /// The filters as the panel holds them now, for the model's next command.
+    SearchFilters* getSearchFilters();
+    QStatusBar* getStatusBar() const { return statusBar; }
+    QProgressDialog* getProgressDialog() const;
+
+public slots:
+    virtual void onCellDoubleClicked(const QModelIndex& index) = 0;
+    virtual void updateInterfaceDetails() = 0;
+    void onFetchButtonClicked();
+    void onSearchButtonClicked();
+    void onSortChanged(int section, Qt::SortOrder order);
+    void showFetchProgressDialog();
+
+protected:
+    virtual void updateSearchFilters() = 0;
+    virtual void clearSearchFields() = 0;
+
+    /// Wires the form's common parts; called by each concrete constructor after its setupUi.
+    void setUpTable(QTableView* dataTable, QPushButton* searchButton, QPushButton* fetchButton,
+        QBoxLayout* statusBarLayout, bool sortable);
+    /// Fixes the widths of the listed columns and hides the others named.
+    static void setColumns(
+        QTableView* table, const QList<QPair<int, int>>& widths, const QList<int>& hidden);
+    /// The date range of a search panel is switched on and off as a whole.
+    static void setAllEnabled(const QList<QWidget*>& widgets, bool enabled);
+    /// Puts the shared header tool bar at the top of this window.
+    void takeHeaderToolbar(QBoxLayout* headerLayout);
+    /// The status bar text and the end of the progress dialog after a reply.
+    void showResultCount(const QString& text);
+    QProgressDialog* ensureProgressDialog();
+    /// The window's own filters, for the concrete window to fill.
+    SearchFilters* getSearchFiltersObject() const { return searchFilters; }
+    int getSortColumn() const { return sortColumn; }
+    QString getSortDirection() const { return sortDirection; }
+
+    QPointer<HeaderToolbar> headerToolbar;
+    QPointer<Model::AbstractPaginatedTable> model;
+
+private:
+    /// Puts the header's sort arrow back on the order the list really has.
+    void restoreSortIndicator();
+
+    QTableView* table = nullptr;
+    QStatusBar* statusBar;
+    QPointer<QProgressDialog> progressDialog;
+    SearchFilters* searchFilters;
+    int sortColumn = 0;
+    QString sortDirection = QStringLiteral("0");
+};
+
+}

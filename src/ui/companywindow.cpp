@@ -1,0 +1,89 @@
+#include "ui/companywindow.h"
+
+#include "app/applicationmanager.h"
+#include "app/logging.h"
+#include "models/company.h"
+#include "ui/paginator.h"
+#include "ui/searchfilters.h"
+#include "ui_companywindow.h"
+
+#include <QStringListModel>
+
+namespace Corvane {
+
+CompanyWindow::CompanyWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
+    Model::Company* model, QWidget* parent)
+    : AbstractTableWindow(headerToolbar, model, parent)
+    , ui(std::make_unique<Ui::CompanyWindow>())
+    , applicationManager(applicationManager)
+    , companyModel(model)
+{
+    ui->setupUi(this);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true);
+    setColumns(
+        ui->dataTable, { { 1, 330 }, { 2, 150 }, { 3, 130 }, { 4, 150 }, { 5, 150 } }, { 0, 6 });
+    ui->paginatorLayout->addWidget(model->getPaginator());
+    ui->province->setModel(model->getProvinceModel());
+    connect(model->getProvinceModel(), &QAbstractItemModel::modelReset, this,
+        &CompanyWindow::onProvinceModelReset);
+    connect(model, &QAbstractItemModel::modelReset, this, &CompanyWindow::onModelReset);
+}
+
+CompanyWindow::~CompanyWindow() = default;
+
+void CompanyWindow::open()
+{
+    takeHeaderToolbar(ui->headerLayout);
+    companyModel->fetchProvinces();
+    setWindowTitle(QStringLiteral("Anagrafica Imprese: ") + applicationManager->getBank());
+    QDialog::open();
+}
+
+void CompanyWindow::updateSearchFilters()
+{
+    SearchFilters* filters = getSearchFiltersObject();
+    filters->clear();
+    filters->setCompanyName(ui->companyName->text());
+    filters->setFiscalCode(ui->fiscalCode->text());
+    filters->setCity(ui->city->text());
+    filters->setProvince(companyModel->getProvinceKey(ui->province->currentText()));
+    filters->setSortKey(model->getOrderKey(getSortColumn()));
+    filters->setSortDirection(getSortDirection());
+}
+
+void CompanyWindow::clearSearchFields()
+{
+    ui->companyName->clear();
+    ui->fiscalCode->clear();
+    ui->city->clear();
+    ui->province->setCurrentIndex(0);
+}
+
+void CompanyWindow::onCellDoubleClicked(const QModelIndex& index)
+{
+    qCDebug(corvaneLog) << "onCellDoubleClicked"
+                        << "SLOT triggered in" << metaObject()->className() << "company record"
+                        << model->getValue(index.row(), QStringLiteral("anag_id"))
+                        << "- the company record window is not available yet, nothing opens";
+}
+
+void CompanyWindow::updateInterfaceDetails()
+{
+    showResultCount(QStringLiteral("Trovate %1 imprese"));
+}
+
+void CompanyWindow::onModelReset()
+{
+    if (!companyModel->isMergersPresent())
+        return;
+    ui->dataTable->setColumnHidden(6, false);
+    setColumns(ui->dataTable, { { 1, 240 }, { 2, 140 }, { 3, 140 }, { 4, 140 }, { 5, 100 } }, {});
+}
+
+void CompanyWindow::onProvinceModelReset()
+{
+    ui->province->insertItem(0, QString());
+    ui->province->setCurrentIndex(0);
+}
+
+}

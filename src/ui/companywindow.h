@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/abstracttablewindow.h"
+
+#include <memory>
+
+namespace Corvane {
+
+class ApplicationManager;
+
+namespace Model {
+    class Company;
+}
+namespace Ui {
+    class CompanyWindow;
+}
+
+/// The register of the bank's client companies, searched by name, fiscal code, city and
+/// province.
+class CompanyWindow final : public AbstractTableWindow {
+    Q_OBJECT
+public:
+    CompanyWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
+        Model::Company* model, QWidget* parent = nullptr);
+    ~CompanyWindow() override;
+
+public slots:
+    void open() override;
+    void onCellDoubleClicked(const QModelIndex& index) override;
+    void updateInterfaceDetails() override;
+    void onModelReset();
+    void onProvinceModelReset();
+
+protected:
+    void updateSearchFilters() override;
+    void clearSearchFields() override;
+
+private:
+    std::unique_ptr<Ui::CompanyWindow> ui;
+    ApplicationManager* applicationManager;
+    Model::Company* companyModel;
+};
+
+}

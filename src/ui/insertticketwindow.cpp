@@ -1,0 +1,87 @@
+#include "ui/insertticketwindow.h"
+
+#include "app/logging.h"
+#include "models/ticket.h"
+#include "ui/dialogsetup.h"
+#include "ui_insertticketwindow.h"
+
+#include <QMessageBox>
+#include <QRegExpValidator>
+
+namespace Corvane {
+
+InsertTicketWindow::InsertTicketWindow(Model::Ticket* ticketModel, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::InsertTicketWindow>())
+    , ticketModel(ticketModel)
+{
+    ui->setupUi(this);
+    setUpDialog(this);
+    ui->userEmail->setValidator(
+        new QRegExpValidator(QRegExp(QStringLiteral("\\b[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z0-9]+\\b"),
+                                 Qt::CaseInsensitive, QRegExp::RegExp),
+            this));
+    ui->userEmail->setText(ticketModel->getUserEmail());
+    connect(ui->accept, &QPushButton::clicked, this, &InsertTicketWindow::onAcceptButtonClicked);
+    connect(ui->reject, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ticketModel, &Model::Ticket::ticketInsertionCompleted, this,
+        &InsertTicketWindow::onTicketInsertionCompleted);
+    connect(ticketModel, &Model::Ticket::ticketUserEmailRetrived, this,
+        &InsertTicketWindow::onTicketUserEmailRetrived);
+}
+
+InsertTicketWindow::~InsertTicketWindow() = default;
+
+QString InsertTicketWindow::getSubject() const { return ui->object->text(); }
+
+QString InsertTicketWindow::getText() const { return ui->text->toPlainText(); }
+
+QString InsertTicketWindow::getEmail() const { return ui->userEmail->text(); }
+
+void InsertTicketWindow::onAcceptButtonClicked()
+{
+    qCDebug(corvaneLog) << "onAcceptButtonClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+    const auto refuse = [this](const QString& title, const QString& text) {
+        QMessageBox::warning(this, title, text, QMessageBox::Ok);
+    };
+    if (getSubject().isEmpty()) {
+        refuse(QStringLiteral("Campo Oggetto non valido"),
+            QStringLiteral("Inserisci un oggetto per il nuovo ticket"));
+        return;
+    }
+    if (getText().isEmpty()) {
+        refuse(QStringLiteral("Campo Test non valido"),
+            QStringLiteral("Inserisci un testo valido per il nuovo ticket"));
+        return;
+    }
+    if (!ui->userEmail->hasAcceptableInput()) {
+        refuse(QStringLiteral("Campo Email da notificare non valido"),
+            QStringLiteral("Inserisci un email valida per la notifica delle risposte al nuovo "
+                           "ticket"));
+        return;
+    }
+    ticketModel->insertTicket(getText(), getSubject(), getEmail());
+}
+
+void InsertTicketWindow::onTicketInsertionCompleted(const QString& code)
+{
+    qCDebug(corvaneLog) << "onTicketInsertionCompleted"
+                        << "SLOT triggered in" << metaObject()->className();
+    QMessageBox::information(this, QStringLiteral("Ticket inserito"),
+        QStringLiteral("Ticket inserito con successo.\nIl codice del nuovo ticket è: %1")
+            .arg(code));
+    ui->object->clear();
+    ui->text->clear();
+    ticketModel->fetch();
+    close();
+}
+
+void InsertTicketWindow::onTicketUserEmailRetrived()
+{
+    qCDebug(corvaneLog) << "onTicketUserEmailRetrived"
+                        << "Slot triggered in" << metaObject()->className();
+    ui->userEmail->setText(ticketModel->getUserEmail());
+}
+
+}

@@ -1,0 +1,166 @@
+#include "ui/mainwindow.h"
+
+#include "app/account.h"
+#include "app/applicationmanager.h"
+#include "app/logging.h"
+#include "app/singleinstanceguard.h"
+#include "network/proxyconfigurator.h"
+#include "ui/aboutwindow.h"
+#include "ui/companywindow.h"
+#include "ui/insertticketwindow.h"
+#include "ui/maintenancewindow.h"
+#include "ui/positionwindow.h"
+#include "ui/reportwindow.h"
+#include "ui/ticketwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QToolButton>
+
+namespace Corvane {
+
+namespace {
+    /// A tool bar button showing action whose menu opens on the first click.
+    QToolButton* menuButton(QWidget* parent, QAction* face, const QList<QAction*>& entries)
+    {
+        auto* button = new QToolButton(parent);
+        button->setDefaultAction(face);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setPopupMode(QToolButton::InstantPopup);
+        auto* menu = new QMenu(button);
+        menu->addActions(entries);
+        button->setMenu(menu);
+        return button;
+    }
+}
+
+MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator* proxyConfigurator,
+    CompanyWindow* companyWindow, PositionWindow* positionWindow, ReportWindow* reportWindow,
+    TicketWindow* ticketWindow, InsertTicketWindow* insertTicketWindow, AboutWindow* aboutWindow,
+    QWidget* parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::MainWindow>())
+    , aboutWindow(aboutWindow)
+    , insertTicketWindow(insertTicketWindow)
+    , ticketWindow(ticketWindow)
+    , reportWindow(reportWindow)
+    , positionWindow(positionWindow)
+    , companyWindow(companyWindow)
+    , proxyConfigurator(proxyConfigurator)
+    , applicationManager(applicationManager)
+{
+    ui->setupUi(this);
+    setFixedSize(600, 300);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    const Qt::WindowFlags dialogFlags
+        = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    for (QWidget* window : { static_cast<QWidget*>(companyWindow),
+             static_cast<QWidget*>(reportWindow), static_cast<QWidget*>(ticketWindow),
+             static_cast<QWidget*>(positionWindow), static_cast<QWidget*>(aboutWindow) })
+        window->setParent(this, dialogFlags);
+
+    ui->mainToolBar->addWidget(menuButton(ui->mainToolBar, ui->actionOpzioni,
+        { ui->actionConfigurazione_proxy, ui->actionRequest_Password }));
+    ui->mainToolBar->addWidget(menuButton(ui->mainToolBar, ui->actionAssistenza,
+        { ui->actionNuovo_Ticket, ui->actionVisualizza_Ticket }));
+    ui->mainToolBar->addSeparator();
+    auto* exitButton = new QToolButton(ui->mainToolBar);
+    exitButton->setDefaultAction(ui->actionEsci);
+    exitButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ui->mainToolBar->addWidget(exitButton);
+
+    auto* userLabel = new QLabel(
+        QStringLiteral("Utente connesso: %1").arg(applicationManager->getAccount()->getUsername()));
+    ui->statusBar->addPermanentWidget(userLabel, 1);
+    ui->statusBar->setSizeGripEnabled(false);
+
+    connect(ui->actionEsci, &QAction::triggered, this, &MainWindow::logout);
+    connect(ui->actionConfigurazione_proxy, &QAction::triggered, this,
+        &MainWindow::openNetworkConfigurationWindow);
+    connect(ui->actionImprese, &QAction::triggered, this, &MainWindow::openCompanyWindow);
+    connect(ui->actionReport, &QAction::triggered, this, &MainWindow::openReportWindow);
+    connect(ui->actionBanca, &QAction::triggered, this, &MainWindow::openSceltaBancaWindow);
+    connect(ui->actionRequest_Password, &QAction::triggered, this, &MainWindow::requestPassword);
+    connect(ui->actionVisualizza_Ticket, &QAction::triggered, this, &MainWindow::openTicketWindow);
+    connect(ui->actionNuovo_Ticket, &QAction::triggered, insertTicketWindow, &QDialog::exec);
+    connect(ui->actionPosizioni, &QAction::triggered, this, &MainWindow::openPositionWindow);
+    connect(ui->actionInformazioni, &QAction::triggered, aboutWindow, &QDialog::open);
+}
+
+MainWindow::~MainWindow() = default;
+
+MaintenanceWindow* MainWindow::getMaintenanceWindow()
+{
+    if (!maintenanceWindow)
+        maintenanceWindow = new MaintenanceWindow(this);
+    return maintenanceWindow;
+}
+
+void MainWindow::showMaintenanceWindow() { qCDebug(corvaneLog) << "Showing maintenance window"; }
+
+void MainWindow::show()
+{
+    qCDebug(corvaneLog) << "Showing main window";
+    ui->confidiInUso->setText(QStringLiteral("%1 - %2")
+                                  .arg(applicationManager->getConfidiId())
+                                  .arg(applicationManager->getConfidiCompanyName()));
+    ui->bancaInUso->setText(applicationManager->getBank());
+    QMainWindow::show();
+}
+
+void MainWindow::showRequestReplyError(const QString& message)
+{
+    const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activeWindow(),
+        QStringLiteral("Errore nella risposta del server"),
+        QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(message),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    if (answer == QMessageBox::Yes)
+        QCoreApplication::exit(1);
+}
+
+void MainWindow::openNetworkConfigurationWindow()
+{
+    proxyConfigurator->openNetworkSettingsWindow();
+}
+
+void MainWindow::requestPassword()
+{
+    qCDebug(corvaneLog) << "Requesting a new password";
+    applicationManager->requestPassword();
+}
+
+void MainWindow::logout()
+{
+    qCDebug(corvaneLog) << "logout"
+                        << "triggered in" << metaObject()->className();
+    applicationManager->logout();
+    hide();
+}
+
+void MainWindow::openCompanyWindow() { companyWindow->open(); }
+
+void MainWindow::openReportWindow() { reportWindow->open(); }
+
+void MainWindow::openTicketWindow() { ticketWindow->open(); }
+
+void MainWindow::openPositionWindow() { positionWindow->open(); }
+
+void MainWindow::openSceltaBancaWindow()
+{
+    QStringList arguments = QCoreApplication::arguments();
+    const QString program = arguments.takeFirst();
+    // The new instance must not find this one still holding the single-instance guard.
+    SingleInstanceGuard::releaseHeld();
+    qint64 processId = 0;
+    if (QProcess::startDetached(program, arguments, QString(), &processId))
+        qCDebug(corvaneLog) << "Restarted for a bank change as process" << processId;
+    else
+        qCCritical(corvaneLog) << "Could not restart the program for a bank change";
+    QCoreApplication::quit();
+}
+
+}

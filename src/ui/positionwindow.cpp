@@ -1,0 +1,96 @@
+#include "ui/positionwindow.h"
+
+#include "app/applicationmanager.h"
+#include "app/logging.h"
+#include "models/position.h"
+#include "models/status.h"
+#include "ui/paginator.h"
+#include "ui/searchfilters.h"
+#include "ui_positionwindow.h"
+
+namespace Corvane {
+
+PositionWindow::PositionWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
+    Model::Position* model, Model::Status* statusModel, QWidget* parent)
+    : AbstractTableWindow(headerToolbar, model, parent)
+    , ui(std::make_unique<Ui::PositionWindow>())
+    , applicationManager(applicationManager)
+    , statusModel(statusModel)
+{
+    ui->setupUi(this);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true);
+    setColumns(ui->dataTable,
+        { { 0, 90 }, { 1, 230 }, { 2, 110 }, { 3, 90 }, { 4, 80 }, { 5, 70 }, { 6, 90 }, { 7, 100 },
+            { 8, 70 }, { 9, 1 } },
+        { 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24 });
+    ui->paginatorLayout->addWidget(model->getPaginator());
+    const QDate today = QDate::currentDate();
+    ui->toDate->setDate(today);
+    ui->fromDate->setDate(today.addMonths(-4));
+    ui->status->setModel(statusModel);
+    connect(
+        statusModel, &QAbstractItemModel::modelReset, this, &PositionWindow::onStatusModelReset);
+    connect(ui->dateFilterEnabled, &QCheckBox::toggled, this, &PositionWindow::onDateFilterToggle);
+}
+
+PositionWindow::~PositionWindow() = default;
+
+void PositionWindow::open()
+{
+    takeHeaderToolbar(ui->headerLayout);
+    statusModel->fetch();
+    setWindowTitle(QStringLiteral("Elenco posizioni: ") + applicationManager->getBank());
+    QDialog::open();
+}
+
+void PositionWindow::updateSearchFilters()
+{
+    SearchFilters* filters = getSearchFiltersObject();
+    filters->clear();
+    filters->setCompanyName(ui->companyName->text());
+    filters->setLcr(ui->lcr->text());
+    filters->setLoanNumber(ui->loanNumber->text());
+    filters->setPositionStatus(statusModel->getStatusKey(ui->status->currentText()));
+    if (ui->dateFilterEnabled->isChecked()) {
+        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+    }
+    filters->setSortKey(model->getOrderKey(getSortColumn()));
+    filters->setSortDirection(getSortDirection());
+}
+
+void PositionWindow::clearSearchFields()
+{
+    ui->status->setCurrentIndex(0);
+    ui->companyName->clear();
+    ui->lcr->clear();
+    ui->loanNumber->clear();
+    ui->dateFilterEnabled->setChecked(false);
+}
+
+void PositionWindow::onCellDoubleClicked(const QModelIndex& index)
+{
+    qCDebug(corvaneLog) << "onCellDoubleClicked"
+                        << "SLOT triggered in" << metaObject()->className() << "position"
+                        << model->getValue(index.row(), QStringLiteral("pratica_forma_tecnica_id"))
+                        << model->getValue(index.row(), QStringLiteral("num_delib_c"))
+                        << "- the position detail window is not available yet, nothing opens";
+}
+
+void PositionWindow::updateInterfaceDetails()
+{
+    showResultCount(QStringLiteral("Trovate %1 posizioni"));
+}
+
+void PositionWindow::onDateFilterToggle(bool isEnable)
+{
+    setAllEnabled({ ui->fromDateLabel, ui->fromDate, ui->toDateLabel, ui->toDate }, isEnable);
+}
+
+void PositionWindow::onStatusModelReset()
+{
+    ui->status->insertItem(0, QString());
+    ui->status->setCurrentIndex(0);
+}
+
+}

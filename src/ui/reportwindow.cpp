@@ -1,0 +1,114 @@
+#include "ui/reportwindow.h"
+
+#include "app/applicationmanager.h"
+#include "app/logging.h"
+#include "models/report.h"
+#include "ui/searchfilters.h"
+#include "ui_reportwindow.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace Corvane {
+
+ReportWindow::ReportWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
+    Model::Report* model, QWidget* parent)
+    : AbstractTableWindow(headerToolbar, model, parent)
+    , ui(std::make_unique<Ui::ReportWindow>())
+    , applicationManager(applicationManager)
+    , reportModel(model)
+{
+    ui->setupUi(this);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false);
+    setColumns(
+        ui->dataTable, { { 3, 210 }, { 4, 450 }, { 5, 90 }, { 7, 70 }, { 8, 1 } }, { 0, 1, 2, 6 });
+    const QDate today = QDate::currentDate();
+    ui->toDate->setDate(today);
+    const QDate twoMonthsBack = today.addMonths(-2);
+    ui->fromDate->setDate(QDate(twoMonthsBack.year(), twoMonthsBack.month(), 1));
+    connect(ui->dateFilterEnabled, &QCheckBox::toggled, this, &ReportWindow::onDateFilterToggle);
+    connect(model, &Model::Report::reportDownloadComplete, this,
+        &ReportWindow::onReportDownloadComplete);
+}
+
+ReportWindow::~ReportWindow() = default;
+
+void ReportWindow::open()
+{
+    takeHeaderToolbar(ui->headerLayout);
+    setWindowTitle(QStringLiteral("Lista dei report: ") + applicationManager->getBank());
+    QDialog::open();
+}
+
+void ReportWindow::updateSearchFilters()
+{
+    SearchFilters* filters = getSearchFiltersObject();
+    filters->clear();
+    if (ui->dateFilterEnabled->isChecked()) {
+        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+    }
+}
+
+void ReportWindow::clearSearchFields() { }
+
+void ReportWindow::onCellDoubleClicked(const QModelIndex& index)
+{
+    qCDebug(corvaneLog) << "onCellDoubleClicked"
+                        << "SLOT triggered";
+    const int row = index.row();
+    qCDebug(corvaneLog) << "file report id"
+                        << model->getValue(row, QStringLiteral("report_file_id"));
+    // The dialog opens in the download folder itself, made when the system has none yet.
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    QDir().mkpath(downloads);
+    QFileDialog dialog(this, QStringLiteral("Salvataggio report"), downloads);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(model->getValue(row, QStringLiteral("filename")));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    reportPath = dialog.selectedFiles().constFirst();
+
+    QProgressDialog* progress = ensureProgressDialog();
+    progress->setWindowTitle(QStringLiteral("Download report"));
+    progress->setLabelText(QStringLiteral("Download del file in corso..."));
+    qCDebug(corvaneLog) << "Showing download progress dialog";
+    progress->show();
+    reportModel->downloadReport(row, reportPath);
+}
+
+void ReportWindow::onReportDownloadComplete(bool success)
+{
+    QProgressDialog* progress = ensureProgressDialog();
+    progress->setWindowTitle(QStringLiteral("Lista report"));
+    progress->setLabelText(QStringLiteral("Ricerca dei risultati in corso..."));
+    progress->close();
+    if (!success) {
+        QMessageBox::information(this, QStringLiteral("Errore durante il download"),
+            QStringLiteral("Il file del report richiesto non è stato scaricato correttamente. "
+                           "Riprova."));
+        return;
+    }
+    if (!QFile::exists(reportPath)) {
+        qCCritical(corvaneLog) << "Could not open the report file at path" << reportPath;
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(reportPath));
+}
+
+void ReportWindow::updateInterfaceDetails()
+{
+    showResultCount(QStringLiteral("Trovati %1 report"));
+}
+
+void ReportWindow::onDateFilterToggle(bool isEnabled)
+{
+    setAllEnabled({ ui->fromDateLabel, ui->fromDate, ui->toDateLabel, ui->toDate }, isEnabled);
+}
+
+}

@@ -1,0 +1,68 @@
+#include "ui/ticketwindow.h"
+
+#include "app/logging.h"
+#include "models/ticket.h"
+#include "ui/searchfilters.h"
+#include "ui_ticketwindow.h"
+
+namespace Corvane {
+
+TicketWindow::TicketWindow(HeaderToolbar* headerToolbar, Model::Ticket* model, QWidget* parent)
+    : AbstractTableWindow(headerToolbar, model, parent)
+    , ui(std::make_unique<Ui::TicketWindow>())
+{
+    ui->setupUi(this);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false);
+    setColumns(ui->dataTable, { { 3, 80 }, { 4, 650 }, { 5, 80 }, { 6, 80 } }, { 0, 1, 2 });
+    const QDate today = QDate::currentDate();
+    ui->toDate->setDate(today);
+    ui->fromDate->setDate(today.addMonths(-4));
+    connect(ui->dateFilterEnabled, &QCheckBox::toggled, this, &TicketWindow::onDateFilterToggle);
+}
+
+TicketWindow::~TicketWindow() = default;
+
+void TicketWindow::open()
+{
+    takeHeaderToolbar(ui->headerLayout);
+    model->setSearchFilters(getSearchFilters());
+    model->fetch();
+    QDialog::open();
+}
+
+void TicketWindow::updateSearchFilters()
+{
+    SearchFilters* filters = getSearchFiltersObject();
+    filters->clear();
+    filters->setTicketStatus(QString::number(ui->status->currentIndex()));
+    if (ui->dateFilterEnabled->isChecked()) {
+        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+    }
+}
+
+void TicketWindow::clearSearchFields()
+{
+    ui->dateFilterEnabled->setChecked(false);
+    ui->status->setCurrentIndex(0);
+}
+
+void TicketWindow::onCellDoubleClicked(const QModelIndex& index)
+{
+    qCDebug(corvaneLog) << "onCellDoubleClicked"
+                        << "SLOT triggered in" << metaObject()->className() << "ticket"
+                        << model->getValue(index.row(), QStringLiteral("ticket_id"))
+                        << "- the ticket conversation window is not available yet, nothing opens";
+}
+
+void TicketWindow::updateInterfaceDetails()
+{
+    showResultCount(QStringLiteral("Trovati %1 ticket"));
+}
+
+void TicketWindow::onDateFilterToggle(bool isEnabled)
+{
+    setAllEnabled({ ui->fromDateLabel, ui->fromDate, ui->toDateLabel, ui->toDate }, isEnabled);
+}
+
+}

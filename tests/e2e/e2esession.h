@@ -1,0 +1,84 @@
+#pragma once
+
+#include "serverprocess.h"
+#include "support/testclient.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace Corvane {
+class ApplicationManager;
+}
+
+namespace Corvane::Test {
+
+/// What the end-to-end tests share: finding and driving the client's windows, and a client
+/// signed in against a seeded tessaro-server.
+namespace E2e {
+    QString sessionFile(const QString& name);
+    QByteArray readAll(const QString& path);
+
+    template <typename Widget> Widget* child(QWidget* parent, const char* name)
+    {
+        return parent->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    /// Types text into the named line edit, as a user would.
+    void type(QWidget* parent, const char* name, const QString& text);
+    void click(QWidget* parent, const char* name);
+
+    /// The visible top-level window of that class, or null.
+    template <typename Window> Window* visible()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
+                return window;
+        }
+        return nullptr;
+    }
+
+    /// Whether a top-level window of that class exists at all, shown or not.
+    template <typename Window> bool created()
+    {
+        const QWidgetList widgets = QApplication::topLevelWidgets();
+        return std::any_of(widgets.cbegin(), widgets.cend(),
+            [](QWidget* widget) { return qobject_cast<Window*>(widget); });
+    }
+
+    /// The bank choice, when it is on screen.
+    QWidget* bankChoice();
+}
+
+/// A client of one seeded tessaro-server, started and signed in as the tests need it.
+class E2eSession final {
+public:
+    explicit E2eSession(ServerProcess* server);
+    ~E2eSession();
+
+    void startClient();
+    /// Starts the client and signs the user in with the demo password from the login window.
+    void startAndSignIn(const QString& user);
+    /// Answers the two-factor windows with the user's current code until the bank choice opens.
+    void completeTwoFactorSteps(const QString& user);
+    /// Signs the user in from scratch and chooses the first bank; the main window is then up.
+    void signInToFirstBank(const QString& user);
+    QString currentCode(const QString& user) const;
+    QString userFor(const QString& description) const;
+    /// Ends the client, hiding every window it left.
+    void stopClient();
+
+    ApplicationManager* application() const { return manager; }
+
+private:
+    ServerProcess* server;
+    std::unique_ptr<TestClient> client;
+    ApplicationManager* manager = nullptr;
+};
+
+extern const QString demoPassword;
+
+}

@@ -1,0 +1,110 @@
+#include "app/applicationmanager.h"
+#include "app/resources.h"
+#include "app/singleinstanceguard.h"
+#include "e2esession.h"
+#include "serverprocess.h"
+#include "support/testenvironment.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+using namespace Corvane::Test::E2e;
+
+/// "Cambia banca" ends this instance and starts the program again, which must reach the bank
+/// choice rather than stop at the single-instance guard this one held.
+class TestBankChange final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void newInstanceReachesTheBankChoice();
+
+private:
+    QTemporaryDir directory;
+    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<E2eSession> session;
+    qint64 restarted = 0;
+};
+
+void TestBankChange::initTestCase()
+{
+    // The new process shares this one's session files and log: same home, same working folder.
+    QVERIFY(directory.isValid());
+    const QString home = directory.filePath(QStringLiteral("home"));
+    QDir().mkpath(home);
+    qputenv("HOME", QFile::encodeName(home));
+    qunsetenv("XDG_DATA_HOME");
+    QDir::setCurrent(directory.path());
+    initResources();
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
+    QString error;
+    QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
+    session = std::make_unique<E2eSession>(server.get());
+}
+
+void TestBankChange::cleanupTestCase()
+{
+    if (restarted > 0) {
+        ::kill(static_cast<pid_t>(restarted), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(static_cast<pid_t>(restarted), 0) != 0, 20000);
+    }
+    session.reset();
+    if (server)
+        QCOMPARE(server->stop(), 0);
+}
+
+void TestBankChange::newInstanceReachesTheBankChoice()
+{
+    // Guards against the restarted program being refused by the guard of the ending one.
+    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
+    SingleInstanceGuard guard;
+    QVERIFY(guard.tryAcquire());
+    session->signInToFirstBank(user);
+    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+
+    session->application()
+        ->getMainWindow()
+        ->findChild<QAction*>(QStringLiteral("actionBanca"))
+        ->trigger();
+    QVERIFY(TestEnvironment::takeQuitRequest());
+    session->stopClient();
+
+    const QRegularExpression started(
+        QStringLiteral("Restarted for a bank change as process (\\d+)"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        started.match(QString::fromUtf8(readAll(QStringLiteral("corvane2.log")))).hasMatch(),
+        20000);
+    const QString log = QString::fromUtf8(readAll(QStringLiteral("corvane2.log")));
+    const QRegularExpressionMatch match = started.match(log);
+    restarted = match.captured(1).toLongLong();
+    QVERIFY(restarted > 0);
+    // The new process lists the user's banks: its bank choice is on screen.
+    QTRY_VERIFY_WITH_TIMEOUT(QString::fromUtf8(readAll(QStringLiteral("corvane2.log")))
+                                 .mid(match.capturedEnd())
+                                 .contains(QStringLiteral("into results map")),
+        30000);
+}
+
+int main(int argc, char* argv[])
+{
+    // "Cambia banca" starts the program named by the first argument: here, the real client.
+    QByteArray program(CORVANE_PATH);
+    std::vector<char*> arguments { program.data() };
+    int count = 1;
+    QApplication application(count, arguments.data());
+    TestBankChange test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_bankchange.moc"

@@ -1,0 +1,298 @@
+#include "commands/insertticket.h"
+#include "commands/search/position.h"
+#include "commands/search/report.h"
+#include "commands/ticket.h"
+#include "models/position.h"
+#include "models/report.h"
+#include "models/ticket.h"
+#include "protocol/xmlparser.h"
+#include "support/testclient.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+#include "ui/paginator.h"
+
+#include <QAbstractItemModelTester>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+namespace {
+
+/// A position record; stato_colore and stato only unless told otherwise.
+DataRow position(const QString& lcr, const QString& colour = QStringLiteral("FF0000"))
+{
+    return { { QStringLiteral("num_delib_c"), lcr },
+        { QStringLiteral("stato"), QStringLiteral("Attiva") },
+        { QStringLiteral("stato_colore"), colour },
+        { QStringLiteral("importo"), QStringLiteral("1.000,00") } };
+}
+
+/// Hands a page to the model the way a search reply does.
+void loadPositions(Model::Position* model, const QList<DataRow>& records)
+{
+    auto* command = new Command::Search::Position(model, nullptr, nullptr);
+    command->useResponse(
+        { { QStringLiteral("risultati"), QString::number(records.size()) } }, records);
+}
+
+QMap<QString, QString> ticketElements(const QString& document)
+{
+    QMap<QString, QString> elements;
+    QXmlStreamReader reader(document);
+    while (reader.readNextStartElement() || !reader.atEnd()) {
+        if (reader.isStartElement() && reader.name() != QLatin1String("dati_ticket")
+            && reader.name() != QLatin1String("ticket"))
+            elements.insert(reader.name().toString(), reader.readElementText());
+    }
+    return elements;
+}
+
+}
+
+/// The list models' cells, their loading of a page, the paginator's buttons and the ticket
+/// document, below what the end-to-end tests see.
+class TestTableModels final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void pageReplacesEveryRow();
+    void cellPresentation_data();
+    void cellPresentation();
+    void paginatorButtons_data();
+    void paginatorButtons();
+    void ticketDocument_data();
+    void ticketDocument();
+
+private:
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<TestClient> client;
+    Model::Ticket* ticketModel = nullptr;
+};
+
+void TestTableModels::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    server = std::make_unique<TestServer>();
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/ticket_mail_utente"),
+        resultReply(QStringLiteral("0"),
+            { { { QStringLiteral("email"), QStringLiteral("utente@example.it") } } }));
+    client = std::make_unique<TestClient>(server->baseUrl());
+    ticketModel = new Model::Ticket(client->commandManager());
+    // The model asks for the user's address once, as soon as it exists.
+    QTRY_COMPARE(ticketModel->getUserEmail(), QStringLiteral("utente@example.it"));
+}
+
+void TestTableModels::cleanupTestCase()
+{
+    delete ticketModel;
+    client.reset();
+}
+
+void TestTableModels::pageReplacesEveryRow()
+{
+    // Guards against rows being merged, kept from the previous page or keeping old cells.
+    Model::Position model(client->commandManager());
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+
+    DataRow withUnknownKey = position(QStringLiteral("C"));
+    withUnknownKey.insert(QStringLiteral("non_una_colonna"), QStringLiteral("x"));
+    loadPositions(
+        &model, { position(QStringLiteral("A")), position(QStringLiteral("A")), withUnknownKey });
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("A"));
+    QCOMPARE(model.index(2, 0).data().toString(), QStringLiteral("C"));
+    QCOMPARE(resets.count(), 1);
+
+    DataRow lacking { { QStringLiteral("num_delib_c"), QStringLiteral("D") } };
+    loadPositions(&model, { lacking });
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("D"));
+    // The previous page's state does not survive under a key the new record lacks.
+    QCOMPARE(
+        model.index(0, model.getColumnIndex(QStringLiteral("stato"))).data().toString(), QString());
+    QCOMPARE(resets.count(), 2);
+    QCOMPARE(inserts.count(), 0);
+    QCOMPARE(model.getTotalResults(), 1);
+
+    loadPositions(&model, {});
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void TestTableModels::cellPresentation_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<DataRow>("record");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QVariant>("expected");
+
+    const DataRow red = position(QStringLiteral("1"));
+    const int foreground = Qt::ForegroundRole;
+    const int alignment = Qt::TextAlignmentRole;
+    QTest::newRow("position state in its colour")
+        << "position" << red << "stato" << foreground << QVariant(QColor(Qt::red));
+    QTest::newRow("position other column default colour")
+        << "position" << red << "num_delib_c" << foreground << QVariant();
+    QTest::newRow("position state colour not a colour")
+        << "position" << position(QStringLiteral("1"), QStringLiteral("nonsense")) << "stato"
+        << foreground << QVariant();
+    QTest::newRow("position amount right") << "position" << red << "importo" << alignment
+                                           << QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+    QTest::newRow("position state centred")
+        << "position" << red << "stato" << alignment << QVariant(int(Qt::AlignCenter));
+    QTest::newRow("position company no alignment")
+        << "position" << red << "i_ragsoc" << alignment << QVariant();
+    QTest::newRow("position decoration")
+        << "position" << red << "stato" << int(Qt::DecorationRole) << QVariant();
+
+    const auto report = [](const QString& empty) {
+        return DataRow { { QStringLiteral("vuoto"), empty },
+            { QStringLiteral("filename"), QStringLiteral("r.csv") } };
+    };
+    const int display = Qt::DisplayRole;
+    QTest::newRow("report empty file") << "report" << report(QStringLiteral("1")) << "vuoto"
+                                       << display << QVariant(QStringLiteral("Si"));
+    QTest::newRow("report full file") << "report" << report(QStringLiteral("0")) << "vuoto"
+                                      << display << QVariant(QStringLiteral("No"));
+    QTest::newRow("report no flag")
+        << "report" << report(QString()) << "vuoto" << display << QVariant(QStringLiteral("No"));
+    QTest::newRow("report other column as sent") << "report" << report(QString()) << "filename"
+                                                 << display << QVariant(QStringLiteral("r.csv"));
+    QTest::newRow("report date centred")
+        << "report" << report(QString()) << "data_creazione_formattata" << alignment
+        << QVariant(int(Qt::AlignCenter));
+
+    const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("00FF00") },
+        { QStringLiteral("oggetto"), QStringLiteral("Accesso") } };
+    QTest::newRow("ticket colour on every column")
+        << "ticket" << ticket << "oggetto" << foreground << QVariant(QColor(Qt::green));
+    QTest::newRow("ticket subject not centred")
+        << "ticket" << ticket << "oggetto" << alignment << QVariant();
+    QTest::newRow("ticket state centred")
+        << "ticket" << ticket << "stato" << alignment << QVariant(int(Qt::AlignCenter));
+}
+
+void TestTableModels::cellPresentation()
+{
+    // Guards against a wrong colour, alignment or text in one of the lists' cells.
+    QFETCH(QString, kind);
+    QFETCH(DataRow, record);
+    QFETCH(QString, column);
+    QFETCH(int, role);
+    QFETCH(QVariant, expected);
+
+    Model::Position positions(client->commandManager());
+    Model::Report reports(client->commandManager());
+    Model::AbstractPaginatedTable* model = ticketModel;
+    if (kind == QLatin1String("position")) {
+        model = &positions;
+        loadPositions(&positions, { record });
+    } else if (kind == QLatin1String("report")) {
+        model = &reports;
+        auto* command = new Command::Search::Report(&reports, nullptr, nullptr);
+        command->useResponse({}, { record });
+    } else {
+        auto* command = new Command::Ticket(ticketModel, nullptr, nullptr);
+        command->useResponse({}, { record });
+    }
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QModelIndex cell = model->index(0, model->getColumnIndex(column));
+    QCOMPARE(cell.data(role), expected);
+    // Past the last row or column nothing is shown.
+    QCOMPARE(model->data(model->index(0, 0).sibling(1, 0), role), QVariant());
+    QCOMPARE(model->headerData(-1, Qt::Horizontal).toString(), QString());
+    QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::DecorationRole), QVariant());
+}
+
+void TestTableModels::paginatorButtons_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<bool>("back");
+    QTest::addColumn<bool>("forward");
+
+    QTest::newRow("no pages") << 0 << 0 << false << false;
+    QTest::newRow("one of one") << 1 << 1 << false << false;
+    QTest::newRow("first of three") << 1 << 3 << false << true;
+    QTest::newRow("middle") << 2 << 3 << true << true;
+    QTest::newRow("last of three") << 3 << 3 << true << false;
+}
+
+void TestTableModels::paginatorButtons()
+{
+    // Guards against a page button leading nowhere, or one that leads somewhere disabled.
+    QFETCH(int, current);
+    QFETCH(int, total);
+    QFETCH(bool, back);
+    QFETCH(bool, forward);
+
+    Model::Position model(client->commandManager());
+    Paginator* paginator = model.getPaginator();
+    auto* command = new Command::Search::Position(&model, nullptr, paginator);
+    command->useResponse({ { QStringLiteral("cur_pag"), QString::number(current) },
+                             { QStringLiteral("tot_pag"), QString::number(total) },
+                             { QStringLiteral("start"), QString::number(qMax(current - 1, 0)) } },
+        {});
+    const auto button = [paginator](const char* name) {
+        return paginator->findChild<QPushButton*>(QLatin1String(name))->isEnabled();
+    };
+    QCOMPARE(button("firstPage"), back);
+    QCOMPARE(button("previousPage"), back);
+    QCOMPARE(button("nextPage"), forward);
+    QCOMPARE(button("lastPage"), forward);
+    QCOMPARE(paginator->findChild<QLabel*>(QStringLiteral("pageLabel"))->text(),
+        QStringLiteral("Pagina %1 di %2").arg(current).arg(total));
+}
+
+void TestTableModels::ticketDocument_data()
+{
+    QTest::addColumn<bool>("message");
+    QTest::addColumn<QString>("email");
+
+    QTest::newRow("new ticket without address") << false << QString();
+    QTest::newRow("new ticket with address") << false << QStringLiteral("utente@example.it");
+    QTest::newRow("message on a ticket") << true << QString();
+}
+
+void TestTableModels::ticketDocument()
+{
+    // Guards against a ticket field reaching the server in the wrong encoding or element.
+    QFETCH(bool, message);
+    QFETCH(QString, email);
+
+    const QString subject = QStringLiteral("Perché non vedo più l'attività?");
+    const QString text = QStringLiteral("Città: Forlì\nriga due");
+    auto command = message
+        ? std::make_unique<Command::InsertTicket>(text, QStringLiteral("42"), ticketModel)
+        : std::make_unique<Command::InsertTicket>(text, subject, email, ticketModel);
+
+    const QString outer = command->getParameters().value(QStringLiteral("dati_t"));
+    const QString document = QString::fromUtf8(QByteArray::fromBase64(outer.toLatin1()));
+    QVERIFY(document.startsWith(QLatin1String("<?xml")));
+    const QMap<QString, QString> elements = ticketElements(document);
+    const auto decoded = [&elements](const char* name) {
+        return QString::fromUtf8(
+            QByteArray::fromBase64(elements.value(QLatin1String(name)).toLatin1()));
+    };
+    QVERIFY(elements.contains(QStringLiteral("ticket_id")));
+    QCOMPARE(decoded("ticket_id"), message ? QStringLiteral("42") : QString());
+    QCOMPARE(decoded("oggetto"), message ? QString() : subject);
+    QCOMPARE(decoded("testo"), text);
+    QCOMPARE(elements.contains(QStringLiteral("email")), !email.isEmpty());
+    QCOMPARE(decoded("email"), email);
+}
+
+QTEST_MAIN(TestTableModels)
+#include "tst_tablemodels.moc"

@@ -1,0 +1,103 @@
+#include "app/account.h"
+#include "app/applicationmanager.h"
+#include "protocol/commandmanager.h"
+#include "support/messageboxanswerer.h"
+#include "support/testclient.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+#include "ui/maintenancewindow.h"
+#include "ui/mainwindow.h"
+
+#include <QLabel>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+/// The server-error prompt once the main window exists; what end-to-end runs against
+/// tessaro-server cannot provoke, since that server only answers known result codes.
+class TestMainWindow final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void serverErrorPrompt_data();
+    void serverErrorPrompt();
+    void maintenanceWindowShowsItsEnd();
+
+private:
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<TestClient> client;
+};
+
+void TestMainWindow::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    server = std::make_unique<TestServer>();
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/ticket_mail_utente"), resultReply(QStringLiteral("0")));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/guasto"), resultReply(QStringLiteral("999")));
+    client = std::make_unique<TestClient>(server->baseUrl());
+    client->application()->getAccount()->setBank(QStringLiteral("03111 - Banca di prova"));
+    client->application()->getMainWindow()->show();
+}
+
+void TestMainWindow::cleanupTestCase() { client.reset(); }
+
+void TestMainWindow::serverErrorPrompt_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("no keeps the window") << int(QMessageBox::No) << 0;
+    QTest::newRow("yes ends with code 1") << int(QMessageBox::Yes) << 1;
+}
+
+void TestMainWindow::serverErrorPrompt()
+{
+    // Guards against a server error ending the program without asking, or with the wrong code.
+    QFETCH(int, answer);
+    QFETCH(int, exitCode);
+
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore nella risposta del server"),
+        QStringLiteral("Errore durante l'esecuzione della richiesta.\nComando: "
+                       "/corvane/v5/home/guasto\nErrore: 999\nDescrizione: Non definita\n\nVuoi "
+                       "chiudere Corvane?"),
+        QMessageBox::StandardButton(answer));
+    HomeCommand command(QStringLiteral("/corvane/v5/home/guasto"));
+    QEventLoop loop;
+    // Ends the loop with 0 when the prompt returned without ending the program.
+    QTimer done;
+    connect(&done, &QTimer::timeout, &loop, [&] {
+        if (answerer.allAnswered() && !client->commandManager()->isBusy())
+            loop.exit(0);
+    });
+    done.start(50);
+    client->commandManager()->exec(&command);
+    QCOMPARE(loop.exec(), exitCode);
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QCOMPARE(command.useCount, 0);
+    QCOMPARE(TestEnvironment::takeQuitRequest(), exitCode != 0);
+    QVERIFY(client->application()->getMainWindow()->isVisible());
+}
+
+void TestMainWindow::maintenanceWindowShowsItsEnd()
+{
+    // Guards against the notice showing "n.d." after an end was given, or a wrong format.
+    MaintenanceWindow* window = client->application()->getMainWindow()->getMaintenanceWindow();
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("maintenanceEndDate"))->text(),
+        QStringLiteral("n.d."));
+    window->setMaintenanceEnd(QDateTime(QDate(2026, 3, 7), QTime(18, 5)));
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("maintenanceEndDate"))->text(),
+        QStringLiteral("07/03/2026"));
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("maintenanceEndTime"))->text(),
+        QStringLiteral("18:05"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -841,8 +841,10 @@ Updater* ApplicationManager::getUpdater()
 
 QWidget* ApplicationManager::getUpdateParent()
 {
-    // The main window, created for this and not shown: the update runs before any session.
-    return getMainWindow();
+    // The main window when there is one. It is not created for this: its windows and models fetch
+    // their look-ups on creation, and without a session every such request would end the program
+    // in the middle of the update.
+    return mainWindow.data();
 }
 
 QSplashScreen* ApplicationManager::getSplashScreen()

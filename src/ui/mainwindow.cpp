@@ -114,11 +114,13 @@ void MainWindow::show()
 
 void MainWindow::showRequestReplyError(const QString& message)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activeWindow(),
-        QStringLiteral("Errore nella risposta del server"),
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore nella risposta del server"),
         QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(message),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-    if (answer == QMessageBox::Yes)
+        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    // The description is the server's text, shown as it is.
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::NoButton);
+    if (box.exec() == QMessageBox::Yes)
         QCoreApplication::exit(1);
 }
 

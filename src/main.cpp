@@ -23,6 +23,7 @@ int main(int argc, char* argv[])
     // Both live until the process ends.
     auto* devConfig = new Corvane::DevConfig;
     auto* applicationManager = new Corvane::ApplicationManager(devConfig);
+    Corvane::installTranslations();
 
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.contains(QStringLiteral("update"))) {

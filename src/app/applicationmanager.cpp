@@ -3,10 +3,10 @@
 #include "app/account.h"
 #include "app/confidi.h"
 #include "app/config.h"
-#include "app/credential.h"
 #include "app/devconfig.h"
 #include "app/logging.h"
 #include "app/logmessagehandler.h"
+#include "app/sessionstore.h"
 #include "commands/changepassword.h"
 #include "commands/checkversion.h"
 #include "commands/downloadupdate.h"
@@ -50,25 +50,19 @@
 #include "ui/twofaauthenticationwindow.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSplashScreen>
 #include <QStandardPaths>
-#include <QTextStream>
-#include <qt5keychain/keychain.h>
+
+#include <utility>
 
 namespace Corvane {
 
 namespace {
-    const QString keychainService = QStringLiteral("corvane");
-    const QString authFile = QStringLiteral("auth.txt");
-    const QString twoFaFile = QStringLiteral("twofa.txt");
-    const QString cfUtenteKey = QStringLiteral("cf_utente");
-    const QString cfConfidiKey = QStringLiteral("cf_confidi");
-    const QString passwordKey = QStringLiteral("password");
+    const QString& authFile = SessionStore::authFile;
+    const QString& twoFaFile = SessionStore::twoFaFile;
 
     void logCalledBy(const char* operation, const QObject* command)
     {
@@ -80,6 +74,9 @@ namespace {
     {
         QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
     }
+
+    const QString tooManyAttempts
+        = QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
 
     template <typename Dialog> void showModal(Dialog* dialog)
     {
@@ -141,8 +138,7 @@ void ApplicationManager::initializeApplication()
     getSplashScreen()->show();
 
     getAccount();
-    account->setCredential(
-        new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
+    account->setCredential(SessionStore::readCredential());
     if (!config)
         config = new Config;
     refreshServerUrl();
@@ -204,7 +200,12 @@ void ApplicationManager::setAccount(Command::Init* command)
     account->setConfidi(
         new Confidi(qRound(command->getConfidiId()), command->getConfidiCompanyName(), 0, 0));
     command->deleteLater();
-    getBankSelectorWindow();
+    // Every opened session lists the banks afresh: the list of an earlier one may have been
+    // refused, and the selector fetches by itself only when it is created.
+    if (bankSelectorWindow)
+        getBankModel()->fetch();
+    else
+        getBankSelectorWindow();
 }
 
 void ApplicationManager::onBankSelected(const QString& bank)
@@ -234,16 +235,26 @@ void ApplicationManager::truncateLog()
 
 void ApplicationManager::showServerErrorDialog(CommandManager* commandManager)
 {
+    // The command that failed here gets no result: a login must not leave its wait on screen.
+    hideLoginProgress();
     if (mainWindow) {
         mainWindow->showRequestReplyError(commandManager->getLastErrorMessage());
         return;
     }
-    const QMessageBox::StandardButton answer = QMessageBox::warning(QApplication::activeWindow(),
-        QStringLiteral("Errore nella risposta del server"),
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore nella risposta del server"),
         QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(commandManager->getLastErrorMessage()),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-    if (answer == QMessageBox::Yes)
+        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    // The description is the server's text, shown as it is.
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::NoButton);
+    if (box.exec() == QMessageBox::Yes)
         QCoreApplication::exit(1);
+}
+
+void ApplicationManager::hideLoginProgress()
+{
+    if (loginWindow)
+        loginWindow->hideProgressDialog();
 }
 
 // Requests of the windows -----------------------------------------------------------------------
@@ -255,16 +266,19 @@ void ApplicationManager::login(const QMap<QString, QString>& parameters)
 
 void ApplicationManager::requestActivationCode(const QMap<QString, QString>& parameters)
 {
+    codeSender = activationCodeWindow;
     execute(new Command::RequestActivationCode(this, parameters));
 }
 
 void ApplicationManager::twoFaFirstAuthentication(const QMap<QString, QString>& parameters)
 {
+    codeSender = twoFaActivationWindow;
     execute(new Command::TwoFaFirstAuthentication(this, parameters));
 }
 
 void ApplicationManager::twoFaAuthentication(const QMap<QString, QString>& parameters)
 {
+    codeSender = twoFaAuthenticationWindow;
     execute(new Command::TwoFaAuthentication(this, parameters));
 }
 
@@ -308,15 +322,14 @@ void ApplicationManager::manageAuthenticationResult(Command::Login* command)
     command->deleteLater();
     if (!command->isSuccess()) {
         loginResultCode = command->getResultCode();
+        loginResultDescription = getCommandManager()->getDecodedReply().value(
+            QStringLiteral("esito_descr"), QStringLiteral("Non definita"));
         getLoginWindow()->manageLoginResponse();
         return;
     }
-    const QMap<QString, QString> parameters = command->getParameters();
-    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
-        writeKey(it.key(), it.value());
+    SessionStore::writeKeys(command->getParameters());
     writeSessionFile(authFile, command->getToken());
-    getAccount()->setCredential(
-        new Credential(readKey(cfUtenteKey), readKey(cfConfidiKey), readKey(passwordKey)));
+    getAccount()->setCredential(SessionStore::readCredential());
     getLoginWindow()->hideLoginWindow();
     sendInit();
 }
@@ -325,6 +338,7 @@ void ApplicationManager::manageAuthenticationResult(Command::RequestActivationCo
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
+    codeSender = nullptr;
     getActivationCodeWindow()->show();
     information(
         QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"));
@@ -344,6 +358,7 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaFirstAuthentic
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
+    codeSender = nullptr;
     if (twoFaActivationWindow)
         twoFaActivationWindow->hide();
     sendInit();
@@ -353,6 +368,7 @@ void ApplicationManager::manageAuthenticationResult(Command::TwoFaAuthentication
 {
     logCalledBy("manageAuthenticationResult", command);
     command->deleteLater();
+    codeSender = nullptr;
     writeSessionFile(twoFaFile, command->getToken());
     if (twoFaAuthenticationWindow)
         twoFaAuthenticationWindow->hide();
@@ -390,7 +406,7 @@ void ApplicationManager::manageChangePasswordResult(Command::ChangePassword* com
         QStringLiteral("Cambio password effettuato con successo"));
     getChangePasswordWindow()->hide();
     const QString newPassword = command->getParameters().value(QStringLiteral("new_password"));
-    writeKey(passwordKey, newPassword);
+    writeKey(QStringLiteral("password"), newPassword);
     getAccount()->updateCredentialPassword(newPassword);
     sendInit();
 }
@@ -455,6 +471,8 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
         = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
     const QString wrongCode
         = QStringLiteral("Codice di autenticazione non corretto. Ripetere inserimento.");
+    // Only the answer to a code says which window sent it; any other reply forgets it.
+    const QPointer<CodeWindow> sender = std::exchange(codeSender, nullptr);
     switch (resultId) {
     case XmlParser::UNK_USER:
     case XmlParser::JWT_AUTH_NOT_FOUND:
@@ -528,6 +546,16 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
         information(QStringLiteral("Autenticazione account"), validationFailed);
         showModal(getTwoFaAuthenticationWindow());
         break;
+    case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
+        // Too many codes guessed: the window that sent the last one is offered again.
+        if (sender) {
+            information(sender == activationCodeWindow ? QStringLiteral("Attivazione account")
+                                                       : QStringLiteral("Autenticazione account"),
+                tooManyAttempts);
+            sender->resetForm();
+            showModal(sender.data());
+        }
+        break;
     default:
         break;
     }
@@ -537,8 +565,12 @@ void ApplicationManager::manageResponse(CommandManager* commandManager)
 
 NetworkManager* ApplicationManager::getNetworkManager()
 {
-    if (!networkManager)
+    if (!networkManager) {
         networkManager = new NetworkManager;
+        // A transfer that failed ends its command without a result.
+        connect(networkManager, &NetworkManager::proxyErrorDetected, this,
+            &ApplicationManager::hideLoginProgress);
+    }
     return networkManager;
 }
 
@@ -551,8 +583,15 @@ ProxyConfigurator* ApplicationManager::getProxyConfigurator()
 
 CommandManager* ApplicationManager::getCommandManager()
 {
-    if (!commandManager)
+    if (!commandManager) {
         commandManager = new CommandManager(getProxyConfigurator(), getNetworkManager(), this);
+        // The flow's commands are children of this object: each is freed once it has ended,
+        // refused and failed ones included.
+        connect(commandManager, &CommandManager::executionEnded, this, [this](QObject* command) {
+            if (command->parent() == this)
+                command->deleteLater();
+        });
+    }
     return commandManager;
 }
 
@@ -779,64 +818,23 @@ QString ApplicationManager::getVersion() const
 
 // Keychain and session files --------------------------------------------------------------------
 
-QString ApplicationManager::readKey(const QString& key)
-{
-    QKeychain::ReadPasswordJob job(keychainService);
-    job.setAutoDelete(false);
-    job.setKey(key);
-    QEventLoop loop;
-    connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    if (job.error() != QKeychain::NoError) {
-        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: "
-                            << job.errorString();
-        return {};
-    }
-    return job.textData();
-}
+QString ApplicationManager::readKey(const QString& key) { return SessionStore::readKey(key); }
 
 void ApplicationManager::writeKey(const QString& key, const QString& value)
 {
-    QKeychain::WritePasswordJob job(keychainService);
-    job.setAutoDelete(false);
-    job.setKey(key);
-    job.setTextData(value);
-    QEventLoop loop;
-    connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    if (job.error() != QKeychain::NoError)
-        qCDebug(corvaneLog) << "KeyHandler~Error writing decrypt Pass. Error: "
-                            << job.errorString();
+    SessionStore::writeKey(key, value);
 }
 
 QString ApplicationManager::sessionFilePath(const QString& name)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
-        + name;
+    return SessionStore::filePath(name);
 }
 
 void ApplicationManager::writeSessionFile(const QString& name, const QString& content)
 {
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    QFile file(sessionFilePath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qCDebug(corvaneLog) << "Could not open file for writing";
-        return;
-    }
-    // A bearer token is readable by its owner only; the file is emptied before this, so no
-    // other user ever sees a token in it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QTextStream out(&file);
-    out << content;
-    out.flush();
-    file.close();
+    SessionStore::writeFile(name, content);
 }
 
-void ApplicationManager::removeSessionFile(const QString& name)
-{
-    QFile::remove(sessionFilePath(name));
-}
+void ApplicationManager::removeSessionFile(const QString& name) { SessionStore::removeFile(name); }
 
 }

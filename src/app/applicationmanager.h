@@ -25,6 +25,7 @@ class Account;
 class ActivationCodeWindow;
 class BankSelectorWindow;
 class ChangePasswordWindow;
+class CodeWindow;
 class CommandManager;
 class CompanyWindow;
 class HeaderToolbar;
@@ -53,11 +54,12 @@ namespace Model {
     class Ticket;
 }
 
-/// The flow manager: walks the user from start-up to the bank choice and back, keeps the session
-/// files and the keychain entries, turns refused sessions into the right dialog, and is the
-/// program's factory: the network manager, the proxy configurator, the command manager and every
-/// window and model are created on first use by its getters and kept for the life of the process.
-/// Created once, without a parent, by the entry point.
+/// The flow manager: walks the user from start-up to the bank choice and back, decides when the
+/// session files and the keychain entries (kept by SessionStore) change, turns refused sessions
+/// into the right dialog, and is the program's factory: the network manager, the proxy
+/// configurator, the command manager and every window and model are created on first use by its
+/// getters and kept for the life of the process. Created once, without a parent, by the entry
+/// point.
 class ApplicationManager : public QObject,
                            public Interface::ApplicationInitializeResponderInterface,
                            public Interface::UpdateInitializeResponderInterface,
@@ -171,6 +173,8 @@ public:
     QString getRequestedConfidiPec() const { return requestedConfidiPec; }
     QByteArray getQrCodeSvg() const { return qrCodeSvg.toUtf8(); }
     int getLoginResultCode() const { return loginResultCode; }
+    /// The server's description of the last failed login's result.
+    QString getLoginResultDescription() const { return loginResultDescription; }
     QString getTokenKind() const { return tokenKind; }
     QString getVersion() const;
     QString getServerUrl() const { return serverUrl; }
@@ -181,7 +185,7 @@ public:
     /// Stores a value of the service "corvane" in the system keychain; failures are logged.
     void writeKey(const QString& key, const QString& value);
 
-    /// The session token files, in the per-user application-data folder.
+    /// The session token files, in the per-user application-data folder (see SessionStore).
     static QString sessionFilePath(const QString& name);
     static void writeSessionFile(const QString& name, const QString& content);
     static void removeSessionFile(const QString& name);
@@ -191,6 +195,7 @@ signals:
     void requestCredentialAccountCompleted(bool status, int resultId);
 
 private:
+    void hideLoginProgress();
     void sendInit();
     void requestTwoFaActivation();
     void refreshServerUrl();
@@ -213,6 +218,9 @@ private:
     QString tokenKind;
     QString qrCodeSvg;
     int loginResultCode = 0;
+    QString loginResultDescription;
+    /// The window whose code is on its way to the server.
+    QPointer<CodeWindow> codeSender;
     QPointer<Command::SendPrivacy> pendingPrivacy;
 
     NetworkManager* networkManager = nullptr;

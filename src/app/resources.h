@@ -7,4 +7,9 @@ namespace Corvane {
 /// call this once, before the first window is built. Calling it again is harmless.
 void initResources();
 
+/// Installs Qt's own Italian translation (standard buttons, file dialogs, network and TLS error
+/// texts) on the application, from Qt's translations folder or a "translations" folder beside the
+/// executable. Returns whether it was found; without it those texts stay in English.
+bool installTranslations();
+
 }

@@ -1,7 +1,6 @@
 #include "commands/login.h"
 
 #include "commands/recordvalues.h"
-#include "protocol/xmlparser.h"
 
 namespace Corvane::Command {
 
@@ -17,13 +16,10 @@ QString Login::getPath() const { return QStringLiteral("/corvane/v5/home/login_a
 void Login::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {
     // Any result but OK is a failed login (wrong credentials, too many attempts, malformed
-    // fields): a refused login must never be taken for a session.
-    const QString code = decodedReply.value(QStringLiteral("esito_id"));
-    if (code != QString::number(XmlParser::OK)) {
-        success = false;
-        resultCode = code.toInt();
-    }
+    // fields), and so is an OK without a token: a refused login must never be taken for a session.
     token = lastRecordValue(dataRows, QStringLiteral("0"));
+    success = isCompleteSuccess(decodedReply, token);
+    resultCode = decodedReply.value(QStringLiteral("esito_id")).toInt();
     accepter->manageAuthenticationResult(this);
 }
 

@@ -20,6 +20,13 @@ inline QString lastRecordValue(const QList<DataRow>& rows, const QString& key)
     return value;
 }
 
+/// Whether a reply is a success that carries value, the one thing its command exists for. A
+/// reply cut short keeps its result code while its records are lost: that is a failure.
+inline bool isCompleteSuccess(const QMap<QString, QString>& decodedReply, const QString& value)
+{
+    return decodedReply.value(QStringLiteral("esito_id")) == QLatin1String("0") && !value.isEmpty();
+}
+
 }
 
 namespace Corvane::Command {

@@ -16,10 +16,10 @@ QString TwoFaAuthentication::getPath() const
     return QStringLiteral("/corvane/v5/home/autenticazione_two_fa");
 }
 
-void TwoFaAuthentication::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+void TwoFaAuthentication::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {
-    success = true;
     token = lastRecordValue(dataRows, QStringLiteral("0"));
+    success = isCompleteSuccess(decodedReply, token);
     accepter->manageAuthenticationResult(this);
 }
 

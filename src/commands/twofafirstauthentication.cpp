@@ -17,10 +17,11 @@ QString TwoFaFirstAuthentication::getPath() const
     return QStringLiteral("/corvane/v5/home/prima_autenticazione_two_fa");
 }
 
-void TwoFaFirstAuthentication::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
+void TwoFaFirstAuthentication::useResponse(
+    QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {
-    success = true;
     result = lastRecordValue(dataRows, QStringLiteral("0"));
+    success = isCompleteSuccess(decodedReply, result);
     accepter->manageAuthenticationResult(this);
 }
 

@@ -12,7 +12,13 @@ Bank::Bank(CommandManager* commandManager, QObject* parent)
 {
 }
 
-Bank::~Bank() { delete pending.data(); }
+Bank::~Bank()
+{
+    // A fetch still on its way must not deliver to a model that is gone.
+    if (pending && commandManager)
+        commandManager->withdraw(pending);
+    delete pending.data();
+}
 
 void Bank::fetch()
 {

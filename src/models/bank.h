@@ -32,7 +32,8 @@ namespace Model {
         void bankDetailRetrived();
 
     private:
-        CommandManager* commandManager;
+        /// The manager may go first when the process ends.
+        QPointer<CommandManager> commandManager;
         QMap<QString, QString> banks;
         QPointer<Command::Bank> pending;
     };

@@ -4,7 +4,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTextDocument>
 #include <QUrl>
+#include <QtMath>
 
 namespace Corvane {
 
@@ -14,7 +16,6 @@ NetworkHelpWindow::NetworkHelpWindow(const QString& serverUrl, QWidget* parent)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Aiuto configurazione di rete"));
-    setFixedSize(500, 210);
     ui->plainTextEdit->viewport()->setAutoFillBackground(false);
     // The port is the server's own: an administrator opening 443 for a server elsewhere would
     // open the wrong one.
@@ -27,11 +28,32 @@ NetworkHelpWindow::NetworkHelpWindow(const QString& serverUrl, QWidget* parent)
         + QString::number(url.port(443))
         + QStringLiteral("\nProtocollo: HTTPS\n\nVi invitiamo a fornire queste "
                          "informazioni al responsabile della vostra rete.\n"));
+    fitToText();
     connect(
         ui->saveAndClose, &QPushButton::clicked, this, &NetworkHelpWindow::saveToClipboardAndClose);
 }
 
 NetworkHelpWindow::~NetworkHelpWindow() = default;
+
+void NetworkHelpWindow::fitToText()
+{
+    // The whole text is shown at the desktop's font size, whatever it is: the administrator must
+    // not have to scroll to find the port.
+    QPlainTextEdit* text = ui->plainTextEdit;
+    QTextDocument measure;
+    measure.setDefaultFont(text->font());
+    measure.setDocumentMargin(text->document()->documentMargin());
+    measure.setPlainText(text->toPlainText());
+    measure.setTextWidth(text->width() - 2 * text->frameWidth());
+    const int textHeight = qCeil(measure.size().height()) + 2 * text->frameWidth()
+        + text->fontMetrics().lineSpacing();
+    const int height = qMax(155, textHeight);
+    text->setFixedHeight(height);
+    QPushButton* button = ui->saveAndClose;
+    const int buttonTop = text->y() + height + 7;
+    button->move(button->x(), buttonTop);
+    setFixedSize(width(), buttonTop + button->height() + 11);
+}
 
 void NetworkHelpWindow::saveToClipboardAndClose()
 {

@@ -24,6 +24,9 @@ private slots:
     void saveToClipboardAndClose();
 
 private:
+    /// Grows the window below the text's width until the whole text shows.
+    void fitToText();
+
     std::unique_ptr<Ui::NetworkHelpWindow> ui;
 };
 

@@ -50,6 +50,8 @@ void NetworkSettingsWindow::initControls()
     ui->authenticatedProxy->setChecked(false);
     ui->username->clear();
     ui->password->clear();
+    ui->proxyHostname->clear();
+    ui->proxyPort->setValue(0);
     if (manual) {
         ui->manualProxy->setChecked(true);
         ui->proxyHostname->setText(hostName);
@@ -77,10 +79,11 @@ void NetworkSettingsWindow::initControls()
 
 void NetworkSettingsWindow::showWindow(bool firstConfiguration)
 {
-    if (firstConfiguration) {
+    if (firstConfiguration)
         type = QNetworkProxy::HttpProxy;
-        initControls();
-    }
+    // Each opening shows what is stored: nothing typed and then cancelled or left disabled (a
+    // user name after a save without authentication) comes back.
+    initControls();
     open();
 }
 
@@ -100,6 +103,9 @@ void NetworkSettingsWindow::onProxyTypeSelected(QAbstractButton* button)
     const bool manual = button == ui->manualProxy;
     setManualControlsEnabled(manual);
     ui->authenticatedProxy->setChecked(manual);
+    // A manual proxy always has a protocol: from a stored "no proxy" none would be ticked.
+    if (manual && !ui->httpProxyType->isChecked() && !ui->socksProxyType->isChecked())
+        ui->httpProxyType->setChecked(true);
 }
 
 void NetworkSettingsWindow::onAuthenticatedProxyToggled(bool checked)
@@ -112,40 +118,37 @@ void NetworkSettingsWindow::onAuthenticatedProxyToggled(bool checked)
 
 bool NetworkSettingsWindow::validateForm()
 {
-    // Whatever was kept from the last choice must not leak into this one: a port or a system
-    // flag left over would be stored beside "Nessun proxy" or a manual proxy.
-    hostName.clear();
-    port = 0;
-    username.clear();
-    password.clear();
-    systemProxy = false;
-
+    // The kept values change only when the whole form is valid: a form refused half-way and then
+    // cancelled must not leave the next opening with half of the user's typing.
     if (ui->noProxy->isChecked()) {
-        type = QNetworkProxy::NoProxy;
+        keep(QNetworkProxy::NoProxy, {}, 0, {}, {}, false);
         return true;
     }
     if (ui->systemProxy->isChecked()) {
-        systemProxy = true;
+        keep(type, {}, 0, {}, {}, true);
         return true;
     }
-    if (!ui->manualProxy->isChecked())
+    if (!ui->manualProxy->isChecked()) {
+        keep(type, {}, 0, {}, {}, false);
         return true;
+    }
 
-    if (ui->httpProxyType->isChecked())
-        type = QNetworkProxy::HttpProxy;
-    else if (ui->socksProxyType->isChecked())
-        type = QNetworkProxy::Socks5Proxy;
+    // The protocol shown is the one saved; choosing the manual set-up always ticks one.
+    const QNetworkProxy::ProxyType manualType
+        = ui->socksProxyType->isChecked() ? QNetworkProxy::Socks5Proxy : QNetworkProxy::HttpProxy;
 
     if (ui->proxyHostname->text().isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Campo Hostname non valido"),
             QStringLiteral("Inserisci un nome host valido per il server proxy."), QMessageBox::Ok);
         return false;
     }
-    hostName = ui->proxyHostname->text();
-    port = static_cast<quint16>(ui->proxyPort->value());
+    const QString newHostName = ui->proxyHostname->text();
+    const auto newPort = static_cast<quint16>(ui->proxyPort->value());
 
-    if (!ui->authenticatedProxy->isChecked())
+    if (!ui->authenticatedProxy->isChecked()) {
+        keep(manualType, newHostName, newPort, {}, {}, false);
         return true;
+    }
     if (ui->username->text().isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Campo Username vuoto"),
             QStringLiteral("Inserisci un username valido per l'autenticazione al proxy."),
@@ -158,9 +161,19 @@ bool NetworkSettingsWindow::validateForm()
             QMessageBox::Ok);
         return false;
     }
-    username = ui->username->text();
-    password = ui->password->text();
+    keep(manualType, newHostName, newPort, ui->username->text(), ui->password->text(), false);
     return true;
+}
+
+void NetworkSettingsWindow::keep(QNetworkProxy::ProxyType newType, const QString& newHostName,
+    quint16 newPort, const QString& newUsername, const QString& newPassword, bool newSystemProxy)
+{
+    type = newType;
+    hostName = newHostName;
+    port = newPort;
+    username = newUsername;
+    password = newPassword;
+    systemProxy = newSystemProxy;
 }
 
 void NetworkSettingsWindow::accept()

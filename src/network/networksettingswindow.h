@@ -51,6 +51,8 @@ private slots:
 
 private:
     bool validateForm();
+    void keep(QNetworkProxy::ProxyType newType, const QString& newHostName, quint16 newPort,
+        const QString& newUsername, const QString& newPassword, bool newSystemProxy);
     void setManualControlsEnabled(bool enabled);
 
     std::unique_ptr<Ui::NetworkSettingsWindow> ui;

@@ -266,7 +266,10 @@ void ProxyConfigurator::onProxyAuthenticationRequired(
     getProgressDialog()->setValue(checkSteps);
     qCDebug(corvaneLog) << "onProxyAuthenticationRequired"
                         << "SLOT triggered" << metaObject()->className();
-    // Between the progress dialog and the credential window no window may be open.
+    // Between the progress dialog and the credential window no window may be open: closing the
+    // credential window must not end the program. The setting comes back afterwards, or closing
+    // the last window later would leave an invisible process behind.
+    const bool quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
 
     ProxyCredentialWindow window(!usingSystemProxy, QApplication::activeWindow());
@@ -289,6 +292,7 @@ void ProxyConfigurator::onProxyAuthenticationRequired(
             settings->sync();
         }
     }
+    QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
 
     // The check goes on with the credentials; it keeps its progress and its timeout.
     if (checking && checkReply && checkReply->isRunning())

@@ -51,29 +51,72 @@ void CommandManager::exec(CommandInterface* command)
 {
     qCDebug(corvaneLog) << "exec"
                         << "Called for the command" << command->getPath();
-    if (executionQueue.contains(command)) {
+    if (isQueued(command)) {
         qCWarning(corvaneLog) << command->getPath() << static_cast<void*>(command)
                               << "Command pointer is already on the queue. Could be caused by "
                                  "calling an action multiple times with the same exact command "
                                  "object";
         return;
     }
-    executionQueue.append(command);
-    if (executionQueue.size() == 1) {
-        executeNext();
+    auto* object = dynamic_cast<QObject*>(command);
+    if (!object) {
+        qCCritical(corvaneLog) << command->getPath()
+                               << "is not an object whose destruction can be noticed; not queued";
         return;
     }
-    qCDebug(corvaneLog) << "A" << command->getPath()
-                        << "command execution request was enqueued while a"
-                        << executionQueue.first()->getPath() << "execution was in progress.";
+    QueuedCommand entry;
+    entry.command = command;
+    entry.object = object;
+    entry.destroyedConnection
+        = connect(object, &QObject::destroyed, this, [this] { dropDestroyed(); });
+    executionQueue.append(entry);
+    if (inFlight || delivering) {
+        qCDebug(corvaneLog) << "A" << command->getPath()
+                            << "command execution request was enqueued while a" << runningPath
+                            << "execution was in progress.";
+        return;
+    }
+    startNext();
+}
+
+void CommandManager::withdraw(CommandInterface* command)
+{
+    const int index = indexOf(command);
+    if (index < 0) {
+        qCDebug(corvaneLog) << "withdraw"
+                            << "The command is not on the queue";
+        return;
+    }
+    qCDebug(corvaneLog) << "withdraw"
+                        << "Called for the command" << command->getPath();
+    removeAt(index);
+}
+
+int CommandManager::indexOf(CommandInterface* command) const
+{
+    for (int i = 0; i < executionQueue.size(); ++i) {
+        const QueuedCommand& entry = executionQueue.at(i);
+        if (entry.command == command && entry.object)
+            return i;
+    }
+    return -1;
+}
+
+void CommandManager::startNext()
+{
+    if (inFlight || delivering || executionQueue.isEmpty())
+        return;
+    executeNext();
 }
 
 void CommandManager::executeNext()
 {
-    CommandInterface* head = executionQueue.first();
+    CommandInterface* head = executionQueue.first().command;
+    inFlight = true;
 
     QMap<QString, QString> params = head->getParameters();
     const QString path = head->getPath();
+    runningPath = path;
     params.insert(QStringLiteral("cmd"), path);
 
     const QString version = QCoreApplication::applicationVersion();
@@ -93,23 +136,65 @@ void CommandManager::executeNext()
     transport->executePostRequest();
 }
 
+CommandManager::QueuedCommand CommandManager::takeRunning()
+{
+    QueuedCommand running = executionQueue.takeFirst();
+    disconnect(running.destroyedConnection);
+    inFlight = false;
+    delivering = true;
+    return running;
+}
+
+void CommandManager::endExecution(const QueuedCommand& ended, const QString& path)
+{
+    qCDebug(corvaneLog) << path << "Command execution completed";
+    delivering = false;
+    // The owner may have released the command during the delivery.
+    if (ended.object)
+        emit executionEnded(ended.object);
+    startNext();
+}
+
+void CommandManager::removeAt(int index)
+{
+    const QueuedCommand removed = executionQueue.takeAt(index);
+    disconnect(removed.destroyedConnection);
+    if (index == 0 && inFlight) {
+        inFlight = false;
+        transport->abort();
+        startNext();
+    }
+}
+
+void CommandManager::dropDestroyed()
+{
+    // From the back, so that starting the next command never meets one that is gone.
+    for (int i = executionQueue.size() - 1; i >= 0; --i) {
+        if (!executionQueue.at(i).object) {
+            qCDebug(corvaneLog) << "A queued command was destroyed; it leaves the queue";
+            removeAt(i);
+        }
+    }
+}
+
 void CommandManager::onReplyReady(const QByteArray& body, const QString& contentType)
 {
-    if (executionQueue.isEmpty()) {
+    if (!inFlight) {
         qCCritical(corvaneLog) << "onReplyReady"
-                               << "called with an empty execution queue";
+                               << "called with no command running";
         return;
     }
-    CommandInterface* head = executionQueue.first();
-    // The owner may release the command from inside useResponse: nothing below touches it after.
-    const QString path = head->getPath();
+    const QueuedCommand ended = takeRunning();
+    CommandInterface* command = ended.command;
+    // The owner may release the command from inside the delivery: nothing after it touches it.
+    const QString path = command->getPath();
     qCDebug(corvaneLog) << "onReplyReady"
                         << "Called for the command" << path;
 
-    auto* download = dynamic_cast<DownloadCommandInterface*>(head);
+    auto* download = dynamic_cast<DownloadCommandInterface*>(command);
     if (download && contentType != QLatin1String("text/html")) {
         download->useResponse(body);
-        finish(head, path);
+        endExecution(ended, path);
         return;
     }
 
@@ -119,27 +204,29 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
     decodedReply = parser->parse(body);
     dataRows = parser->takeRows();
 
-    if (!validateResponse()) {
-        finish(head, path);
+    const bool authenticated = dynamic_cast<AuthenticatedCommandInterface*>(command);
+    if (!validateResponse(path)) {
+        endExecution(ended, path);
         return;
     }
-    if (dynamic_cast<AuthenticatedCommandInterface*>(head) && !isAuthenticationValid()) {
-        finish(head, path);
+    if (authenticated && !isAuthenticationValid()) {
+        endExecution(ended, path);
         applicationManager->manageResponse(this);
         return;
     }
-    head->useResponse(decodedReply, dataRows);
-    finish(head, path);
+    command->useResponse(decodedReply, dataRows);
+    endExecution(ended, path);
 }
 
 void CommandManager::onReplyFailed()
 {
-    if (executionQueue.isEmpty())
+    if (!inFlight)
         return;
-    executionAccomplished(executionQueue.first());
+    const QueuedCommand ended = takeRunning();
+    endExecution(ended, ended.command->getPath());
 }
 
-bool CommandManager::validateResponse()
+bool CommandManager::validateResponse(const QString& path)
 {
     const QString code = decodedReply[esitoId];
     const QMetaEnum codes = QMetaEnum::fromType<XmlParser::XML_RESPONSE>();
@@ -148,7 +235,6 @@ bool CommandManager::validateResponse()
             return true;
     }
 
-    const QString path = executionQueue.first()->getPath();
     lastErrorMessage
         = QStringLiteral("Errore durante l'esecuzione della richiesta.\nComando: %1").arg(path);
     if (!code.isEmpty()) {
@@ -171,19 +257,14 @@ bool CommandManager::isAuthenticationValid()
 
 void CommandManager::executionAccomplished(CommandInterface* command)
 {
-    finish(command, command->getPath());
-}
-
-void CommandManager::finish(CommandInterface* command, const QString& path)
-{
-    qCDebug(corvaneLog) << path << "Command execution completed";
-    if (!executionQueue.removeOne(command)) {
-        qCCritical(corvaneLog) << path << "was not found in the execution queue on"
+    const int index = indexOf(command);
+    if (index < 0) {
+        qCCritical(corvaneLog) << command->getPath() << "was not found in the execution queue on"
                                << "executionAccomplished";
         return;
     }
-    if (!executionQueue.isEmpty())
-        executeNext();
+    qCDebug(corvaneLog) << command->getPath() << "Command execution completed";
+    removeAt(index);
 }
 
 void CommandManager::updateServerUrl()

@@ -21,7 +21,7 @@ namespace Interface {
 /// protocol's own form fields, has the reply decoded, applies the generic result check and the
 /// session check, and hands the result to the command or, for a refused session, to the flow
 /// manager. Created by the flow manager on first use and kept for the life of the process; it
-/// never owns the commands it queues.
+/// never owns the commands it queues, but notices when one is destroyed.
 class CommandManager final : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +30,9 @@ public:
     ~CommandManager() override;
 
     void exec(Interface::CommandInterface* command);
+    /// Drops a command that waits or runs: a running transfer is aborted and the command never
+    /// hears of its reply; the queue goes on. A command destroyed while queued is dropped alike.
+    void withdraw(Interface::CommandInterface* command);
     void executionAccomplished(Interface::CommandInterface* command);
 
     /// A transfer of the head command ended with a body.
@@ -41,23 +44,41 @@ public:
     QMap<QString, QString> getDecodedReply() const { return decodedReply; }
     QList<DataRow> getDataRows() const { return dataRows; }
     QString getLastErrorMessage() const { return lastErrorMessage; }
-    /// Whether a command is running or waiting.
-    bool isBusy() const { return !executionQueue.isEmpty(); }
+    /// Whether a command is running, having its result delivered, or waiting.
+    bool isBusy() const { return inFlight || delivering || !executionQueue.isEmpty(); }
     /// Whether the command is running or waiting; false once it has ended, with or without reply.
-    bool isQueued(Interface::CommandInterface* command) const
-    {
-        return executionQueue.contains(command);
-    }
+    bool isQueued(Interface::CommandInterface* command) const { return indexOf(command) >= 0; }
 
     void updateServerUrl();
     /// Inactivity allowed to one transfer before it is aborted.
     void setTransferTimeout(int milliseconds);
 
+signals:
+    /// A command has left the queue and its result, refusal or failure has been dealt with: its
+    /// owner may free it now. Not emitted for a command withdrawn or destroyed while queued.
+    void executionEnded(QObject* command);
+
 private:
+    struct QueuedCommand {
+        Interface::CommandInterface* command = nullptr;
+        /// The same command as an object; turns null when it is destroyed.
+        QPointer<QObject> object;
+        QMetaObject::Connection destroyedConnection;
+    };
+
+    int indexOf(Interface::CommandInterface* command) const;
+    /// Starts the head of the queue unless a command is running or having its result delivered.
+    void startNext();
     void executeNext();
-    /// Dequeues a finished command without calling it, and starts the next one.
-    void finish(Interface::CommandInterface* command, const QString& path);
-    bool validateResponse();
+    /// Takes the running command off the queue before its result is delivered, so that its owner
+    /// may release it, or queue a new one, from inside the delivery.
+    QueuedCommand takeRunning();
+    /// The taken command's result has been delivered: tell its owner and start the next one.
+    void endExecution(const QueuedCommand& ended, const QString& path);
+    /// Removes a waiting or running command; a running one has its transfer aborted.
+    void removeAt(int index);
+    void dropDestroyed();
+    bool validateResponse(const QString& path);
     bool isAuthenticationValid();
 
     CommandRequestManager* transport;
@@ -65,8 +86,15 @@ private:
     XmlParser* parser;
     QMap<QString, QString> decodedReply;
     QList<DataRow> dataRows;
-    QList<Interface::CommandInterface*> executionQueue;
+    /// Waiting commands, preceded by the running one while its transfer is under way.
+    QList<QueuedCommand> executionQueue;
     QString lastErrorMessage;
+    /// The head's transfer is under way.
+    bool inFlight = false;
+    /// A result taken off the queue is being delivered (it may run a nested event loop).
+    bool delivering = false;
+    /// The path of the command sent last, for the log.
+    QString runningPath;
 };
 
 }

@@ -12,6 +12,9 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <algorithm>
+#include <utility>
+
 namespace Corvane {
 
 namespace {
@@ -25,13 +28,23 @@ namespace {
         return value;
     }
 
+    /// The token in the file, or nothing when the file is missing or its text holds a control
+    /// character (CR, LF, NUL...), which must never reach a header line.
     QString readTokenFile(const QString& path)
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return {};
         QTextStream stream(&file);
-        return stream.readAll();
+        const QString token = stream.readAll();
+        const bool control = std::any_of(token.cbegin(), token.cend(),
+            [](QChar ch) { return ch.category() == QChar::Other_Control; });
+        if (control) {
+            qCWarning(corvaneLog) << "The token file" << path
+                                  << "holds a control character; its header is sent empty";
+            return {};
+        }
+        return token;
     }
 }
 
@@ -114,23 +127,40 @@ QByteArray CommandRequestManager::encodeForm(const QUrlQuery& fields)
 void CommandRequestManager::executePostRequest()
 {
     qCDebug(corvaneLog) << "Executing the POST request with URL " << url.toString();
-    reply = networkManager->post(request, encodeForm(query));
-    connect(reply, &QNetworkReply::finished, this, &CommandRequestManager::onFinished);
+    QNetworkReply* posted = networkManager->post(request, encodeForm(query));
+    reply = posted;
+    // Each reply reports itself: a late signal of an earlier one never reads the current one.
+    connect(posted, &QNetworkReply::finished, this, [this, posted] { onFinished(posted); });
     connect(
-        reply, &QNetworkReply::downloadProgress, this, &CommandRequestManager::onDownloadProgress);
+        posted, &QNetworkReply::downloadProgress, this, &CommandRequestManager::onDownloadProgress);
     connect(
-        reply, &QNetworkReply::errorOccurred, networkManager, &NetworkManager::manageNetworkError);
+        posted, &QNetworkReply::errorOccurred, networkManager, &NetworkManager::manageNetworkError);
 }
 
-void CommandRequestManager::onFinished()
+void CommandRequestManager::abort()
+{
+    QNetworkReply* aborted = reply;
+    reply = nullptr;
+    if (!aborted)
+        return;
+    qCDebug(corvaneLog) << "Aborting the request in flight";
+    // A withdrawn request is no network failure: the network manager must not report it.
+    disconnect(aborted, &QNetworkReply::errorOccurred, networkManager,
+        &NetworkManager::manageNetworkError);
+    aborted->abort();
+    aborted->deleteLater();
+}
+
+void CommandRequestManager::onFinished(QNetworkReply* finished)
 {
     qCDebug(corvaneLog) << "onFinished"
                         << "SLOT triggered in" << metaObject()->className();
-    // One request is in flight at a time, so the reply that finished is the last one posted.
-    QNetworkReply* finished = reply;
-    if (!finished)
-        return;
     finished->deleteLater();
+    if (finished != reply) {
+        qCDebug(corvaneLog) << "Ignoring a reply that is no longer awaited";
+        return;
+    }
+    reply = nullptr;
 
     const QNetworkReply::NetworkError error = finished->error();
     if (error != QNetworkReply::NoError && error != QNetworkReply::ContentAccessDenied) {
@@ -149,7 +179,9 @@ void CommandRequestManager::onFinished()
     qCDebug(corvaneLog) << "REPLY header: " << contentType;
     if (size <= largestLoggedReplySize)
         qCDebug(corvaneLog) << "REPLY Finished: SIZE: " << size;
-    commandManager->onReplyReady(body, contentType);
+    // Handed on as a copy, so the bytes go as soon as the command manager is done with them.
+    const QByteArray received = std::exchange(body, QByteArray());
+    commandManager->onReplyReady(received, contentType);
 }
 
 void CommandRequestManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)

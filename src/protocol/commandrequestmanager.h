@@ -32,6 +32,8 @@ public:
 
     bool configurePostRequest(const QMap<QString, QString>& parameters, const QString& path);
     void executePostRequest();
+    /// Cancels the request in flight without a word to anyone: its reply is dropped unread.
+    void abort();
     void updateServerUrl(const QString& baseUrl);
     void setTransferTimeout(int milliseconds) { transferTimeout = milliseconds; }
 
@@ -40,10 +42,11 @@ public:
     static QByteArray encodeForm(const QUrlQuery& fields);
 
 private slots:
-    void onFinished();
     void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
 
 private:
+    /// The given reply has finished; it is handed on only while it is the one awaited.
+    void onFinished(QNetworkReply* finished);
     void loadSessionTokens();
 
     QUrl url;

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QTextCodec>
 #include <QVector>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <array>
@@ -121,18 +122,32 @@ namespace {
         return digits;
     }
 
+    /// The longest text one field may decode to. Far beyond any field the server sends, and far
+    /// below what a QString can hold, so a hostile size fails cleanly instead of overflowing.
+    constexpr qint64 largestDecodedField = qint64(16) * 1024 * 1024;
+
     /// Base64 decoding that, like QByteArray::fromBase64, skips every character outside the
     /// alphabet (padding included), can be fed the text in pieces, and turns each decoded
-    /// Windows-1252 byte straight into its character.
+    /// Windows-1252 byte straight into its character. Text that would decode to more than
+    /// largestDecodedField characters marks the decoder as overflowed and decodes to nothing.
     class Base64Decoder {
     public:
         void feed(const QChar* text, int length)
         {
+            if (overflowed)
+                return;
+            // Sizes in 64 bits: three quarters of a long text times three overflows an int.
+            const qint64 needed = qint64(written) + qint64(length) * 3 / 4 + 2;
+            if (needed > largestDecodedField) {
+                overflowed = true;
+                decoded.clear();
+                written = 0;
+                return;
+            }
             const std::array<QChar, 256>& characters = windows1252Table();
             const std::array<qint8, 128>& digits = base64Digits();
-            const int used = written;
-            decoded.resize(used + length * 3 / 4 + 2);
-            QChar* out = decoded.data() + used;
+            decoded.resize(int(needed));
+            QChar* out = decoded.data() + written;
             for (const QChar* end = text + length; text != end; ++text) {
                 const ushort ch = text->unicode();
                 if (ch >= 128 || digits[ch] < 0)
@@ -148,6 +163,8 @@ namespace {
             written = int(out - decoded.constData());
         }
 
+        bool hasOverflowed() const { return overflowed; }
+
         QString take()
         {
             decoded.resize(written);
@@ -159,6 +176,7 @@ namespace {
         int written = 0;
         uint buffer = 0;
         int bits = 0;
+        bool overflowed = false;
     };
 
     const QString blankBanner
@@ -171,25 +189,35 @@ XmlParser::XmlParser(QObject* parent)
 {
 }
 
+XmlParser::~XmlParser() = default;
+
 QMap<QString, QString> XmlParser::parse(const QByteArray& body)
 {
     qCDebug(corvaneLog) << blankBanner;
     qCDebug(corvaneLog) << "------------------ START PARSING XML ------------------";
     qCDebug(corvaneLog) << blankBanner;
 
-    reader.clear();
     header.clear();
     currentRow.clear();
-    reader.addData(body);
+    reader = std::make_unique<QXmlStreamReader>(body);
 
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == itemRes)
+    while (!reader->atEnd()) {
+        reader->readNext();
+        if (reader->tokenType() == QXmlStreamReader::DTD) {
+            // A declared entity could expand a small reply into gigabytes: such a reply is no
+            // reply at all.
+            qCWarning(corvaneLog) << "Refusing a reply that declares a document type";
+            header.clear();
+            break;
+        }
+        if (reader->isStartElement() && reader->name() == itemRes)
             readHeader();
         // A record reader may stop on the start of the next record; take it at once.
-        while (reader.isStartElement() && reader.name() == itemDati && !reader.hasError())
+        while (reader->isStartElement() && reader->name() == itemDati && !reader->hasError())
             readRecord();
     }
+
+    reader.reset();
 
     const QMap<QString, QString> result = header;
     qCDebug(corvaneLog) << "----------------- decodedReply (QMap) -----------------";
@@ -211,14 +239,14 @@ QList<DataRow> XmlParser::takeRows()
 void XmlParser::readHeader()
 {
     const QSet<QString>& known = knownHeaderFields();
-    while (!reader.atEnd() && !reader.hasError()) {
-        if (reader.isEndElement() && reader.name() == itemRes)
+    while (!reader->atEnd() && !reader->hasError()) {
+        if (reader->isEndElement() && reader->name() == itemRes)
             return;
-        if (reader.isStartElement() && known.contains(reader.name().toString())) {
-            const QString name = reader.name().toString();
-            reader.readNext();
-            if (reader.isCharacters()) {
-                const QString text = reader.text().toString();
+        if (reader->isStartElement() && known.contains(reader->name().toString())) {
+            const QString name = reader->name().toString();
+            reader->readNext();
+            if (reader->isCharacters()) {
+                const QString text = reader->text().toString();
                 qCDebug(corvaneLog) << "token name:" << name << "token text:" << text;
                 header.insert(name, text);
             } else {
@@ -227,7 +255,7 @@ void XmlParser::readHeader()
             }
             continue;
         }
-        reader.readNext();
+        reader->readNext();
     }
 }
 
@@ -235,24 +263,28 @@ QString XmlParser::readEncodedText()
 {
     // Same reading as QXmlStreamReader::readElementText, decoding each piece as it comes.
     Base64Decoder decoder;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
+    while (!reader->atEnd()) {
+        switch (reader->readNext()) {
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference: {
-            const QStringRef text = reader.text();
+            const QStringRef text = reader->text();
             decoder.feed(text.constData(), text.size());
             break;
         }
         case QXmlStreamReader::EndElement:
+            if (decoder.hasOverflowed()) {
+                reader->raiseError(QStringLiteral("Field too long."));
+                return {};
+            }
             return decoder.take();
         case QXmlStreamReader::Comment:
         case QXmlStreamReader::ProcessingInstruction:
             break;
         case QXmlStreamReader::StartElement:
-            reader.raiseError(QStringLiteral("Expected character data."));
+            reader->raiseError(QStringLiteral("Expected character data."));
             return {};
         default:
-            if (reader.hasError())
+            if (reader->hasError())
                 return {};
             break;
         }
@@ -265,14 +297,14 @@ void XmlParser::readRecord()
     QString id;
     QString descr;
     while (true) {
-        reader.readNext();
-        if (reader.atEnd() || reader.hasError())
+        reader->readNext();
+        if (reader->atEnd() || reader->hasError())
             break;
-        if (reader.isEndElement())
+        if (reader->isEndElement())
             break;
-        if (!reader.isStartElement())
+        if (!reader->isStartElement())
             continue;
-        const QStringRef name = reader.name();
+        const QStringRef name = reader->name();
         if (name == itemDati)
             break;
         if (name == idField) {
@@ -282,12 +314,12 @@ void XmlParser::readRecord()
         } else if (const QString* field = knownRecordField(name)) {
             currentRow.insert(*field, readEncodedText());
         } else {
-            reader.skipCurrentElement();
+            reader->skipCurrentElement();
         }
     }
 
     // A record cut off by the end of the input or a reader error is incomplete: drop it.
-    if (reader.hasError()) {
+    if (reader->hasError()) {
         currentRow.clear();
         return;
     }

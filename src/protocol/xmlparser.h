@@ -3,13 +3,17 @@
 #include "protocol/datarow.h"
 
 #include <QObject>
-#include <QXmlStreamReader>
+
+#include <memory>
+
+class QXmlStreamReader;
 
 namespace Corvane {
 
 /// Decodes a server reply into its result header ("item_res", plain text) and its records
 /// ("item_dati", Base64 of Windows-1252 text), and names the result codes the client knows.
-/// One instance, owned by the command manager and reused for every reply.
+/// One instance, owned by the command manager and reused for every reply. Replies never declare a
+/// document type; one that does is refused whole, so no entity can expand inside a reply.
 class XmlParser final : public QObject {
     Q_OBJECT
 public:
@@ -44,6 +48,7 @@ public:
     Q_ENUM(XML_RESPONSE)
 
     explicit XmlParser(QObject* parent = nullptr);
+    ~XmlParser() override;
 
     /// The header fields of body; its records are kept until takeRows.
     QMap<QString, QString> parse(const QByteArray& body);
@@ -61,7 +66,9 @@ private:
     /// The Base64 text of the current element, decoded; the reader ends on its end tag.
     QString readEncodedText();
 
-    QXmlStreamReader reader;
+    /// The reader of the reply being parsed; none between replies, so nothing one reply declares
+    /// can reach the next and the body is not kept alive after its parse.
+    std::unique_ptr<QXmlStreamReader> reader;
     QMap<QString, QString> header;
     DataRow currentRow;
     QList<DataRow> rows;

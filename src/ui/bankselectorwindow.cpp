@@ -44,7 +44,9 @@ void BankSelectorWindow::onBankDetailRetrived()
 
     const QStringList labels = bankModel->getBankLabels();
     for (const QString& label : labels) {
-        QPushButton* button = bankButton(label, widget.get());
+        // The server's label is shown as it is: a "&" in it must not become a shortcut.
+        QPushButton* button = bankButton(
+            QString(label).replace(QLatin1Char('&'), QLatin1String("&&")), widget.get());
         connect(button, &QPushButton::clicked, this, [this, label] { onClickButton(label); });
         layout->addWidget(button);
     }

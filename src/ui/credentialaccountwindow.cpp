@@ -40,6 +40,8 @@ void CredentialAccountWindow::open()
     ui->utenteCognomeLineEdit->clear();
     ui->utenteCodiceFiscaleLineEdit->clear();
     ui->utenteEmailLineEdit->clear();
+    // Consent is given anew for every request.
+    ui->privacyCheckBox->setChecked(false);
     ui->utenteNomeLineEdit->setFocus();
 
     ui->confidiCodiceFiscaleLineEdit->setText(applicationManager->getRequestedConfidiFiscalCode());

@@ -38,6 +38,8 @@ LoginWindow::~LoginWindow()
 
 void LoginWindow::open()
 {
+    // Whatever brings the form back ends the wait of an earlier attempt.
+    hideProgressDialog();
     ui->cfUtenteLineEdit->setText(applicationManager->getCredentialCfUtente());
     ui->cfConfidiLineEdit->setText(applicationManager->getCredentialCfConfidi());
     ui->passwordLineEdit->setText(applicationManager->getCredentialPassword());
@@ -47,11 +49,11 @@ void LoginWindow::open()
 void LoginWindow::manageLoginResponse()
 {
     qCDebug(corvaneLog) << "Is managing login response";
-    if (progressDialog)
-        progressDialog->hide();
+    hideProgressDialog();
 
+    const int code = applicationManager->getLoginResultCode();
     QString message;
-    switch (applicationManager->getLoginResultCode()) {
+    switch (code) {
     case XmlParser::LOGIN_FAIL:
         message = QStringLiteral("Le credenziali inserite non sono corrette");
         break;
@@ -59,20 +61,34 @@ void LoginWindow::manageLoginResponse()
         message = QStringLiteral(
             "Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
         break;
+    case XmlParser::LOGIN_VALIDATION_FAIL:
+        message = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+        break;
     default:
+        // Silence here would let the next Enter sign in as the stored user.
+        message = QStringLiteral("Errore durante l'esecuzione della richiesta.\nErrore: %1\n"
+                                 "Descrizione: %2")
+                      .arg(QString::number(code), applicationManager->getLoginResultDescription());
         break;
     }
-    if (!message.isEmpty())
-        QMessageBox::critical(this, QStringLiteral("Login"), message, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Login"), message, QMessageBox::Ok, this);
+    // The description is the server's text, shown as it is.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
     open();
 }
 
 void LoginWindow::hideLoginWindow()
 {
     qCDebug(corvaneLog) << "Hiding login window";
+    hideProgressDialog();
+    hide();
+}
+
+void LoginWindow::hideProgressDialog()
+{
     if (progressDialog)
         progressDialog->hide();
-    hide();
 }
 
 void LoginWindow::login()

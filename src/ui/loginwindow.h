@@ -29,6 +29,8 @@ public:
     /// Reports the failed login whose result code the flow manager holds, then reopens.
     void manageLoginResponse();
     void hideLoginWindow();
+    /// Ends the wait of a login, whether or not it got an answer.
+    void hideProgressDialog();
 
 public slots:
     /// Fills the fields from the account's stored credential, then opens.

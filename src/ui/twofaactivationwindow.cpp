@@ -1,8 +1,6 @@
 #include "ui/twofaactivationwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
-#include "ui/dialogsetup.h"
 #include "ui_twofaactivationwindow.h"
 
 #include <QSvgWidget>
@@ -11,16 +9,13 @@ namespace Corvane {
 
 TwoFaActivationWindow::TwoFaActivationWindow(
     ApplicationManager* applicationManager, QWidget* parent)
-    : QDialog(parent)
+    : CodeWindow(applicationManager, &ApplicationManager::twoFaFirstAuthentication,
+        QStringLiteral("twofa_token"), parent)
     , ui(std::make_unique<Ui::TwoFaActivationWindow>())
-    , applicationManager(applicationManager)
 {
     ui->setupUi(this);
-    setUpDialog(this);
-    setFixedSize(400, 500);
-
+    setUpForm(ui->qrCodeLineEdit, QSize(400, 500));
     showQrCode();
-    ui->qrCodeLineEdit->setFocus();
 }
 
 TwoFaActivationWindow::~TwoFaActivationWindow() = default;
@@ -28,8 +23,7 @@ TwoFaActivationWindow::~TwoFaActivationWindow() = default;
 void TwoFaActivationWindow::resetForm()
 {
     showQrCode();
-    ui->qrCodeLineEdit->clear();
-    ui->qrCodeLineEdit->setFocus();
+    CodeWindow::resetForm();
 }
 
 void TwoFaActivationWindow::showQrCode()
@@ -43,24 +37,6 @@ void TwoFaActivationWindow::showQrCode()
     auto* qrCode = new QSvgWidget(this);
     qrCode->load(applicationManager->getQrCodeSvg());
     ui->vLayout->addWidget(qrCode);
-}
-
-void TwoFaActivationWindow::accept()
-{
-    qCDebug(corvaneLog) << "accept"
-                        << "SLOT triggered";
-    // The server judges the code; the six digits are only asked for.
-    applicationManager->twoFaFirstAuthentication(
-        { { QStringLiteral("twofa_token"), ui->qrCodeLineEdit->text() } });
-    hide();
-}
-
-void TwoFaActivationWindow::reject()
-{
-    qCDebug(corvaneLog) << "reject"
-                        << "SLOT triggered";
-    QDialog::reject();
-    applicationManager->showLoginWindow();
 }
 
 }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/codewindow.h"
 
 #include <memory>
 
 namespace Corvane {
-
-class ApplicationManager;
 
 namespace Ui {
     class TwoFaActivationWindow;
@@ -15,7 +13,7 @@ namespace Ui {
 /// Switches on two-factor authentication: shows the QR code of the last activation reply for
 /// the user's authenticator app and asks for its first code. Created once by the flow manager,
 /// owned by it and reset before each showing.
-class TwoFaActivationWindow final : public QDialog {
+class TwoFaActivationWindow final : public CodeWindow {
     Q_OBJECT
 public:
     explicit TwoFaActivationWindow(
@@ -23,18 +21,12 @@ public:
     ~TwoFaActivationWindow() override;
 
     /// Reloads the QR code, empties the code field and gives it the focus.
-    void resetForm();
+    void resetForm() override;
     /// Replaces the QR image with the one the flow manager holds.
     void showQrCode();
 
-public slots:
-    void accept() override;
-    /// Closes and goes back to the login window.
-    void reject() override;
-
 private:
     std::unique_ptr<Ui::TwoFaActivationWindow> ui;
-    ApplicationManager* applicationManager;
 };
 
 }

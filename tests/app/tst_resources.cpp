@@ -15,15 +15,11 @@ private slots:
 void TestResources::windowImagesAreCompiledIn_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QSize>("size");
-
-    QTest::newRow("login logo") << QStringLiteral("tessaro.png") << QSize(300, 100);
-    QTest::newRow("about logo") << QStringLiteral("qrvLogo.png") << QSize(96, 96);
-    QTest::newRow("small logo") << QStringLiteral("ostraniLogoSmall.png") << QSize(120, 40);
-    const char* icons[] = { "exit", "company", "report", "home", "settings", "help", "formatecnica",
-        "find", "green_arrow_small", "newticket", "newticketmessage", "pdf", "showAll" };
-    for (const char* icon : icons)
-        QTest::newRow(icon) << QStringLiteral("%1.png").arg(QLatin1String(icon)) << QSize(64, 64);
+    const char* images[] = { "tessaro", "qrvLogo", "ostraniLogoSmall", "exit", "company", "report",
+        "home", "settings", "help", "formatecnica", "find", "green_arrow_small", "newticket",
+        "newticketmessage", "pdf", "showAll" };
+    for (const char* image : images)
+        QTest::newRow(image) << QStringLiteral("%1.png").arg(QLatin1String(image));
 }
 
 void TestResources::windowImagesAreCompiledIn()
@@ -31,11 +27,9 @@ void TestResources::windowImagesAreCompiledIn()
     // Fault: an image a window names is missing from the resources, misspelt, or not registered
     // because the static library's resources were never initialised.
     QFETCH(QString, name);
-    QFETCH(QSize, size);
 
     const QImage image(QStringLiteral(":/Images/") + name);
     QVERIFY2(!image.isNull(), qPrintable(name));
-    QCOMPARE(image.size(), size);
     // Drawn, not blank: some pixel is opaque.
     bool drawn = false;
     for (int y = 0; y < image.height() && !drawn; ++y) {

@@ -107,9 +107,10 @@ private slots:
 
     void requestsGoToHomeVerbsWithTheirFields_data();
     void requestsGoToHomeVerbsWithTheirFields();
-    void loginOutcomes_data();
-    void loginOutcomes();
-    void sessionOpeningAndTwoFactorResults();
+    void tokenOutcomes_data();
+    void tokenOutcomes();
+    void emptyTokenIsNeverWrittenToASessionFile();
+    void sessionOpeningResults();
     void versionCheck_data();
     void versionCheck();
     void credentialRequests_data();
@@ -228,10 +229,6 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
     else
         command = std::make_unique<Command::SendPrivacy>(&accepter);
 
-    QCOMPARE(dynamic_cast<Interface::AuthenticatedCommandInterface*>(command.get()) != nullptr,
-        authenticated);
-    QVERIFY(dynamic_cast<Interface::NoAbiCommandInterface*>(command.get()));
-
     run(command.get(), verb,
         resultReply(
             QStringLiteral("0"), { idRecord(QStringLiteral("1"), QStringLiteral("5.2.0.0")) }));
@@ -257,43 +254,86 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
     }
 }
 
-void TestAccountCommands::loginOutcomes_data()
+void TestAccountCommands::tokenOutcomes_data()
 {
+    QTest::addColumn<QString>("verb");
     QTest::addColumn<QString>("esitoId");
     QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<QList<DataRow>>("records");
     QTest::addColumn<bool>("success");
-    QTest::addColumn<int>("resultCode");
     QTest::addColumn<QString>("token");
 
-    QTest::newRow("accepted, last token wins") << "0" << 200 << true << 0 << "token-due";
-    QTest::newRow("wrong credentials") << "9" << 200 << false << 9 << "token-due";
-    QTest::newRow("too many attempts") << "201" << 403 << false << 201 << "token-due";
-    QTest::newRow("malformed fields are a failure too")
-        << "317" << 200 << false << 317 << "token-due";
+    const QString login = QStringLiteral("login_account");
+    const QString twoFa = QStringLiteral("autenticazione_two_fa");
+    const QString firstTwoFa = QStringLiteral("prima_autenticazione_two_fa");
+    const QList<DataRow> tokens { idRecord(QStringLiteral("0"), QStringLiteral("token-uno")),
+        idRecord(QStringLiteral("0"), QStringLiteral("token-due")) };
+    const QList<DataRow> emptyToken { idRecord(QStringLiteral("0"), QString()) };
+    const QString last = QStringLiteral("token-due");
+
+    QTest::newRow("login accepted, last token wins")
+        << login << "0" << 200 << tokens << true << last;
+    QTest::newRow("login refused") << login << "9" << 200 << tokens << false << last;
+    QTest::newRow("login cut short") << login << "0" << 200 << QList<DataRow>() << false << "";
+    QTest::newRow("login with an empty token") << login << "0" << 200 << emptyToken << false << "";
+    QTest::newRow("two-factor accepted") << twoFa << "0" << 200 << tokens << true << last;
+    QTest::newRow("two-factor cut short") << twoFa << "0" << 200 << QList<DataRow>() << false << "";
+    QTest::newRow("two-factor answered as an empty search")
+        << twoFa << "10" << 200 << tokens << false << last;
+    QTest::newRow("first two-factor accepted")
+        << firstTwoFa << "0" << 200 << tokens << true << last;
+    QTest::newRow("first two-factor with an empty result")
+        << firstTwoFa << "0" << 200 << emptyToken << false << "";
 }
 
-void TestAccountCommands::loginOutcomes()
+void TestAccountCommands::tokenOutcomes()
 {
-    // Guards against a refused login being taken for a session, or the wrong token being kept.
+    // Guards against a refused or cut-short reply being taken for a session (an empty token
+    // accepted), or the wrong token being kept.
+    QFETCH(QString, verb);
     QFETCH(QString, esitoId);
     QFETCH(int, httpStatus);
+    QFETCH(QList<DataRow>, records);
     QFETCH(bool, success);
-    QFETCH(int, resultCode);
     QFETCH(QString, token);
-    Command::Login login(
-        &accepter, { { QStringLiteral("cf_utente"), QStringLiteral("RSSMRA80A01H501U") } });
-    run(&login, QStringLiteral("login_account"),
-        resultReply(esitoId,
-            { idRecord(QStringLiteral("0"), QStringLiteral("token-uno")),
-                idRecord(QStringLiteral("0"), QStringLiteral("token-due")) }),
-        httpStatus);
-    QCOMPARE(accepter.calls, QStringList { "login" });
-    QCOMPARE(login.isSuccess(), success);
-    QCOMPARE(login.getResultCode(), resultCode);
-    QCOMPARE(login.getToken(), token);
+    const QMap<QString, QString> parameters { { QStringLiteral("cf_utente"),
+                                                  QStringLiteral("RSSMRA80A01H501U") },
+        { QStringLiteral("twofa_token"), QStringLiteral("123456") } };
+    Command::Login login(&accepter, parameters);
+    Command::TwoFaAuthentication twoFa(&accepter, parameters);
+    Command::TwoFaFirstAuthentication firstTwoFa(&accepter, parameters);
+    Interface::CommandInterface* command = &login;
+    if (verb == QLatin1String("autenticazione_two_fa"))
+        command = &twoFa;
+    else if (verb == QLatin1String("prima_autenticazione_two_fa"))
+        command = &firstTwoFa;
+    run(command, verb, resultReply(esitoId, records), httpStatus);
+
+    QCOMPARE(accepter.calls.size(), 1);
+    if (command == &login) {
+        QCOMPARE(login.isSuccess(), success);
+        QCOMPARE(login.getResultCode(), esitoId.toInt());
+        QCOMPARE(login.getToken(), token);
+    } else if (command == &twoFa) {
+        QCOMPARE(twoFa.isSuccess(), success);
+        QCOMPARE(twoFa.getToken(), token);
+    } else {
+        QCOMPARE(firstTwoFa.isSuccess(), success);
+        QCOMPARE(firstTwoFa.getResult(), token);
+    }
 }
 
-void TestAccountCommands::sessionOpeningAndTwoFactorResults()
+void TestAccountCommands::emptyTokenIsNeverWrittenToASessionFile()
+{
+    // Guards against an empty token written over a session file, and a stale token surviving it.
+    ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), QStringLiteral("vecchio"));
+    const QString path = ApplicationManager::sessionFilePath(QStringLiteral("twofa.txt"));
+    QVERIFY(QFile::exists(path));
+    ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), QString());
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestAccountCommands::sessionOpeningResults()
 {
     // Guards against the session data or the two-factor material being read from the wrong record.
     Command::Init init(&accepter);
@@ -316,20 +356,12 @@ void TestAccountCommands::sessionOpeningAndTwoFactorResults()
     QVERIFY(activation.isSuccess());
     QCOMPARE(activation.getActivationData(), QStringLiteral("<svg/>"));
 
-    Command::TwoFaAuthentication authentication(
-        &accepter, { { QStringLiteral("twofa_token"), QStringLiteral("123456") } });
-    run(&authentication, QStringLiteral("autenticazione_two_fa"),
-        resultReply(
-            QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("jwt-2fa")) }));
-    QVERIFY(authentication.isSuccess());
-    QCOMPARE(authentication.getToken(), QStringLiteral("jwt-2fa"));
-
     Command::SendPrivacy privacy(&accepter);
     run(&privacy, QStringLiteral("send_privacy"),
         resultReply(QStringLiteral("0"),
             { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa è qui") } } }));
     QCOMPARE(privacy.getPrivacyText(), QStringLiteral("Informativa è qui"));
-    QCOMPARE(accepter.calls, (QStringList { "setAccount", "twoFaActivation", "twoFa", "privacy" }));
+    QCOMPARE(accepter.calls, (QStringList { "setAccount", "twoFaActivation", "privacy" }));
 }
 
 void TestAccountCommands::versionCheck_data()
@@ -372,12 +404,9 @@ void TestAccountCommands::credentialRequests_data()
     QTest::addColumn<bool>("success");
     QTest::newRow("consortium found") << true << "0" << true;
     QTest::newRow("unknown consortium") << true << "3" << false;
-    QTest::newRow("no certified mail") << true << "11" << false;
-    QTest::newRow("consortium validation") << true << "318" << false;
     QTest::newRow("consortium rate limited") << true << "201" << false;
     QTest::newRow("account created") << false << "0" << true;
     QTest::newRow("already registered") << false << "305" << false;
-    QTest::newRow("account validation") << false << "318" << false;
 }
 
 void TestAccountCommands::credentialRequests()

@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 
@@ -24,6 +26,9 @@ private slots:
     void savedChoiceIsStoredCheckedAndShownAgain_data();
     void savedChoiceIsStoredCheckedAndShownAgain();
     void cancelLeavesConfigurationUntouched();
+    void manualProxyFromAnotherChoiceIsSavedAndUsed_data();
+    void manualProxyFromAnotherChoiceIsSavedAndUsed();
+    void reopenedWindowShowsOnlyWhatIsStored();
     void helpTextReachesClipboard();
 
 private:
@@ -218,16 +223,84 @@ void TestNetworkSettingsWindow::cancelLeavesConfigurationUntouched()
     QVERIFY(!visibleTopLevel<QProgressDialog>());
 }
 
+void TestNetworkSettingsWindow::manualProxyFromAnotherChoiceIsSavedAndUsed_data()
+{
+    QTest::addColumn<QString>("storedType");
+    QTest::newRow("from no proxy") << QStringLiteral("noProxy");
+    QTest::newRow("from an unknown type") << QStringLiteral("ftp");
+}
+
+void TestNetworkSettingsWindow::manualProxyFromAnotherChoiceIsSavedAndUsed()
+{
+    // Fault: a manual proxy typed over a stored "no proxy" has no protocol ticked and is saved
+    // as "noProxy": the user's proxy is silently lost and traffic goes around it.
+    QFETCH(QString, storedType);
+    ProxyProcess proxy;
+    QVERIFY(proxy.start(ProxyProcess::Kind::Http));
+    const QString host = QStringLiteral("127.0.0.1");
+    writeConfig(networkKeys(storedType));
+    configurator->start();
+    QTRY_VERIFY(initializations > 0 || configurator->getSettingsWindow()->isVisible());
+    const int initializationsBefore = initializations;
+    configurator->openNetworkSettingsWindow();
+
+    control<QRadioButton>("manualProxy")->click();
+    QVERIFY(control<QRadioButton>("httpProxyType")->isChecked());
+    control<QLineEdit>("proxyHostname")->setText(host);
+    control<QSpinBox>("proxyPort")->setValue(proxy.port());
+    control<QCheckBox>("authenticatedProxy")->setChecked(false);
+    control<QPushButton>("saveButton")->click();
+
+    QCOMPARE(configGroup(QStringLiteral("Network")),
+        networkKeys(QStringLiteral("http"), host, proxy.port()));
+    QTRY_COMPARE(initializations, initializationsBefore + 1);
+    QTRY_VERIFY(proxy.log().contains(QStringLiteral("127.0.0.1:%1").arg(server->port())));
+}
+
+void TestNetworkSettingsWindow::reopenedWindowShowsOnlyWhatIsStored()
+{
+    // Fault: a user name left in the form after a save without authentication, or a host typed
+    // and refused, shows again at the next opening as if it were stored.
+    const QString user = QStringLiteral("garante");
+    NetworkSettingsWindow* window = startAndOpenWindow(networkKeys(QStringLiteral("socks5"),
+        QStringLiteral("proxy.invalid"), 3128, user, QStringLiteral("segreto")));
+    control<QCheckBox>("authenticatedProxy")->setChecked(false);
+    control<QPushButton>("saveButton")->click();
+    QCOMPARE(configGroup(QStringLiteral("Network")),
+        networkKeys(QStringLiteral("socks5"), QStringLiteral("proxy.invalid"), 3128));
+    QTRY_VERIFY(window->isVisible());
+    window->reject();
+
+    configurator->openNetworkSettingsWindow();
+    QVERIFY(control<QLineEdit>("username")->text().isEmpty());
+    QVERIFY(control<QRadioButton>("socksProxyType")->isChecked());
+
+    // A refused form, then "Cancella": the next opening shows the stored proxy, not the typing.
+    control<QLineEdit>("proxyHostname")->clear();
+    boxes->expect(QStringLiteral("Campo Hostname non valido"),
+        QStringLiteral("Inserisci un nome host valido per il server proxy."), QMessageBox::Ok);
+    control<QPushButton>("saveButton")->click();
+    QVERIFY(boxes->allAnswered());
+    control<QPushButton>("pushButton")->click();
+    configurator->openNetworkSettingsWindow();
+    QCOMPARE(
+        shownProxy(), networkKeys(QStringLiteral("socks5"), QStringLiteral("proxy.invalid"), 3128));
+}
+
 void TestNetworkSettingsWindow::helpTextReachesClipboard()
 {
-    // Fault: the help text names another server than the configured one, or does not reach
-    // the clipboard whole.
+    // Fault: the help text names another server than the configured one, is cut off in the
+    // window, or does not reach the clipboard whole.
     configurator->openNetworkSettingsWindow();
     QGuiApplication::clipboard()->clear();
+    bool wholeTextShown = false;
     // Queued: it runs inside the help window's own event loop.
-    QTimer::singleShot(0, this, [] {
+    QTimer::singleShot(0, this, [&wholeTextShown] {
         auto* help = qobject_cast<NetworkHelpWindow*>(QApplication::activeModalWidget());
         QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        const auto* text = help->findChild<QPlainTextEdit*>(QStringLiteral("plainTextEdit"));
+        wholeTextShown = text->verticalScrollBar()->maximum() == 0;
         help->findChild<QPushButton*>(QStringLiteral("saveAndClose"))->click();
     });
 
@@ -240,6 +313,7 @@ void TestNetworkSettingsWindow::helpTextReachesClipboard()
                        "Vi invitiamo a fornire queste informazioni al responsabile della vostra "
                        "rete.\n")
             .arg(server->port()));
+    QVERIFY(wholeTextShown);
 }
 
 QTEST_MAIN(TestNetworkSettingsWindow)

@@ -1,8 +1,11 @@
 #include "network/networksettingswindow.h"
 #include "network/networktesthelpers.h"
+#include "network/proxycredentialwindow.h"
 #include "support/testenvironment.h"
 
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QSettings>
 #include <QTest>
@@ -33,6 +36,7 @@ private slots:
     void checkEndsAsTheNetworkAllows_data();
     void checkEndsAsTheNetworkAllows();
     void hangingServerIsAbortedAfterAboutTenSeconds();
+    void closingLastWindowAfterProxySignInEndsProgram();
 };
 
 void TestProxyConfigurator::checkPassesThroughProxy_data()
@@ -235,5 +239,79 @@ void TestProxyConfigurator::hangingServerIsAbortedAfterAboutTenSeconds()
     QCOMPARE(initializations, 0);
 }
 
-QTEST_MAIN(TestProxyConfigurator)
+namespace {
+const char* lastWindowChild = "--last-window-child";
+
+/// The flow manager of the child process: once the check has passed, it opens a window and the
+/// user closes it, which must end the program.
+class LastWindowFlow final : public QObject,
+                             public Interface::ApplicationInitializeResponderInterface {
+public:
+    void initializeApplication() override
+    {
+        auto* window = new QDialog;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        QTimer::singleShot(100, window, &QDialog::accept);
+    }
+};
+
+/// Child process: a check through a proxy that asks for credentials, typed in the credential
+/// window, then a real event loop that must end when the last window closes.
+int runLastWindowChild(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    NetworkManager::addTrustedCaCertificates(TestEnvironment::caCertificatesPath());
+    NetworkManager networkManager;
+    LastWindowFlow flow;
+    ProxyConfigurator configurator(&flow, &networkManager, QString::fromLocal8Bit(argv[2]));
+    QTimer typing;
+    QObject::connect(&typing, &QTimer::timeout, &application, [] {
+        auto* window = qobject_cast<ProxyCredentialWindow*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible())
+            return;
+        window->findChild<QLineEdit*>(QStringLiteral("username"))->setText(proxyUser);
+        window->findChild<QLineEdit*>(QStringLiteral("password"))->setText(proxyPassword);
+        window->accept();
+    });
+    typing.start(20);
+    configurator.start();
+    return QApplication::exec();
+}
+}
+
+void TestProxyConfigurator::closingLastWindowAfterProxySignInEndsProgram()
+{
+    // Fault: after the proxy credential window the program no longer ends when its last window
+    // closes: an invisible process stays and blocks the next start.
+    ProxyProcess proxy;
+    QVERIFY(proxy.start(Kind::Http, proxyUser, proxyPassword));
+    writeConfig(networkKeys(QStringLiteral("http"), localhost, proxy.port()));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+        { QLatin1String(lastWindowChild), server->baseUrl() });
+    QVERIFY(child.waitForStarted());
+
+    const bool ended
+        = QTest::qWaitFor([&child] { return child.state() == QProcess::NotRunning; }, 30000);
+    if (!ended) {
+        child.kill();
+        child.waitForFinished();
+    }
+    QVERIFY2(ended, "the child process went on after its last window closed");
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    QVERIFY(proxy.log().contains(QStringLiteral("127.0.0.1:%1").arg(server->port())));
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc > 2 && qstrcmp(argv[1], lastWindowChild) == 0)
+        return runLastWindowChild(argc, argv);
+    QApplication application(argc, argv);
+    TestProxyConfigurator test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_proxyconfigurator.moc"

@@ -1,5 +1,6 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
+#include "commands/requestpassword.h"
 #include "network/networkmanager.h"
 #include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
@@ -29,6 +30,21 @@ QByteArray reply(const QString& esitoId, const QList<DataRow>& rows = {})
     return resultReply(esitoId, rows);
 }
 
+/// An OK reply sent after delayMs, carrying one record whose "cap" is cap.
+ScriptedReply delayedReply(int delayMs, const QString& cap = QString())
+{
+    ScriptedReply delayed;
+    delayed.body
+        = cap.isNull() ? reply(okReply) : reply(okReply, { { { QStringLiteral("cap"), cap } } });
+    delayed.delayMs = delayMs;
+    return delayed;
+}
+
+QString seenBoxes(const MessageBoxAnswerer& answerer)
+{
+    return answerer.getSeenTexts().join(QLatin1Char('\n'));
+}
+
 QString logText()
 {
     QFile log(QStringLiteral("corvane2.log"));
@@ -54,7 +70,8 @@ private slots:
 
     void requestCarriesProtocolFields();
     void emptyTokenHeadersAreSent();
-    void sessionTokensTravelInHeadersNotInTheLog();
+    void tokenFilesReachHeadersOnlyWhenClean_data();
+    void tokenFilesReachHeadersOnlyWhenClean();
     void debugSwitchAddsDebuggerSession();
     void valuesArriveUnchanged_data();
     void valuesArriveUnchanged();
@@ -68,6 +85,13 @@ private slots:
     void quittingAfterServerError();
     void timeoutAndDroppedConnectionDoNotStallQueue();
     void downloadsTakeRawBytesOrXmlErrors();
+    void commandQueuedAgainInsideItsDelivery_data();
+    void commandQueuedAgainInsideItsDelivery();
+    void withdrawnAndDestroyedCommandsLeaveTheQueue_data();
+    void withdrawnAndDestroyedCommandsLeaveTheQueue();
+    void replyIsTakenFromTheTransferThatFinished();
+    void flowCommandsAreFreedOnceEnded_data();
+    void flowCommandsAreFreedOnceEnded();
 
 private:
     CommandManager* commandManager() { return application->getCommandManager(); }
@@ -162,35 +186,48 @@ void TestCommandManager::emptyTokenHeadersAreSent()
     QVERIFY2(received.contains("\r\ntwoFa: \r\n"), received.constData());
 }
 
-void TestCommandManager::sessionTokensTravelInHeadersNotInTheLog()
+void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean_data()
 {
-    // Guards against stale tokens being sent and bearer tokens being written to the log.
-    const QString authToken = QStringLiteral("eyJhbGciOi.auth-token-secret.sig");
-    const QString twoFaToken = QStringLiteral("eyJhbGciOi.twofa-token-secret.sig");
-    ApplicationManager::writeSessionFile(QStringLiteral("auth.txt"), authToken);
-    ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), twoFaToken);
+    QTest::addColumn<QString>("authText");
+    QTest::addColumn<QString>("twoFaText");
+    QTest::addColumn<QString>("authHeader");
+    QTest::addColumn<QString>("twoFaHeader");
+
+    const QString auth = QStringLiteral("eyJhbGciOi.auth-token-secret.sig");
+    const QString twoFa = QStringLiteral("eyJhbGciOi.twofa-token-secret.sig");
+    QTest::newRow("clean tokens") << auth << twoFa << auth << twoFa;
+    QTest::newRow("line break injecting a header")
+        << auth + QStringLiteral("\r\nX-Injected: 1") << twoFa << QString() << twoFa;
+    QTest::newRow("trailing line feed") << auth << twoFa + QLatin1Char('\n') << auth << QString();
+    QTest::newRow("NUL") << auth + QChar(0) + QStringLiteral("x") << twoFa << QString() << twoFa;
+    QTest::newRow("no files") << QString() << QString() << QString() << QString();
+}
+
+void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean()
+{
+    // Guards against a token file's control characters reaching a header line (header
+    // injection), stale tokens being sent, and bearer tokens being written to the log.
+    QFETCH(QString, authText);
+    QFETCH(QString, twoFaText);
+    QFETCH(QString, authHeader);
+    QFETCH(QString, twoFaHeader);
+    ApplicationManager::writeSessionFile(QStringLiteral("auth.txt"), authText);
+    ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), twoFaText);
     server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    const int logStart = logText().size();
 
-    HomeCommand withTokens(QStringLiteral("/corvane/v5/home/init"));
-    commandManager()->exec(&withTokens);
-    QTRY_COMPARE(withTokens.useCount, 1);
-    RecordedRequest last = server->requests().constLast();
-    QCOMPARE(last.headers.value(QStringLiteral("auth")), authToken);
-    QCOMPARE(last.headers.value(QStringLiteral("twofa")), twoFaToken);
+    HomeCommand init(QStringLiteral("/corvane/v5/home/init"));
+    commandManager()->exec(&init);
+    QTRY_COMPARE(init.useCount, 1);
+    const RecordedRequest last = server->requests().constLast();
+    QCOMPARE(last.headers.value(QStringLiteral("auth")), authHeader);
+    QCOMPARE(last.headers.value(QStringLiteral("twofa")), twoFaHeader);
+    QVERIFY(!last.headers.contains(QStringLiteral("x-injected")));
 
-    // The files are read afresh for every request.
-    removeTokenFiles();
-    HomeCommand withoutTokens(QStringLiteral("/corvane/v5/home/init"));
-    commandManager()->exec(&withoutTokens);
-    QTRY_COMPARE(withoutTokens.useCount, 1);
-    last = server->requests().constLast();
-    QCOMPARE(last.headers.value(QStringLiteral("auth")), QString());
-    QCOMPARE(last.headers.value(QStringLiteral("twofa")), QString());
-
-    const QString log = logText();
-    QVERIFY(log.contains(QStringLiteral("Loaded the authentication token, length")));
-    QVERIFY(!log.contains(QStringLiteral("auth-token-secret")));
-    QVERIFY(!log.contains(QStringLiteral("twofa-token-secret")));
+    const QString log = logText().mid(logStart);
+    QVERIFY2(!log.contains(QStringLiteral("token-secret")), qPrintable(log));
+    QCOMPARE(log.contains(QStringLiteral("holds a control character")),
+        authHeader != authText || twoFaHeader != twoFaText);
 }
 
 void TestCommandManager::debugSwitchAddsDebuggerSession()
@@ -238,10 +275,8 @@ void TestCommandManager::valuesArriveUnchanged()
 void TestCommandManager::oneRequestInFlightResultsInOrder()
 {
     // Guards against a second request leaving before the first one's result has been used.
-    ScriptedReply slow;
-    slow.body = reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("lento") } } });
-    slow.delayMs = 300;
-    server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
+    server->setReply(
+        QStringLiteral("/corvane/v5/home/slow"), delayedReply(300, QStringLiteral("lento")));
     server->setXmlReply(QStringLiteral("/corvane/v5/home/fast"),
         reply(okReply, { { { QStringLiteral("cap"), QStringLiteral("veloce") } } }));
 
@@ -272,10 +307,7 @@ void TestCommandManager::oneRequestInFlightResultsInOrder()
 void TestCommandManager::duplicateExecIsRefused()
 {
     // Guards against a command queued twice being sent twice.
-    ScriptedReply slow;
-    slow.body = reply(okReply);
-    slow.delayMs = 200;
-    server->setReply(QStringLiteral("/corvane/v5/home/slow"), slow);
+    server->setReply(QStringLiteral("/corvane/v5/home/slow"), delayedReply(200));
     const int before = server->requestCount();
     HomeCommand running(QStringLiteral("/corvane/v5/home/slow"));
     HomeCommand waiting(QStringLiteral("/corvane/v5/home/slow"));
@@ -482,6 +514,160 @@ void TestCommandManager::downloadsTakeRawBytesOrXmlErrors()
     commandManager()->exec(&failed);
     QTRY_COMPARE(failed.xmlUseCount, 1);
     QCOMPARE(failed.rawUseCount, 0);
+}
+
+void TestCommandManager::commandQueuedAgainInsideItsDelivery_data()
+{
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("same object") << false;
+    QTest::newRow("new object at the same address") << true;
+}
+
+void TestCommandManager::commandQueuedAgainInsideItsDelivery()
+{
+    // Guards against a command queued from inside the delivery of the one it replaces being
+    // refused as a duplicate of the head and then dropped with it.
+    QFETCH(bool, replaced);
+    const QString path = QStringLiteral("/corvane/v5/home/init");
+    server->setXmlReply(path, reply(okReply));
+    const int before = server->requestCount();
+    alignas(HomeCommand) unsigned char storage[sizeof(HomeCommand)];
+    auto* command = new (storage) HomeCommand(path);
+    int results = 0;
+    // Like an owner that deletes its command and creates the next one inside useResponse.
+    std::function<void()> requeue = [&] {
+        if (++results > 1)
+            return;
+        if (replaced) {
+            command->~HomeCommand();
+            command = new (storage) HomeCommand(path);
+            command->onUse = [&] { requeue(); };
+        }
+        commandManager()->exec(command);
+    };
+    command->onUse = [&] { requeue(); };
+    commandManager()->exec(command);
+    QTRY_COMPARE(results, 2);
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QCOMPARE(server->requestCount() - before, 2);
+    command->~HomeCommand();
+}
+
+void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("destroyed");
+    QTest::newRow("waiting, withdrawn") << false << false;
+    QTest::newRow("waiting, destroyed") << false << true;
+    QTest::newRow("running, withdrawn") << true << false;
+    QTest::newRow("running, destroyed") << true << true;
+}
+
+void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
+{
+    // Guards against a reply delivered to a command that is gone (use after free), a withdrawn
+    // command still sent or answered, an aborted transfer reported as a network failure, and
+    // the queue stuck behind a command that left it.
+    QFETCH(bool, running);
+    QFETCH(bool, destroyed);
+    const QString paths[] { QStringLiteral("/corvane/v5/home/first"),
+        QStringLiteral("/corvane/v5/home/second") };
+    std::unique_ptr<HomeCommand> commands[2];
+    for (int i = 0; i < 2; ++i) {
+        server->setReply(paths[i], delayedReply(400, paths[i]));
+        commands[i] = std::make_unique<HomeCommand>(paths[i]);
+    }
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/init"), reply(okReply));
+    MessageBoxAnswerer answerer;
+    const int before = server->requestCount();
+    HomeCommand last(QStringLiteral("/corvane/v5/home/init"));
+    for (const auto& command : commands)
+        commandManager()->exec(command.get());
+    commandManager()->exec(&last);
+    QTRY_COMPARE(server->requestCount() - before, 1);
+
+    const int target = running ? 0 : 1;
+    if (destroyed)
+        commands[target].reset();
+    else
+        commandManager()->withdraw(commands[target].get());
+    QTRY_COMPARE(last.useCount, 1);
+    QTRY_VERIFY(!commandManager()->isBusy());
+    const HomeCommand& other = *commands[1 - target];
+    QCOMPARE(other.useCount, 1);
+    QCOMPARE(other.dataRows.value(0).value(QStringLiteral("cap")), other.path);
+    if (!destroyed)
+        QCOMPARE(commands[target]->useCount, 0);
+    QCOMPARE(server->requestCount() - before, running ? 3 : 2);
+    QVERIFY2(answerer.getSeenTexts().isEmpty(), qPrintable(seenBoxes(answerer)));
+}
+
+void TestCommandManager::replyIsTakenFromTheTransferThatFinished()
+{
+    // Guards against the transport reading the reply it posted last instead of the one that
+    // finished: an earlier transfer ending first would hand over, and delete, the current one.
+    server->setReply(
+        QStringLiteral("/corvane/v5/home/early"), delayedReply(50, QStringLiteral("vecchia")));
+    server->setReply(
+        QStringLiteral("/corvane/v5/home/late"), delayedReply(600, QStringLiteral("attuale")));
+    server->setReply(QStringLiteral("/corvane/v5/home/held"), delayedReply(2000));
+    MessageBoxAnswerer answerer;
+    HomeCommand waiting(QStringLiteral("/corvane/v5/home/held"));
+    commandManager()->exec(&waiting);
+    // A second transport of the same manager, with two transfers under way.
+    CommandRequestManager transport(
+        application->getNetworkManager(), nullptr, commandManager(), server->baseUrl());
+    for (const char* path : { "/corvane/v5/home/early", "/corvane/v5/home/late" }) {
+        transport.configurePostRequest({}, QString::fromLatin1(path));
+        transport.executePostRequest();
+    }
+    QTRY_COMPARE(waiting.useCount, 1);
+    QCOMPARE(waiting.dataRows.value(0).value(QStringLiteral("cap")), QStringLiteral("attuale"));
+    QVERIFY2(answerer.getSeenTexts().isEmpty(), qPrintable(seenBoxes(answerer)));
+}
+
+void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("dropped");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("button");
+    QTest::newRow("accepted") << reply(okReply) << false << "Richiesta nuova password"
+                              << int(QMessageBox::Ok);
+    QTest::newRow("session refused") << reply(QStringLiteral("9")) << false << QString() << 0;
+    QTest::newRow("unknown result code")
+        << reply(QStringLiteral("999")) << false
+        << QStringLiteral("Errore nella risposta del server") << int(QMessageBox::No);
+    QTest::newRow("connection dropped")
+        << QByteArray() << true << QStringLiteral("Errore durante la connessione al server")
+        << int(QMessageBox::Ok);
+}
+
+void TestCommandManager::flowCommandsAreFreedOnceEnded()
+{
+    // Guards against the flow's refused and failed commands living as long as the process (one
+    // more for every wrong code or password).
+    QFETCH(QByteArray, body);
+    QFETCH(bool, dropped);
+    QFETCH(QString, title);
+    QFETCH(int, button);
+    ScriptedReply scripted;
+    scripted.body = body;
+    scripted.dropConnection = dropped;
+    server->setReply(QStringLiteral("/corvane/v5/home/richiesta_password"), scripted);
+    MessageBoxAnswerer answerer;
+    if (!title.isEmpty())
+        answerer.expect(
+            title, {}, QMessageBox::StandardButton(button), MessageBoxAnswerer::Match::Contains);
+
+    application->requestPassword();
+    QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QTRY_VERIFY(application->findChildren<Command::RequestPassword*>().isEmpty());
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(TestEnvironment::takeQuitRequest(), dropped);
 }
 
 QTEST_MAIN(TestCommandManager)

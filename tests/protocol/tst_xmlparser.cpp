@@ -1,7 +1,6 @@
 #include "protocol/xmlparser.h"
 #include "support/testcommands.h"
 
-#include <QMetaEnum>
 #include <QTextCodec>
 #include <QtTest>
 
@@ -26,7 +25,8 @@ private slots:
     void brokenInput_data();
     void brokenInput();
     void base64Coding();
-    void resultCodeCatalogue();
+    void declarationsAreRefused_data();
+    void declarationsAreRefused();
 };
 
 void TestXmlParser::headerFields_data()
@@ -179,27 +179,61 @@ void TestXmlParser::brokenInput()
 
 void TestXmlParser::base64Coding()
 {
-    // Guards against the asymmetric codings: replies in Windows-1252, requests in UTF-8.
+    // Guards against the asymmetric codings (replies in Windows-1252, requests in UTF-8), and
+    // against a field too long to decode being decoded anyway.
     QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4A==")), QStringLiteral("à"));
     QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4!A=\n=")), QStringLiteral("à"));
     QCOMPARE(XmlParser::encodeBase64(QStringLiteral("à")), QStringLiteral("w6A="));
     QCOMPARE(XmlParser::decodeBase64(XmlParser::encodeBase64(QStringLiteral("abc"))),
         QStringLiteral("abc"));
+    // Base64 text of just over 16 Mi decoded characters.
+    const int overLongField = 16 * 1024 * 1024 / 3 * 4 + 8;
+    QVERIFY(XmlParser::decodeBase64(QString(overLongField, QLatin1Char('A'))).isEmpty());
 }
 
-void TestXmlParser::resultCodeCatalogue()
+void TestXmlParser::declarationsAreRefused_data()
 {
-    // Guards against a result code missing from the catalogue, which would make every reply
-    // carrying it a server error.
-    const QMetaEnum codes = QMetaEnum::fromType<XmlParser::XML_RESPONSE>();
-    QCOMPARE(codes.keyCount(), 26);
-    QList<int> values;
-    for (int i = 0; i < codes.keyCount(); ++i)
-        values << codes.value(i);
-    QCOMPARE(values,
-        (QList<int> { 0, 3, 4, 9, 10, 11, 201, 300, 301, 302, 303, 304, 305, 307, 308, 311, 312,
-            313, 314, 315, 316, 317, 318, 319, 320, 321 }));
-    QCOMPARE(codes.keyToValue("TWOFA_AUTH_VALIDATION_FAIL"), 321);
+    QTest::addColumn<QByteArray>("xml");
+
+    // One Base64 entity of 4,000 characters used 2,000 times: 8 million characters once expanded.
+    const QByteArray entity = "<!DOCTYPE r [<!ENTITY e \"" + QByteArray(4000, 'A') + "\">]>";
+    QByteArray uses;
+    for (int i = 0; i < 2000; ++i)
+        uses += "&e;";
+    QTest::newRow("entity in a record field") << entity
+            + "<r><item_res><esito_id>0</esito_id></item_res><item_dati><cap>" + uses
+            + "</cap></item_dati></r>";
+    QTest::newRow("entity in a header field") << entity
+            + "<r><item_res><esito_id>0</esito_id><esito_descr>" + uses
+            + "</esito_descr></item_res></r>";
+    QTest::newRow("entity declared for a later reply")
+        << QByteArray("<!DOCTYPE r [<!ENTITY e \"MjAxMDA=\">]><r><item_res><esito_id>0</esito_id>"
+                      "</item_res></r>");
+    QTest::newRow("plain document type")
+        << QByteArray("<!DOCTYPE r><r><item_res><esito_id>0</esito_id></item_res></r>");
+}
+
+void TestXmlParser::declarationsAreRefused()
+{
+    // Guards against entity expansion blowing a small reply up (heap overflow, memory), against a
+    // declaration of one reply changing how the next one decodes, and against the parser keeping
+    // the body alive after its parse.
+    QFETCH(QByteArray, xml);
+    XmlParser parser;
+    QVERIFY(parser.parse(xml).isEmpty());
+    QVERIFY(parser.takeRows().isEmpty());
+
+    // A reply that uses an entity it does not declare has no row, whatever came before it.
+    QByteArray next("<r><item_res><esito_id>0</esito_id></item_res><item_dati><cap>&e;</cap>"
+                    "</item_dati><item_dati><comune>QW9zdGE=</comune></item_dati></r>");
+    QCOMPARE(parser.parse(next).value(QStringLiteral("esito_id")), QStringLiteral("0"));
+    QCOMPARE(parser.takeRows(), QList<DataRow>());
+    QVERIFY(next.isDetached());
+
+    const QByteArray plain = Corvane::Test::resultReply(
+        QStringLiteral("0"), { { { QStringLiteral("cap"), QStringLiteral("20100") } } });
+    parser.parse(plain);
+    QCOMPARE(parser.takeRows().value(0).value(QStringLiteral("cap")), QStringLiteral("20100"));
 }
 
 QTEST_GUILESS_MAIN(TestXmlParser)

@@ -6,12 +6,15 @@
 #include "protocol/noabicommandinterface.h"
 #include "protocol/paginatedcommandinterface.h"
 
+#include <QObject>
+
 #include <functional>
 
 namespace Corvane::Test {
 
-/// A command that records what it receives; capabilities come from the subclasses below.
-class RecordingCommand : public Interface::CommandInterface {
+/// A command that records what it receives; capabilities come from the subclasses below. An
+/// object, like every command, so the queue notices its destruction.
+class RecordingCommand : public QObject, public Interface::CommandInterface {
 public:
     RecordingCommand(const QString& path, const QMap<QString, QString>& parameters = {})
         : path(path)
@@ -76,7 +79,8 @@ public:
 };
 
 /// Like the file downloads: raw bytes, or an XML error as "text/html".
-class DownloadCommand final : public Interface::DownloadCommandInterface,
+class DownloadCommand final : public QObject,
+                              public Interface::DownloadCommandInterface,
                               public Interface::AuthenticatedCommandInterface,
                               public Interface::NoAbiCommandInterface {
 public:

@@ -1,5 +1,7 @@
 #include "app/account.h"
 #include "app/credential.h"
+#include "protocol/commandrequestmanager.h"
+#include "support/testcommands.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogtest.h"
@@ -38,6 +40,8 @@ private slots:
     void consortiumAnswers();
     void accountAnswers_data();
     void accountAnswers();
+    void loginWaitEndsWithoutAnswer_data();
+    void loginWaitEndsWithoutAnswer();
 
 private:
     LoginWindow* window() { return application->getLoginWindow(); }
@@ -83,25 +87,31 @@ void TestLoginWindow::reachAccountStep()
 void TestLoginWindow::loginAnswers_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message"); // none when the login is accepted
+    QTest::addColumn<QString>("message");
 
     QTest::newRow("wrong credentials") << int(
         XmlParser::LOGIN_FAIL) << QStringLiteral("Le credenziali inserite non sono corrette");
     QTest::newRow("too many attempts")
         << int(XmlParser::RATE_LIMITER_ERROR_MESSAGE)
         << QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
-    QTest::newRow("accepted") << int(XmlParser::OK) << QString();
+    QTest::newRow("invalid fields")
+        << int(XmlParser::LOGIN_VALIDATION_FAIL)
+        << QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+    QTest::newRow("unexpected code")
+        << int(XmlParser::UNK_USER)
+        << QStringLiteral("Errore durante l'esecuzione della richiesta.\nErrore: 4\nDescrizione: "
+                          "Non definita");
 }
 
 void TestLoginWindow::loginAnswers()
 {
-    // Fault: a login is typed or sent altered, logged with its password, or its answer mishandled.
+    // Fault: a login is typed or sent altered, logged with its password, or its refusal mishandled
+    // (an accepted one is walked end to end).
     QFETCH(int, code);
     QFETCH(QString, message);
     script("login_account", code, { { QStringLiteral("0"), QStringLiteral("token") } });
     MessageBoxAnswerer answerer;
-    if (!message.isEmpty())
-        answerer.expect(QStringLiteral("Login"), message, QMessageBox::Ok);
+    answerer.expect(QStringLiteral("Login"), message, QMessageBox::Ok);
     const auto edits = window()->findChildren<QLineEdit*>();
     for (QLineEdit* edit : edits)
         edit->clear();
@@ -130,9 +140,7 @@ void TestLoginWindow::loginAnswers()
     // The login is logged, its password never.
     QVERIFY(logText().contains(QStringLiteral("BNCLCU75B02F205X"))
         && !logText().contains(QStringLiteral("typed secret")));
-    QCOMPARE(window()->isVisible(), !message.isEmpty());
-    if (message.isEmpty())
-        return;
+    QVERIFY(window()->isVisible());
     QCOMPARE(child(window(), "cfUtenteLineEdit")->text(), storedUser);
     QCOMPARE(child(window(), "cfConfidiLineEdit")->text(), storedConfidi);
     QCOMPARE(child(window(), "passwordLineEdit")->text(), storedPassword);
@@ -260,8 +268,54 @@ void TestLoginWindow::accountAnswers()
     QCOMPARE(accountWindow()->isVisible(), failed);
     if (failed) {
         QVERIFY(child(accountWindow(), "utenteCodiceFiscaleLineEdit")->text().isEmpty());
+        // A new attempt asks for the consent again.
+        QVERIFY(!consent->isChecked());
         cancel(accountWindow());
     }
+}
+
+void TestLoginWindow::loginWaitEndsWithoutAnswer_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("transfer timed out") << QStringLiteral("timeout");
+    QTest::newRow("unknown result code") << QStringLiteral("unknown code");
+    QTest::newRow("login window reopened") << QStringLiteral("reopened");
+}
+
+void TestLoginWindow::loginWaitEndsWithoutAnswer()
+{
+    // Fault: a login that gets no result leaves its wait up, modal and without a close button.
+    QFETCH(QString, ending);
+    ScriptedReply reply;
+    reply.body = resultReply(
+        ending == QLatin1String("unknown code") ? QStringLiteral("999") : QStringLiteral("9"));
+    reply.delayMs = ending == QLatin1String("unknown code") ? 0 : 1000;
+    server->setReply(QStringLiteral("/corvane/v5/home/login_account"), reply);
+    MessageBoxAnswerer answerer;
+    if (ending == QLatin1String("unknown code"))
+        answerer.expect(QStringLiteral("Errore nella risposta del server"),
+            QStringLiteral("Vuoi chiudere Corvane?"), QMessageBox::No,
+            MessageBoxAnswerer::Match::Contains);
+    if (ending == QLatin1String("timeout"))
+        application->getCommandManager()->setTransferTimeout(200);
+    if (ending == QLatin1String("reopened"))
+        answerer.expect(QStringLiteral("Login"),
+            QStringLiteral("Le credenziali inserite non sono corrette"), QMessageBox::Ok);
+
+    click(window(), "loginButton");
+    auto* progress = window()->findChild<QProgressDialog*>();
+    QVERIFY(progress && progress->isVisible());
+    if (ending == QLatin1String("reopened")) {
+        application->showLoginWindow();
+        QVERIFY(!progress->isVisible());
+    }
+    QTRY_VERIFY(!progress->isVisible());
+    QVERIFY(waitUntilIdle());
+    application->getCommandManager()->setTransferTimeout(
+        CommandRequestManager::defaultTransferTimeout);
+    QVERIFY(answerer.allAnswered());
+    QCOMPARE(answerer.getFailures(), QStringList());
+    QVERIFY(!progress->isVisible());
 }
 
 QTEST_MAIN(TestLoginWindow)

@@ -25,9 +25,12 @@
 #include "commands/twofaauthentication.h"
 #include "commands/twofafirstauthentication.h"
 #include "models/addresswrapper.h"
+#include "models/amortization.h"
+#include "models/anagraphic.h"
 #include "models/bank.h"
 #include "models/company.h"
 #include "models/position.h"
+#include "models/positiondetails.h"
 #include "models/report.h"
 #include "models/status.h"
 #include "models/ticket.h"
@@ -37,6 +40,7 @@
 #include "protocol/xmlparser.h"
 #include "ui/aboutwindow.h"
 #include "ui/activationcodewindow.h"
+#include "ui/anagraphicwindow.h"
 #include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/companywindow.h"
@@ -46,6 +50,7 @@
 #include "ui/insertticketwindow.h"
 #include "ui/loginwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/positiondetailwindow.h"
 #include "ui/positionwindow.h"
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
@@ -121,8 +126,10 @@ ApplicationManager::~ApplicationManager()
     // A window freed with its parent drops its pending deletion, so each may be named here.
     for (QObject* object : std::initializer_list<QObject*> { mainWindow.data(),
              companyWindow.data(), positionWindow.data(), reportWindow.data(), ticketWindow.data(),
-             insertTicketWindow.data(), headerToolbar.data(), aboutWindow.data(), companyModel,
-             positionModel, statusModel, reportModel, ticketModel, addressWrapper }) {
+             insertTicketWindow.data(), headerToolbar.data(), aboutWindow.data(),
+             positionDetailWindow.data(), anagraphicWindow.data(), companyModel, positionModel,
+             statusModel, reportModel, ticketModel, addressWrapper, amortizationModel,
+             positionDetailsModel, anagraphicModel }) {
         if (object)
             object->deleteLater();
     }
@@ -776,6 +783,22 @@ HeaderToolbar* ApplicationManager::getHeaderToolbar()
     return headerToolbar;
 }
 
+PositionDetailWindow* ApplicationManager::getPositionDetailWindow()
+{
+    if (!positionDetailWindow) {
+        positionDetailWindow = new PositionDetailWindow(
+            getAnagraphicWindow(), getAmortizationModel(), getPositionDetailsModel());
+    }
+    return positionDetailWindow;
+}
+
+AnagraphicWindow* ApplicationManager::getAnagraphicWindow()
+{
+    if (!anagraphicWindow)
+        anagraphicWindow = new AnagraphicWindow(getAnagraphicModel());
+    return anagraphicWindow;
+}
+
 AboutWindow* ApplicationManager::getAboutWindow()
 {
     if (!aboutWindow)
@@ -845,6 +868,27 @@ QWidget* ApplicationManager::getUpdateParent()
     // their look-ups on creation, and without a session every such request would end the program
     // in the middle of the update.
     return mainWindow.data();
+}
+
+Model::Amortization* ApplicationManager::getAmortizationModel()
+{
+    if (!amortizationModel)
+        amortizationModel = new Model::Amortization(getCommandManager());
+    return amortizationModel;
+}
+
+Model::PositionDetails* ApplicationManager::getPositionDetailsModel()
+{
+    if (!positionDetailsModel)
+        positionDetailsModel = new Model::PositionDetails(getCommandManager());
+    return positionDetailsModel;
+}
+
+Model::Anagraphic* ApplicationManager::getAnagraphicModel()
+{
+    if (!anagraphicModel)
+        anagraphicModel = new Model::Anagraphic(getCommandManager());
+    return anagraphicModel;
 }
 
 QSplashScreen* ApplicationManager::getSplashScreen()

@@ -23,6 +23,7 @@ namespace Corvane {
 
 class AboutWindow;
 class Account;
+class AnagraphicWindow;
 class ActivationCodeWindow;
 class BankSelectorWindow;
 class ChangePasswordWindow;
@@ -32,6 +33,7 @@ class CompanyWindow;
 class HeaderToolbar;
 class InsertTicketWindow;
 class MainWindow;
+class PositionDetailWindow;
 class PositionWindow;
 class ReportWindow;
 class TicketWindow;
@@ -49,9 +51,12 @@ class UpdateWindow;
 
 namespace Model {
     class AddressWrapper;
+    class Amortization;
+    class Anagraphic;
     class Bank;
     class Company;
     class Position;
+    class PositionDetails;
     class Report;
     class Status;
     class Ticket;
@@ -153,6 +158,8 @@ public:
     TicketWindow* getTicketWindow();
     InsertTicketWindow* getInsertTicketWindow();
     HeaderToolbar* getHeaderToolbar();
+    PositionDetailWindow* getPositionDetailWindow();
+    AnagraphicWindow* getAnagraphicWindow();
     AboutWindow* getAboutWindow();
     Model::Company* getCompanyModel();
     Model::Position* getPositionModel();
@@ -161,6 +168,9 @@ public:
     Model::Ticket* getTicketModel();
     Model::AddressWrapper* getAddressWrapper();
     UpdateWindow* getUpdateWindow();
+    Model::Amortization* getAmortizationModel();
+    Model::PositionDetails* getPositionDetailsModel();
+    Model::Anagraphic* getAnagraphicModel();
     QSplashScreen* getSplashScreen();
 
     // Session data read by the windows.
@@ -254,12 +264,17 @@ private:
     QPointer<InsertTicketWindow> insertTicketWindow;
     QPointer<HeaderToolbar> headerToolbar;
     QPointer<AboutWindow> aboutWindow;
+    QPointer<PositionDetailWindow> positionDetailWindow;
+    QPointer<AnagraphicWindow> anagraphicWindow;
     Model::Company* companyModel = nullptr;
     Model::Position* positionModel = nullptr;
     Model::Status* statusModel = nullptr;
     Model::Report* reportModel = nullptr;
     Model::Ticket* ticketModel = nullptr;
     Model::AddressWrapper* addressWrapper = nullptr;
+    Model::Amortization* amortizationModel = nullptr;
+    Model::PositionDetails* positionDetailsModel = nullptr;
+    Model::Anagraphic* anagraphicModel = nullptr;
     QSplashScreen* splashScreen = nullptr;
     UpdateWindow* updateWindow = nullptr;
     Updater* updater = nullptr;

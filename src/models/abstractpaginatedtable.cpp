@@ -1,6 +1,7 @@
 #include "models/abstractpaginatedtable.h"
 
 #include "app/logging.h"
+#include "models/commandrelease.h"
 #include "protocol/commandinterface.h"
 #include "protocol/commandmanager.h"
 #include "protocol/paginatedcommandinterface.h"
@@ -18,6 +19,8 @@ AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, Q
     , ownFilters(new SearchFilters(this))
 {
     searchFilters = ownFilters;
+    if (commandManager)
+        releaseEndedCommands(commandManager, this);
 }
 
 AbstractPaginatedTable::~AbstractPaginatedTable()
@@ -164,6 +167,14 @@ void AbstractPaginatedTable::clearForNewSearch()
     // the window's wait for the reply before it has come.
     totalResults = 0;
     paginator->reset();
+}
+
+void AbstractPaginatedTable::clearRows()
+{
+    beginResetModel();
+    rows.clear();
+    totalResults = 0;
+    endResetModel();
 }
 
 void AbstractPaginatedTable::execute(QObject* command)

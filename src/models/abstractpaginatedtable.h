@@ -65,10 +65,12 @@ namespace Model {
         void addColumn(const QString& key, const QString& header, const QString& orderKey = {});
         /// Forgets the count and the paginator's counters before a new search.
         void clearForNewSearch();
+        /// Empties the table and its count at once, in one reset.
+        void clearRows();
         /// Hands a command of this model to the command manager.
         void execute(QObject* command);
-        /// Frees a command whose result came back. The one place where the model lets go of a
-        /// command: when the queue can withdraw commands, this is where it is told.
+        /// Frees a command whose result came back. One the queue ends without a result is freed
+        /// when the queue says it has ended.
         static void release(QObject* command);
 
         CommandManager* commandManager;

@@ -3,8 +3,11 @@
 #include "app/logging.h"
 #include "commands/insertticket.h"
 #include "commands/ticket.h"
+#include "commands/ticketdetail.h"
 #include "commands/ticketuseremail.h"
 #include "models/cellstyle.h"
+#include "models/commandrelease.h"
+#include "models/ticketmessage.h"
 #include "ui/paginator.h"
 
 namespace Corvane::Model {
@@ -82,6 +85,7 @@ void Ticket::manageMessageInserted(Command::InsertTicket* command)
         qCWarning(corvaneLog) << "No new ticket message was inserted";
         return;
     }
+    queueDetail();
     emit ticketMessageInsertionCompleted();
 }
 
@@ -91,5 +95,71 @@ void Ticket::setUserEmail(Command::TicketUserEmail* command)
     release(command);
     emit ticketUserEmailRetrived();
 }
+
+void Ticket::fetchDetail(const QModelIndex& index)
+{
+    selectedRow.clear();
+    for (int column = 0; column < columnCount(); ++column) {
+        const QString key = getColumnName(column);
+        selectedRow.insert(key, getValue(index.row(), key));
+    }
+    clearConversation();
+    queueDetail();
+}
+
+void Ticket::queueDetail()
+{
+    withdrawCommand(commandManager, pendingDetail);
+    auto* command = new Command::TicketDetail(this, getTicketId());
+    pendingDetail = command;
+    execute(command);
+}
+
+void Ticket::clearConversation()
+{
+    ticketText.clear();
+    ticketUserType.clear();
+    qDeleteAll(ticketMessages);
+    ticketMessages.clear();
+}
+
+void Ticket::setTicketDetail(Command::TicketDetail* command)
+{
+    clearConversation();
+    QList<DataRow> records = command->getRows();
+    release(command);
+    if (!records.isEmpty()) {
+        const DataRow request = records.takeFirst();
+        ticketText = request.value(QStringLiteral("testo"));
+        ticketUserType = request.value(QStringLiteral("utente_tipo"));
+    }
+    for (const DataRow& record : qAsConst(records)) {
+        ticketMessages << new TicketMessage(record.value(QStringLiteral("testo")),
+            record.value(QStringLiteral("utente_tipo")),
+            QDateTime::fromString(
+                record.value(QStringLiteral("data_msg")), QStringLiteral("dd/MM/yyyy HH:mm:ss")),
+            this);
+    }
+    emit ticketDetailRetrived();
+}
+
+QString Ticket::getTicketId() const { return selectedRow.value(QStringLiteral("ticket_id")); }
+
+QDateTime Ticket::getTicketDateTime() const
+{
+    return QDateTime::fromString(selectedRow.value(QStringLiteral("data_inserimento_formattata")),
+        QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
+
+QColor Ticket::getTicketColour() const
+{
+    return serverColour(selectedRow.value(QStringLiteral("stato_colore"))).value<QColor>();
+}
+
+QString Ticket::getTicketCode() const { return selectedRow.value(QStringLiteral("codice")); }
+
+QString Ticket::getTicketSubject() const { return selectedRow.value(QStringLiteral("oggetto")); }
+
+QString Ticket::getTicketState() const { return selectedRow.value(QStringLiteral("stato")); }
 
 }

@@ -3,6 +3,7 @@
 #include "app/applicationmanager.h"
 #include "app/logging.h"
 #include "models/company.h"
+#include "ui/anagraphicwindow.h"
 #include "ui/paginator.h"
 #include "ui/searchfilters.h"
 #include "ui_companywindow.h"
@@ -62,9 +63,9 @@ void CompanyWindow::clearSearchFields()
 void CompanyWindow::onCellDoubleClicked(const QModelIndex& index)
 {
     qCDebug(corvaneLog) << "onCellDoubleClicked"
-                        << "SLOT triggered in" << metaObject()->className() << "company record"
-                        << model->getValue(index.row(), QStringLiteral("anag_id"))
-                        << "- the company record window is not available yet, nothing opens";
+                        << "SLOT triggered in" << metaObject()->className();
+    applicationManager->getAnagraphicWindow()->showAnagraphic(
+        model->getValue(index.row(), QStringLiteral("anag_id")));
 }
 
 void CompanyWindow::updateInterfaceDetails()

@@ -1,6 +1,7 @@
 #include "ui/headertoolbar.h"
 
 #include "app/logging.h"
+#include "ui/insertticketmessagewindow.h"
 #include "ui/insertticketwindow.h"
 #include "ui_headertoolbar.h"
 
@@ -9,10 +10,9 @@
 
 namespace Corvane {
 
-HeaderToolbar::HeaderToolbar(InsertTicketWindow* insertTicketWindow, QWidget* parent)
+HeaderToolbar::HeaderToolbar(QWidget* parent)
     : QWidget(parent)
     , ui(std::make_unique<Ui::HeaderToolbar>())
-    , insertTicketWindow(insertTicketWindow)
 {
     ui->setupUi(this);
     setFixedSize(970, 60);
@@ -20,9 +20,24 @@ HeaderToolbar::HeaderToolbar(InsertTicketWindow* insertTicketWindow, QWidget* pa
     QAction* home = ui->toolbar->addAction(
         QIcon(QStringLiteral(":/Images/home.png")), QStringLiteral("Home"));
     connect(home, &QAction::triggered, this, &HeaderToolbar::onCloseButtonClicked);
+}
+
+HeaderToolbar::HeaderToolbar(InsertTicketWindow* insertTicketWindow, QWidget* parent)
+    : HeaderToolbar(parent)
+{
+    this->insertTicketWindow = insertTicketWindow;
     QAction* newTicket = ui->toolbar->addAction(
         QIcon(QStringLiteral(":/Images/newticket.png")), QStringLiteral("Nuovo Ticket"));
     connect(newTicket, &QAction::triggered, this, &HeaderToolbar::onNewTicketButtonClicked);
+}
+
+HeaderToolbar::HeaderToolbar(InsertTicketMessageWindow* insertTicketMessageWindow, QWidget* parent)
+    : HeaderToolbar(parent)
+{
+    this->insertTicketMessageWindow = insertTicketMessageWindow;
+    QAction* newMessage = ui->toolbar->addAction(
+        QIcon(QStringLiteral(":/Images/newticketmessage.png")), QStringLiteral("Nuovo Messaggio"));
+    connect(newMessage, &QAction::triggered, this, &HeaderToolbar::onNewTicketMessageButtonClicked);
 }
 
 HeaderToolbar::~HeaderToolbar() = default;
@@ -41,6 +56,14 @@ void HeaderToolbar::onNewTicketButtonClicked()
                         << "SLOT triggered";
     if (insertTicketWindow)
         insertTicketWindow->exec();
+}
+
+void HeaderToolbar::onNewTicketMessageButtonClicked()
+{
+    qCDebug(corvaneLog) << "onNewTicketMessageButtonClicked"
+                        << "SLOT triggered";
+    if (insertTicketMessageWindow)
+        insertTicketMessageWindow->exec();
 }
 
 }

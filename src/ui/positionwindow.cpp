@@ -5,6 +5,7 @@
 #include "models/position.h"
 #include "models/status.h"
 #include "ui/paginator.h"
+#include "ui/positiondetailwindow.h"
 #include "ui/searchfilters.h"
 #include "ui_positionwindow.h"
 
@@ -71,10 +72,14 @@ void PositionWindow::clearSearchFields()
 void PositionWindow::onCellDoubleClicked(const QModelIndex& index)
 {
     qCDebug(corvaneLog) << "onCellDoubleClicked"
-                        << "SLOT triggered in" << metaObject()->className() << "position"
-                        << model->getValue(index.row(), QStringLiteral("pratica_forma_tecnica_id"))
-                        << model->getValue(index.row(), QStringLiteral("num_delib_c"))
-                        << "- the position detail window is not available yet, nothing opens";
+                        << "SLOT triggered in" << metaObject()->className();
+    if (!qobject_cast<Model::Position*>(model)) {
+        qCWarning(corvaneLog) << "Model in PositionWindow could not be casted into Model::Position";
+        return;
+    }
+    applicationManager->getPositionDetailWindow()->showPosition(
+        model->getValue(index.row(), QStringLiteral("pratica_forma_tecnica_id")),
+        model->getValue(index.row(), QStringLiteral("num_delib_c")));
 }
 
 void PositionWindow::updateInterfaceDetails()

@@ -3,6 +3,7 @@
 #include "app/logging.h"
 #include "models/ticket.h"
 #include "ui/searchfilters.h"
+#include "ui/ticketdetailwindow.h"
 #include "ui_ticketwindow.h"
 
 namespace Corvane {
@@ -10,6 +11,8 @@ namespace Corvane {
 TicketWindow::TicketWindow(HeaderToolbar* headerToolbar, Model::Ticket* model, QWidget* parent)
     : AbstractTableWindow(headerToolbar, model, parent)
     , ui(std::make_unique<Ui::TicketWindow>())
+    , ticketModel(model)
+    , ticketDetailWindow(new TicketDetailWindow(model, this))
 {
     ui->setupUi(this);
     setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false);
@@ -50,9 +53,9 @@ void TicketWindow::clearSearchFields()
 void TicketWindow::onCellDoubleClicked(const QModelIndex& index)
 {
     qCDebug(corvaneLog) << "onCellDoubleClicked"
-                        << "SLOT triggered in" << metaObject()->className() << "ticket"
-                        << model->getValue(index.row(), QStringLiteral("ticket_id"))
-                        << "- the ticket conversation window is not available yet, nothing opens";
+                        << "SLOT triggered in" << metaObject()->className();
+    ticketModel->fetchDetail(index);
+    ticketDetailWindow->open();
 }
 
 void TicketWindow::updateInterfaceDetails()

@@ -6,6 +6,8 @@
 
 namespace Corvane {
 
+class TicketDetailWindow;
+
 namespace Model {
     class Ticket;
 }
@@ -20,6 +22,8 @@ public:
     TicketWindow(HeaderToolbar* headerToolbar, Model::Ticket* model, QWidget* parent = nullptr);
     ~TicketWindow() override;
 
+    TicketDetailWindow* getTicketDetailWindow() const { return ticketDetailWindow; }
+
 public slots:
     void open() override;
     void onCellDoubleClicked(const QModelIndex& index) override;
@@ -32,6 +36,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::TicketWindow> ui;
+    Model::Ticket* ticketModel;
+    TicketDetailWindow* ticketDetailWindow;
 };
 
 }

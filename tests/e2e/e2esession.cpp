@@ -5,8 +5,10 @@
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
+#include <QFileDialog>
 #include <QStandardPaths>
 #include <QSvgWidget>
+#include <QTimer>
 
 namespace Corvane::Test {
 
@@ -44,6 +46,28 @@ namespace E2e {
         auto* button = child<QPushButton>(parent, name);
         QVERIFY2(button, name);
         button->click();
+    }
+
+    void answerFileDialog(const QString& path, QString* proposedName, QString* directory)
+    {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, path, proposedName, directory] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            *directory = dialog->directory().absolutePath();
+            const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+            *proposedName = edits.isEmpty() ? QString() : edits.first()->text();
+            if (path.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+        });
+        timer->start(20);
     }
 
     QWidget* bankChoice()

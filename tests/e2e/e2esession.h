@@ -51,6 +51,10 @@ namespace E2e {
 
     /// The bank choice, when it is on screen.
     QWidget* bankChoice();
+
+    /// Answers the next file dialog, from inside its own event loop, with path or, when path is
+    /// empty, by cancelling it; records the file name it proposed and the folder it opened in.
+    void answerFileDialog(const QString& path, QString* proposedName, QString* directory);
 }
 
 /// A client of one seeded tessaro-server, started and signed in as the tests need it.

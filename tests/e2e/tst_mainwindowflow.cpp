@@ -76,25 +76,6 @@ QAction* action(MainWindow* window, const char* name)
     return window->findChild<QAction*>(QString::fromLatin1(name));
 }
 
-/// Answers the next file dialog with path, from inside its own event loop.
-void answerFileDialog(const QString& path, QString* proposedName, QString* directory)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, path, proposedName, directory] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        *directory = dialog->directory().absolutePath();
-        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-        *proposedName = edits.isEmpty() ? QString() : edits.first()->text();
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-    });
-    timer->start(20);
-}
-
 /// Records the files the desktop is asked to open.
 class OpenRecorder final : public QObject {
     Q_OBJECT

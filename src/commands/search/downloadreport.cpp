@@ -1,9 +1,8 @@
 #include "commands/search/downloadreport.h"
 
 #include "app/logging.h"
+#include "commands/search/downloadedfile.h"
 #include "models/report.h"
-
-#include <QSaveFile>
 
 namespace Corvane::Command::Search {
 
@@ -36,29 +35,8 @@ void DownloadReport::useResponse(QMap<QString, QString>, QList<DataRow>)
 
 void DownloadReport::useResponse(QByteArray body)
 {
-    success = write(body);
+    success = saveDownloadedFile(body, destinationPath, metaObject()->className());
     model->onDownloadCompleted(this);
-}
-
-bool DownloadReport::write(const QByteArray& body)
-{
-    if (body.isEmpty()) {
-        qCDebug(corvaneLog) << "The file stream seems to be empty in"
-                            << "useResponse" << metaObject()->className();
-        return false;
-    }
-    // The file at the destination changes only once the new one is completely on disk.
-    QSaveFile file(destinationPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCDebug(corvaneLog) << "Error while trying to open the file" << destinationPath;
-        return false;
-    }
-    file.write(body);
-    if (!file.commit()) {
-        qCCritical(corvaneLog) << "Error while trying to write the file" << destinationPath;
-        return false;
-    }
-    return true;
 }
 
 }

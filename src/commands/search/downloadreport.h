@@ -31,8 +31,6 @@ namespace Command::Search {
         QString getDestinationPath() const { return destinationPath; }
 
     private:
-        bool write(const QByteArray& body);
-
         QString destinationPath;
         QString reportFileId;
         Model::Report* model;

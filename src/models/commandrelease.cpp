@@ -1,0 +1,26 @@
+#include "models/commandrelease.h"
+
+#include "protocol/commandinterface.h"
+#include "protocol/commandmanager.h"
+
+namespace Corvane::Model {
+
+void releaseEndedCommands(CommandManager* commandManager, QObject* owner)
+{
+    QObject::connect(
+        commandManager, &CommandManager::executionEnded, owner, [owner](QObject* command) {
+            if (command->parent() == owner)
+                command->deleteLater();
+        });
+}
+
+void withdrawCommand(CommandManager* commandManager, QObject* command)
+{
+    if (!command)
+        return;
+    if (auto* queued = dynamic_cast<Interface::CommandInterface*>(command))
+        commandManager->withdraw(queued);
+    command->deleteLater();
+}
+
+}

@@ -1,0 +1,105 @@
+#include "models/positiondetails.h"
+
+#include "app/logging.h"
+#include "commands/search/downloadposition.h"
+#include "commands/search/ftrelated.h"
+#include "commands/search/positiondetail.h"
+#include "models/commandrelease.h"
+#include "protocol/commandmanager.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace Corvane::Model {
+
+PositionDetails::PositionDetails(CommandManager* commandManager, QObject* parent)
+    : QObject(parent)
+    , commandManager(commandManager)
+{
+    releaseEndedCommands(commandManager, this);
+}
+
+const QStringList& PositionDetails::getKeys()
+{
+    static const QStringList keys { QStringLiteral("impresa_anagrafica_id"),
+        QStringLiteral("impresa_rag_soc"), QStringLiteral("indirizzo"),
+        QStringLiteral("cod_fiscale"), QStringLiteral("partita_iva"),
+        QStringLiteral("banca_denominazione"), QStringLiteral("sportello"),
+        QStringLiteral("codice_ft"), QStringLiteral("codice_qrv"), QStringLiteral("data_delib_c"),
+        QStringLiteral("gar_perc"), QStringLiteral("num_delib_c"), QStringLiteral("importo"),
+        QStringLiteral("data_perf"), QStringLiteral("pratica_id"),
+        QStringLiteral("erogata_non_deliberata"), QStringLiteral("stato"), QStringLiteral("DC_num"),
+        QStringLiteral("DC_presente"), QStringLiteral("DC_importo"), QStringLiteral("DC_scadenza"),
+        QStringLiteral("DC_gar_num"), QStringLiteral("DC_gar_perc"), QStringLiteral("DC_data"),
+        QStringLiteral("DB_num"), QStringLiteral("DB_presente"), QStringLiteral("DB_importo"),
+        QStringLiteral("DB_data"), QStringLiteral("DB_scadenza"), QStringLiteral("DB_lcr"),
+        QStringLiteral("PE_presente"), QStringLiteral("PE_data_erog"),
+        QStringLiteral("PE_data_scad"), QStringLiteral("PE_numero"), QStringLiteral("PE_importo"),
+        QStringLiteral("ES_presente"), QStringLiteral("ES_data_conclusione"),
+        QStringLiteral("ES_tipo"), QStringLiteral("deliberabileC"), QStringLiteral("chiudibileC") };
+    return keys;
+}
+
+template <typename Command> Command* PositionDetails::execute(Command* command)
+{
+    // A command whose reply never comes is freed when the queue says it has ended.
+    command->setParent(this);
+    commandManager->exec(command);
+    return command;
+}
+
+void PositionDetails::fetch(const QString& formId, const QString& lcrValue)
+{
+    withdrawCommand(commandManager, pendingDetail);
+    withdrawCommand(commandManager, pendingRelated);
+    technicalFormId = formId;
+    lcr = lcrValue;
+    relatedForms.clear();
+    positionShown = false;
+    // The detail goes first: the queue runs one command at a time, so the position is on
+    // screen before its related forms come back.
+    pendingDetail = execute(new Command::Search::PositionDetail(this, formId, lcrValue));
+    pendingRelated = execute(new Command::Search::FtRelated(this, formId, lcrValue));
+}
+
+void PositionDetails::update(Command::Search::PositionDetail* command)
+{
+    values = command->getValues();
+    emit positionDetailUpdated();
+    positionShown = true;
+    showPendingRelatedForms();
+}
+
+void PositionDetails::showRelatedForms(Command::Search::FtRelated* command)
+{
+    const QList<DataRow> rows = command->getRows();
+    const DataRow first = rows.isEmpty() ? DataRow() : rows.constFirst();
+    relatedForms = first.isEmpty() ? QString() : first.first();
+    showPendingRelatedForms();
+}
+
+void PositionDetails::showPendingRelatedForms()
+{
+    if (!positionShown || relatedForms.isEmpty())
+        return;
+    const QString text = relatedForms;
+    relatedForms.clear();
+    QMessageBox::information(QApplication::activeWindow(),
+        QStringLiteral("Trovate forme tecniche collegate"), text, QMessageBox::Ok);
+}
+
+void PositionDetails::downloadPosition(
+    const QString& path, const QString& formId, const QString& lcrValue)
+{
+    execute(new Command::Search::DownloadPosition(this, path, formId, lcrValue));
+}
+
+void PositionDetails::onDownloadCompleted(Command::Search::DownloadPosition* command)
+{
+    const bool success = command->isSuccess();
+    if (!success)
+        qCWarning(corvaneLog) << "Error while downloading the position file";
+    emit positionDownloadComplete(success);
+}
+
+}

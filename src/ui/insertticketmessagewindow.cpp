@@ -1,0 +1,52 @@
+#include "ui/insertticketmessagewindow.h"
+
+#include "app/logging.h"
+#include "models/ticket.h"
+#include "ui/dialogsetup.h"
+#include "ui_insertticketmessagewindow.h"
+
+#include <QMessageBox>
+
+namespace Corvane {
+
+InsertTicketMessageWindow::InsertTicketMessageWindow(Model::Ticket* ticketModel, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::InsertTicketMessageWindow>())
+    , ticketModel(ticketModel)
+{
+    ui->setupUi(this);
+    setUpDialog(this);
+    connect(
+        ui->accept, &QPushButton::clicked, this, &InsertTicketMessageWindow::onAcceptButtonClicked);
+    connect(ui->reject, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ticketModel, &Model::Ticket::ticketMessageInsertionCompleted, this,
+        &InsertTicketMessageWindow::onTicketMessageInsertionCompleted);
+}
+
+InsertTicketMessageWindow::~InsertTicketMessageWindow() = default;
+
+QString InsertTicketMessageWindow::getMessage() const { return ui->message->toPlainText(); }
+
+void InsertTicketMessageWindow::onAcceptButtonClicked()
+{
+    qCDebug(corvaneLog) << "onAcceptButtonClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+    if (getMessage().isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Campo messaggio non valido"),
+            QStringLiteral("Inserisci un testo valido per il nuovo messaggio"), QMessageBox::Ok);
+        return;
+    }
+    ticketModel->insertMessage(ticketModel->getTicketId(), getMessage());
+}
+
+void InsertTicketMessageWindow::onTicketMessageInsertionCompleted()
+{
+    qCDebug(corvaneLog) << "onTicketMessageInsertionCompleted"
+                        << "SLOT triggered in" << metaObject()->className();
+    QMessageBox::information(this, QStringLiteral("Messaggio inserito"),
+        QStringLiteral("Messaggio inserito con successo"));
+    ui->message->clear();
+    close();
+}
+
+}

@@ -1,0 +1,217 @@
+#include "ui/positiondetailwindow.h"
+
+#include "app/logging.h"
+#include "models/amortization.h"
+#include "models/positiondetails.h"
+#include "ui/anagraphicwindow.h"
+#include "ui_positiondetailwindow.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QUrl>
+
+#include <tuple>
+
+namespace Corvane {
+
+namespace {
+    const QString notAvailable = QStringLiteral("n.d.");
+    const QString absent = QStringLiteral("NO");
+}
+
+PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
+    Model::Amortization* amortizationModel, Model::PositionDetails* positionDetailsModel,
+    QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::PositionDetailWidow>())
+    , anagraphicWindow(anagraphicWindow)
+    , amortizationModel(amortizationModel)
+    , positionDetailsModel(positionDetailsModel)
+    , toolbar(new QToolBar(this))
+{
+    ui->setupUi(this);
+    setFixedWidth(780);
+    ui->companyLayout->setColumnStretch(1, 1);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar->setIconSize(QSize(32, 32));
+    ui->toolbarLayout->addWidget(toolbar);
+    connect(
+        toolbar->addAction(QIcon(QStringLiteral(":/Images/home.png")), QStringLiteral("Chiudi")),
+        &QAction::triggered, this, &PositionDetailWindow::onCloseButtonClicked);
+    connect(
+        toolbar->addAction(QIcon(QStringLiteral(":/Images/pdf.png")), QStringLiteral("Stampa PDF")),
+        &QAction::triggered, this, &PositionDetailWindow::onPrintPdfButtonClicked);
+
+    QTableView* table = ui->ammortamentoTable;
+    table->setModel(amortizationModel);
+    table->setColumnHidden(0, true);
+    const QList<QPair<int, int>> widths { { 1, 50 }, { 2, 80 }, { 3, 80 }, { 4, 100 }, { 5, 80 },
+        { 6, 110 }, { 7, 90 }, { 8, 80 }, { 9, 90 } };
+    for (const auto& width : widths)
+        table->setColumnWidth(width.first, width.second);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->hide();
+
+    connect(ui->showAnagraphicWindow, &QPushButton::clicked, this,
+        &PositionDetailWindow::onShowAnagraphicWindowClicked);
+    connect(positionDetailsModel, &Model::PositionDetails::positionDetailUpdated, this,
+        &PositionDetailWindow::setupPositionDetailUi);
+    connect(positionDetailsModel, &Model::PositionDetails::positionDownloadComplete, this,
+        &PositionDetailWindow::onPositionDownloadcomplete);
+    connect(amortizationModel, &QAbstractItemModel::modelReset, this,
+        &PositionDetailWindow::onAmortizationModelReset);
+}
+
+PositionDetailWindow::~PositionDetailWindow() = default;
+
+void PositionDetailWindow::showPosition(const QString& technicalFormId, const QString& lcr)
+{
+    qCDebug(corvaneLog) << "showPosition" << technicalFormId << lcr;
+    // The plan is asked first, so that it is there when the position opens the window.
+    amortizationModel->fetchPlan(technicalFormId, lcr);
+    positionDetailsModel->fetch(technicalFormId, lcr);
+}
+
+QProgressDialog* PositionDetailWindow::getDownloadProgressDialog() const
+{
+    return downloadProgressDialog;
+}
+
+void PositionDetailWindow::setupPositionDetailUi()
+{
+    qCDebug(corvaneLog) << "setupPositionDetailUi"
+                        << "SLOT triggered in" << metaObject()->className();
+    const QList<QLabel*> values { ui->companyName, ui->address, ui->fiscalCode, ui->piva, ui->bank,
+        ui->abiCab, ui->ftImporto, ui->ftDeliberata, ui->ftStato, ui->dcNumero, ui->dcData,
+        ui->dcImporto, ui->dcGarNum, ui->dcGarPerc, ui->dcScadenza, ui->dbNumero, ui->dbData,
+        ui->dbImporto, ui->dbLcr, ui->dbScadenza, ui->peNumero, ui->peData, ui->peImporto,
+        ui->peScadenza, ui->esTipologia, ui->esEstinzione };
+    for (QLabel* label : values)
+        label->setText(notAvailable);
+    ui->ftGroup->setTitle(notAvailable);
+    for (QWidget* stage : { ui->esWidget, ui->peWidget, ui->dcWidget, ui->dbWidget })
+        stage->setVisible(true);
+
+    const Model::PositionDetails* model = positionDetailsModel;
+    const auto value = [model](const char* key) { return model->getValue(QLatin1String(key)); };
+    const QList<QPair<QLabel*, const char*>> fields { { ui->companyName, "impresa_rag_soc" },
+        { ui->address, "indirizzo" }, { ui->fiscalCode, "cod_fiscale" },
+        { ui->piva, "partita_iva" }, { ui->bank, "banca_denominazione" },
+        { ui->abiCab, "sportello" }, { ui->ftStato, "stato" }, { ui->dcNumero, "DC_num" },
+        { ui->dcData, "DC_data" }, { ui->dcImporto, "DC_importo" }, { ui->dcGarNum, "DC_gar_num" },
+        { ui->dcGarPerc, "DC_gar_perc" }, { ui->dcScadenza, "DC_scadenza" },
+        { ui->dbNumero, "DB_num" }, { ui->dbData, "DB_data" }, { ui->dbImporto, "DB_importo" },
+        { ui->dbLcr, "DB_lcr" }, { ui->dbScadenza, "DB_scadenza" }, { ui->peNumero, "PE_numero" },
+        { ui->peData, "PE_data_erog" }, { ui->peImporto, "PE_importo" },
+        { ui->peScadenza, "PE_data_scad" }, { ui->esTipologia, "ES_tipo" },
+        { ui->esEstinzione, "ES_data_conclusione" } };
+    for (const auto& field : fields)
+        field.first->setText(value(field.second));
+    ui->ftImporto->setText(
+        QStringLiteral("%1 garantito al %2").arg(value("importo"), value("gar_perc")));
+    ui->ftDeliberata->setText(
+        QStringLiteral("%1 del %2 perfezionata il %3")
+            .arg(value("num_delib_c"), value("data_delib_c"), value("data_perf")));
+    ui->ftGroup->setTitle(QStringLiteral("Forma tecnica: %1    Codice QRV: %2")
+                              .arg(value("codice_ft"), value("codice_qrv")));
+
+    // A stage is missing only when the server says exactly "NO".
+    if (value("ES_presente") == absent)
+        ui->esWidget->hide();
+    const QList<std::tuple<const char*, QLabel*, QWidget*>> stages {
+        { "PE_presente", ui->perfezionamentoPresenteLabel, ui->peWidget },
+        { "DB_presente", ui->deliberaBancaPresenteLabel, ui->dbWidget },
+        { "DC_presente", ui->deliberaConfidiPresenteLabel, ui->dcWidget },
+    };
+    for (const auto& [key, missingLabel, data] : stages) {
+        const bool missing = value(key) == absent;
+        missingLabel->setVisible(missing);
+        data->setVisible(!missing);
+    }
+    open();
+}
+
+void PositionDetailWindow::onCloseButtonClicked()
+{
+    qCDebug(corvaneLog) << "onCloseButtonClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+    close();
+}
+
+void PositionDetailWindow::onPrintPdfButtonClicked()
+{
+    qCDebug(corvaneLog) << "onPrintPdfButtonClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+    // The dialog opens in the download folder itself, made when the system has none yet.
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    QDir().mkpath(downloads);
+    QFileDialog dialog(this, QStringLiteral("Salvataggio posizione"), downloads);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(QStringLiteral("Pratica-%1.pdf")
+                          .arg(positionDetailsModel->getValue(QStringLiteral("codice_qrv"))));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    pdfPath = dialog.selectedFiles().constFirst();
+
+    if (!downloadProgressDialog) {
+        downloadProgressDialog = new QProgressDialog(
+            QStringLiteral("Download del file in corso..."), QString(), 0, 0, this);
+        downloadProgressDialog->setCancelButton(nullptr);
+        downloadProgressDialog->setWindowFlags(
+            Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        downloadProgressDialog->setWindowTitle(QStringLiteral("Download posizione"));
+        downloadProgressDialog->setWindowModality(Qt::WindowModal);
+        downloadProgressDialog->reset();
+    }
+    downloadProgressDialog->show();
+    positionDetailsModel->downloadPosition(
+        pdfPath, positionDetailsModel->getTechnicalFormId(), positionDetailsModel->getLcr());
+}
+
+void PositionDetailWindow::onCommissionsButtonClicked()
+{
+    qCDebug(corvaneLog) << "onCommissionsButtonClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+}
+
+void PositionDetailWindow::onShowAnagraphicWindowClicked()
+{
+    qCDebug(corvaneLog) << "onShowAnagraphicWindowClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+    if (anagraphicWindow)
+        anagraphicWindow->showAnagraphic(
+            positionDetailsModel->getValue(QStringLiteral("impresa_anagrafica_id")));
+}
+
+void PositionDetailWindow::onAmortizationModelReset()
+{
+    ui->ammortamentoTable->setVisible(amortizationModel->getTotalResults() != 0);
+}
+
+void PositionDetailWindow::onPositionDownloadcomplete(bool success)
+{
+    qCDebug(corvaneLog) << "onPositionDownloadcomplete"
+                        << "SLOT triggered in" << metaObject()->className() << success;
+    if (downloadProgressDialog)
+        downloadProgressDialog->close();
+    if (!success) {
+        QMessageBox::information(this, QStringLiteral("Errore durante il download"),
+            QStringLiteral("Il file del report richiesto non è stato scaricato correttamente. "
+                           "Riprova."));
+        return;
+    }
+    if (!QFile::exists(pdfPath)) {
+        qCCritical(corvaneLog) << "Could not open the donwloaded position file with path"
+                               << pdfPath;
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(pdfPath));
+}
+
+}

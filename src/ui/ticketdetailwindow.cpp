@@ -1,0 +1,75 @@
+#include "ui/ticketdetailwindow.h"
+
+#include "app/logging.h"
+#include "models/ticket.h"
+#include "models/ticketmessage.h"
+#include "ui/headertoolbar.h"
+#include "ui/insertticketmessagewindow.h"
+#include "ui/ticketmessagewidget.h"
+#include "ui_ticketdetailwindow.h"
+
+#include <QVBoxLayout>
+
+namespace Corvane {
+
+TicketDetailWindow::TicketDetailWindow(Model::Ticket* ticketModel, QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::TicketDetailWindow>())
+    , ticketModel(ticketModel)
+    , insertTicketMessageWindow(new InsertTicketMessageWindow(ticketModel, this))
+    , headerToolbar(new HeaderToolbar(insertTicketMessageWindow, this))
+{
+    ui->setupUi(this);
+    ui->headerLayout->addWidget(headerToolbar);
+    connect(ticketModel, &Model::Ticket::ticketDetailRetrived, this,
+        &TicketDetailWindow::onTicketDetailRetrived);
+}
+
+TicketDetailWindow::~TicketDetailWindow() = default;
+
+void TicketDetailWindow::open()
+{
+    qCDebug(corvaneLog) << "open"
+                        << "Called in" << metaObject()->className();
+    const QDateTime created = ticketModel->getTicketDateTime();
+    ui->date->setText(created.toString(QStringLiteral("dd/MM/yyyy")));
+    ui->time->setText(created.toString(QStringLiteral("HH:mm:ss")));
+    ui->code->setText(ticketModel->getTicketCode());
+    ui->object->setText(ticketModel->getTicketSubject());
+    ui->status->setText(ticketModel->getTicketState());
+    ui->status->setStyleSheet(
+        QStringLiteral("color: %1;").arg(ticketModel->getTicketColour().name()));
+    // The request and its author come with the reply: until then nothing of another ticket.
+    ui->user->setText(QStringLiteral("n.d."));
+    ui->text->clear();
+    ui->messagesScrollArea->setWidget(new QWidget(this));
+    setWindowTitle(QStringLiteral("Dettaglio ticket %2").arg(ticketModel->getTicketCode()));
+    QDialog::open();
+}
+
+void TicketDetailWindow::onTicketDetailRetrived()
+{
+    qCDebug(corvaneLog) << "onTicketDetailRetrived"
+                        << "SLOT triggered in" << metaObject()->className();
+    QWidget* conversation = ui->messagesScrollArea->widget();
+    if (QLayout* layout = conversation->layout()) {
+        while (QLayoutItem* item = layout->takeAt(0)) {
+            delete item->widget();
+            delete item;
+        }
+        delete layout;
+    }
+    ui->text->setPlainText(ticketModel->getTicketText());
+    ui->user->setText(ticketModel->getTicketUserType());
+    const QList<TicketMessage*> messages = ticketModel->getTicketMessages();
+    if (messages.isEmpty()) {
+        qCDebug(corvaneLog) << "No ticket messages to display";
+        return;
+    }
+    auto* layout = new QVBoxLayout(conversation);
+    layout->setSizeConstraint(QLayout::SetMaximumSize);
+    for (auto it = messages.crbegin(); it != messages.crend(); ++it)
+        layout->addWidget(new TicketMessageWidget(*it, conversation));
+}
+
+}

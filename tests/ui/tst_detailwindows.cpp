@@ -1,0 +1,207 @@
+#include "commands/search/ftrelated.h"
+#include "commands/search/positiondetail.h"
+#include "commands/ticketdetail.h"
+#include "models/amortization.h"
+#include "models/positiondetails.h"
+#include "models/ticket.h"
+#include "models/ticketmessage.h"
+#include "protocol/commandmanager.h"
+#include "support/testclient.h"
+#include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+#include "ui/positiondetailwindow.h"
+#include "ui/ticketmessagewidget.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+
+namespace {
+
+QString labelText(QWidget* parent, const char* name)
+{
+    return parent->findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+}
+
+/// What the end-to-end path cannot reach: stage values the server never sends, message dates it
+/// never garbles, and the order of the related-forms box against the position.
+class TestDetailWindows final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void stagePresence_data();
+    void stagePresence();
+    void messageDate_data();
+    void messageDate();
+    void relatedFormsAfterPosition();
+
+private:
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<TestClient> client;
+    Model::PositionDetails* details = nullptr;
+    Model::Amortization* amortization = nullptr;
+    PositionDetailWindow* window = nullptr;
+};
+
+void TestDetailWindows::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    server = std::make_unique<TestServer>();
+    client = std::make_unique<TestClient>(server->baseUrl());
+    details = new Model::PositionDetails(client->commandManager());
+    amortization = new Model::Amortization(client->commandManager());
+    window = new PositionDetailWindow(nullptr, amortization, details);
+}
+
+void TestDetailWindows::cleanupTestCase()
+{
+    delete window;
+    delete amortization;
+    delete details;
+    client.reset();
+}
+
+void TestDetailWindows::stagePresence_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("missingLabel");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<bool>("missing");
+    const QList<QStringList> stages {
+        { "DC_presente", "deliberaConfidiPresenteLabel", "dcWidget" },
+        { "DB_presente", "deliberaBancaPresenteLabel", "dbWidget" },
+        { "PE_presente", "perfezionamentoPresenteLabel", "peWidget" },
+        { "ES_presente", "", "esWidget" },
+    };
+    for (const QStringList& stage : stages) {
+        for (const char* value : { "NO", "no", "", "SI" }) {
+            QTest::addRow("%s %s", qPrintable(stage.at(0)), value)
+                << stage.at(0) << QString::fromLatin1(value) << stage.at(1) << stage.at(2)
+                << (qstrcmp(value, "NO") == 0);
+        }
+    }
+}
+
+void TestDetailWindows::stagePresence()
+{
+    // Guards against a stage hidden for anything but the exact "NO", or shown for it.
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, missingLabel);
+    QFETCH(QString, data);
+    QFETCH(bool, missing);
+    DataRow record;
+    for (const QString& field : Model::PositionDetails::getKeys())
+        record.insert(field, QStringLiteral("SI"));
+    record.insert(key, value);
+    Command::Search::PositionDetail command(details, QStringLiteral("1"), QStringLiteral("L"));
+    command.useResponse({}, { record });
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->findChild<QWidget*>(data)->isVisible(), !missing);
+    if (!missingLabel.isEmpty())
+        QCOMPARE(window->findChild<QLabel*>(missingLabel)->isVisible(), missing);
+}
+
+void TestDetailWindows::messageDate_data()
+{
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::newRow("server form") << "05/03/2024 14:30:09"
+                                 << "05/03/2024"
+                                 << "14:30:09";
+    QTest::newRow("ISO form") << "2024-03-05T14:30:09"
+                              << ""
+                              << "";
+    QTest::newRow("no time") << "05/03/2024"
+                             << ""
+                             << "";
+    QTest::newRow("impossible day") << "31/02/2024 10:00:00"
+                                    << ""
+                                    << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+}
+
+void TestDetailWindows::messageDate()
+{
+    // Guards against a message date that does not parse shown as a wrong date or time.
+    QFETCH(QString, sent);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    server->setXmlReply(QStringLiteral("/corvane/v5/home/ticket_mail_utente"),
+        resultReply(
+            QStringLiteral("0"), { { { QStringLiteral("email"), QStringLiteral("a@b.it") } } }));
+    Model::Ticket model(client->commandManager());
+    auto* command = new Command::TicketDetail(&model, QStringLiteral("1"));
+    command->useResponse({},
+        { { { QStringLiteral("testo"), QStringLiteral("Richiesta") } },
+            { { QStringLiteral("testo"), QStringLiteral("Risposta") },
+                { QStringLiteral("utente_tipo"), QStringLiteral("assistenza") },
+                { QStringLiteral("data_msg"), sent } } });
+    QCOMPARE(model.getTicketText(), QStringLiteral("Richiesta"));
+    QCOMPARE(model.getTicketMessages().size(), 1);
+    TicketMessageWidget widget(model.getTicketMessages().first());
+    QCOMPARE(labelText(&widget, "date"), date);
+    QCOMPARE(labelText(&widget, "time"), time);
+    QCOMPARE(labelText(&widget, "user"), QStringLiteral("assistenza"));
+}
+
+void TestDetailWindows::relatedFormsAfterPosition()
+{
+    // Guards against the related-forms box shown before the position, or more than once, and
+    // against values of the previous position left on screen.
+    for (const char* path :
+        { "/corvane/v5/search/dett_pratica", "/corvane/v5/search/dett_pratica/" })
+        server->setXmlReply(QString::fromLatin1(path),
+            resultReply(QStringLiteral("0"),
+                { { { QStringLiteral("impresa_rag_soc"), QStringLiteral("Officine Rossi") } } }));
+    for (const char* path :
+        { "/corvane/v5/search/ft_collegate", "/corvane/v5/search/ft_collegate/" })
+        server->setXmlReply(QString::fromLatin1(path), resultReply(QStringLiteral("10")));
+    window->hide();
+    // Each box is answered here, noting whether the position was already on screen.
+    QStringList boxes;
+    bool windowShown = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [this, &boxes, &windowShown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        windowShown = boxes.isEmpty() && window->isVisible();
+        boxes << box->windowTitle() + QLatin1Char(':') + box->text();
+        box->accept();
+    });
+    watch.start(5);
+
+    details->fetch(QStringLiteral("1"), QStringLiteral("L"));
+    // Related forms that come back before the position wait for it.
+    Command::Search::FtRelated related(details, QStringLiteral("1"), QStringLiteral("L"));
+    related.useResponse({},
+        { { { QStringLiteral("ft_descr"), QStringLiteral("Anche la forma FT2") },
+            { QStringLiteral("pratica_forma_tecnica_id"), QStringLiteral("2") } } });
+    QVERIFY(boxes.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 10000);
+    QVERIFY(windowShown);
+    QCOMPARE(boxes.first(), QStringLiteral("Trovate forme tecniche collegate:Anche la forma FT2"));
+    QCOMPARE(labelText(window, "companyName"), QStringLiteral("Officine Rossi"));
+    QCOMPARE(labelText(window, "dcNumero"), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!client->commandManager()->isBusy(), 10000);
+    QTest::qWait(100);
+    QCOMPARE(boxes.size(), 1);
+}
+
+QTEST_MAIN(TestDetailWindows)
+#include "tst_detailwindows.moc"

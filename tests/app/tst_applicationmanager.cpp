@@ -70,7 +70,6 @@ private slots:
     void refusedSessionOpensTheRightDialog_data();
     void refusedSessionOpensTheRightDialog();
     void keychainKeepsValuesAsGiven();
-    void newPasswordRequestIsConfirmed();
     void logoutEndsTheSessionButKeepsTwoFactor();
     void privacyTextIsFetchedOnce();
     void everyOpenedSessionListsTheBanks();
@@ -234,19 +233,6 @@ void TestApplicationManager::keychainKeepsValuesAsGiven()
     const QByteArray text = log.readAll();
     QVERIFY(text.contains("KeyHandler~Error reading decrypt Pass. Error: "));
     QVERIFY(!text.contains(password.toUtf8()));
-}
-
-void TestApplicationManager::newPasswordRequestIsConfirmed()
-{
-    // Guards against the user getting no confirmation that the new password was mailed.
-    server->setXmlReply(
-        QStringLiteral("/corvane/v5/home/richiesta_password"), resultReply(QStringLiteral("0")));
-    MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Richiesta nuova password"),
-        QStringLiteral("La richiesta è stata inviata. Controllare la mail."), QMessageBox::Ok);
-    application->requestPassword();
-    QTRY_COMPARE(answerer.answeredCount(), 1);
-    verifyAnswered(answerer);
 }
 
 void TestApplicationManager::logoutEndsTheSessionButKeepsTwoFactor()

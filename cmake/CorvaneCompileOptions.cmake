@@ -10,6 +10,13 @@ if(CORVANE_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(corvane_compile_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(CORVANE_FUZZ)
+    # Coverage feedback for libFuzzer in every object; the fuzz targets link the fuzzer itself.
+    target_compile_options(corvane_compile_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    target_link_options(corvane_compile_options INTERFACE -fsanitize=address,undefined)
+endif()
 
 # Qt-facing code (client, tests, benchmarks) also gets the strict string macros.
 add_library(corvane_qt_options INTERFACE)

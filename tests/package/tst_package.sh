@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Guards against Debian packages that miss the program, its desktop entry, icons or AppStream
+# metadata, that put the server into the client's package, whose dependencies were not computed,
+# or whose installed program does not start from where the package puts it.
+# Usage: tst_package.sh BUILD_DIR VERSION
+set -euo pipefail
+
+build=$1
+version=$2
+work=$(mktemp -d)
+client_pid=
+cleanup() {
+    if [ -n "$client_pid" ]; then
+        kill -KILL "$client_pid" 2>/dev/null || true
+        wait "$client_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/packages" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log" >&2
+    fail "cpack -G DEB"
+fi
+client=$work/packages/corvane_${version}_amd64.deb
+server=$work/packages/tessaro-server_${version}_amd64.deb
+[ -f "$client" ] && [ -f "$server" ] || fail "packages: $(ls "$work/packages")"
+
+# Computed from the libraries each program links, plus what the client loads at run time.
+client_depends=$(dpkg-deb -f "$client" Depends)
+for dependency in libqt5widgets5 libqt5network5 libqt5svg5 libqt5keychain1 libquazip1-qt5 \
+    libssl3 qttranslations5-l10n; do
+    grep -q "\b$dependency\b" <<<"$client_depends" || fail "corvane does not depend on $dependency"
+done
+server_depends=$(dpkg-deb -f "$server" Depends)
+for dependency in libsqlite3-0 libqrencode4 libssl3 libqt5core5a; do
+    grep -q "\b$dependency\b" <<<"$server_depends" ||
+        fail "tessaro-server does not depend on $dependency"
+done
+if dpkg-deb -c "$client" | grep -q "tessaro-server"; then
+    fail "the client's package holds the server"
+fi
+
+root=$work/root
+dpkg-deb -x "$client" "$root"
+dpkg-deb -x "$server" "$root"
+share=$root/usr/share
+[ -x "$root/usr/bin/corvane" ] || fail "no usr/bin/corvane"
+[ -x "$root/usr/bin/tessaro-server" ] || fail "no usr/bin/tessaro-server"
+desktop-file-validate "$share/applications/it.corvane.Corvane.desktop" ||
+    fail "desktop entry not valid"
+appstreamcli validate --no-net "$share/metainfo/it.corvane.Corvane.metainfo.xml" ||
+    fail "AppStream metadata not valid"
+grep -q "<release version=\"$version\"" "$share/metainfo/it.corvane.Corvane.metainfo.xml" ||
+    fail "AppStream metadata does not name release $version"
+icon=$(sed -n 's/^Icon=//p' "$share/applications/it.corvane.Corvane.desktop")
+[ -f "$share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon $icon"
+for size in 16 24 32 48 64 128 256; do
+    png=$share/icons/hicolor/${size}x${size}/apps/$icon.png
+    file "$png" | grep -q "PNG image data, $size x $size," || fail "icon $png is not $size px"
+done
+
+# The installed client, started offscreen in an empty folder, gets as far as logging its version.
+mkdir -p "$work/run" "$work/home"
+(cd "$work/run" && HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+    exec "$root/usr/bin/corvane" >"$work/client.log" 2>&1) &
+client_pid=$!
+for _ in $(seq 600); do
+    grep -q "Current Corvane version: $version" "$work/client.log" && exit 0
+    kill -0 "$client_pid" 2>/dev/null || break
+    sleep 0.1
+done
+cat "$work/client.log" >&2
+fail "the installed client did not log its version"

@@ -3,6 +3,7 @@
 #include "app/logging.h"
 #include "models/amortization.h"
 #include "models/positiondetails.h"
+#include "ui/amortizationchart.h"
 #include "ui/anagraphicwindow.h"
 #include "ui_positiondetailwindow.h"
 
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QUrl>
@@ -58,6 +60,19 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->hide();
 
+    // The plan drawn sits where the table is; the table shows first and the button swaps them.
+    chart = new AmortizationChart(amortizationModel, ui->ammortamentoGroup);
+    chart->setObjectName(QStringLiteral("ammortamentoChart"));
+    chart->setMinimumHeight(260);
+    chart->hide();
+    ui->ammortamentoLayout->addWidget(chart, 0, 0);
+    chartSwitch = new QPushButton(ui->ammortamentoGroup);
+    chartSwitch->setObjectName(QStringLiteral("ammortamentoSwitch"));
+    chartSwitch->setCheckable(true);
+    chartSwitch->hide();
+    ui->ammortamentoLayout->addWidget(chartSwitch, 1, 0, Qt::AlignRight);
+    connect(chartSwitch, &QPushButton::toggled, this, &PositionDetailWindow::showPlan);
+
     connect(ui->showAnagraphicWindow, &QPushButton::clicked, this,
         &PositionDetailWindow::onShowAnagraphicWindowClicked);
     connect(positionDetailsModel, &Model::PositionDetails::positionDetailUpdated, this,
@@ -74,6 +89,7 @@ void PositionDetailWindow::showPosition(const QString& technicalFormId, const QS
 {
     qCDebug(corvaneLog) << "showPosition" << technicalFormId << lcr;
     // The plan is asked first, so that it is there when the position opens the window.
+    chartSwitch->setChecked(false);
     amortizationModel->fetchPlan(technicalFormId, lcr);
     positionDetailsModel->fetch(technicalFormId, lcr);
 }
@@ -189,9 +205,16 @@ void PositionDetailWindow::onShowAnagraphicWindowClicked()
             positionDetailsModel->getValue(QStringLiteral("impresa_anagrafica_id")));
 }
 
-void PositionDetailWindow::onAmortizationModelReset()
+void PositionDetailWindow::onAmortizationModelReset() { showPlan(chartSwitch->isChecked()); }
+
+void PositionDetailWindow::showPlan(bool asChart)
 {
-    ui->ammortamentoTable->setVisible(amortizationModel->getTotalResults() != 0);
+    const bool plan = amortizationModel->getTotalResults() != 0;
+    ui->ammortamentoTable->setVisible(plan && !asChart);
+    chart->setVisible(plan && asChart);
+    chartSwitch->setVisible(plan);
+    chartSwitch->setText(
+        asChart ? QStringLiteral("Mostra tabella") : QStringLiteral("Mostra grafico"));
 }
 
 void PositionDetailWindow::onPositionDownloadcomplete(bool success)

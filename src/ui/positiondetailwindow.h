@@ -6,10 +6,12 @@
 #include <memory>
 
 class QProgressDialog;
+class QPushButton;
 class QToolBar;
 
 namespace Corvane {
 
+class AmortizationChart;
 class AnagraphicWindow;
 
 namespace Model {
@@ -42,6 +44,8 @@ public slots:
     void onCommissionsButtonClicked();
     void onShowAnagraphicWindowClicked();
     void onAmortizationModelReset();
+    /// Shows the plan as a chart or as the table, whichever is asked, when there is a plan.
+    void showPlan(bool asChart);
     void onPositionDownloadcomplete(bool success);
 
 private:
@@ -50,6 +54,8 @@ private:
     Model::Amortization* amortizationModel;
     Model::PositionDetails* positionDetailsModel;
     QToolBar* toolbar;
+    AmortizationChart* chart = nullptr;
+    QPushButton* chartSwitch = nullptr;
     QPointer<QProgressDialog> downloadProgressDialog;
     QString pdfPath;
 };

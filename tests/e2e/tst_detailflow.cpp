@@ -12,6 +12,7 @@
 #include "serverprocess.h"
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
+#include "ui/amortizationchart.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/companywindow.h"
 #include "ui/insertticketmessagewindow.h"
@@ -31,6 +32,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -38,6 +40,10 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QStackedBarSeries>
 #include <QtTest>
 
 #include <memory>
@@ -101,6 +107,7 @@ private slots:
 
     void positionStages_data();
     void positionStages();
+    void amortizationChart();
     void relatedFormsBoxOnce();
     void positionPdf();
     void companyRecord();
@@ -255,6 +262,85 @@ void TestDetailFlow::positionStages()
                 unpaid ? QColor(QStringLiteral("gray")) : QColor());
         }
     }
+}
+
+void TestDetailFlow::amortizationChart()
+{
+    // Guards against a chart that misreads the Italian amounts, puts an instalment in the wrong
+    // (paid/unpaid) bars, lags one plan behind, or stays on when a position has no plan.
+    using namespace QtCharts;
+    PositionDetailWindow* window = application->getPositionDetailWindow();
+    auto* table = child<QTableView>(window, "ammortamentoTable");
+    auto* chart = child<AmortizationChart>(window, "ammortamentoChart");
+    auto* toggle = child<QPushButton>(window, "ammortamentoSwitch");
+    Model::Amortization* plan = application->getAmortizationModel();
+    const auto rows = [plan](const char* key) {
+        QStringList values;
+        for (int i = 0; i < plan->rowCount(); ++i)
+            values << plan->getValue(i, QLatin1String(key));
+        return values;
+    };
+    // The last row of the list with a plan of paid and unpaid instalments, so that the chart
+    // drawn earlier belongs to another plan.
+    int row = 0;
+    for (;; ++row) {
+        QVERIFY2(openPosition(QStringLiteral("Perfezionata"), row), "no plan half paid");
+        QTRY_VERIFY_WITH_TIMEOUT(table->isVisible(), 20000);
+        const QStringList paid = rows("rata_pagata");
+        if (paid.contains(QStringLiteral("S")) && paid.contains(QStringLiteral("N")))
+            break;
+    }
+    QVERIFY(!chart->isVisible());
+    QCOMPARE(toggle->text(), QStringLiteral("Mostra grafico"));
+    toggle->click();
+    QVERIFY(chart->isVisible());
+    QVERIFY(!table->isVisible());
+    QCOMPARE(toggle->text(), QStringLiteral("Mostra tabella"));
+
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    const auto amounts = [&rows, &italian](const char* key) {
+        QList<double> values;
+        for (const QString& text : rows(key)) {
+            bool ok = false;
+            values << italian.toDouble(text, &ok);
+            if (!ok)
+                qWarning() << "not an amount:" << key << text;
+        }
+        return values;
+    };
+    const QStringList paid = rows("rata_pagata");
+    const QList<double> principal = amounts("quota_capitale");
+    const QList<double> interest = amounts("quota_interesse");
+    const QList<double> debt = amounts("debito_residuo");
+    QLineSeries* line = chart->getResidualDebtSeries();
+    QCOMPARE(line->count(), plan->rowCount());
+    QCOMPARE(chart->getPaidPrincipal()->count(), plan->rowCount());
+    QCOMPARE(chart->getInstalmentSeries()->count(), 4);
+    double drawnPrincipal = 0.0;
+    for (int i = 0; i < plan->rowCount(); ++i) {
+        const bool isPaid = paid.at(i) == QLatin1String("S");
+        QCOMPARE(line->at(i).y(), debt.at(i));
+        QCOMPARE(chart->getPaidPrincipal()->at(i), isPaid ? principal.at(i) : 0.0);
+        QCOMPARE(chart->getPaidInterest()->at(i), isPaid ? interest.at(i) : 0.0);
+        QCOMPARE(chart->getUnpaidPrincipal()->at(i), isPaid ? 0.0 : principal.at(i));
+        QCOMPARE(chart->getUnpaidInterest()->at(i), isPaid ? 0.0 : interest.at(i));
+        drawnPrincipal += chart->getPaidPrincipal()->at(i) + chart->getUnpaidPrincipal()->at(i);
+    }
+    // The bars repay the whole loan and the line falls to nothing.
+    QVERIFY(drawnPrincipal > 0.0);
+    QCOMPARE(drawnPrincipal, debt.first() + principal.first());
+    QCOMPARE(line->at(plan->rowCount() - 1).y(), 0.0);
+    auto* axis = qobject_cast<QBarCategoryAxis*>(line->attachedAxes().value(0));
+    QVERIFY(axis);
+    QCOMPARE(axis->categories(), rows("numero_rata"));
+
+    // A position without a plan: neither chart nor switch; the next plan opens on its table.
+    QVERIFY(openPosition(QStringLiteral("In compilazione"), 0));
+    QTRY_VERIFY(!chart->isVisible() && !toggle->isVisible() && !table->isVisible());
+    QVERIFY(openPosition(QStringLiteral("Perfezionata"), row));
+    QTRY_VERIFY_WITH_TIMEOUT(table->isVisible(), 20000);
+    QVERIFY(!chart->isVisible());
+    QVERIFY(toggle->isVisible());
 }
 
 void TestDetailFlow::relatedFormsBoxOnce()

@@ -1,98 +1,18 @@
-#include "app/startup.h"
+#include "paintwatch.h"
 #include "serverprocess.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <QtTest>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
+using Corvane::Bench::monotonicNanoseconds;
 using Corvane::Test::ServerProcess;
 
 namespace {
 
-const char* const clientMode = "--child-client";
-const char* const dialogMode = "--child-dialog";
 constexpr int runs = 10;
-
-qint64 monotonicNanoseconds()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-/// A line of this process's /proc status in KiB, or -1.
-qint64 ownStatusKib(const QByteArray& name)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(name + ':'))
-            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-/// Ends the child once the first window of the watched class has been painted: prints the
-/// monotonic time and the peak resident memory for the parent, then leaves at once.
-class PaintWatch final : public QObject {
-public:
-    explicit PaintWatch(const char* windowClass)
-        : windowClass(windowClass)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Paint || seen || !watched->isWidgetType())
-            return false;
-        if (!static_cast<QWidget*>(watched)->window()->inherits(windowClass))
-            return false;
-        seen = true;
-        // Reported after this paint event has been handled.
-        QTimer::singleShot(0, [] {
-            std::printf("painted %lld %lld\n", static_cast<long long>(monotonicNanoseconds()),
-                static_cast<long long>(ownStatusKib("VmHWM")));
-            std::fflush(stdout);
-            ::_exit(0);
-        });
-        return false;
-    }
-
-private:
-    const char* windowClass;
-    bool seen = false;
-};
-
-int runChild(int argc, char* argv[], const QByteArray& mode)
-{
-    QApplication application(argc, argv);
-    if (mode == clientMode) {
-        PaintWatch watch("Corvane::LoginWindow");
-        application.installEventFilter(&watch);
-        return Corvane::runClient(QStringLiteral(CORVANE_VERSION));
-    }
-    PaintWatch watch("QDialog");
-    application.installEventFilter(&watch);
-    QDialog dialog;
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Nome utente")));
-    layout->addWidget(new QPushButton(QStringLiteral("Accedi")));
-    dialog.show();
-    return QApplication::exec();
-}
 
 struct Figures {
     QList<qint64> milliseconds;
@@ -123,8 +43,8 @@ private slots:
     void cleanupTestCase();
 
 private:
-    /// Starts this executable in mode in a fresh working folder and home; one run's figures.
-    void launch(const char* mode, Figures& figures);
+    /// Starts program in a fresh working folder and home; one run's figures.
+    void launch(const QString& program, Figures& figures);
 
     std::unique_ptr<ServerProcess> server;
     Figures bare;
@@ -138,7 +58,7 @@ void BenchStartup::initTestCase()
     QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
 }
 
-void BenchStartup::launch(const char* mode, Figures& figures)
+void BenchStartup::launch(const QString& program, Figures& figures)
 {
     QTemporaryDir directory;
     QVERIFY(directory.isValid());
@@ -162,8 +82,8 @@ void BenchStartup::launch(const char* mode, Figures& figures)
     child.setProcessEnvironment(environment);
     child.setWorkingDirectory(directory.path());
     const qint64 started = monotonicNanoseconds();
-    child.start(QCoreApplication::applicationFilePath(), { QString::fromLatin1(mode) });
-    QVERIFY2(child.waitForFinished(30000), mode);
+    child.start(program, QStringList());
+    QVERIFY2(child.waitForFinished(30000), qPrintable(program));
     const QByteArray output = child.readAllStandardOutput();
     const int at = output.lastIndexOf("painted ");
     QVERIFY2(
@@ -181,7 +101,7 @@ void BenchStartup::bareDialog()
         // The test library may call a benchmark function more than once: keep the last pass.
         bare = {};
         for (int run = 0; run < runs; ++run) {
-            launch(dialogMode, bare);
+            launch(QStringLiteral(BARE_DIALOG_PATH), bare);
             if (QTest::currentTestFailed())
                 return;
         }
@@ -195,7 +115,7 @@ void BenchStartup::clientToLoginWindow()
         // The test library may call a benchmark function more than once: keep the last pass.
         client = {};
         for (int run = 0; run < runs; ++run) {
-            launch(clientMode, client);
+            launch(QStringLiteral(CLIENT_PATH), client);
             if (QTest::currentTestFailed())
                 return;
         }
@@ -220,13 +140,5 @@ void BenchStartup::cleanupTestCase()
     qInfo("memory ratio (Corvane / bare): %.2f (target: at most 2.0)", clientMemory / bareMemory);
 }
 
-int main(int argc, char* argv[])
-{
-    if (argc > 1 && (qstrcmp(argv[1], clientMode) == 0 || qstrcmp(argv[1], dialogMode) == 0))
-        return runChild(argc, argv, QByteArray(argv[1]));
-    QCoreApplication application(argc, argv);
-    BenchStartup bench;
-    return QTest::qExec(&bench, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(BenchStartup)
 #include "bench_startup.moc"

@@ -32,8 +32,8 @@ double median(QList<qint64> values)
 }
 
 /// Start-up of the client, process start to its login window painted, beside a bare dialog
-/// started and detected the same way. The client's first start meets a local seeded
-/// tessaro-server: version check, Init refused, login window.
+/// started and detected the same way. The client's first start meets a seeded tessaro-server on
+/// 127.0.0.1 that answers at once; without a session its first reply leads to the login window.
 class BenchStartup final : public QObject {
     Q_OBJECT
 private slots:

@@ -1,0 +1,52 @@
+#include "app/startup.h"
+
+#include "app/applicationmanager.h"
+#include "app/devconfig.h"
+#include "app/logging.h"
+#include "app/resources.h"
+#include "app/singleinstanceguard.h"
+#include "app/systeminfo.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <cstdlib>
+
+namespace Corvane {
+
+int runClient(const QString& version)
+{
+    QCoreApplication::setApplicationVersion(version);
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    initResources();
+
+    // Before the log handler is installed: this block reaches the console only.
+    logSystemInfo();
+
+    // Both live until the process ends.
+    auto* devConfig = new DevConfig;
+    auto* applicationManager = new ApplicationManager(devConfig);
+    installTranslations();
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.contains(QStringLiteral("update"))) {
+        // The update run only renames and restarts executables; it never opens a session.
+        qCDebug(corvaneLog) << "Application started with argument -update";
+        applicationManager->finishUpdate();
+        return 0;
+    }
+
+    if (QFile::remove(QStringLiteral("CorvaneWin.exe")))
+        qCDebug(corvaneLog) << "Removed CorvaneWin.exe installer file";
+    if (QFile::remove(QStringLiteral("CorvaneWin_Setup.exe")))
+        qCDebug(corvaneLog) << "Removed CorvaneWin_Setup.exe installer file";
+
+    SingleInstanceGuard guard;
+    if (!guard.tryAcquire() && !SingleInstanceGuard::confirmNewInstance())
+        std::exit(0);
+
+    applicationManager->start();
+    return QApplication::exec();
+}
+
+}

@@ -1,6 +1,7 @@
 #include "e2esession.h"
 
 #include "app/applicationmanager.h"
+#include "app/resources.h"
 #include "ui/loginwindow.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
@@ -15,6 +16,17 @@ namespace Corvane::Test {
 const QString demoPassword = QStringLiteral("Corvane.Demo.2024");
 
 namespace E2e {
+    std::unique_ptr<ServerProcess> startDemoServer(const QString& serverPath, QString& error)
+    {
+        initResources();
+        QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+        auto server = std::make_unique<ServerProcess>(serverPath);
+        if (!server->start(QStringLiteral("demo"), error))
+            return nullptr;
+        return server;
+    }
+
     QString sessionFile(const QString& name)
     {
         return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')

@@ -19,6 +19,9 @@ namespace Corvane::Test {
 /// What the end-to-end tests share: finding and driving the client's windows, and a client
 /// signed in against a seeded tessaro-server.
 namespace E2e {
+    /// Names the application as the client does and starts a tessaro-server seeded with the demo
+    /// data; null, with the reason in error, when it does not start.
+    std::unique_ptr<ServerProcess> startDemoServer(const QString& serverPath, QString& error);
     QString sessionFile(const QString& name);
     QByteArray readAll(const QString& path);
 

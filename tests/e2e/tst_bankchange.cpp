@@ -1,5 +1,4 @@
 #include "app/applicationmanager.h"
-#include "app/resources.h"
 #include "app/singleinstanceguard.h"
 #include "e2esession.h"
 #include "serverprocess.h"
@@ -44,12 +43,9 @@ void TestBankChange::initTestCase()
     qputenv("HOME", QFile::encodeName(home));
     qunsetenv("XDG_DATA_HOME");
     QDir::setCurrent(directory.path());
-    initResources();
-    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
-    server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
     QString error;
-    QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
+    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
+    QVERIFY2(server, qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
 }
 

@@ -1,5 +1,4 @@
 #include "app/applicationmanager.h"
-#include "app/resources.h"
 #include "e2esession.h"
 #include "models/amortization.h"
 #include "models/anagraphic.h"
@@ -127,12 +126,9 @@ private:
 void TestDetailFlow::initTestCase()
 {
     TestEnvironment::enterTemporaryWorkingDirectory();
-    initResources();
-    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
-    server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
     QString error;
-    QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
+    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
+    QVERIFY2(server, qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
     const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
     QVERIFY(!user.isEmpty());

@@ -1,6 +1,5 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "app/resources.h"
 #include "e2esession.h"
 #include "serverprocess.h"
 #include "support/messageboxanswerer.h"
@@ -66,12 +65,9 @@ private:
 void TestSignInFlow::initTestCase()
 {
     TestEnvironment::enterTemporaryWorkingDirectory();
-    initResources();
-    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
-    server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
     QString error;
-    QVERIFY2(server->start(QStringLiteral("demo"), error), qPrintable(error));
+    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
+    QVERIFY2(server, qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
 }
 

@@ -1,3 +1,8 @@
+// QSslSocket::addDefaultCaCertificates is the one call that adds to the default CA list without
+// switching off the on-demand system roots; the project hides every API deprecated in 5.15.
+#undef QT_DISABLE_DEPRECATED_BEFORE
+#define QT_DISABLE_DEPRECATED_BEFORE 0x050E00
+
 #include "network/networkmanager.h"
 
 #include "app/logging.h"
@@ -10,6 +15,7 @@
 #include <QSslCertificate>
 #include <QSslCipher>
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QStringList>
 
 namespace Corvane {
@@ -45,14 +51,22 @@ int NetworkManager::addTrustedCaCertificates(const QString& pemPath)
         qCWarning(corvaneLog) << "No certificate found in the CA certificates file" << pemPath;
         return 0;
     }
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    // Setting a CA list switches off the on-demand loading of the system roots, so the list
-    // must carry them explicitly.
-    QList<QSslCertificate> authorities = configuration.caCertificates();
-    if (authorities.isEmpty())
-        authorities = QSslConfiguration::systemCaCertificates();
-    configuration.setCaCertificates(authorities + certificates);
-    QSslConfiguration::setDefaultConfiguration(configuration);
+    // The default configuration leaves the system roots to OpenSSL, which looks each one up in
+    // the system store when a handshake needs it. Any QSslConfiguration setter for the CA list
+    // switches that off, so keeping the system roots trusted would mean parsing the whole store
+    // (about 300 certificates) at every start. Adding to the default list through QSslSocket
+    // keeps the lookup on.
+    const QList<QSslCertificate> trusted
+        = QSslConfiguration::defaultConfiguration().caCertificates();
+    QList<QSslCertificate> added;
+    for (const QSslCertificate& certificate : certificates) {
+        if (!trusted.contains(certificate) && !added.contains(certificate))
+            added.append(certificate);
+    }
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QSslSocket::addDefaultCaCertificates(added);
+    QT_WARNING_POP
     qCDebug(corvaneLog) << "Trusting" << certificates.size() << "CA certificates from" << pemPath;
     return certificates.size();
 }

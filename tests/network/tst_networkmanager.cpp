@@ -7,10 +7,13 @@
 #include <QSslConfiguration>
 #include <QtTest>
 
+#include <cstdio>
+
 using namespace Corvane;
 using namespace Corvane::Test;
 
 namespace {
+const char* systemRootsChild = "--system-roots-child";
 QStringList capturedMessages;
 void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message)
 {
@@ -29,26 +32,50 @@ private slots:
 
 void TestNetworkManager::caFileAddsToSystemRoots()
 {
-    // Guards against a bad "ServerURL/CaCertificates" value dropping the trusted roots, or a good
-    // one not being trusted or replacing the system roots.
+    // Guards against a bad "ServerURL/CaCertificates" value changing the trusted list, and a good
+    // one replacing the system roots instead of joining them. The system store is a folder
+    // mounted over /etc/ssl/certs in a child's own mount namespace, holding the test CA as its
+    // one root; the child trusts the self-signed certificate through the file and must reach
+    // both servers.
     TestEnvironment::enterTemporaryWorkingDirectory();
     QFile notPem(QStringLiteral("not.pem"));
     QVERIFY(notPem.open(QIODevice::WriteOnly) && notPem.write("not a certificate") > 0);
     notPem.close();
     const QList<QSslCertificate> roots = QSslConfiguration::defaultConfiguration().caCertificates();
-
     QCOMPARE(NetworkManager::addTrustedCaCertificates(QStringLiteral("missing.pem")), 0);
     QCOMPARE(NetworkManager::addTrustedCaCertificates(notPem.fileName()), 0);
     QCOMPARE(QSslConfiguration::defaultConfiguration().caCertificates(), roots);
 
-    const QString pem = TestEnvironment::caCertificatesPath();
-    QCOMPARE(NetworkManager::addTrustedCaCertificates(pem), 1);
-    const QList<QSslCertificate> trusted
-        = QSslConfiguration::defaultConfiguration().caCertificates();
-    QVERIFY(trusted.contains(QSslCertificate::fromPath(pem).first()));
-    const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
-    for (const QSslCertificate& root : system)
-        QVERIFY(trusted.contains(root));
+    const QString pki = TestEnvironment::pkiDirectory();
+    QProcess hash;
+    hash.start(QStringLiteral("openssl"),
+        { QStringLiteral("x509"), QStringLiteral("-hash"), QStringLiteral("-noout"),
+            QStringLiteral("-in"), pki + QStringLiteral("/ca.pem") });
+    QVERIFY(hash.waitForFinished() && hash.exitCode() == 0);
+    QDir().mkpath(QStringLiteral("store"));
+    QVERIFY(QFile::copy(pki + QStringLiteral("/ca.pem"),
+        QStringLiteral("store/") + QString::fromLatin1(hash.readAllStandardOutput().trimmed())
+            + QStringLiteral(".0")));
+
+    if (QProcess::execute(
+            QStringLiteral("unshare"), { QStringLiteral("--mount"), QStringLiteral("true") })
+        != 0)
+        QSKIP("no private mount namespace here to stand in for the system store");
+    TestServer signedByStoreRoot(TestServer::Mode::Https);
+    TestServer selfSigned(TestServer::Mode::SelfSignedHttps);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QStringLiteral("unshare"),
+        { QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+            QStringLiteral("mount --bind \"$1\" /etc/ssl/certs || exit 77; shift; exec \"$@\""),
+            QStringLiteral("sh"), QDir::current().absoluteFilePath(QStringLiteral("store")),
+            QCoreApplication::applicationFilePath(), QLatin1String(systemRootsChild),
+            pki + QStringLiteral("/selfsigned.pem"), signedByStoreRoot.baseUrl(),
+            selfSigned.baseUrl() });
+    QVERIFY(child.waitForFinished(30000));
+    if (child.exitCode() == 77)
+        QSKIP("no private mount namespace here to stand in for the system store");
+    QCOMPARE(child.exitCode(), 0);
 }
 
 void TestNetworkManager::tlsFailureIsReportedOnce()
@@ -131,5 +158,38 @@ void TestNetworkManager::errorClassification()
     QCOMPARE(TestEnvironment::takeQuitRequest(), !boxTitle.isEmpty());
 }
 
-QTEST_MAIN(TestNetworkManager)
+/// Child process: trusts the file's certificates, then fetches each address; exits 0 when every
+/// one was reached over a verified connection (a 404 is fine).
+int runSystemRootsChild(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    if (NetworkManager::addTrustedCaCertificates(QString::fromLocal8Bit(argv[2])) != 1)
+        return 2;
+    QNetworkAccessManager manager;
+    int failures = 0;
+    for (int index = 3; index < argc; ++index) {
+        QNetworkRequest request(QUrl(QString::fromLocal8Bit(argv[index]) + QStringLiteral("/")));
+        request.setSslConfiguration(QSslConfiguration::defaultConfiguration());
+        QNetworkReply* reply = manager.get(request);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (reply->error() != QNetworkReply::ContentNotFoundError) {
+            std::fprintf(stderr, "%s: %s\n", argv[index], qPrintable(reply->errorString()));
+            ++failures;
+        }
+        delete reply;
+    }
+    return failures == 0 ? 0 : 3;
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc > 2 && qstrcmp(argv[1], systemRootsChild) == 0)
+        return runSystemRootsChild(argc, argv);
+    QApplication application(argc, argv);
+    TestNetworkManager test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_networkmanager.moc"

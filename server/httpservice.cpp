@@ -126,8 +126,7 @@ namespace {
 
 HttpService::HttpService(ServerContext& context, const Router& router,
     const std::string& certificatePath, const std::string& keyPath)
-    : context(context)
-    , router(router)
+    : router(router)
     , guard(context)
 {
     if (certificatePath.empty())

@@ -56,7 +56,6 @@ public:
 private:
     void install();
 
-    ServerContext& context;
     const Router& router;
     SessionGuard guard;
     std::unique_ptr<httplib::Server> server;

@@ -99,12 +99,16 @@ namespace {
     // until the headers are acknowledged, and a delayed acknowledgement makes that about 40 ms.
     void acknowledgeNow(const httplib::Request& request)
     {
+#ifdef TCP_QUICKACK
         if (!request.ssl)
             return;
         const int socket = SSL_get_fd(request.ssl);
         const int on = 1;
         if (socket >= 0)
             setsockopt(socket, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#else
+        (void)request;
+#endif
     }
 
     ServiceResponse tooLarge()

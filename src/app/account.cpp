@@ -2,7 +2,7 @@
 
 #include "app/confidi.h"
 #include "app/credential.h"
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QStringList>
 

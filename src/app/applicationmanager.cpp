@@ -4,7 +4,7 @@
 #include "app/confidi.h"
 #include "app/config.h"
 #include "app/devconfig.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "app/logmessagehandler.h"
 #include "app/sessionstore.h"
 

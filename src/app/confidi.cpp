@@ -1,6 +1,6 @@
 #include "app/confidi.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 namespace Corvane {
 

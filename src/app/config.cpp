@@ -1,6 +1,6 @@
 #include "app/config.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QCoreApplication>
 

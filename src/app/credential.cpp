@@ -1,6 +1,6 @@
 #include "app/credential.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 namespace Corvane {
 

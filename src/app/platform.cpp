@@ -1,6 +1,6 @@
 #include "app/platform.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QDir>
 #include <QProcess>

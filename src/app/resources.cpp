@@ -1,6 +1,6 @@
 #include "app/resources.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,7 +1,7 @@
 #include "app/sessionstore.h"
 
 #include "app/credential.h"
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QDir>
 #include <QEventLoop>

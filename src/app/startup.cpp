@@ -2,7 +2,7 @@
 
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "app/resources.h"
 #include "app/singleinstanceguard.h"
 #include "app/systeminfo.h"

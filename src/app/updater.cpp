@@ -1,6 +1,6 @@
 #include "app/updater.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "app/platform.h"
 #include "commands/downloadupdate.h"
 

@@ -1,6 +1,6 @@
 #include "app/updatewindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "protocol/updateinitializeresponderinterface.h"
 #include "ui_updatewindow.h"
 

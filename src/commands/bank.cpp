@@ -1,6 +1,6 @@
 #include "commands/bank.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/bank.h"
 
 namespace Corvane::Command {

@@ -1,6 +1,6 @@
 #include "commands/checkversion.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/recordvalues.h"
 #include "commands/systemparameters.h"
 

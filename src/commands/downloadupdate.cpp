@@ -1,6 +1,6 @@
 #include "commands/downloadupdate.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QCryptographicHash>
 #include <QFile>

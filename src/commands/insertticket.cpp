@@ -1,6 +1,6 @@
 #include "commands/insertticket.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/ticket.h"
 #include "protocol/xmlparser.h"
 

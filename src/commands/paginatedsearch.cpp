@@ -1,6 +1,6 @@
 #include "commands/paginatedsearch.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "ui/paginator.h"
 #include "ui/searchfilters.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "protocol/datarow.h"
 
 #include <QStringList>

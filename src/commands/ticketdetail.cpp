@@ -1,6 +1,6 @@
 #include "commands/ticketdetail.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/ticket.h"
 
 namespace Corvane::Command {

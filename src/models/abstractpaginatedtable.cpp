@@ -1,6 +1,6 @@
 #include "models/abstractpaginatedtable.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/commandrelease.h"
 #include "protocol/commandinterface.h"
 #include "protocol/commandmanager.h"

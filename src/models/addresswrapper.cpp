@@ -1,6 +1,6 @@
 #include "models/addresswrapper.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/province.h"
 #include "commands/provinceinitials.h"
 #include "commands/search/addresstype.h"

@@ -1,6 +1,6 @@
 #include "models/amortization.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/amortization.h"
 #include "models/cellstyle.h"
 #include "models/commandrelease.h"

@@ -1,6 +1,6 @@
 #include "models/bank.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/bank.h"
 #include "protocol/commandmanager.h"
 

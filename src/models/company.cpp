@@ -1,6 +1,6 @@
 #include "models/company.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/company.h"
 #include "models/addresswrapper.h"
 #include "ui/paginator.h"

@@ -1,6 +1,6 @@
 #include "models/position.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/position.h"
 #include "models/cellstyle.h"
 #include "ui/paginator.h"

@@ -1,6 +1,6 @@
 #include "models/positiondetails.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/downloadposition.h"
 #include "commands/search/ftrelated.h"
 #include "commands/search/positiondetail.h"

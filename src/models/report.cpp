@@ -1,6 +1,6 @@
 #include "models/report.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/downloadreport.h"
 #include "commands/search/report.h"
 #include "models/cellstyle.h"

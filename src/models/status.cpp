@@ -1,6 +1,6 @@
 #include "models/status.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/status.h"
 #include "protocol/commandmanager.h"
 

@@ -1,6 +1,6 @@
 #include "models/ticket.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/insertticket.h"
 #include "commands/ticket.h"
 #include "commands/ticketdetail.h"

@@ -5,7 +5,7 @@
 
 #include "network/networkmanager.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "network/proxyconfigurator.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "network/networkmanager.h"
 #include "network/networksettingswindow.h"
 #include "network/proxycredentialwindow.h"

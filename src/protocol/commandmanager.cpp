@@ -1,7 +1,7 @@
 #include "protocol/commandmanager.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "protocol/authenticatedcommandinterface.h"
 #include "protocol/commandinterface.h"
 #include "protocol/commandrequestmanager.h"

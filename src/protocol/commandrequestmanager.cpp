@@ -1,6 +1,6 @@
 #include "protocol/commandrequestmanager.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "network/networkmanager.h"
 #include "protocol/commandmanager.h"
 

@@ -1,6 +1,6 @@
 #include "protocol/xmlparser.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QHash>
 #include <QSet>

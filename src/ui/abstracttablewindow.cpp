@@ -1,6 +1,6 @@
 #include "ui/abstracttablewindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/abstractpaginatedtable.h"
 #include "ui/headertoolbar.h"
 #include "ui/paginator.h"

@@ -1,6 +1,6 @@
 #include "ui/amortizationchart.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/amortization.h"
 
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "ui/anagraphicwindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/anagraphic.h"
 #include "ui_anagraphicwindow.h"
 

@@ -1,7 +1,7 @@
 #include "ui/bankselectorwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/bank.h"
 
 #include <QPushButton>

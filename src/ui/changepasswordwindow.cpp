@@ -1,7 +1,7 @@
 #include "ui/changepasswordwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "ui/dialogsetup.h"
 #include "ui_changepasswordwindow.h"
 

@@ -1,7 +1,7 @@
 #include "ui/codewindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "ui/dialogsetup.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "ui/companywindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/company.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/paginator.h"

@@ -1,7 +1,7 @@
 #include "ui/credentialaccountwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/dialogsetup.h"
 #include "ui/privacywindow.h"

@@ -1,7 +1,7 @@
 #include "ui/credentialconfidiwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/dialogsetup.h"

@@ -1,6 +1,6 @@
 #include "ui/headertoolbar.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "ui/insertticketmessagewindow.h"
 #include "ui/insertticketwindow.h"
 #include "ui_headertoolbar.h"

@@ -1,6 +1,6 @@
 #include "ui/insertticketmessagewindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/ticket.h"
 #include "ui/dialogsetup.h"
 #include "ui_insertticketmessagewindow.h"

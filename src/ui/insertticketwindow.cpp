@@ -1,6 +1,6 @@
 #include "ui/insertticketwindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/ticket.h"
 #include "ui/dialogsetup.h"
 #include "ui_insertticketwindow.h"

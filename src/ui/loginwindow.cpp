@@ -1,7 +1,7 @@
 #include "ui/loginwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogsetup.h"

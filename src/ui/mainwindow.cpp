@@ -2,7 +2,7 @@
 
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "app/singleinstanceguard.h"
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"

@@ -1,6 +1,6 @@
 #include "ui/paginator.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/abstractpaginatedtable.h"
 #include "protocol/paginatedcommandinterface.h"
 #include "ui_paginator.h"

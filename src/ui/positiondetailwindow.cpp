@@ -1,6 +1,6 @@
 #include "ui/positiondetailwindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/amortization.h"
 #include "models/positiondetails.h"
 #include "ui/amortizationchart.h"

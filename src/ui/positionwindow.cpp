@@ -1,7 +1,7 @@
 #include "ui/positionwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/position.h"
 #include "models/status.h"
 #include "ui/paginator.h"

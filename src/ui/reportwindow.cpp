@@ -1,7 +1,7 @@
 #include "ui/reportwindow.h"
 
 #include "app/applicationmanager.h"
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/report.h"
 #include "ui/searchfilters.h"
 #include "ui_reportwindow.h"

@@ -1,6 +1,6 @@
 #include "ui/ticketdetailwindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/ticket.h"
 #include "models/ticketmessage.h"
 #include "ui/headertoolbar.h"

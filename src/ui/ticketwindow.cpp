@@ -1,6 +1,6 @@
 #include "ui/ticketwindow.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/ticket.h"
 #include "ui/searchfilters.h"
 #include "ui/ticketdetailwindow.h"

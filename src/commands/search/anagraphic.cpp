@@ -1,6 +1,6 @@
 #include "commands/search/anagraphic.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/detailrecord.h"
 #include "models/anagraphic.h"
 

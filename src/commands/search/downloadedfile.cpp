@@ -1,6 +1,6 @@
 #include "commands/search/downloadedfile.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 
 #include <QSaveFile>
 

@@ -1,6 +1,6 @@
 #include "commands/search/downloadreport.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/downloadedfile.h"
 #include "models/report.h"
 

@@ -1,6 +1,6 @@
 #include "commands/search/ftrelated.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "models/positiondetails.h"
 
 namespace Corvane::Command::Search {

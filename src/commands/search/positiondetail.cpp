@@ -1,6 +1,6 @@
 #include "commands/search/positiondetail.h"
 
-#include "app/logging.h"
+#include "core/logging.h"
 #include "commands/search/detailrecord.h"
 #include "models/positiondetails.h"
 

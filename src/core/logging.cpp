@@ -1,3 +1,3 @@
-#include "app/logging.h"
+#include "core/logging.h"
 
 Q_LOGGING_CATEGORY(corvaneLog, "default")

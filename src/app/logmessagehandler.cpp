@@ -1,5 +1,7 @@
 #include "app/logmessagehandler.h"
 
+#include "core/ownerfile.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QTextStream>
@@ -47,7 +49,11 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
         return;
     }
 
-    QFile log(QStringLiteral("corvane2.log"));
+    // The log tells what the user looked at: it is the owner's alone, also when an older version
+    // left it readable by others.
+    const QString logPath = QStringLiteral("corvane2.log");
+    restrictToOwner(logPath);
+    QFile log(logPath);
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     QTextStream out(&log);

@@ -18,6 +18,9 @@ void initResources() { initCorvaneResources(); }
 
 bool installTranslations()
 {
+    // Dates, calendars and numbers are Italian whatever the system's locale: the program's texts
+    // are, and amounts must read the same on every desk.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QStringList folders { QLibraryInfo::location(QLibraryInfo::TranslationsPath),
         QCoreApplication::applicationDirPath() + QStringLiteral("/translations") };
     auto* translator = new QTranslator(QCoreApplication::instance());

@@ -9,7 +9,8 @@ void initResources();
 
 /// Installs Qt's own Italian translation (standard buttons, file dialogs, network and TLS error
 /// texts) on the application, from Qt's translations folder or a "translations" folder beside the
-/// executable. Returns whether it was found; without it those texts stay in English.
+/// executable, and makes Italian the default locale for dates, calendars and numbers. Returns
+/// whether the translation was found; without it those texts stay in English.
 bool installTranslations();
 
 }

@@ -48,9 +48,12 @@ QString InsertTicket::buildDocument() const
 
 QMap<QString, QString> InsertTicket::getParameters() const
 {
-    const QString document = buildDocument();
-    const QString encoded = XmlParser::encodeBase64(document);
-    qCCritical(corvaneLog) << document << encoded;
+    const QString encoded = XmlParser::encodeBase64(buildDocument());
+    // What the user wrote stays out of the log: the ticket and the size say enough.
+    qCDebug(corvaneLog) << metaObject()->className() << "sending"
+                        << (ticketId.isEmpty() ? QStringLiteral("a new ticket")
+                                               : QStringLiteral("a message for ticket ") + ticketId)
+                        << "of" << encoded.size() << "encoded characters";
     return { { QStringLiteral("dati_t"), encoded } };
 }
 
@@ -59,9 +62,11 @@ void InsertTicket::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
     qCDebug(corvaneLog) << metaObject()->className() << "Ticket inserted";
     if (!dataRows.isEmpty())
         ticketCode = dataRows.first().value(QStringLiteral("codice_ticket"));
-    if (ticketCode.isEmpty())
+    // A message's reply carries no code; a new ticket's must.
+    if (ticketId.isEmpty())
+        model->manageTicketInserted(this);
+    else
         model->manageMessageInserted(this);
-    model->manageTicketInserted(this);
 }
 
 }

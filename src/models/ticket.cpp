@@ -1,10 +1,10 @@
 #include "models/ticket.h"
 
-#include "core/logging.h"
 #include "commands/insertticket.h"
 #include "commands/ticket.h"
 #include "commands/ticketdetail.h"
 #include "commands/ticketuseremail.h"
+#include "core/logging.h"
 #include "models/cellstyle.h"
 #include "models/commandrelease.h"
 #include "models/ticketmessage.h"
@@ -68,12 +68,13 @@ void Ticket::insertMessage(const QString& ticketId, const QString& text)
 
 void Ticket::manageTicketInserted(Command::InsertTicket* command)
 {
-    // Called last for every insertion reply, a new message's included.
     const QString code = command->getTicketCode();
     release(command);
     if (code.isEmpty()) {
+        // Without its code the ticket cannot be found again: not a success.
         qCWarning(corvaneLog) << "No new ticket code was provided by the server on new ticket "
                                  "insertion";
+        emit ticketInsertionFailed();
         return;
     }
     emit ticketInsertionCompleted(code);
@@ -81,10 +82,7 @@ void Ticket::manageTicketInserted(Command::InsertTicket* command)
 
 void Ticket::manageMessageInserted(Command::InsertTicket* command)
 {
-    if (!command->getTicketCode().isEmpty()) {
-        qCWarning(corvaneLog) << "No new ticket message was inserted";
-        return;
-    }
+    release(command);
     queueDetail();
     emit ticketMessageInsertionCompleted();
 }

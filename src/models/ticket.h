@@ -60,6 +60,8 @@ namespace Model {
     signals:
         void ticketDetailRetrived();
         void ticketInsertionCompleted(const QString& code);
+        /// The server took the new ticket's request but gave back no ticket code.
+        void ticketInsertionFailed();
         void ticketMessageInsertionCompleted();
         void ticketUserEmailRetrived();
 

@@ -1,6 +1,7 @@
 #include "network/proxyconfigurator.h"
 
 #include "core/logging.h"
+#include "core/ownerfile.h"
 #include "network/networkmanager.h"
 #include "network/networksettingswindow.h"
 #include "network/proxycredentialwindow.h"
@@ -58,6 +59,14 @@ ProxyConfigurator::~ProxyConfigurator()
     delete progressDialog;
 }
 
+void ProxyConfigurator::syncSettings()
+{
+    // The group may hold the proxy password: the file is the owner's alone before anything is
+    // written to it.
+    restrictToOwner(settings->fileName());
+    settings->sync();
+}
+
 void ProxyConfigurator::start()
 {
     loadProxyConfiguration();
@@ -68,7 +77,7 @@ void ProxyConfigurator::start()
 void ProxyConfigurator::loadProxyConfiguration()
 {
     usingSystemProxy = false;
-    settings->sync();
+    syncSettings();
 
     if (!hasNetworkValue(typeKey)) {
         if (!importLegacySettings()) {
@@ -132,7 +141,7 @@ bool ProxyConfigurator::importLegacySettings()
         if (legacy.contains(from))
             settings->setValue(key(to), legacy.value(from));
     }
-    settings->sync();
+    syncSettings();
     return true;
 }
 
@@ -148,7 +157,7 @@ bool ProxyConfigurator::useSystemProxy()
     // Only the proxy choice is rewritten: the developer keys of the file stay.
     clearNetworkGroup();
     settings->setValue(key(typeKey), QStringLiteral("system"));
-    settings->sync();
+    syncSettings();
     qCDebug(corvaneLog) << "Updated network configuration with system proxy settings: " << proxy;
     return true;
 }
@@ -289,7 +298,7 @@ void ProxyConfigurator::onProxyAuthenticationRequired(
         if (window.isRememberPasswordChecked() && !usingSystemProxy) {
             settings->setValue(key(userKey), authenticator->user());
             settings->setValue(key(passwordKey), authenticator->password());
-            settings->sync();
+            syncSettings();
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
@@ -319,7 +328,7 @@ void ProxyConfigurator::openNetworkSettingsWindow()
         window->activateWindow();
         return;
     }
-    settings->sync();
+    syncSettings();
     window->showWindow(!hasNetworkValue(typeKey));
 }
 
@@ -357,7 +366,7 @@ void ProxyConfigurator::saveProxySettings()
         settings->setValue(passwordKey, window->getPassword());
     }
     settings->endGroup();
-    settings->sync();
+    syncSettings();
 
     // Hidden rather than closed: closing a dialog rejects it, and the window is being accepted.
     window->hide();

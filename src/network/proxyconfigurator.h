@@ -54,6 +54,8 @@ private slots:
 
 private:
     void loadProxyConfiguration();
+    /// Writes the pending settings to "config.ini", which it keeps the owner's alone.
+    void syncSettings();
     bool importLegacySettings();
     bool useSystemProxy();
     void applyProxy();

@@ -31,7 +31,9 @@ void InsertTicketMessageWindow::onAcceptButtonClicked()
 {
     qCDebug(corvaneLog) << "onAcceptButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
-    if (getMessage().isEmpty()) {
+    // Blanks alone are refused here: the server refuses them too, and its answer would cost the
+    // user what was typed.
+    if (getMessage().trimmed().isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Campo messaggio non valido"),
             QStringLiteral("Inserisci un testo valido per il nuovo messaggio"), QMessageBox::Ok);
         return;

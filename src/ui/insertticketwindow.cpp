@@ -26,6 +26,8 @@ InsertTicketWindow::InsertTicketWindow(Model::Ticket* ticketModel, QWidget* pare
     connect(ui->reject, &QPushButton::clicked, this, &QDialog::reject);
     connect(ticketModel, &Model::Ticket::ticketInsertionCompleted, this,
         &InsertTicketWindow::onTicketInsertionCompleted);
+    connect(ticketModel, &Model::Ticket::ticketInsertionFailed, this,
+        &InsertTicketWindow::onTicketInsertionFailed);
     connect(ticketModel, &Model::Ticket::ticketUserEmailRetrived, this,
         &InsertTicketWindow::onTicketUserEmailRetrived);
 }
@@ -45,12 +47,14 @@ void InsertTicketWindow::onAcceptButtonClicked()
     const auto refuse = [this](const QString& title, const QString& text) {
         QMessageBox::warning(this, title, text, QMessageBox::Ok);
     };
-    if (getSubject().isEmpty()) {
+    // Blanks alone are refused here: the server refuses them too, and its answer would cost the
+    // user what was typed.
+    if (getSubject().trimmed().isEmpty()) {
         refuse(QStringLiteral("Campo Oggetto non valido"),
             QStringLiteral("Inserisci un oggetto per il nuovo ticket"));
         return;
     }
-    if (getText().isEmpty()) {
+    if (getText().trimmed().isEmpty()) {
         refuse(QStringLiteral("Campo Test non valido"),
             QStringLiteral("Inserisci un testo valido per il nuovo ticket"));
         return;
@@ -75,6 +79,18 @@ void InsertTicketWindow::onTicketInsertionCompleted(const QString& code)
     ui->text->clear();
     ticketModel->fetch();
     close();
+}
+
+void InsertTicketWindow::onTicketInsertionFailed()
+{
+    qCDebug(corvaneLog) << "onTicketInsertionFailed"
+                        << "SLOT triggered in" << metaObject()->className();
+    // The form keeps what was typed, so the user can check the list and send it again.
+    QMessageBox::warning(this, QStringLiteral("Ticket non inserito"),
+        QStringLiteral("Il server non ha restituito il codice del nuovo ticket: il ticket potrebbe "
+                       "non essere stato inserito. Controllare l'elenco dei ticket prima di "
+                       "inserirlo di nuovo."),
+        QMessageBox::Ok);
 }
 
 void InsertTicketWindow::onTicketUserEmailRetrived()

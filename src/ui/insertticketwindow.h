@@ -29,6 +29,7 @@ public:
 public slots:
     void onAcceptButtonClicked();
     void onTicketInsertionCompleted(const QString& code);
+    void onTicketInsertionFailed();
     void onTicketUserEmailRetrived();
 
 private:

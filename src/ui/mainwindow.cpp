@@ -2,8 +2,8 @@
 
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "core/logging.h"
 #include "app/singleinstanceguard.h"
+#include "core/logging.h"
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"
 #include "ui/companywindow.h"
@@ -131,6 +131,13 @@ void MainWindow::openNetworkConfigurationWindow()
 
 void MainWindow::requestPassword()
 {
+    // The request replaces the password at once: one stray click must not do that.
+    if (QMessageBox::question(this, QStringLiteral("Richiesta nuova password"),
+            QStringLiteral(
+                "Vuoi richiedere una nuova password? Quella attuale non sarà più valida."),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
     qCDebug(corvaneLog) << "Requesting a new password";
     applicationManager->requestPassword();
 }

@@ -55,7 +55,7 @@ void ReportWindow::updateSearchFilters()
     }
 }
 
-void ReportWindow::clearSearchFields() { }
+void ReportWindow::clearSearchFields() { ui->dateFilterEnabled->setChecked(false); }
 
 void ReportWindow::onCellDoubleClicked(const QModelIndex& index)
 {

@@ -20,6 +20,9 @@ TicketDetailWindow::TicketDetailWindow(Model::Ticket* ticketModel, QWidget* pare
     , headerToolbar(new HeaderToolbar(insertTicketMessageWindow, this))
 {
     ui->setupUi(this);
+    // Code, subject, state and author are the server's or a user's text: never markup.
+    for (QLabel* value : { ui->code, ui->object, ui->status, ui->user })
+        value->setTextFormat(Qt::PlainText);
     ui->headerLayout->addWidget(headerToolbar);
     connect(ticketModel, &Model::Ticket::ticketDetailRetrived, this,
         &TicketDetailWindow::onTicketDetailRetrived);

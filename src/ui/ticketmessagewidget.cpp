@@ -10,6 +10,7 @@ TicketMessageWidget::TicketMessageWidget(const TicketMessage* message, QWidget* 
     , ui(std::make_unique<Ui::TicketMessageWidget>())
 {
     ui->setupUi(this);
+    ui->user->setTextFormat(Qt::PlainText);
     // A date the server sent in another form is left out rather than shown wrong.
     const QDateTime when = message->getDateTime();
     ui->user->setText(message->getUserType());

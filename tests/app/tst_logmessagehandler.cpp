@@ -100,8 +100,14 @@ void TestLogMessageHandler::infoLeavesNoTrace()
 
 void TestLogMessageHandler::missingContextAndAppending()
 {
-    // Guards against a crash on release builds without log context, and against truncation.
+    // Guards against a crash on release builds without log context, against truncation, and
+    // against a log that others can read (one left so by an older version included).
     QFile::remove(QStringLiteral("corvane2.log"));
+    {
+        QFile old(QStringLiteral("corvane2.log"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QVERIFY(old.setPermissions(old.permissions() | QFileDevice::ReadOther));
+    }
     const QMessageLogContext empty;
     stderrOf(QtDebugMsg, empty, QStringLiteral("primo"));
     stderrOf(QtCriticalMsg, empty, QStringLiteral("secondo"));
@@ -109,6 +115,9 @@ void TestLogMessageHandler::missingContextAndAppending()
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines[0].endsWith(QStringLiteral("] Debug: primo (:0, )")), qPrintable(lines[0]));
     QVERIFY2(lines[1].endsWith(QStringLiteral("] Critical: secondo (:0, )")), qPrintable(lines[1]));
+    QCOMPARE(QFile::permissions(QStringLiteral("corvane2.log")),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+            | QFileDevice::WriteUser);
 }
 
 QTEST_GUILESS_MAIN(TestLogMessageHandler)

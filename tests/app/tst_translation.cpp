@@ -1,5 +1,6 @@
 #include "app/resources.h"
 
+#include <QCalendarWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -10,6 +11,7 @@ class TestTranslation final : public QObject {
 private slots:
     void standardButtonsAreItalian_data();
     void standardButtonsAreItalian();
+    void numbersAndCalendarsAreItalian();
 };
 
 void TestTranslation::standardButtonsAreItalian_data()
@@ -34,6 +36,17 @@ void TestTranslation::standardButtonsAreItalian()
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(
         box.button(QMessageBox::StandardButton(button))->text().remove(QLatin1Char('&')), text);
+}
+
+void TestTranslation::numbersAndCalendarsAreItalian()
+{
+    // Fault: under an English or C system locale, amounts read "1,234,567.50" and the date
+    // filters' calendars show English month and day names.
+    Corvane::installTranslations();
+    QCOMPARE(QLocale().toString(1234567.5, 'f', 2), QStringLiteral("1.234.567,50"));
+    const QCalendarWidget calendar;
+    QCOMPARE(calendar.locale().monthName(3), QStringLiteral("marzo"));
+    QCOMPARE(calendar.locale().firstDayOfWeek(), Qt::Monday);
 }
 
 QTEST_MAIN(TestTranslation)

@@ -71,7 +71,8 @@ void TestProxyConfigurator::checkPassesThroughProxy()
     // Fault: the stored, imported or system proxy, or the stored or typed credentials, are not
     // what the check goes through; a proxy asking for credentials is not asked through the
     // window; credentials are stored when they must not be, or other proxy keys than the ones in
-    // force are left; closing the window lets the start-up go on.
+    // force are left; closing the window lets the start-up go on; "config.ini" is readable by
+    // others.
     QFETCH(Kind, kind);
     QFETCH(QString, source);
     QFETCH(bool, stored);
@@ -139,6 +140,10 @@ void TestProxyConfigurator::checkPassesThroughProxy()
     }
     QCOMPARE(configGroup(QStringLiteral("Network")), network);
     QVERIFY(!loggedText().contains(proxyPassword));
+    // The file may hold the proxy password: it is the owner's alone.
+    QCOMPARE(QFile::permissions(QStringLiteral("config.ini"))
+            & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+        QFileDevice::Permissions());
 }
 
 void TestProxyConfigurator::checkEndsAsTheNetworkAllows_data()

@@ -6,15 +6,21 @@
 #include "models/ticket.h"
 #include "models/ticketmessage.h"
 #include "protocol/commandmanager.h"
+#include "support/messageboxanswerer.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
+#include "ui/insertticketwindow.h"
 #include "ui/positiondetailwindow.h"
 #include "ui/ticketmessagewidget.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <memory>
@@ -44,6 +50,7 @@ private slots:
     void messageDate_data();
     void messageDate();
     void relatedFormsAfterPosition();
+    void newTicketWithoutCodeIsAFailure();
 
 private:
     std::unique_ptr<TestServer> server;
@@ -157,6 +164,17 @@ void TestDetailWindows::messageDate()
     QCOMPARE(labelText(&widget, "date"), date);
     QCOMPARE(labelText(&widget, "time"), time);
     QCOMPARE(labelText(&widget, "user"), QStringLiteral("assistenza"));
+
+    // The author is the server's text: shown, and read out, as the characters it holds.
+    const QString markup = QStringLiteral("<b style='color:red'>Chiamare</b> &amp;");
+    auto* hostile = new Command::TicketDetail(&model, QStringLiteral("1"));
+    hostile->useResponse({},
+        { { { QStringLiteral("testo"), QStringLiteral("Richiesta") } },
+            { { QStringLiteral("utente_tipo"), markup }, { QStringLiteral("data_msg"), sent } } });
+    TicketMessageWidget shown(model.getTicketMessages().first());
+    QCOMPARE(QAccessible::queryAccessibleInterface(shown.findChild<QLabel*>(QStringLiteral("user")))
+                 ->text(QAccessible::Name),
+        markup);
 }
 
 void TestDetailWindows::relatedFormsAfterPosition()
@@ -201,6 +219,30 @@ void TestDetailWindows::relatedFormsAfterPosition()
     QTRY_VERIFY_WITH_TIMEOUT(!client->commandManager()->isBusy(), 10000);
     QTest::qWait(100);
     QCOMPARE(boxes.size(), 1);
+}
+
+void TestDetailWindows::newTicketWithoutCodeIsAFailure()
+{
+    // Guards against a new ticket the server gave no code for reported as inserted, and the
+    // typed request thrown away.
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/ticketIns"), resultReply(QStringLiteral("0")));
+    Model::Ticket model(client->commandManager());
+    InsertTicketWindow window(&model);
+    window.findChild<QLineEdit*>(QStringLiteral("object"))->setText(QStringLiteral("Oggetto"));
+    window.findChild<QTextEdit*>(QStringLiteral("text"))->setPlainText(QStringLiteral("Testo"));
+    window.findChild<QLineEdit*>(QStringLiteral("userEmail"))->setText(QStringLiteral("a@b.it"));
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Ticket non inserito"),
+        QStringLiteral("Il server non ha restituito il codice del nuovo ticket"), QMessageBox::Ok,
+        MessageBoxAnswerer::Match::Contains);
+    window.open();
+    window.findChild<QPushButton*>(QStringLiteral("accept"))->click();
+    QTRY_VERIFY(answerer.allAnswered());
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.getText(), QStringLiteral("Testo"));
 }
 
 QTEST_MAIN(TestDetailWindows)

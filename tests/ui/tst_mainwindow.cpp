@@ -9,6 +9,7 @@
 #include "ui/maintenancewindow.h"
 #include "ui/mainwindow.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QtTest>
 
@@ -27,6 +28,8 @@ private slots:
     void serverErrorPrompt_data();
     void serverErrorPrompt();
     void maintenanceWindowShowsItsEnd();
+    void newPasswordIsAskedFirst_data();
+    void newPasswordIsAskedFirst();
 
 private:
     std::unique_ptr<TestServer> server;
@@ -97,6 +100,45 @@ void TestMainWindow::maintenanceWindowShowsItsEnd()
         QStringLiteral("07/03/2026"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("maintenanceEndTime"))->text(),
         QStringLiteral("18:05"));
+}
+
+void TestMainWindow::newPasswordIsAskedFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no sends nothing") << int(QMessageBox::No);
+    QTest::newRow("yes sends the request") << int(QMessageBox::Yes);
+}
+
+void TestMainWindow::newPasswordIsAskedFirst()
+{
+    // Guards against one stray click replacing the user's password without a question.
+    QFETCH(int, answer);
+    const QString path = QStringLiteral("/corvane/v5/home/richiesta_password");
+    server->setXmlReply(path, resultReply(QStringLiteral("0")));
+    const auto sent = [&] {
+        int count = 0;
+        for (const RecordedRequest& request : server->requests())
+            count += request.path == path ? 1 : 0;
+        return count;
+    };
+    const int before = sent();
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Richiesta nuova password"),
+        QStringLiteral("Vuoi richiedere una nuova password? Quella attuale non sarà più valida."),
+        QMessageBox::StandardButton(answer));
+    if (answer == QMessageBox::Yes)
+        answerer.expect(QStringLiteral("Richiesta nuova password"),
+            QStringLiteral("Controllare la mail"), QMessageBox::Ok,
+            MessageBoxAnswerer::Match::Contains);
+    client->application()
+        ->getMainWindow()
+        ->findChild<QAction*>(QStringLiteral("actionRequest_Password"))
+        ->trigger();
+    QTRY_VERIFY(answerer.allAnswered());
+    QTRY_VERIFY(!client->commandManager()->isBusy());
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QCOMPARE(sent() - before, answer == QMessageBox::Yes ? 1 : 0);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -14,6 +14,8 @@
 
 #include <QDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStandardPaths>
 #include <QUuid>
 #include <QtTest>
@@ -305,13 +307,27 @@ void TestApplicationManager::everyOpenedSessionListsTheBanks()
     QVERIFY(!application->getBankSelectorWindow()->getSelectionWidget()
         || !application->getBankSelectorWindow()->getSelectionWidget()->isVisible());
 
-    server->setXmlReply(QStringLiteral("/corvane/v5/home/banche"),
-        resultReply(QStringLiteral("0"), { idRecord(QStringLiteral("1"), label) }));
+    // More banks than the screen holds: the window stays on the screen and every bank can be
+    // scrolled to.
+    QList<DataRow> banks { idRecord(QStringLiteral("1"), label) };
+    for (int i = 2; i <= 60; ++i)
+        banks << idRecord(QString::number(i), QStringLiteral("0%1 - Banca %1").arg(i));
+    server->setXmlReply(
+        QStringLiteral("/corvane/v5/home/banche"), resultReply(QStringLiteral("0"), banks));
     application->twoFaAuthentication(code);
     QWidget* choice = nullptr;
     QTRY_VERIFY((choice = application->getBankSelectorWindow()->getSelectionWidget())
         && choice->isVisible());
-    auto* button = choice->findChild<QPushButton*>();
+    QVERIFY(choice->frameGeometry().height() <= choice->screen()->availableGeometry().height());
+    const QList<QPushButton*> buttons = choice->findChildren<QPushButton*>();
+    QCOMPARE(buttons.size(), 60);
+    choice->findChild<QScrollArea*>()->ensureWidgetVisible(buttons.last());
+    QTRY_VERIFY(!buttons.last()->visibleRegion().isEmpty());
+    const auto chosen = std::find_if(buttons.cbegin(), buttons.cend(), [&label](QPushButton* b) {
+        return b->text().replace(QLatin1String("&&"), QLatin1String("&")) == label;
+    });
+    QVERIFY(chosen != buttons.cend());
+    auto* button = *chosen;
     QVERIFY(QKeySequence::mnemonic(button->text()).isEmpty());
     QCOMPARE(button->text().replace(QLatin1String("&&"), QLatin1String("&")), label);
     button->click();

@@ -5,6 +5,7 @@
 #include "protocol/xmlparser.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogsetup.h"
+#include "ui/servertextbox.h"
 #include "ui_loginwindow.h"
 
 #include <QMessageBox>
@@ -71,9 +72,10 @@ void LoginWindow::manageLoginResponse()
                       .arg(QString::number(code), applicationManager->getLoginResultDescription());
         break;
     }
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Login"), message, QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::Critical, QStringLiteral("Login"), QString(), QMessageBox::Ok, this);
     // The description is the server's text, shown as it is.
-    box.setTextFormat(Qt::PlainText);
+    setServerText(box, message);
     box.exec();
     open();
 }

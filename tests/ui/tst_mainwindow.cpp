@@ -8,9 +8,11 @@
 #include "support/testserver.h"
 #include "ui/maintenancewindow.h"
 #include "ui/mainwindow.h"
+#include "ui/servertextbox.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QScreen>
 #include <QtTest>
 
 #include <memory>
@@ -30,6 +32,8 @@ private slots:
     void maintenanceWindowShowsItsEnd();
     void newPasswordIsAskedFirst_data();
     void newPasswordIsAskedFirst();
+    void longServerTextFitsTheScreen_data();
+    void longServerTextFitsTheScreen();
 
 private:
     std::unique_ptr<TestServer> server;
@@ -139,6 +143,32 @@ void TestMainWindow::newPasswordIsAskedFirst()
     QVERIFY2(answerer.getFailures().isEmpty(),
         qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QCOMPARE(sent() - before, answer == QMessageBox::Yes ? 1 : 0);
+}
+
+void TestMainWindow::longServerTextFitsTheScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("short, as it is") << QStringLiteral("Errore: 999\n<b>Descrizione</b>") << false;
+    QTest::newRow("many lines") << QStringLiteral("riga\n").repeated(2000) << true;
+    QTest::newRow("one long word") << QStringLiteral("x").repeated(20000) << true;
+}
+
+void TestMainWindow::longServerTextFitsTheScreen()
+{
+    // Guards against a long server description growing a box past the screen, so that its
+    // buttons cannot be reached, or against markup in it being drawn.
+    QFETCH(QString, text);
+    QFETCH(bool, cut);
+    QMessageBox box;
+    setServerText(box, text);
+    box.show();
+    const QRect screen = box.screen()->availableGeometry();
+    QVERIFY(box.frameGeometry().height() <= screen.height());
+    QVERIFY(box.frameGeometry().width() <= screen.width());
+    QCOMPARE(box.textFormat(), Qt::PlainText);
+    QCOMPARE(box.text() == text, !cut);
+    QCOMPARE(box.detailedText(), cut ? text : QString());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -15,6 +15,7 @@
 #include "commands/twofaauthentication.h"
 #include "commands/twofafirstauthentication.h"
 #include "protocol/commandmanager.h"
+#include "support/releasesigning.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
@@ -401,8 +402,9 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     file.body = archive;
     server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), file);
 
-    Command::DownloadUpdate corrupted(
-        &accepter, QStringLiteral("ffffffffffffffffffffffffffffffff"), QStringLiteral("5.3.0.0"));
+    const QString signature = signRelease(archive);
+    Command::DownloadUpdate corrupted(&accepter, QStringLiteral("ffffffffffffffffffffffffffffffff"),
+        QStringLiteral("5.3.0.0"), signature);
     application->getCommandManager()->exec(&corrupted);
     QTRY_COMPARE(accepter.calls.size(), 1);
     QVERIFY(!corrupted.isSuccess());
@@ -412,7 +414,7 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     QCOMPARE(server->requests().constLast().form.value(QStringLiteral("vers")),
         QStringLiteral("5.3.0.0"));
 
-    Command::DownloadUpdate verified(&accepter, md5, QStringLiteral("5.3.0.0"));
+    Command::DownloadUpdate verified(&accepter, md5, QStringLiteral("5.3.0.0"), signature);
     application->getCommandManager()->exec(&verified);
     QTRY_COMPARE(accepter.calls.size(), 2);
     QVERIFY(verified.isSuccess());
@@ -423,7 +425,7 @@ void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
     error.contentType = "text/html";
     error.body = resultReply(QStringLiteral("10"));
     server->setReply(QStringLiteral("/corvane/v5/home/download_upd"), error);
-    Command::DownloadUpdate refused(&accepter, md5, QStringLiteral("5.3.0.0"));
+    Command::DownloadUpdate refused(&accepter, md5, QStringLiteral("5.3.0.0"), signature);
     application->getCommandManager()->exec(&refused);
     QTRY_VERIFY(!application->getCommandManager()->isBusy());
     QCOMPARE(accepter.calls.size(), 2);

@@ -73,7 +73,8 @@ namespace {
                     .arg(info.name.left(200));
             total += size;
             entry.size = size;
-            entry.folder = info.name.endsWith(QLatin1Char('/'));
+            entry.folder
+                = info.name.endsWith(QLatin1Char('/')) || info.name.endsWith(QLatin1Char('\\'));
             entry.permissions = info.getPermissions();
             entries.append(entry);
         }

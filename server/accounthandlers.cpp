@@ -241,6 +241,7 @@ ServiceResponse AccountHandlers::versionCheck()
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"), QString::fromStdString(updates.getArchiveMd5()));
     reply.addValue(QStringLiteral("1"), QString::fromStdString(updates.getLastVersion()));
+    reply.addValue(QStringLiteral("2"), QString::fromStdString(updates.getArchiveSignature()));
     return ServiceResponse::xml(reply);
 }
 
@@ -293,8 +294,10 @@ ServiceResponse AccountHandlers::firstTwoFaAuthentication(
         return answer(ResultCode::TwoFaFirstCodeWrong, QStringLiteral("Codice non corretto"));
     user.reset();
     limiter.clear(key);
-    Statement activate = db.prepare("UPDATE users SET twofa_active = 1 WHERE id = ?");
-    activate.bind(1, session.userId).run();
+    // The code just typed is this sign-in's second factor too: no second code for its session.
+    Statement activate
+        = db.prepare("UPDATE users SET twofa_active = 1, twofa_first_session = ? WHERE id = ?");
+    activate.bind(1, session.authTokenId).bind(2, session.userId).run();
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"), QStringLiteral("Autenticazione a due fattori attivata"));
     return ServiceResponse::xml(reply);

@@ -49,6 +49,7 @@ CREATE TABLE IF NOT EXISTS users (
     token_generation INTEGER NOT NULL DEFAULT 0,
     password_session TEXT,
     activation_failures INTEGER NOT NULL DEFAULT 0,
+    twofa_first_session TEXT,
     UNIQUE (consortium_id, fiscal_code));
 CREATE TABLE IF NOT EXISTS user_banks (
     user_id INTEGER NOT NULL REFERENCES users(id), abi TEXT NOT NULL REFERENCES banks(abi),
@@ -150,6 +151,7 @@ CREATE TABLE IF NOT EXISTS ticket_messages (
         { "password_session", "ALTER TABLE users ADD COLUMN password_session TEXT" },
         { "activation_failures",
             "ALTER TABLE users ADD COLUMN activation_failures INTEGER NOT NULL DEFAULT 0" },
+        { "twofa_first_session", "ALTER TABLE users ADD COLUMN twofa_first_session TEXT" },
     };
 }
 

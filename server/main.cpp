@@ -43,7 +43,9 @@ int usage()
         "[--exit-with-parent]\n"
         "       tessaro-server --data DIR totp CF_UTENTE\n"
         "       tessaro-server --data DIR publish-update --version V --archive FILE.zip\n"
-        "       tessaro-server --data DIR publish-update --version V --executable FILE [--name N]\n");
+        "       tessaro-server --data DIR publish-update --version V --executable FILE [--name N]\n"
+        "       (publish-update signs with DIR/tls/update-signing-key.pem or --signing-key "
+        "FILE)\n");
     return 2;
 }
 
@@ -98,8 +100,13 @@ int seed(const std::string& dataDirectory, const std::string& size)
     QDir(dir + QStringLiteral("/outbox")).removeRecursively();
 
     const TlsMaterial tls(dataDirectory);
+    std::string error;
     if (!tls.ensure())
         return 1;
+    if (!UpdateStore::ensureSigningKey(dataDirectory, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
     Database db(database.toStdString());
     db.createSchema();
     Outbox outbox(dataDirectory + "/outbox");
@@ -228,7 +235,16 @@ int publishUpdate(const std::string& dataDirectory, const std::vector<std::strin
     }
     Database db(ServerContext::databasePath(dataDirectory));
     UpdateStore updates(db, dataDirectory);
-    if (!updates.publish(version, archive, error)) {
+    std::string signingKey = option(args, "--signing-key");
+    // A data folder seeded before releases were signed gets the demo key now.
+    if (signingKey.empty()) {
+        if (!UpdateStore::ensureSigningKey(dataDirectory, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        signingKey = UpdateStore::defaultSigningKeyPath(dataDirectory);
+    }
+    if (!updates.publish(version, archive, signingKey, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

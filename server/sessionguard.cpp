@@ -50,7 +50,8 @@ std::optional<ServiceResponse> SessionGuard::check(
 
     Statement user = context.database().prepare(
         "SELECT consortium_id, fiscal_code, activation_code IS NOT NULL, password_expires, "
-        "twofa_active, token_generation, password_session FROM users WHERE id = ?");
+        "twofa_active, token_generation, password_session, twofa_first_session FROM users "
+        "WHERE id = ?");
     user.bind(1, auth.userId);
     if (!user.step())
         return tokenNotValid(QStringLiteral("auth"));
@@ -75,6 +76,9 @@ std::optional<ServiceResponse> SessionGuard::check(
     if (exemptions & Router::MissingTwoFa)
         return std::nullopt;
 
+    // The sign-in that switched two-factor on proved a code already (it holds no token for it).
+    if (request.twoFaToken.empty() && !user.isNull(7) && user.text(7) == auth.tokenId)
+        return std::nullopt;
     if (request.twoFaToken.empty())
         return refuse(
             ResultCode::TwoFaTokenMissing, QStringLiteral("Token a due fattori mancante"), 403);

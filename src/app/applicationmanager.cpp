@@ -224,7 +224,16 @@ void ApplicationManager::onUpdateAvailable(Command::CheckVersion* command)
     }
 
     qCDebug(corvaneLog) << "Starting update file download...";
-    execute(new Command::DownloadUpdate(this, command->getMd5(), command->getLastVersion()));
+    auto* download = new Command::DownloadUpdate(
+        this, command->getMd5(), command->getLastVersion(), command->getSignature());
+    // A network failure or a refused reply reaches no accepter: the window must still leave its
+    // wait.
+    connect(
+        getCommandManager(), &CommandManager::executionEnded, download, [download](QObject* ended) {
+            if (ended == download)
+                download->reportIfUnanswered();
+        });
+    execute(download);
     QMessageBox::information(getUpdateParent(), QStringLiteral("Aggiornamento Corvane"),
         QStringLiteral("E' disponibile una nuova versione Corvane.\nVerrà ora avviata la "
                        "procedura automatica di aggiornamento.\n\nVersione corrente: "
@@ -248,12 +257,16 @@ void ApplicationManager::manageDownloadUpdateResult(Command::DownloadUpdate* com
         return;
     }
     getUpdateWindow()->advanceStep();
-    if (!getUpdater()->unpack()) {
-        getUpdateWindow()->showUpdateError();
-        return;
-    }
-    getUpdateWindow()->advanceStep();
-    logUpdateBanner("------------------      UPDATED      ------------------");
+    connect(getUpdater(), &Updater::unpackProgressed, getUpdateWindow(),
+        &UpdateWindow::setInstallProgress, Qt::UniqueConnection);
+    getUpdater()->unpack([this](bool unpacked) {
+        if (!unpacked) {
+            getUpdateWindow()->showUpdateError();
+            return;
+        }
+        getUpdateWindow()->advanceStep();
+        logUpdateBanner("------------------      UPDATED      ------------------");
+    });
 }
 
 void ApplicationManager::setAccount(Command::Init* command)

@@ -1,8 +1,8 @@
 #include "app/updater.h"
 
-#include "core/logging.h"
 #include "app/platform.h"
 #include "commands/downloadupdate.h"
+#include "core/logging.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,10 +10,14 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
-#include <quazip/JlCompress.h>
+#include <QThread>
 #include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
 #include <quazip/quazipfileinfo.h>
+
+#include <algorithm>
 
 namespace Corvane {
 
@@ -21,26 +25,103 @@ namespace {
     const QString unpackedFolderPrefix = QStringLiteral("corvane-update-");
     const QString updateParameter = QStringLiteral("update");
 
-    /// The first entry of the archive whose path would leave the folder it is unpacked into
-    /// (a parent step, an absolute or drive path, a link); empty when there is none or when
-    /// the archive cannot be read at all.
-    QString findEscapingEntry(const QString& archive)
+    /// The entry's path inside the folder it is unpacked into; empty when it would leave it (a
+    /// parent step, an absolute or drive path) or names nothing.
+    QString insidePath(const QString& entryName)
     {
-        QuaZip zip(archive);
-        if (!zip.open(QuaZip::mdUnzip))
-            return {};
         static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
+        // Windows takes a backslash for a separator, so it is one here too.
+        const QString name = QString(entryName).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        if (name.startsWith(QLatin1Char('/')) || drive.match(name).hasMatch()
+            || name.split(QLatin1Char('/')).contains(QStringLiteral(".."))
+            || name.contains(QChar(0)))
+            return {};
+        return QDir::cleanPath(name);
+    }
+
+    struct Entry {
+        QString path;
+        qint64 size = 0;
+        bool folder = false;
+        QFileDevice::Permissions permissions;
+    };
+
+    /// The entries of an open archive, checked against the limits before anything is written.
+    QString readEntries(QuaZip& zip, QList<Entry>& entries, qint64& total)
+    {
+        total = 0;
         for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
             QuaZipFileInfo64 info;
             if (!zip.getCurrentFileInfo(&info))
-                return QStringLiteral("(unreadable entry)");
-            // Windows takes a backslash for a separator, so it is one here too.
-            const QString name = QString(info.name).replace(QLatin1Char('\\'), QLatin1Char('/'));
-            const QStringList parts = name.split(QLatin1Char('/'));
-            if (name.startsWith(QLatin1Char('/')) || drive.match(name).hasMatch()
-                || parts.contains(QStringLiteral("..")) || info.isSymbolicLink())
-                return info.name;
+                return QStringLiteral("an unreadable entry");
+            Entry entry;
+            entry.path = insidePath(info.name);
+            if (entry.path.isEmpty() || entry.path == QLatin1String(".") || info.isSymbolicLink())
+                return QStringLiteral("a link or an entry outside its folder: %1")
+                    .arg(info.name.left(200));
+            if (entries.size() >= Updater::maximumEntries)
+                return QStringLiteral("more than %1 entries").arg(Updater::maximumEntries);
+            const auto size = static_cast<qint64>(info.uncompressedSize);
+            const auto compressed = static_cast<qint64>(info.compressedSize);
+            if (size < 0 || size > Updater::maximumUnpackedSize - total)
+                return QStringLiteral("more than %1 bytes unpacked")
+                    .arg(Updater::maximumUnpackedSize);
+            if (size >= Updater::ratioCheckedFrom
+                && size / std::max<qint64>(compressed, 1) > Updater::maximumRatio)
+                return QStringLiteral("an entry compressed %1 times: %2")
+                    .arg(size / std::max<qint64>(compressed, 1))
+                    .arg(info.name.left(200));
+            total += size;
+            entry.size = size;
+            entry.folder
+                = info.name.endsWith(QLatin1Char('/')) || info.name.endsWith(QLatin1Char('\\'));
+            entry.permissions = info.getPermissions();
+            entries.append(entry);
         }
+        if (zip.getZipError() != UNZ_OK)
+            return QStringLiteral("an unreadable directory");
+        if (entries.isEmpty())
+            return QStringLiteral("no entries");
+        return {};
+    }
+
+    /// Writes the archive's current entry to target: never more than announced, and only
+    /// when its checksum holds.
+    QString writeEntry(QuaZip& zip, const Entry& entry, const QString& target,
+        const std::function<void(qint64)>& written, const std::atomic_bool& stop)
+    {
+        QuaZipFile in(&zip);
+        QFile out(target);
+        if (!in.open(QIODevice::ReadOnly))
+            return QStringLiteral("an entry that does not open: %1").arg(entry.path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString());
+        QByteArray buffer(64 * 1024, Qt::Uninitialized);
+        qint64 count = 0;
+        for (;;) {
+            if (stop)
+                return QStringLiteral("stopped");
+            const qint64 read = in.read(buffer.data(), buffer.size());
+            if (read < 0)
+                return QStringLiteral("a damaged entry: %1").arg(entry.path);
+            if (read == 0)
+                break;
+            count += read;
+            if (count > entry.size)
+                return QStringLiteral("an entry larger than announced: %1").arg(entry.path);
+            if (out.write(buffer.constData(), read) != read)
+                return QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString());
+            written(read);
+        }
+        in.close();
+        if (in.getZipError() != UNZ_OK || count != entry.size)
+            return QStringLiteral("a damaged entry: %1").arg(entry.path);
+        if (!out.flush())
+            return QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString());
+        out.close();
+        // Owner rights only: the folder is this user's alone.
+        out.setPermissions((entry.permissions & QFileDevice::Permissions(0x7700))
+            | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         return {};
     }
 
@@ -147,7 +228,7 @@ Updater::Updater(const QString& tempPath, QObject* parent)
         &Updater::discardUnpacked);
 }
 
-Updater::~Updater() = default;
+Updater::~Updater() { discardUnpacked(); }
 
 QString Updater::getArchiveName()
 {
@@ -177,7 +258,53 @@ bool Updater::canReplaceProgram()
     return QFileInfo(getProgramName()).isFile() && QFileInfo(QDir::currentPath()).isWritable();
 }
 
-bool Updater::unpack()
+QString Updater::extract(const QString& archive, const QString& folder,
+    const std::function<void(int)>& progress, const std::atomic_bool& stop)
+{
+    QuaZip zip(archive);
+    if (!zip.open(QuaZip::mdUnzip))
+        return QStringLiteral("it is no ZIP archive");
+    QList<Entry> entries;
+    qint64 total = 0;
+    const QString refused = readEntries(zip, entries, total);
+    if (!refused.isEmpty())
+        return QStringLiteral("it holds ") + refused;
+    const qint64 available = QStorageInfo(folder).bytesAvailable();
+    if (available >= 0 && total > available)
+        return QStringLiteral("%1 bytes do not fit in the %2 free in %3")
+            .arg(total)
+            .arg(available)
+            .arg(folder);
+
+    const QDir target(folder);
+    qint64 done = 0;
+    int shown = -1;
+    const auto written = [&](qint64 bytes) {
+        done += bytes;
+        const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+        if (percent != shown)
+            progress(shown = percent);
+    };
+    int index = 0;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile(), ++index) {
+        const Entry& entry = entries.at(index);
+        const QString path = target.filePath(entry.path);
+        if (entry.folder) {
+            if (!target.mkpath(entry.path))
+                return QStringLiteral("%1 cannot be made").arg(path);
+            continue;
+        }
+        if (!target.mkpath(QFileInfo(entry.path).path()))
+            return QStringLiteral("%1 cannot be made").arg(QFileInfo(path).path());
+        const QString failed = writeEntry(zip, entry, path, written, stop);
+        if (!failed.isEmpty())
+            return failed;
+    }
+    progress(100);
+    return {};
+}
+
+void Updater::unpack(std::function<void(bool)> done)
 {
     if (!QFile::remove(getBackupName()))
         qCWarning(corvaneLog) << "No previous backup file detected.";
@@ -193,31 +320,42 @@ bool Updater::unpack()
     if (!unpacked->isValid()) {
         qCWarning(corvaneLog) << "Could not create the update folder:" << unpacked->errorString();
         unpacked.reset();
-        return false;
+        done(false);
+        return;
     }
-    const QString escaping = findEscapingEntry(getArchiveName());
-    if (!escaping.isEmpty()) {
-        qCWarning(corvaneLog) << getArchiveName()
-                              << "holds an entry outside its folder:" << escaping;
-        unpacked.reset();
-        return false;
-    }
-    const QStringList files = JlCompress::extractDir(getArchiveName(), unpacked->path());
-    if (files.isEmpty()) {
-        qCWarning(corvaneLog).noquote() << getArchiveName() << "could not be extracted";
-        unpacked.reset();
-        return false;
-    }
-    const QString program = unpacked->filePath(getUpdateProgramName());
-    if (!QFileInfo(program).isFile()) {
-        qCWarning(corvaneLog) << getArchiveName() << "holds no" << getUpdateProgramName();
-        unpacked.reset();
-        return false;
-    }
-    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
-    if (!QFile::remove(getArchiveName()))
-        qCWarning(corvaneLog) << "Could not remove" << getArchiveName();
-    return true;
+    const QString archive = QFileInfo(getArchiveName()).absoluteFilePath();
+    const QString folder = unpacked->path();
+    auto failure = std::make_shared<QString>();
+    stopUnpacking = false;
+    // Unpacking a large archive takes a while: the window must keep drawing its progress.
+    worker = QThread::create([this, archive, folder, failure] {
+        *failure = extract(
+            archive, folder, [this](int percent) { emit unpackProgressed(percent); },
+            stopUnpacking);
+    });
+    connect(worker, &QThread::finished, this, [this, thread = worker, failure, done] {
+        // A worker stopped by discardUnpacked is gone already.
+        if (thread != worker)
+            return;
+        worker = nullptr;
+        thread->deleteLater();
+        const QString program = unpacked ? unpacked->filePath(getUpdateProgramName()) : QString();
+        if (!failure->isEmpty() || !QFileInfo(program).isFile()) {
+            if (failure->isEmpty())
+                qCWarning(corvaneLog) << getArchiveName() << "holds no" << getUpdateProgramName();
+            else
+                qCWarning(corvaneLog).noquote()
+                    << getArchiveName() << "could not be extracted:" << *failure;
+            unpacked.reset();
+            done(false);
+            return;
+        }
+        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        if (!QFile::remove(getArchiveName()))
+            qCWarning(corvaneLog) << "Could not remove" << getArchiveName();
+        done(true);
+    });
+    worker->start();
 }
 
 QString Updater::getUnpackedFolder() const { return unpacked ? unpacked->path() : QString(); }
@@ -237,7 +375,16 @@ bool Updater::startUpdateProgram()
     return true;
 }
 
-void Updater::discardUnpacked() { unpacked.reset(); }
+void Updater::discardUnpacked()
+{
+    if (worker) {
+        stopUnpacking = true;
+        worker->wait();
+        delete worker;
+        worker = nullptr;
+    }
+    unpacked.reset();
+}
 
 void Updater::finishUpdate(const QString& runningProgram)
 {

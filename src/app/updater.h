@@ -3,9 +3,12 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
 class QTemporaryDir;
+class QThread;
 
 namespace Corvane {
 
@@ -41,16 +44,32 @@ public:
     /// Whether the program lies in the working directory and this user may replace it.
     static bool canReplaceProgram();
 
-    /// Removes what an earlier update left and unpacks the downloaded archive into a new folder
-    /// that only this user can enter. An archive that does not unpack, lacks the update program
-    /// or holds an entry that would land outside that folder leaves nothing behind: false.
-    bool unpack();
+    /// What unpacking accepts: the archive's whole unpacked size, how far one entry of some size
+    /// may have been compressed (beyond that it is built to fill the disk), how many entries.
+    static constexpr qint64 maximumUnpackedSize = 512LL * 1024 * 1024;
+    static constexpr qint64 maximumRatio = 100;
+    static constexpr qint64 ratioCheckedFrom = 1024 * 1024;
+    static constexpr int maximumEntries = 10000;
+
+    /// Removes what an earlier update left and unpacks the downloaded archive, off the GUI thread,
+    /// into a new folder that only this user can enter; done is then called on the GUI thread
+    /// with the outcome. Before anything is written the archive's entries are read: an entry that
+    /// would land outside the folder, an archive past the limits above or larger than the free
+    /// space of the temporary folder is refused; while writing, an entry larger than announced
+    /// or damaged stops it. An archive that fails, or lacks the update program, leaves nothing.
+    void unpack(std::function<void(bool unpacked)> done);
+    /// Whether an unpacking is running.
+    bool isUnpacking() const { return worker != nullptr; }
+    /// Unpacks archive into folder (see unpack) on the calling thread, reporting the share written
+    /// in percent; stops early when stop is set. The reason it failed, or empty.
+    static QString extract(const QString& archive, const QString& folder,
+        const std::function<void(int percent)>& progress, const std::atomic_bool& stop);
     /// The folder of the last good unpack; empty when there is none.
     QString getUnpackedFolder() const;
     /// Starts the unpacked update program for the update run, in the working directory. From
     /// then on the unpacked folder is the update program's to remove.
     bool startUpdateProgram();
-    /// Removes the unpacked folder, if any.
+    /// Stops a running unpacking and removes the unpacked folder, if any.
     void discardUnpacked();
 
     /// The update run of the program at runningProgram (see the class comment). Every rename is
@@ -58,9 +77,15 @@ public:
     /// restored and started, so the installation always keeps a program.
     static void finishUpdate(const QString& runningProgram);
 
+signals:
+    /// The share of the archive unpacked so far, in percent.
+    void unpackProgressed(int percent);
+
 private:
     QString tempPath;
     std::unique_ptr<QTemporaryDir> unpacked;
+    QThread* worker = nullptr;
+    std::atomic_bool stopUnpacking { false };
 };
 
 }

@@ -68,9 +68,16 @@ void UpdateWindow::showUpdateError(const QString& reason)
     ui->errorLabel->show();
 }
 
+void UpdateWindow::setInstallProgress(int percent)
+{
+    if (step == 1 && !failed)
+        ui->step2Label->setText(
+            QStringLiteral("Installazione dei file in corso ... %1%").arg(percent));
+}
+
 void UpdateWindow::reject()
 {
-    if (failed)
+    if (failed || step >= 2)
         QDialog::reject();
 }
 

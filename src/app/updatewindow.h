@@ -32,7 +32,10 @@ public:
     void showUpdateError(const QString& reason);
 
 public slots:
-    /// Closes the window in the error state only: before, the update must run its course.
+    /// The installation step's progress, in percent.
+    void setInstallProgress(int percent);
+    /// Closes the window once no work runs (error state, or the update ready to start): while
+    /// downloading or unpacking the update must run its course.
     void reject() override;
 
 private slots:

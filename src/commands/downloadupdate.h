@@ -9,8 +9,10 @@
 
 namespace Corvane::Command {
 
-/// Downloads the update archive, checks it against the published MD5 and stores it as
-/// "CorvaneWin.zip" in the working directory. Created by the flow manager; reports to it.
+/// Downloads the update archive, checks it against the published MD5 and the release signature
+/// and stores it as "CorvaneWin.zip" in the working directory. Created by the flow manager;
+/// reports to it exactly once, whatever the reply: a server answer in place of the archive, or
+/// (through reportIfUnanswered) a network failure or refused reply, is a failed download.
 class DownloadUpdate final : public QObject,
                              public Interface::DownloadCommandInterface,
                              public Interface::AuthenticatedCommandInterface,
@@ -20,7 +22,7 @@ public:
     static constexpr const char* archiveName = "CorvaneWin.zip";
 
     DownloadUpdate(Interface::DownloadUpdateResponseAccepterInterface* accepter, const QString& md5,
-        const QString& version);
+        const QString& version, const QString& signature);
 
     QString getPath() const override;
     QMap<QString, QString> getParameters() const override { return parameters; }
@@ -28,12 +30,18 @@ public:
     void useResponse(QByteArray body) override;
 
     bool isSuccess() const { return success; }
+    /// For the end of the command's execution: a failed download when nothing was reported.
+    void reportIfUnanswered();
 
 private:
+    void report();
+
     Interface::DownloadUpdateResponseAccepterInterface* accepter;
     QMap<QString, QString> parameters;
     QString md5;
+    QString signature;
     bool success = false;
+    bool reported = false;
 };
 
 }

@@ -4,6 +4,7 @@
 #include "commands/checkversion.h"
 #include "protocol/commandmanager.h"
 #include "support/messageboxanswerer.h"
+#include "support/releasesigning.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
@@ -44,6 +45,15 @@ QByteArray zipOf(const QList<QPair<QString, QByteArray>>& entries)
     zip.close();
     QFile archive(folder.filePath("a.zip"));
     return archive.open(QIODevice::ReadOnly) ? archive.readAll() : QByteArray();
+}
+
+/// The archive with the first entry's size in the central directory replaced by size.
+QByteArray announcing(QByteArray archive, quint32 size)
+{
+    const int entry = archive.indexOf("PK\x01\x02");
+    for (int i = 0; i < 4; ++i)
+        archive[entry + 24 + i] = static_cast<char>((size >> (8 * i)) & 0xff);
+    return archive;
 }
 
 QByteArray readAll(const QString& path)
@@ -98,12 +108,23 @@ auto enterRowFolder(const QString& root)
 
 }
 
-/// What the end-to-end update cannot reach: the self-update's failures, through the flow manager
-/// against a scripted server, and the update run's failed renames.
+/// Records which answer the version check gave.
+class VersionAccepter final : public Interface::CheckVersionAccepterInterface {
+public:
+    void onVersionUpToDate(Command::CheckVersion*) override { answer = "current"; }
+    void onUpdateAvailable(Command::CheckVersion*) override { answer = "update"; }
+    QString answer;
+};
+
+/// What the end-to-end update cannot reach: the version comparison, the self-update's failures
+/// (hostile or broken replies and archives) through the flow manager against a scripted server,
+/// and the update run's failed renames.
 class TestUpdater final : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void onlyANewerVersionIsAnUpdate_data();
+    void onlyANewerVersionIsAnUpdate();
     void failedUpdateShowsTheErrorState_data();
     void failedUpdateShowsTheErrorState();
     void updateRunKeepsAProgram_data();
@@ -125,26 +146,144 @@ void TestUpdater::initTestCase()
     server = std::make_unique<TestServer>();
 }
 
+void TestUpdater::onlyANewerVersionIsAnUpdate_data()
+{
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<QString>("answer");
+
+    QTest::newRow("newer") << "5.2.0.0"
+                           << "5.3.0.0"
+                           << "update";
+    QTest::newRow("newer in number, older in text") << "5.2.0.0"
+                                                    << "5.10.0.0"
+                                                    << "update";
+    QTest::newRow("same") << "5.2.0.0"
+                          << "5.2.0.0"
+                          << "current";
+    QTest::newRow("older") << "5.2.0.0"
+                           << "5.1.9.9"
+                           << "current";
+    QTest::newRow("older in number, newer in text") << "5.10.0.0"
+                                                    << "5.9.0.0"
+                                                    << "current";
+    QTest::newRow("no version") << "5.2.0.0"
+                                << ""
+                                << "current";
+    QTest::newRow("three numbers") << "5.2.0.0"
+                                   << "5.3.0"
+                                   << "current";
+    QTest::newRow("five numbers") << "5.2.0.0"
+                                  << "5.3.0.0.1"
+                                  << "current";
+    QTest::newRow("trailing text") << "5.2.0.0"
+                                   << "5.3.0.0 beta"
+                                   << "current";
+    QTest::newRow("other digits") << "5.2.0.0"
+                                  << "٥.3.0.0"
+                                  << "current";
+    QTest::newRow("overflowing number") << "5.2.0.0"
+                                        << "99999999999999999999.0.0.0"
+                                        << "current";
+}
+
+void TestUpdater::onlyANewerVersionIsAnUpdate()
+{
+    // Guards against a server pushing an older release (a downgrade to known faults) or a
+    // malformed or missing version starting an update.
+    QFETCH(QString, current);
+    QFETCH(QString, remote);
+    QFETCH(QString, answer);
+    VersionAccepter accepter;
+    Command::CheckVersion check(&accepter, current);
+    check.useResponse({ { "esito_id", "0" } },
+        { { { "0", "0123456789abcdef0123456789abcdef" } }, { { "1", remote } } });
+    QCOMPARE(accepter.answer, answer);
+    QCOMPARE(check.isUpdateNeeded(), answer == "update");
+}
+
 void TestUpdater::failedUpdateShowsTheErrorState_data()
 {
     QTest::addColumn<QByteArray>("archive");
-    QTest::addColumn<bool>("checksumMatches");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("installation");
+    QTest::addColumn<QString>("box");
 
     const QByteArray update = zipOf({ { "corvane-update", "#!/bin/sh\n" } });
-    QTest::newRow("checksum mismatch") << update << false << "writable";
-    QTest::newRow("not an archive") << QByteArray("PK\x03\x04 troncato") << true << "writable";
+    QTest::newRow("checksum mismatch") << update << "checksum"
+                                       << "zip"
+                                       << "writable"
+                                       << "";
+    QTest::newRow("no signature") << update << "no signature"
+                                  << "zip"
+                                  << "writable"
+                                  << "";
+    QTest::newRow("wrong signature") << update << "wrong signature"
+                                     << "zip"
+                                     << "writable"
+                                     << "";
+    QTest::newRow("HTML page") << update << ""
+                               << "html"
+                               << "writable"
+                               << "Errore nella risposta del server";
+    QTest::newRow("text reply") << update << ""
+                                << "text"
+                                << "writable"
+                                << "";
+    QTest::newRow("connection dropped") << update << ""
+                                        << "drop"
+                                        << "writable"
+                                        << "Errore durante la connessione al server";
+    QTest::newRow("server error") << update << ""
+                                  << "500"
+                                  << "writable"
+                                  << "Errore durante la connessione al server";
+    QTest::newRow("not an archive") << QByteArray("PK\x03\x04 troncato") << ""
+                                    << "zip"
+                                    << "writable"
+                                    << "";
     QTest::newRow("entry leaving the folder")
-        << zipOf({ { "corvane-update", "#!/bin/sh\n" }, { "../evaso", "x" } }) << true
-        << "writable";
+        << zipOf({ { "corvane-update", "#!/bin/sh\n" }, { "../evaso", "x" } }) << ""
+        << "zip"
+        << "writable"
+        << "";
     QTest::newRow("absolute entry")
         << zipOf({ { "corvane-update", "#!/bin/sh\n" }, { QDir::tempPath() + "/evaso", "x" } })
-        << true << "writable";
-    QTest::newRow("link entry") << zipOf({ { "corvane-update", "->/bin/sh" } }) << true
-                                << "writable";
-    QTest::newRow("no update program") << zipOf({ { "leggimi.txt", "5.3" } }) << true << "writable";
-    QTest::newRow("read-only installation folder") << update << true << "read-only";
-    QTest::newRow("program outside the working directory") << update << true << "no program";
+        << ""
+        << "zip"
+        << "writable"
+        << "";
+    QTest::newRow("link entry") << zipOf({ { "corvane-update", "->/bin/sh" } }) << ""
+                                << "zip"
+                                << "writable"
+                                << "";
+    QTest::newRow("compressed past the ratio")
+        << zipOf({ { "corvane-update", QByteArray(20 << 20, '\0') } }) << ""
+        << "zip"
+        << "writable"
+        << "";
+    QTest::newRow("announced past the size limit") << announcing(update, 600u << 20) << ""
+                                                   << "zip"
+                                                   << "writable"
+                                                   << "";
+    QTest::newRow("larger than announced")
+        << announcing(zipOf({ { "corvane-update", QByteArray(5000, 'a') } }), 100) << ""
+        << "zip"
+        << "writable"
+        << "";
+    QTest::newRow("no update program") << zipOf({ { "leggimi.txt", "5.3" } }) << ""
+                                       << "zip"
+                                       << "writable"
+                                       << "";
+    QTest::newRow("read-only installation folder") << update << ""
+                                                   << "zip"
+                                                   << "read-only"
+                                                   << "";
+    QTest::newRow("program outside the working directory") << update << ""
+                                                           << "zip"
+                                                           << "no program"
+                                                           << "";
 }
 
 void TestUpdater::failedUpdateShowsTheErrorState()
@@ -152,8 +291,10 @@ void TestUpdater::failedUpdateShowsTheErrorState()
     // Guards against a bad download, a hostile archive or an installation this user cannot
     // change running an update anyway, touching files it must not, or leaving no way out.
     QFETCH(QByteArray, archive);
-    QFETCH(bool, checksumMatches);
+    QFETCH(QString, damage);
+    QFETCH(QString, reply);
     QFETCH(QString, installation);
+    QFETCH(QString, box);
     const bool downloads = installation == "writable";
     const auto back = enterRowFolder(root);
     if (installation != "no program")
@@ -168,14 +309,27 @@ void TestUpdater::failedUpdateShowsTheErrorState()
         QSKIP("this file system cannot make a folder unchangeable for this user");
     const auto giveBack = qScopeGuard([&restore] { restore(); });
 
-    const QByteArray md5 = checksumMatches
-        ? QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex()
-        : QByteArray("0123456789abcdef0123456789abcdef");
+    const QByteArray md5 = damage == "checksum"
+        ? QByteArray("0123456789abcdef0123456789abcdef")
+        : QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex();
+    const QString signature = damage == "no signature" ? QString()
+        : damage == "wrong signature"                  ? signRelease(archive + "altro")
+                                                       : signRelease(archive);
+    QVERIFY(damage == "no signature" || !signature.isEmpty());
     server->setXmlReply("/corvane/v5/home/version_check",
-        resultReply("0", { idRecord("0", md5), idRecord("1", "5.3.0.0") }));
+        resultReply(
+            "0", { idRecord("0", md5), idRecord("1", "5.3.0.0"), idRecord("2", signature) }));
     ScriptedReply download;
-    download.contentType = "application/zip";
-    download.body = archive;
+    download.contentType = reply == "html" ? "text/html"
+        : reply == "text"                  ? "text/plain"
+                                           : "application/zip";
+    download.body = reply == "html" ? QByteArray("<html><body>Non trovato</body></html>")
+        : reply == "text"           ? QByteArray("Aggiornamento non disponibile")
+                                    : archive;
+    download.dropConnection = reply == "drop";
+    download.status = reply == "500" ? 500 : 200;
+    // The version box is answered before the download's reply comes.
+    download.delayMs = 300;
     server->setReply("/corvane/v5/home/download_upd", download);
     const int requestsBefore = server->requestCount();
     MessageBoxAnswerer answerer;
@@ -183,6 +337,11 @@ void TestUpdater::failedUpdateShowsTheErrorState()
         answerer.expect("Aggiornamento Corvane",
             "Versione corrente: 5.2.0.0\nUltima versione: 5.3.0.0", QMessageBox::Ok,
             MessageBoxAnswerer::Match::Contains);
+    if (!box.isEmpty())
+        answerer.expect(box, "", box.startsWith("Errore nella") ? QMessageBox::No : QMessageBox::Ok,
+            MessageBoxAnswerer::Match::Contains);
+    // Half the rows leave the error state with Esc, half with its button.
+    const bool escape = QTest::currentDataTag()[0] % 2;
 
     // The window is read and its button pressed from the program's own event loop (a bad
     // checksum shows it modal); closing the last window must end that loop.
@@ -200,7 +359,9 @@ void TestUpdater::failedUpdateShowsTheErrorState()
         }
         seen << button->text();
         // Only the error state's button is pressed: the other one starts the update run.
-        if (button->text() == "Chiudi Corvane")
+        if (button->text() == "Chiudi Corvane" && escape)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else if (button->text() == "Chiudi Corvane")
             button->click();
         else
             QCoreApplication::exit(2);
@@ -226,7 +387,7 @@ void TestUpdater::failedUpdateShowsTheErrorState()
         std::any_of(requests.cbegin(), requests.cend(),
             [](const RecordedRequest& request) { return request.path.endsWith("/download_upd"); }),
         downloads);
-    const bool leftoversKept = !downloads || !checksumMatches;
+    const bool leftoversKept = !downloads || !damage.isEmpty() || reply != "zip";
     QCOMPARE(readAll("corvane-update").contains("earlier"), leftoversKept);
     QCOMPARE(readAll("corvane.bak").contains("older"), leftoversKept);
     QCOMPARE(QDir(QDir::tempPath()).entryList({ "corvane-update-*" }, QDir::Dirs), QStringList());

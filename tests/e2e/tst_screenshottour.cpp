@@ -148,7 +148,7 @@ void TestScreenshotTour::everyWindow()
     click(login, "loginButton");
     TwoFaActivationWindow* activation = application->getTwoFaActivationWindow();
     capture(activation, QStringLiteral("twofa-activation"));
-    // Activation, then the first code asked of an active account.
+    // Activation; its first code completes the sign-in.
     session->completeTwoFactorSteps(user);
     QWidget* choice = bankChoice();
     const QList<QPushButton*> banks = choice->findChildren<QPushButton*>();

@@ -410,7 +410,8 @@ void TestTessaroServer::twoFaAuthentication()
 
 void TestTessaroServer::twoFaActivation()
 {
-    // Guards against activation without a real secret, or a wrong first code switching it on.
+    // Guards against activation without a real secret, a wrong first code switching it on, or a
+    // second code asked right after the first.
     const QString user = account("two-factor not yet active");
     const Tokens tokens { login(user), {} };
     const ServiceReply activation = post("/corvane/v5/home/attivazione_two_fa", {}, tokens);
@@ -457,7 +458,9 @@ void TestTessaroServer::twoFaActivation()
         post("/corvane/v5/home/prima_autenticazione_two_fa", { { "twofa_token", code } }, tokens)
             .resultCode(),
         QString("0"));
-    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("304"));
+    // The first code completes this sign-in's second factor; a new sign-in asks for a code.
+    QCOMPARE(post("/corvane/v5/home/init", {}, tokens).resultCode(), QString("0"));
+    QCOMPARE(post("/corvane/v5/home/init", {}, { login(user), {} }).resultCode(), QString("304"));
     // Once active the secret is never handed out again.
     QVERIFY(post("/corvane/v5/home/attivazione_two_fa", {}, tokens).value("0").isEmpty());
 }
@@ -1020,6 +1023,24 @@ void TestTessaroServer::versionCheckAndUpdate()
     const QString md5
         = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     QCOMPARE(after.value("0"), md5);
+    // Signed with the demo key that seed put in place, whose public twin the client holds.
+    QTemporaryFile signature;
+    QVERIFY(signature.open());
+    signature.write(QByteArray::fromBase64(after.value("2").toLatin1()));
+    signature.close();
+    QProcess verify;
+    verify.start("openssl",
+        { "pkeyutl", "-verify", "-pubin", "-inkey",
+            QStringLiteral(CORVANE_SOURCE_DIR) + "/resources/update/demo-signing-key.pub.pem",
+            "-rawin", "-in", archive.fileName(), "-sigfile", signature.fileName() });
+    QVERIFY(verify.waitForFinished(30000));
+    QVERIFY2(verify.exitCode() == 0, verify.readAllStandardError().constData());
+    // No release goes out unsigned.
+    server->runTool({ "publish-update", "--version", "5.4.0.0", "--archive", archive.fileName(),
+                        "--signing-key", archive.fileName() },
+        &exitCode);
+    QCOMPARE(exitCode, 1);
+    QCOMPARE(post("/corvane/v5/home/version_check", {}, ready).value("1"), QString("5.3.0.0"));
     const ServiceReply download = post("/corvane/v5/home/download_upd",
         { { "file", "CorvaneWin" }, { "vers", "5.3.0.0" } }, ready);
     QCOMPARE(download.contentType, QString("application/zip"));

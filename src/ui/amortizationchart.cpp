@@ -3,11 +3,13 @@
 #include "core/logging.h"
 #include "models/amortization.h"
 
+#include <QFrame>
 #include <QLocale>
 #include <QPen>
 #include <qwt_column_symbol.h>
 #include <qwt_legend.h>
 #include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
 #include <qwt_plot_multi_barchart.h>
 #include <qwt_scale_draw.h>
 #include <qwt_scale_engine.h>
@@ -71,11 +73,15 @@ AmortizationChart::AmortizationChart(Model::Amortization* amortizationModel, QWi
     : QwtPlot(parent)
     , amortizationModel(amortizationModel)
 {
+    // Small print, as in the rest of the window: Qwt gives its axes fonts of their own, and the
+    // window's style sheet decides the legend's.
     QFont small = font();
-    small.setPointSize(7);
+    small.setPixelSize(10);
     setCanvasBackground(Qt::white);
+    if (auto* frame = qobject_cast<QFrame*>(canvas()))
+        frame->setFrameStyle(QFrame::NoFrame);
     auto* legend = new QwtLegend;
-    legend->setFont(small);
+    legend->setStyleSheet(QStringLiteral("QwtLegendLabel {font-size:10px}"));
     insertLegend(legend, QwtPlot::BottomLegend);
     enableAxis(QwtPlot::yRight);
     const auto title = [&small](const QString& text) {
@@ -95,7 +101,8 @@ AmortizationChart::AmortizationChart(Model::Amortization* amortizationModel, QWi
 
     instalments = new QwtPlotMultiBarChart;
     instalments->setStyle(QwtPlotMultiBarChart::Stacked);
-    instalments->setLayoutPolicy(QwtPlotAbstractBarChart::ScaleSampleToCanvas);
+    // Each bar 0.8 of an instalment's room on the axis.
+    instalments->setLayoutPolicy(QwtPlotAbstractBarChart::ScaleSamplesToAxes);
     instalments->setLayoutHint(0.8);
     instalments->setBarTitles({ QwtText(QStringLiteral("Capitale pagato")),
         QwtText(QStringLiteral("Interessi pagati")), QwtText(QStringLiteral("Capitale da pagare")),
@@ -106,6 +113,11 @@ AmortizationChart::AmortizationChart(Model::Amortization* amortizationModel, QWi
     instalments->setSymbol(UnpaidInterest, column(QColor(0xdc, 0xdc, 0xdc)));
     instalments->setAxes(QwtPlot::xBottom, QwtPlot::yLeft);
     instalments->attach(this);
+
+    auto* grid = new QwtPlotGrid;
+    grid->enableX(false);
+    grid->setMajorPen(QColor(0xe4, 0xe4, 0xe4), 1.0);
+    grid->attach(this);
 
     residualDebt = new QwtPlotCurve(QStringLiteral("Debito residuo"));
     residualDebt->setPen(QColor(0xb0, 0x20, 0x20), 2.0);

@@ -4,12 +4,12 @@
 
 #include <QDate>
 #include <QFile>
-#include <QLocale>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QVector>
 
 #include <algorithm>
+#include <charconv>
 #include <xlsxwriter.h>
 
 #ifdef CORVANE_XLSXWRITER_LIBRARY
@@ -21,13 +21,7 @@ namespace Corvane::Model {
 namespace {
     using Kind = ExportColumn::Kind;
 
-    const QLocale& italian()
-    {
-        static const QLocale locale(QLocale::Italian, QLocale::Italy);
-        return locale;
-    }
-
-    /// A value read as its column's kind.
+    /// A value read as its column's kind; `text` is the value as the list shows it.
     struct Cell {
         enum class Type { Empty, Text, Number, Date } type = Type::Empty;
         QString text;
@@ -50,28 +44,75 @@ namespace {
                                                                      : shown;
     }
 
+    /// A number written the Italian way ("-1.234.567,89", "42"), read without a locale: the
+    /// export reads every cell of every row.
+    bool readItalianNumber(QStringView text, double* value)
+    {
+        char digits[64];
+        int length = 0;
+        bool decimals = false;
+        bool anyDigit = false;
+        for (int i = 0; i < text.size(); ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (length >= int(sizeof digits) - 1)
+                return false;
+            if (c >= u'0' && c <= u'9') {
+                digits[length++] = char(c);
+                anyDigit = true;
+            } else if (c == u'-' && i == 0) {
+                digits[length++] = '-';
+            } else if (c == u',' && !decimals) {
+                digits[length++] = '.';
+                decimals = true;
+            } else if (c != u'.' || decimals || !anyDigit) {
+                return false;
+            }
+        }
+        return anyDigit && std::from_chars(digits, digits + length, *value).ec == std::errc();
+    }
+
+    /// "dd/MM/yyyy".
+    QDate readDate(const QString& text)
+    {
+        if (text.size() != 10 || text.at(2) != QLatin1Char('/') || text.at(5) != QLatin1Char('/'))
+            return QDate();
+        int parts[3] = { 0, 0, 0 };
+        int part = 0;
+        for (int i = 0; i < 10; ++i) {
+            if (i == 2 || i == 5) {
+                ++part;
+                continue;
+            }
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return QDate();
+            parts[part] = parts[part] * 10 + (c - u'0');
+        }
+        return QDate(parts[2], parts[1], parts[0]);
+    }
+
     Cell readCell(const QString& value, Kind kind)
     {
         Cell cell;
+        cell.text = value;
         if (value.isEmpty())
             return cell;
-        bool ok = false;
+        bool number = false;
         switch (kind) {
         case Kind::Amount:
-            cell.number = italian().toDouble(value, &ok);
+        case Kind::Integer:
+            number = readItalianNumber(value, &cell.number);
             break;
         case Kind::Percentage: {
-            QString digits = value.trimmed();
+            QStringView digits(value);
             if (digits.endsWith(QLatin1Char('%')))
                 digits.chop(1);
-            cell.number = italian().toDouble(digits.trimmed(), &ok) / 100.0;
+            number = readItalianNumber(digits.trimmed(), &cell.number);
+            cell.number /= 100.0;
             break;
         }
-        case Kind::Integer:
-            cell.number = double(italian().toLongLong(value, &ok));
-            break;
         case Kind::Date:
-            cell.date = QDate::fromString(value, QStringLiteral("dd/MM/yyyy"));
+            cell.date = readDate(value);
             if (cell.date.isValid()) {
                 cell.type = Cell::Type::Date;
                 return cell;
@@ -81,32 +122,21 @@ namespace {
         case Kind::Code:
             break;
         }
-        cell.type = ok ? Cell::Type::Number : Cell::Type::Text;
-        cell.text = value;
+        cell.type = number ? Cell::Type::Number : Cell::Type::Text;
         return cell;
     }
 
-    /// The text a spreadsheet shows for the cell, for the column widths and the CSV.
-    QString shownText(const Cell& cell, Kind kind, bool grouped)
+    /// The CSV field: numbers without thousands separators, "," as decimal mark, percentages
+    /// with their sign; text never a formula.
+    QString csvField(const Cell& cell, Kind kind)
     {
-        switch (cell.type) {
-        case Cell::Type::Empty:
-            return QString();
-        case Cell::Type::Date:
-            return cell.date.toString(QStringLiteral("dd/MM/yyyy"));
-        case Cell::Type::Text:
-            return cell.text;
-        case Cell::Type::Number:
-            break;
-        }
-        QLocale locale = italian();
-        if (!grouped)
-            locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        if (kind == Kind::Percentage)
-            return locale.toString(cell.number * 100.0, 'f', 2) + QLatin1Char('%');
-        if (kind == Kind::Integer)
-            return locale.toString(qint64(cell.number));
-        return locale.toString(cell.number, 'f', 2);
+        if (cell.type != Cell::Type::Number)
+            return asText(cell, cell.text);
+        QString field = cell.text.trimmed();
+        field.remove(QLatin1Char('.'));
+        if (kind == Kind::Percentage && !field.endsWith(QLatin1Char('%')))
+            field += QLatin1Char('%');
+        return field;
     }
 
     /// libxlsxwriter's entry points. Where it is named by CORVANE_XLSXWRITER_LIBRARY (ELF
@@ -212,7 +242,7 @@ namespace {
             for (int i = 0; i < columns.size(); ++i) {
                 const Kind kind = columns.at(i).kind;
                 const Cell cell = readCell(values.value(i), kind);
-                fields << asText(cell, shownText(cell, kind, false));
+                fields << csvField(cell, kind);
             }
             writeLine(fields);
         }
@@ -236,11 +266,14 @@ namespace {
                 const QString& field = fields.at(i);
                 if (i > 0)
                     line += QLatin1Char(';');
-                if (field.contains(QLatin1Char(';')) || field.contains(QLatin1Char('"'))
-                    || field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'))) {
-                    QString quoted = field;
-                    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-                    line += QLatin1Char('"') + quoted + QLatin1Char('"');
+                const bool quoted = std::any_of(field.begin(), field.end(), [](QChar c) {
+                    return c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n')
+                        || c == QLatin1Char('\r');
+                });
+                if (quoted) {
+                    QString escaped = field;
+                    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+                    line += QLatin1Char('"') + escaped + QLatin1Char('"');
                 } else {
                     line += field;
                 }
@@ -357,7 +390,8 @@ namespace {
                     break;
                 }
                 }
-                widths[i] = std::max(widths.at(i), int(shownText(cell, kind, true).size()) + 1);
+                // The list's text is already what the spreadsheet shows, near enough.
+                widths[i] = std::max(widths.at(i), int(cell.text.size()) + 2);
             }
         }
 

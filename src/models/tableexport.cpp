@@ -449,7 +449,7 @@ namespace {
                 return false;
             }
             while (!workbookFile.atEnd()) {
-                const QByteArray chunk = workbookFile.read(1 << 20);
+                const QByteArray chunk = workbookFile.read(64 * 1024);
                 if (chunk.isEmpty() || target.write(chunk) != chunk.size()) {
                     error = target.errorString();
                     target.cancelWriting();

@@ -2,11 +2,11 @@
 
 #include "app/applicationmanager.h"
 #include "app/devconfig.h"
+#include "core/logging.h"
 #include "app/resources.h"
 #include "app/sessionstore.h"
 #include "app/singleinstanceguard.h"
 #include "app/systeminfo.h"
-#include "core/logging.h"
 
 #include <QApplication>
 #include <QDir>

@@ -438,6 +438,10 @@ void TestDetailFlow::positionPdf()
     QCOMPARE(recorder.opened.first(), QUrl::fromLocalFile(target));
     QVERIFY(readAll(target).startsWith("%PDF"));
     QVERIFY(!window->getDownloadProgressDialog()->isVisible());
+    // The next save starts in the folder last saved to.
+    answerFileDialog(QString(), &proposed, &directory);
+    trigger(window, QStringLiteral("Stampa PDF"));
+    QCOMPARE(directory, QDir::current().absolutePath());
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 

@@ -38,24 +38,6 @@ namespace {
         loop.exec();
     }
 
-    /// The folder of the session files, which only its owner may list or enter.
-    bool makeSessionFolder()
-    {
-        const QString path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        if (!QFileInfo::exists(path)) {
-            QDir().mkpath(QFileInfo(path).absolutePath());
-#ifdef Q_OS_UNIX
-            // Created narrow, never narrowed afterwards: no moment when others may enter.
-            if (::mkdir(QFile::encodeName(path).constData(), S_IRWXU) != 0 && errno != EEXIST)
-                return false;
-#else
-            QDir().mkdir(path);
-#endif
-        }
-        // A folder left by an earlier version is narrowed too.
-        return QFile::setPermissions(path, ownerOnly | QFileDevice::ExeOwner);
-    }
-
     /// Opens a session file for writing, emptied, readable and writable by its owner only before
     /// its first byte is written.
     bool openOwnerOnly(QFile& file)
@@ -115,6 +97,23 @@ Credential* SessionStore::readCredential()
         readKey(QStringLiteral("cf_confidi")), readKey(QStringLiteral("password")));
 }
 
+bool SessionStore::makeFolder()
+{
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+#ifdef Q_OS_UNIX
+        // Created narrow, never narrowed afterwards: no moment when others may enter.
+        if (::mkdir(QFile::encodeName(path).constData(), S_IRWXU) != 0 && errno != EEXIST)
+            return false;
+#else
+        QDir().mkdir(path);
+#endif
+    }
+    // A folder left by an earlier version is narrowed too.
+    return QFile::setPermissions(path, ownerOnly | QFileDevice::ExeOwner);
+}
+
 QString SessionStore::filePath(const QString& name)
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
@@ -130,7 +129,7 @@ void SessionStore::writeFile(const QString& name, const QString& content)
         return;
     }
     QFile file(filePath(name));
-    if (!makeSessionFolder() || !openOwnerOnly(file)) {
+    if (!makeFolder() || !openOwnerOnly(file)) {
         qCDebug(corvaneLog) << "Could not open file for writing";
         return;
     }

@@ -26,6 +26,8 @@ public:
     static Credential* readCredential();
 
     static QString filePath(const QString& name);
+    /// Makes the folder of the session files, which only its owner may list or enter.
+    static bool makeFolder();
     /// Writes the file, its folder and the file itself closed to other users from the start.
     static void writeFile(const QString& name, const QString& content);
     /// Removes the file; one that does not exist is no error.

@@ -4,21 +4,42 @@
 #include "app/devconfig.h"
 #include "core/logging.h"
 #include "app/resources.h"
+#include "app/sessionstore.h"
 #include "app/singleinstanceguard.h"
 #include "app/systeminfo.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <cstdlib>
 
 namespace Corvane {
+
+QString settleWorkingFolder(const QString& programFolder)
+{
+    // Tried rather than asked: the permission bits say nothing of read-only mounts, and an
+    // administrator writes anywhere.
+    QTemporaryFile probe(QDir(programFolder).filePath(QStringLiteral(".corvane-XXXXXX")));
+    if (probe.open())
+        return QDir::currentPath();
+
+    // The folder of the session files, closed to other users.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!SessionStore::makeFolder() || !QDir::setCurrent(folder))
+        qCWarning(corvaneLog) << "Cannot work in" << folder;
+    return QDir::currentPath();
+}
 
 int runClient(const QString& version)
 {
     QCoreApplication::setApplicationVersion(version);
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     initResources();
+    // Before anything reads or writes a file of the working folder.
+    settleWorkingFolder(QCoreApplication::applicationDirPath());
 
     // Before the log handler is installed: this block reaches the console only.
     logSystemInfo();

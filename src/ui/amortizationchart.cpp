@@ -3,80 +3,141 @@
 #include "core/logging.h"
 #include "models/amortization.h"
 
+#include <QFrame>
 #include <QLocale>
-#include <QtCharts/QBarCategoryAxis>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QChart>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QStackedBarSeries>
-#include <QtCharts/QValueAxis>
+#include <QPen>
+#include <qwt_column_symbol.h>
+#include <qwt_legend.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
+#include <qwt_plot_multi_barchart.h>
+#include <qwt_scale_draw.h>
+#include <qwt_scale_engine.h>
+#include <qwt_text.h>
 
 #include <algorithm>
-
-using namespace QtCharts;
+#include <cmath>
 
 namespace Corvane {
 
 namespace {
+    const QLocale& italian()
+    {
+        static const QLocale locale(QLocale::Italian, QLocale::Italy);
+        return locale;
+    }
+
     /// The server writes amounts the Italian way: "1.234,56".
     double amount(const QString& text)
     {
-        static const QLocale italian(QLocale::Italian, QLocale::Italy);
         bool ok = false;
-        const double value = italian.toDouble(text, &ok);
+        const double value = italian().toDouble(text, &ok);
         return ok ? value : 0.0;
     }
 
-    /// A value axis whose top is a round figure above the highest value.
-    void fitAxis(QValueAxis* axis, double highest)
+    /// Euro amounts without decimals, thousands grouped with ".".
+    class AmountScaleDraw final : public QwtScaleDraw {
+    public:
+        QwtText label(double value) const override { return italian().toString(value, 'f', 0); }
+    };
+
+    /// The instalment axis: bar i carries the number of the plan's row i.
+    class InstalmentScaleDraw final : public QwtScaleDraw {
+    public:
+        explicit InstalmentScaleDraw(const QStringList& numbers)
+            : numbers(numbers)
+        {
+        }
+        QwtText label(double value) const override
+        {
+            const double index = std::round(value);
+            if (std::abs(value - index) > 1e-6 || index < 0 || index >= numbers.size())
+                return QwtText();
+            return numbers.at(static_cast<int>(index));
+        }
+
+    private:
+        QStringList numbers;
+    };
+
+    QwtColumnSymbol* column(const QColor& colour)
     {
-        axis->setRange(0.0, highest > 0.0 ? highest * 1.05 : 1.0);
-        axis->applyNiceNumbers();
+        auto* symbol = new QwtColumnSymbol(QwtColumnSymbol::Box);
+        symbol->setFrameStyle(QwtColumnSymbol::NoFrame);
+        symbol->setPalette(QPalette(colour));
+        return symbol;
     }
 }
 
 AmortizationChart::AmortizationChart(Model::Amortization* amortizationModel, QWidget* parent)
-    : QChartView(parent)
+    : QwtPlot(parent)
     , amortizationModel(amortizationModel)
 {
-    setRenderHint(QPainter::Antialiasing);
+    // Small print, as in the rest of the window: Qwt gives its axes fonts of their own, and the
+    // window's style sheet decides the legend's.
     QFont small = font();
-    small.setPointSize(7);
-    chart()->legend()->setAlignment(Qt::AlignBottom);
-    chart()->legend()->setFont(small);
-    chart()->setMargins(QMargins(2, 2, 2, 2));
+    small.setPixelSize(10);
+    setCanvasBackground(Qt::white);
+    if (auto* frame = qobject_cast<QFrame*>(canvas()))
+        frame->setFrameStyle(QFrame::NoFrame);
+    auto* legend = new QwtLegend;
+    legend->setStyleSheet(QStringLiteral("QwtLegendLabel {font-size:10px}"));
+    insertLegend(legend, QwtPlot::BottomLegend);
+    enableAxis(QwtPlot::yRight);
+    const auto title = [&small](const QString& text) {
+        QwtText title(text);
+        title.setFont(small);
+        return title;
+    };
+    setAxisTitle(QwtPlot::xBottom, title(QStringLiteral("Rata")));
+    setAxisTitle(QwtPlot::yLeft, title(QStringLiteral("Quota (€)")));
+    setAxisTitle(QwtPlot::yRight, title(QStringLiteral("Debito residuo (€)")));
+    for (int axis : { QwtPlot::xBottom, QwtPlot::yLeft, QwtPlot::yRight }) {
+        setAxisFont(axis, small);
+        setAxisMaxMinor(axis, 0);
+    }
+    setAxisScaleDraw(QwtPlot::yLeft, new AmountScaleDraw);
+    setAxisScaleDraw(QwtPlot::yRight, new AmountScaleDraw);
+
+    instalments = new QwtPlotMultiBarChart;
+    instalments->setStyle(QwtPlotMultiBarChart::Stacked);
+    // Each bar 0.8 of an instalment's room on the axis.
+    instalments->setLayoutPolicy(QwtPlotAbstractBarChart::ScaleSamplesToAxes);
+    instalments->setLayoutHint(0.8);
+    instalments->setBarTitles({ QwtText(QStringLiteral("Capitale pagato")),
+        QwtText(QStringLiteral("Interessi pagati")), QwtText(QStringLiteral("Capitale da pagare")),
+        QwtText(QStringLiteral("Interessi da pagare")) });
+    instalments->setSymbol(PaidPrincipal, column(QColor(0x2e, 0x6d, 0xb4)));
+    instalments->setSymbol(PaidInterest, column(QColor(0xe0, 0x8a, 0x1e)));
+    instalments->setSymbol(UnpaidPrincipal, column(QColor(0x9a, 0x9a, 0x9a)));
+    instalments->setSymbol(UnpaidInterest, column(QColor(0xdc, 0xdc, 0xdc)));
+    instalments->setAxes(QwtPlot::xBottom, QwtPlot::yLeft);
+    instalments->attach(this);
+
+    auto* grid = new QwtPlotGrid;
+    grid->enableX(false);
+    grid->setMajorPen(QColor(0xe4, 0xe4, 0xe4), 1.0);
+    grid->attach(this);
+
+    residualDebt = new QwtPlotCurve(QStringLiteral("Debito residuo"));
+    residualDebt->setPen(QColor(0xb0, 0x20, 0x20), 2.0);
+    residualDebt->setRenderHint(QwtPlotItem::RenderAntialiased);
+    residualDebt->setLegendAttribute(QwtPlotCurve::LegendShowLine);
+    residualDebt->setAxes(QwtPlot::xBottom, QwtPlot::yRight);
+    residualDebt->attach(this);
+
     connect(amortizationModel, &QAbstractItemModel::modelReset, this,
         &AmortizationChart::onAmortizationModelReset);
     onAmortizationModelReset();
 }
 
+// The plot deletes its attached items.
 AmortizationChart::~AmortizationChart() = default;
 
 void AmortizationChart::onAmortizationModelReset()
 {
-    QChart* plot = chart();
-    plot->removeAllSeries();
-    // The chart hands a removed axis back to its caller.
-    for (QAbstractAxis* axis : plot->axes()) {
-        plot->removeAxis(axis);
-        delete axis;
-    }
-
-    paidPrincipal = new QBarSet(QStringLiteral("Capitale pagato"));
-    paidInterest = new QBarSet(QStringLiteral("Interessi pagati"));
-    unpaidPrincipal = new QBarSet(QStringLiteral("Capitale da pagare"));
-    unpaidInterest = new QBarSet(QStringLiteral("Interessi da pagare"));
-    paidPrincipal->setColor(QColor(0x2e, 0x6d, 0xb4));
-    paidInterest->setColor(QColor(0xe0, 0x8a, 0x1e));
-    unpaidPrincipal->setColor(QColor(0x9a, 0x9a, 0x9a));
-    unpaidInterest->setColor(QColor(0xdc, 0xdc, 0xdc));
-    for (QBarSet* set : { paidPrincipal, paidInterest, unpaidPrincipal, unpaidInterest })
-        set->setBorderColor(set->color());
-    instalments = new QStackedBarSeries;
-    residualDebt = new QLineSeries;
-    residualDebt->setName(QStringLiteral("Debito residuo"));
-    residualDebt->setColor(QColor(0xb0, 0x20, 0x20));
-
+    QVector<QwtSetSample> bars;
+    QVector<QPointF> debts;
     QStringList numbers;
     double highestInstalment = 0.0;
     double highestDebt = 0.0;
@@ -88,52 +149,37 @@ void AmortizationChart::onAmortizationModelReset()
         const double principal = amount(value("quota_capitale"));
         const double interest = amount(value("quota_interesse"));
         const double debt = amount(value("debito_residuo"));
-        // Each instalment sits in one pair of sets and leaves a gap in the other.
-        *paidPrincipal << (paid ? principal : 0.0);
-        *paidInterest << (paid ? interest : 0.0);
-        *unpaidPrincipal << (paid ? 0.0 : principal);
-        *unpaidInterest << (paid ? 0.0 : interest);
-        residualDebt->append(row, debt);
+        // Each instalment fills one pair of the stacked values and leaves the other at nothing.
+        bars << QwtSetSample(row,
+            { paid ? principal : 0.0, paid ? interest : 0.0, paid ? 0.0 : principal,
+                paid ? 0.0 : interest });
+        debts << QPointF(row, debt);
         numbers << value("numero_rata");
         highestInstalment = std::max(highestInstalment, principal + interest);
         highestDebt = std::max(highestDebt, debt);
     }
-    instalments->append({ paidPrincipal, paidInterest, unpaidPrincipal, unpaidInterest });
-    instalments->setBarWidth(0.8);
-    plot->addSeries(instalments);
-    plot->addSeries(residualDebt);
+    instalments->setSamples(bars);
+    residualDebt->setSamples(debts);
 
-    auto* instalmentAxis = new QBarCategoryAxis;
-    instalmentAxis->append(numbers);
-    QFont small = font();
-    small.setPointSize(7);
-    instalmentAxis->setTitleText(QStringLiteral("Rata"));
-    instalmentAxis->setTitleFont(small);
-    instalmentAxis->setLabelsFont(small);
-    instalmentAxis->setLabelsAngle(-90);
-    // Beyond a few dozen instalments their numbers only blur into each other.
-    instalmentAxis->setLabelsVisible(numbers.size() <= 36);
-    plot->addAxis(instalmentAxis, Qt::AlignBottom);
-    instalments->attachAxis(instalmentAxis);
-    residualDebt->attachAxis(instalmentAxis);
+    auto* instalmentAxis = new InstalmentScaleDraw(numbers);
+    instalmentAxis->setLabelRotation(-90.0);
+    instalmentAxis->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setAxisScaleDraw(QwtPlot::xBottom, instalmentAxis);
+    // Beyond a few dozen instalments their numbers only blur into each other: every n-th.
+    const int step = std::max(1, static_cast<int>(std::ceil(numbers.size() / 36.0)));
+    setAxisScale(QwtPlot::xBottom, -0.5, std::max(0.5, numbers.size() - 0.5), step);
 
-    auto* amountAxis = new QValueAxis;
-    amountAxis->setTitleText(QStringLiteral("Quota (€)"));
-    amountAxis->setLabelFormat(QStringLiteral("%.0f"));
-    amountAxis->setTitleFont(small);
-    amountAxis->setLabelsFont(small);
-    fitAxis(amountAxis, highestInstalment);
-    plot->addAxis(amountAxis, Qt::AlignLeft);
-    instalments->attachAxis(amountAxis);
-
-    auto* debtAxis = new QValueAxis;
-    debtAxis->setTitleText(QStringLiteral("Debito residuo (€)"));
-    debtAxis->setLabelFormat(QStringLiteral("%.0f"));
-    debtAxis->setTitleFont(small);
-    debtAxis->setLabelsFont(small);
-    fitAxis(debtAxis, highestDebt);
-    plot->addAxis(debtAxis, Qt::AlignRight);
-    residualDebt->attachAxis(debtAxis);
+    // Amount axes from nothing to a round figure above the highest value.
+    const auto fit = [this](int axis, double highest) {
+        double low = 0.0;
+        double high = highest > 0.0 ? highest * 1.05 : 1.0;
+        double stepSize = 0.0;
+        axisScaleEngine(axis)->autoScale(6, low, high, stepSize);
+        setAxisScale(axis, 0.0, high, stepSize);
+    };
+    fit(QwtPlot::yLeft, highestInstalment);
+    fit(QwtPlot::yRight, highestDebt);
+    replot();
 
     qCDebug(corvaneLog) << "Amortization chart drawn with" << numbers.size() << "instalments";
 }

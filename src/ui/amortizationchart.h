@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QtCharts/QChartView>
+#include <qwt_plot.h>
 
-namespace QtCharts {
-class QBarSet;
-class QLineSeries;
-class QStackedBarSeries;
-}
+class QwtPlotCurve;
+class QwtPlotMultiBarChart;
 
 namespace Corvane {
 
@@ -15,32 +12,30 @@ namespace Model {
 }
 
 /// The amortization plan drawn: the residual debt after each instalment as a line over the
-/// instalments, and each instalment's principal and interest as a stacked bar, paid instalments in
-/// their own colours and unpaid ones in grey. Redrawn whenever the plan model is reset.
-class AmortizationChart final : public QtCharts::QChartView {
+/// instalments, on its own axis at the right, and each instalment's principal and interest as a
+/// stacked bar, paid instalments in their own colours and unpaid ones in grey. Redrawn whenever
+/// the plan model is reset; owns its plot items.
+class AmortizationChart final : public QwtPlot {
     Q_OBJECT
 public:
+    /// The stacked values of each bar, in this order.
+    enum Bar { PaidPrincipal, PaidInterest, UnpaidPrincipal, UnpaidInterest, BarCount };
+
     explicit AmortizationChart(Model::Amortization* amortizationModel, QWidget* parent = nullptr);
     ~AmortizationChart() override;
 
-    QtCharts::QLineSeries* getResidualDebtSeries() const { return residualDebt; }
-    QtCharts::QStackedBarSeries* getInstalmentSeries() const { return instalments; }
-    QtCharts::QBarSet* getPaidPrincipal() const { return paidPrincipal; }
-    QtCharts::QBarSet* getPaidInterest() const { return paidInterest; }
-    QtCharts::QBarSet* getUnpaidPrincipal() const { return unpaidPrincipal; }
-    QtCharts::QBarSet* getUnpaidInterest() const { return unpaidInterest; }
+    /// One point per instalment: its position on the instalment axis and the debt left after it.
+    QwtPlotCurve* getResidualDebtCurve() const { return residualDebt; }
+    /// One sample per instalment, with the values of `Bar`.
+    QwtPlotMultiBarChart* getInstalmentBars() const { return instalments; }
 
 public slots:
     void onAmortizationModelReset();
 
 private:
     Model::Amortization* amortizationModel;
-    QtCharts::QLineSeries* residualDebt = nullptr;
-    QtCharts::QStackedBarSeries* instalments = nullptr;
-    QtCharts::QBarSet* paidPrincipal = nullptr;
-    QtCharts::QBarSet* paidInterest = nullptr;
-    QtCharts::QBarSet* unpaidPrincipal = nullptr;
-    QtCharts::QBarSet* unpaidInterest = nullptr;
+    QwtPlotCurve* residualDebt = nullptr;
+    QwtPlotMultiBarChart* instalments = nullptr;
 };
 
 }

@@ -12,6 +12,7 @@
 #include "ui/positionwindow.h"
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
+#include "ui/windowlayout.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -54,6 +55,7 @@ MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator
     , applicationManager(applicationManager)
 {
     ui->setupUi(this);
+    WindowLayout::remember(this);
     setFixedSize(600, 300);
     setContextMenuPolicy(Qt::NoContextMenu);
     const Qt::WindowFlags dialogFlags

@@ -5,6 +5,7 @@
 #include "models/positiondetails.h"
 #include "ui/amortizationchart.h"
 #include "ui/anagraphicwindow.h"
+#include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
 
 #include <QDesktopServices>
@@ -14,7 +15,6 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QToolBar>
 #include <QUrl>
 
@@ -38,6 +38,7 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
     , toolbar(new QToolBar(this))
 {
     ui->setupUi(this);
+    WindowLayout::remember(this);
     setFixedWidth(780);
     ui->companyLayout->setColumnStretch(1, 1);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -164,16 +165,18 @@ void PositionDetailWindow::onPrintPdfButtonClicked()
 {
     qCDebug(corvaneLog) << "onPrintPdfButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
-    // The dialog opens in the download folder itself, made when the system has none yet.
-    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    QDir().mkpath(downloads);
-    QFileDialog dialog(this, QStringLiteral("Salvataggio posizione"), downloads);
+    // The dialog opens in the folder last saved to, or the download folder itself, made when
+    // the system has none yet.
+    const QString folder = WindowLayout::getLastFolder();
+    QDir().mkpath(folder);
+    QFileDialog dialog(this, QStringLiteral("Salvataggio posizione"), folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectFile(QStringLiteral("Pratica-%1.pdf")
                           .arg(positionDetailsModel->getValue(QStringLiteral("codice_qrv"))));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     pdfPath = dialog.selectedFiles().constFirst();
+    WindowLayout::setLastFolder(pdfPath);
 
     if (!downloadProgressDialog) {
         downloadProgressDialog = new QProgressDialog(

@@ -39,11 +39,10 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
-#include <QtCharts/QBarCategoryAxis>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QStackedBarSeries>
 #include <QtTest>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_multi_barchart.h>
+#include <qwt_scale_draw.h>
 
 #include <memory>
 
@@ -264,7 +263,6 @@ void TestDetailFlow::amortizationChart()
 {
     // Guards against a chart that misreads the Italian amounts, puts an instalment in the wrong
     // (paid/unpaid) bars, lags one plan behind, or stays on when a position has no plan.
-    using namespace QtCharts;
     PositionDetailWindow* window = application->getPositionDetailWindow();
     auto* table = child<QTableView>(window, "ammortamentoTable");
     auto* chart = child<AmortizationChart>(window, "ammortamentoChart");
@@ -308,27 +306,36 @@ void TestDetailFlow::amortizationChart()
     const QList<double> principal = amounts("quota_capitale");
     const QList<double> interest = amounts("quota_interesse");
     const QList<double> debt = amounts("debito_residuo");
-    QLineSeries* line = chart->getResidualDebtSeries();
-    QCOMPARE(line->count(), plan->rowCount());
-    QCOMPARE(chart->getPaidPrincipal()->count(), plan->rowCount());
-    QCOMPARE(chart->getInstalmentSeries()->count(), 4);
+    QwtPlotCurve* line = chart->getResidualDebtCurve();
+    QwtPlotMultiBarChart* bars = chart->getInstalmentBars();
+    QCOMPARE(int(line->dataSize()), plan->rowCount());
+    QCOMPARE(int(bars->dataSize()), plan->rowCount());
+    QCOMPARE(line->yAxis(), int(QwtPlot::yRight));
+    QCOMPARE(bars->yAxis(), int(QwtPlot::yLeft));
+    const QwtScaleDraw* instalmentAxis = chart->axisScaleDraw(QwtPlot::xBottom);
     double drawnPrincipal = 0.0;
     for (int i = 0; i < plan->rowCount(); ++i) {
         const bool isPaid = paid.at(i) == QLatin1String("S");
-        QCOMPARE(line->at(i).y(), debt.at(i));
-        QCOMPARE(chart->getPaidPrincipal()->at(i), isPaid ? principal.at(i) : 0.0);
-        QCOMPARE(chart->getPaidInterest()->at(i), isPaid ? interest.at(i) : 0.0);
-        QCOMPARE(chart->getUnpaidPrincipal()->at(i), isPaid ? 0.0 : principal.at(i));
-        QCOMPARE(chart->getUnpaidInterest()->at(i), isPaid ? 0.0 : interest.at(i));
-        drawnPrincipal += chart->getPaidPrincipal()->at(i) + chart->getUnpaidPrincipal()->at(i);
+        const QwtSetSample bar = bars->sample(i);
+        QCOMPARE(bar.value, line->sample(i).x());
+        QCOMPARE(instalmentAxis->label(bar.value).text(), rows("numero_rata").at(i));
+        QCOMPARE(line->sample(i).y(), debt.at(i));
+        QCOMPARE(bar.set.size(), int(AmortizationChart::BarCount));
+        QCOMPARE(bar.set.at(AmortizationChart::PaidPrincipal), isPaid ? principal.at(i) : 0.0);
+        QCOMPARE(bar.set.at(AmortizationChart::PaidInterest), isPaid ? interest.at(i) : 0.0);
+        QCOMPARE(bar.set.at(AmortizationChart::UnpaidPrincipal), isPaid ? 0.0 : principal.at(i));
+        QCOMPARE(bar.set.at(AmortizationChart::UnpaidInterest), isPaid ? 0.0 : interest.at(i));
+        drawnPrincipal += bar.set.at(AmortizationChart::PaidPrincipal)
+            + bar.set.at(AmortizationChart::UnpaidPrincipal);
     }
     // The bars repay the whole loan and the line falls to nothing.
     QVERIFY(drawnPrincipal > 0.0);
     QCOMPARE(drawnPrincipal, debt.first() + principal.first());
-    QCOMPARE(line->at(plan->rowCount() - 1).y(), 0.0);
-    auto* axis = qobject_cast<QBarCategoryAxis*>(line->attachedAxes().value(0));
-    QVERIFY(axis);
-    QCOMPARE(axis->categories(), rows("numero_rata"));
+    QCOMPARE(line->sample(plan->rowCount() - 1).y(), 0.0);
+    // Both amount axes count in euro the Italian way, and reach above the highest value.
+    for (int axis : { QwtPlot::yLeft, QwtPlot::yRight })
+        QCOMPARE(chart->axisScaleDraw(axis)->label(1234567.0).text(), QStringLiteral("1.234.567"));
+    QVERIFY(chart->axisInterval(QwtPlot::yRight).maxValue() >= debt.first());
 
     // A position without a plan: neither chart nor switch; the next plan opens on its table.
     QVERIFY(openPosition(QStringLiteral("In compilazione"), 0));
@@ -431,6 +438,10 @@ void TestDetailFlow::positionPdf()
     QCOMPARE(recorder.opened.first(), QUrl::fromLocalFile(target));
     QVERIFY(readAll(target).startsWith("%PDF"));
     QVERIFY(!window->getDownloadProgressDialog()->isVisible());
+    // The next save starts in the folder last saved to.
+    answerFileDialog(QString(), &proposed, &directory);
+    trigger(window, QStringLiteral("Stampa PDF"));
+    QCOMPARE(directory, QDir::current().absolutePath());
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 

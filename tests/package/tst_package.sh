@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Guards against Debian packages that miss the program, its desktop entry, icons or AppStream
 # metadata, that put the server into the client's package, whose dependencies were not computed,
-# or whose installed program does not start from where the package puts it.
+# that depend on a library the README's Licences section does not list, or whose installed program
+# does not start from where the package puts it.
 # Usage: tst_package.sh BUILD_DIR VERSION
 set -euo pipefail
 
@@ -32,9 +33,19 @@ server=$work/packages/tessaro-server_${version}_amd64.deb
 
 # Computed from the libraries each program links, plus what the client loads at run time.
 client_depends=$(dpkg-deb -f "$client" Depends)
-for dependency in libqt5widgets5 libqt5network5 libqt5svg5 libqt5keychain1 libquazip1-qt5 \
-    libssl3 qttranslations5-l10n; do
+for dependency in libqt5widgets5 libqt5network5 libqt5svg5 libqt5keychain1 libquazip1-qt5 libqwt-qt5 \
+    libxlsxwriter4 libssl3 qttranslations5-l10n; do
     grep -q "\b$dependency\b" <<<"$client_depends" || fail "corvane does not depend on $dependency"
+done
+# The client is proprietary: every package it depends on is one whose licence the README's
+# Licences section has checked (the first column of its table).
+readme=$(dirname "$0")/../../README.md
+licensed=$(sed -n '/^## Licences/,/^## [^L]/p' "$readme" | grep '^| `' | cut -d'|' -f2 |
+    grep -o '`[^`]*`' | tr -d '`')
+[ -n "$licensed" ] || fail "no Licences table in $readme"
+for dependency in $(tr ',|' '\n\n' <<<"$client_depends" | sed 's/(.*)//; s/:any//; s/ //g'); do
+    grep -qx -- "$dependency" <<<"$licensed" ||
+        fail "corvane depends on $dependency, which README.md's Licences section does not list"
 done
 server_depends=$(dpkg-deb -f "$server" Depends)
 for dependency in libsqlite3-0 libqrencode4 libssl3 libqt5core5a; do

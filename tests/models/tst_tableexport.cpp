@@ -1,0 +1,232 @@
+#include "models/tableexport.h"
+#include "support/testenvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+using namespace Corvane;
+using Model::ExportColumn;
+using Model::TableWriter;
+using Kind = ExportColumn::Kind;
+
+namespace {
+
+/// Reads both files back as a spreadsheet program would and prints them as JSON: the workbook
+/// through openpyxl (values, their types and formats, the sheet's layout), the CSV through the
+/// csv module with ";" as separator.
+const char* readBack = R"(
+import csv, json, sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+sheet = book.active
+rows = [[{"value": c.value, "type": type(c.value).__name__, "format": c.number_format,
+          "bold": bool(c.font.b)} for c in row] for row in sheet.iter_rows()]
+raw = open(sys.argv[2], "rb").read()
+text = raw.decode("utf-8-sig")
+lines = list(csv.reader(text.splitlines(keepends=True), delimiter=";"))
+print(json.dumps({"sheets": book.sheetnames, "freeze": sheet.freeze_panes,
+    "filter": sheet.auto_filter.ref, "rows": rows,
+    "widths": [sheet.column_dimensions[openpyxl.utils.get_column_letter(i + 1)].width
+               for i in range(sheet.max_column)],
+    "bom": raw.startswith(b"\xef\xbb\xbf"), "crlf": b"\r\n" in raw, "csv": lines},
+    default=str))
+)";
+
+struct Case {
+    const char* name;
+    Kind kind;
+    QString value;
+    QString type; // Python type name openpyxl gives the cell's value
+    QVariant cell;
+    QString format;
+    QString csv;
+};
+
+const QList<Case>& cases()
+{
+    static const QString general = QStringLiteral("General");
+    static const QList<Case> all {
+        { "amount", Kind::Amount, QStringLiteral("1.234.567,89"), QStringLiteral("float"),
+            1234567.89, QStringLiteral("#,##0.00"), QStringLiteral("1234567,89") },
+        { "negative amount", Kind::Amount, QStringLiteral("-7,50"), QStringLiteral("float"), -7.5,
+            QStringLiteral("#,##0.00"), QStringLiteral("-7,50") },
+        { "percentage", Kind::Percentage, QStringLiteral("50,00"), QStringLiteral("float"), 0.5,
+            QStringLiteral("0.00%"), QStringLiteral("50,00%") },
+        { "date", Kind::Date, QStringLiteral("31/10/2026"), QStringLiteral("datetime"),
+            QStringLiteral("2026-10-31 00:00:00"), QStringLiteral("dd/mm/yyyy"),
+            QStringLiteral("31/10/2026") },
+        { "integer", Kind::Integer, QStringLiteral("42"), QStringLiteral("int"), 42,
+            QStringLiteral("0"), QStringLiteral("42") },
+        { "code keeps its zeros", Kind::Code, QStringLiteral("03111"), QStringLiteral("str"),
+            QStringLiteral("03111"), QStringLiteral("@"), QStringLiteral("03111") },
+        { "formula =", Kind::Text, QStringLiteral("=1+2"), QStringLiteral("str"),
+            QStringLiteral("=1+2"), general, QStringLiteral("'=1+2") },
+        { "formula +", Kind::Text, QStringLiteral("+39 055"), QStringLiteral("str"),
+            QStringLiteral("+39 055"), general, QStringLiteral("'+39 055") },
+        { "formula -", Kind::Text, QStringLiteral("-2+3"), QStringLiteral("str"),
+            QStringLiteral("-2+3"), general, QStringLiteral("'-2+3") },
+        { "formula @", Kind::Text, QStringLiteral("@SUM(A1)"), QStringLiteral("str"),
+            QStringLiteral("@SUM(A1)"), general, QStringLiteral("'@SUM(A1)") },
+        { "formula in an amount", Kind::Amount, QStringLiteral("=HYPERLINK(\"x\")"),
+            QStringLiteral("str"), QStringLiteral("=HYPERLINK(\"x\")"), general,
+            QStringLiteral("'=HYPERLINK(\"x\")") },
+        { "separator, quotes, line break", Kind::Text,
+            QStringLiteral("Rossi; \"Bianchi\"\nS.r.l. àè"), QStringLiteral("str"),
+            QStringLiteral("Rossi; \"Bianchi\"\nS.r.l. àè"), general,
+            QStringLiteral("Rossi; \"Bianchi\"\nS.r.l. àè") },
+        { "empty", Kind::Amount, QString(), QStringLiteral("NoneType"), QVariant(), general,
+            QString() },
+    };
+    return all;
+}
+
+}
+
+class TestTableExport final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cells_data();
+    void cells();
+    void layout();
+    void failedOrCancelledLeavesNothing_data();
+    void failedOrCancelledLeavesNothing();
+    void clipboard();
+
+private:
+    QJsonObject written;
+};
+
+void TestTableExport::initTestCase()
+{
+    Test::TestEnvironment::enterTemporaryWorkingDirectory();
+    QList<ExportColumn> columns;
+    QStringList values;
+    for (const Case& c : cases()) {
+        columns.append({ QString::fromUtf8(c.name), c.kind });
+        values << c.value;
+    }
+    for (const char* file : { "table.xlsx", "table.csv" }) {
+        const QString path = QString::fromLatin1(file);
+        auto writer = TableWriter::create(TableWriter::formatOf(path), path,
+            QStringLiteral("Posizioni: [tutte]"), columns, QStringLiteral("Piano LCR 0042"));
+        QVERIFY(writer->open());
+        writer->writeRow(values);
+        writer->writeRow({ QStringLiteral("1,00") });
+        QVERIFY2(writer->commit(), qPrintable(writer->errorString()));
+    }
+    // The system's interpreter, which the Debian package of openpyxl serves.
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+        { QStringLiteral("-c"), QString::fromUtf8(readBack), QStringLiteral("table.xlsx"),
+            QStringLiteral("table.csv") });
+    QVERIFY(python.waitForFinished(60000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    written = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    QVERIFY(!written.isEmpty());
+}
+
+void TestTableExport::cells_data()
+{
+    QTest::addColumn<int>("column");
+    for (int i = 0; i < cases().size(); ++i)
+        QTest::newRow(cases().at(i).name) << i;
+}
+
+void TestTableExport::cells()
+{
+    // Guards against amounts, percentages or dates that reach the spreadsheet as text, codes
+    // that lose their zeros, a formula start that can run, or CSV fields split or unquoted.
+    QFETCH(int, column);
+    const Case& expected = cases().at(column);
+    const QJsonObject cell = written.value(QLatin1String("rows"))[2][column].toObject();
+    QCOMPARE(cell[QLatin1String("type")].toString(), expected.type);
+    const QJsonValue value = cell[QLatin1String("value")];
+    QCOMPARE(value.isNull() ? QVariant() : value.toVariant(), expected.cell);
+    QCOMPARE(cell[QLatin1String("format")].toString(), expected.format);
+    QCOMPARE(written.value(QLatin1String("csv"))[1][column].toString(), expected.csv);
+}
+
+void TestTableExport::layout()
+{
+    // Guards against a sheet without its name, title, bold frozen header and filter, columns
+    // too narrow for their values, or a CSV that Italian spreadsheets open as one column.
+    QCOMPARE(written.value(QLatin1String("sheets")).toArray(),
+        QJsonArray { QStringLiteral("Posizioni   tutte") });
+    const QJsonArray rows = written.value(QLatin1String("rows")).toArray();
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[0][0][QLatin1String("value")].toString(), QStringLiteral("Piano LCR 0042"));
+    QCOMPARE(rows[1][0][QLatin1String("value")].toString(), QStringLiteral("amount"));
+    QVERIFY(rows[1][0][QLatin1String("bold")].toBool());
+    QVERIFY(!rows[2][0][QLatin1String("bold")].toBool());
+    QCOMPARE(rows[3][0][QLatin1String("value")].toDouble(), 1.0);
+    QCOMPARE(written.value(QLatin1String("freeze")).toString(), QStringLiteral("A3"));
+    QCOMPARE(written.value(QLatin1String("filter")).toString(), QStringLiteral("A2:M4"));
+    const QJsonArray widths = written.value(QLatin1String("widths")).toArray();
+    for (int i = 0; i < cases().size(); ++i)
+        QVERIFY2(widths[i].toDouble() > qstrlen(cases().at(i).name), cases().at(i).name);
+    QVERIFY(widths[0].toDouble() >= QStringLiteral("1.234.567,89").size());
+
+    QVERIFY(written.value(QLatin1String("bom")).toBool());
+    QVERIFY(written.value(QLatin1String("crlf")).toBool());
+    const QJsonArray lines = written.value(QLatin1String("csv")).toArray();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0][0].toString(), QStringLiteral("amount"));
+    QCOMPARE(lines[0].toArray().size(), cases().size());
+    QCOMPARE(lines[2][0].toString(), QStringLiteral("1,00"));
+}
+
+void TestTableExport::failedOrCancelledLeavesNothing_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("cancelled");
+    QTest::newRow("workbook cancelled") << QStringLiteral("cancelled.xlsx") << true;
+    QTest::newRow("CSV cancelled") << QStringLiteral("cancelled.csv") << true;
+    QTest::newRow("workbook in a missing folder") << QStringLiteral("missing/out.xlsx") << false;
+    QTest::newRow("CSV in a missing folder") << QStringLiteral("missing/out.csv") << false;
+}
+
+void TestTableExport::failedOrCancelledLeavesNothing()
+{
+    // Guards against a cancelled or failed export leaving a partial file, or a failed one
+    // reported as written.
+    QFETCH(QString, path);
+    QFETCH(bool, cancelled);
+    const QStringList before = QDir::current().entryList(QDir::Files | QDir::Hidden);
+    {
+        auto writer = TableWriter::create(TableWriter::formatOf(path), path,
+            QStringLiteral("Imprese"), { { QStringLiteral("Ragione sociale"), Kind::Text } });
+        if (writer->open()) {
+            writer->writeRow({ QStringLiteral("Rossi S.r.l.") });
+            if (cancelled)
+                writer->cancel();
+            else
+                QVERIFY(!writer->commit());
+        } else {
+            QVERIFY(!cancelled);
+        }
+        if (!cancelled)
+            QVERIFY(!writer->errorString().isEmpty());
+    }
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), before);
+}
+
+void TestTableExport::clipboard()
+{
+    // Guards against copied rows without their header, split by a tab inside a value, or with
+    // a text that runs as a formula where it is pasted; a negative amount stays a number.
+    const QString text = Model::clipboardText({ { QStringLiteral("Ragione sociale"), Kind::Text },
+                                                  { QStringLiteral("Importo"), Kind::Amount } },
+        { { QStringLiteral("Rossi\tS.r.l."), QStringLiteral("-1.234,56") },
+            { QStringLiteral("=1+2"), QStringLiteral("10,00") } });
+    QCOMPARE(
+        text, QStringLiteral("Ragione sociale\tImporto\nRossi S.r.l.\t-1.234,56\n'=1+2\t10,00\n"));
+}
+
+QTEST_GUILESS_MAIN(TestTableExport)
+#include "tst_tableexport.moc"

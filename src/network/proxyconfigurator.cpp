@@ -1,10 +1,10 @@
 #include "network/proxyconfigurator.h"
 
 #include "core/logging.h"
+#include "network/applicationinitializeresponderinterface.h"
 #include "network/networkmanager.h"
 #include "network/networksettingswindow.h"
 #include "network/proxycredentialwindow.h"
-#include "protocol/applicationinitializeresponderinterface.h"
 
 #include <QApplication>
 #include <QAuthenticator>

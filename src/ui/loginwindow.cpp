@@ -1,10 +1,11 @@
 #include "ui/loginwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogsetup.h"
+#include "ui/texts.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_loginwindow.h"
 
 #include <QMessageBox>
@@ -12,7 +13,7 @@
 
 namespace Corvane {
 
-LoginWindow::LoginWindow(ApplicationManager* applicationManager,
+LoginWindow::LoginWindow(Interface::WindowRequestInterface* applicationManager,
     CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::LoginWindow>())
@@ -62,7 +63,7 @@ void LoginWindow::manageLoginResponse()
             "Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
         break;
     case XmlParser::LOGIN_VALIDATION_FAIL:
-        message = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+        message = Text::validationFailed;
         break;
     default:
         // Silence here would let the next Enter sign in as the stored user.

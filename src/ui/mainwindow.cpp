@@ -1,9 +1,6 @@
 #include "ui/mainwindow.h"
 
-#include "app/account.h"
-#include "app/applicationmanager.h"
 #include "core/logging.h"
-#include "app/singleinstanceguard.h"
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"
 #include "ui/companywindow.h"
@@ -12,13 +9,11 @@
 #include "ui/positionwindow.h"
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_mainwindow.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
-#include <QProcess>
 #include <QToolButton>
 
 namespace Corvane {
@@ -38,10 +33,10 @@ namespace {
     }
 }
 
-MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator* proxyConfigurator,
-    CompanyWindow* companyWindow, PositionWindow* positionWindow, ReportWindow* reportWindow,
-    TicketWindow* ticketWindow, InsertTicketWindow* insertTicketWindow, AboutWindow* aboutWindow,
-    QWidget* parent)
+MainWindow::MainWindow(Interface::WindowRequestInterface* applicationManager,
+    ProxyConfigurator* proxyConfigurator, CompanyWindow* companyWindow,
+    PositionWindow* positionWindow, ReportWindow* reportWindow, TicketWindow* ticketWindow,
+    InsertTicketWindow* insertTicketWindow, AboutWindow* aboutWindow, QWidget* parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::MainWindow>())
     , aboutWindow(aboutWindow)
@@ -73,8 +68,8 @@ MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator
     exitButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ui->mainToolBar->addWidget(exitButton);
 
-    auto* userLabel = new QLabel(
-        QStringLiteral("Utente connesso: %1").arg(applicationManager->getAccount()->getUsername()));
+    auto* userLabel
+        = new QLabel(QStringLiteral("Utente connesso: %1").arg(applicationManager->getUsername()));
     ui->statusBar->addPermanentWidget(userLabel, 1);
     ui->statusBar->setSizeGripEnabled(false);
 
@@ -112,18 +107,6 @@ void MainWindow::show()
     QMainWindow::show();
 }
 
-void MainWindow::showRequestReplyError(const QString& message)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore nella risposta del server"),
-        QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(message),
-        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    // The description is the server's text, shown as it is.
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::NoButton);
-    if (box.exec() == QMessageBox::Yes)
-        QCoreApplication::exit(1);
-}
-
 void MainWindow::openNetworkConfigurationWindow()
 {
     proxyConfigurator->openNetworkSettingsWindow();
@@ -151,18 +134,6 @@ void MainWindow::openTicketWindow() { ticketWindow->open(); }
 
 void MainWindow::openPositionWindow() { positionWindow->open(); }
 
-void MainWindow::openSceltaBancaWindow()
-{
-    QStringList arguments = QCoreApplication::arguments();
-    const QString program = arguments.takeFirst();
-    // The new instance must not find this one still holding the single-instance guard.
-    SingleInstanceGuard::releaseHeld();
-    qint64 processId = 0;
-    if (QProcess::startDetached(program, arguments, QString(), &processId))
-        qCDebug(corvaneLog) << "Restarted for a bank change as process" << processId;
-    else
-        qCCritical(corvaneLog) << "Could not restart the program for a bank change";
-    QCoreApplication::quit();
-}
+void MainWindow::openSceltaBancaWindow() { applicationManager->restart(); }
 
 }

@@ -8,22 +8,18 @@
 #include "protocol/xmlparser.h"
 #include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/prompts.h"
 #include "ui/texts.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
 
 #include <array>
 
 namespace Corvane {
 
 namespace {
-    void information(const QString& title, const QString& text)
-    {
-        QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
-    }
 
     template <typename Dialog> void showModal(Dialog* dialog)
     {
@@ -66,7 +62,7 @@ void RefusedSessionDispatcher::show(Window window)
 void RefusedSessionDispatcher::dispatch(int resultId, const QList<DataRow>& rows)
 {
     if (manager->isSessionInUse()) {
-        information(QStringLiteral("Sessione utente"),
+        Prompt::inform(QStringLiteral("Sessione utente"),
             QStringLiteral("Sessione utente scaduta o non valida. Riavviare Corvane."));
         qCDebug(corvaneLog) << "Session Expired or Not Valid. Application will be closed";
         QCoreApplication::exit(0);
@@ -123,7 +119,7 @@ void RefusedSessionDispatcher::dispatch(int resultId, const QList<DataRow>& rows
         if (refusal.code != resultId)
             continue;
         if (!refusal.title.isEmpty())
-            information(refusal.title, refusal.text);
+            Prompt::inform(refusal.title, refusal.text);
         if (refusal.dropFile)
             SessionStore::removeFile(*refusal.dropFile);
         show(refusal.window);
@@ -151,7 +147,7 @@ void RefusedSessionDispatcher::dispatch(int resultId, const QList<DataRow>& rows
     case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
         // Too many codes guessed: the window that sent the last one is offered again.
         if (sender) {
-            information(sender == factory->find<ActivationCodeWindow>()
+            Prompt::inform(sender == factory->find<ActivationCodeWindow>()
                     ? Text::accountActivation
                     : Text::accountAuthentication,
                 QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 "

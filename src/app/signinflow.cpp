@@ -19,11 +19,9 @@
 #include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/loginwindow.h"
+#include "ui/prompts.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
-
-#include <QApplication>
-#include <QMessageBox>
 
 #include <utility>
 
@@ -34,11 +32,6 @@ namespace {
     {
         qCDebug(corvaneLog) << operation << "Called by the command"
                             << command->metaObject()->className();
-    }
-
-    void information(const QString& title, const QString& text)
-    {
-        QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
     }
 }
 
@@ -151,7 +144,7 @@ void SignInFlow::manageAuthenticationResult(Command::RequestActivationCode* comm
     command->deleteLater();
     codeSender = nullptr;
     factory->getActivationCodeWindow()->show();
-    information(
+    Prompt::inform(
         QStringLiteral("Attivazione utenza"), QStringLiteral("Utenza attivata con successo"));
     factory->getActivationCodeWindow()->hide();
     manager->sendInit();
@@ -215,7 +208,7 @@ void SignInFlow::manageChangePasswordResult(Command::ChangePassword* command)
 {
     command->deleteLater();
     factory->getChangePasswordWindow()->show();
-    information(QStringLiteral("Cambio password"),
+    Prompt::inform(QStringLiteral("Cambio password"),
         QStringLiteral("Cambio password effettuato con successo"));
     factory->getChangePasswordWindow()->hide();
     const QString newPassword = command->getParameters().value(QStringLiteral("new_password"));
@@ -227,7 +220,7 @@ void SignInFlow::manageChangePasswordResult(Command::ChangePassword* command)
 void SignInFlow::manageRequestPasswordResult(Command::RequestPassword* command)
 {
     command->deleteLater();
-    information(QStringLiteral("Richiesta nuova password"),
+    Prompt::inform(QStringLiteral("Richiesta nuova password"),
         QStringLiteral("La richiesta è stata inviata. Controllare la mail."));
 }
 

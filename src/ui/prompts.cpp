@@ -7,6 +7,11 @@
 
 namespace Corvane::Prompt {
 
+void inform(const QString& title, const QString& text)
+{
+    QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
+}
+
 void askToCloseAfterServerError(const QString& message)
 {
     QMessageBox box(QMessageBox::Warning, Text::serverErrorTitle,

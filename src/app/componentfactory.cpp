@@ -67,7 +67,7 @@ template <typename T, typename Make> T* ComponentFactory::get(Make make)
     return object;
 }
 
-template <typename T, typename Make> T* ComponentFactory::getReset(Make make)
+template <typename T, typename Make> T* ComponentFactory::getWithEmptyForm(Make make)
 {
     if (T* existing = find<T>()) {
         existing->resetForm();
@@ -136,23 +136,26 @@ CredentialAccountWindow* ComponentFactory::getCredentialAccountWindow()
 
 ActivationCodeWindow* ComponentFactory::getActivationCodeWindow()
 {
-    return getReset<ActivationCodeWindow>([this] { return new ActivationCodeWindow(manager); });
+    return getWithEmptyForm<ActivationCodeWindow>(
+        [this] { return new ActivationCodeWindow(manager); });
 }
 
 TwoFaActivationWindow* ComponentFactory::getTwoFaActivationWindow()
 {
-    return getReset<TwoFaActivationWindow>([this] { return new TwoFaActivationWindow(manager); });
+    return getWithEmptyForm<TwoFaActivationWindow>(
+        [this] { return new TwoFaActivationWindow(manager); });
 }
 
 TwoFaAuthenticationWindow* ComponentFactory::getTwoFaAuthenticationWindow()
 {
-    return getReset<TwoFaAuthenticationWindow>(
+    return getWithEmptyForm<TwoFaAuthenticationWindow>(
         [this] { return new TwoFaAuthenticationWindow(manager); });
 }
 
 ChangePasswordWindow* ComponentFactory::getChangePasswordWindow()
 {
-    return getReset<ChangePasswordWindow>([this] { return new ChangePasswordWindow(manager); });
+    return getWithEmptyForm<ChangePasswordWindow>(
+        [this] { return new ChangePasswordWindow(manager); });
 }
 
 BankSelectorWindow* ComponentFactory::getBankSelectorWindow()

@@ -108,7 +108,7 @@ private:
     /// The one object of class T, made by make on first use.
     template <typename T, typename Make> T* get(Make make);
     /// Like get, but a form asking for a code is emptied when it is asked for again.
-    template <typename T, typename Make> T* getReset(Make make);
+    template <typename T, typename Make> T* getWithEmptyForm(Make make);
 
     ApplicationManager* manager;
     QString serverUrl;

@@ -150,8 +150,7 @@ void RefusedSessionDispatcher::dispatch(int resultId, const QList<DataRow>& rows
             Prompt::inform(sender == factory->find<ActivationCodeWindow>()
                     ? Text::accountActivation
                     : Text::accountAuthentication,
-                QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 "
-                               "minuto"));
+                Text::tooManyAttempts);
             sender->resetForm();
             showModal(sender.data());
         }

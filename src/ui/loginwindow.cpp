@@ -59,8 +59,7 @@ void LoginWindow::manageLoginResponse()
         message = QStringLiteral("Le credenziali inserite non sono corrette");
         break;
     case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
-        message = QStringLiteral(
-            "Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+        message = Text::tooManyAttempts;
         break;
     case XmlParser::LOGIN_VALIDATION_FAIL:
         message = Text::validationFailed;

@@ -12,6 +12,8 @@ inline const QString validationFailed
     = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
 inline const QString tooManyCredentialRequests
     = QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più tardi.");
+inline const QString tooManyAttempts
+    = QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
 inline const QString serverErrorTitle = QStringLiteral("Errore nella risposta del server");
 
 }

@@ -1,23 +1,17 @@
 #pragma once
 
+#include "network/applicationinitializeresponderinterface.h"
 #include "protocol/accountsettingsaccepterinterface.h"
-#include "protocol/applicationinitializeresponderinterface.h"
-#include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/changepasswordresultaccepterinterface.h"
-#include "protocol/checkversionaccepterinterface.h"
-#include "protocol/downloadupdateresponseaccepterinterface.h"
+#include "protocol/commandhostinterface.h"
 #include "protocol/logoutresultaccepterinterface.h"
-#include "protocol/requestcredentialresponseaccepterinterface.h"
-#include "protocol/sendprivacyresponseaccepterinterface.h"
-#include "protocol/updateinitializeresponderinterface.h"
+#include "ui/windowrequestinterface.h"
 
-#include <QMap>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class QSplashScreen;
-class QWidget;
 
 namespace Corvane {
 
@@ -27,27 +21,33 @@ class AnagraphicWindow;
 class ActivationCodeWindow;
 class BankSelectorWindow;
 class ChangePasswordWindow;
-class CodeWindow;
 class CommandManager;
 class CompanyWindow;
-class HeaderToolbar;
-class InsertTicketWindow;
-class MainWindow;
-class PositionDetailWindow;
-class PositionWindow;
-class ReportWindow;
-class TicketWindow;
+class ComponentFactory;
 class Config;
 class CredentialAccountWindow;
 class CredentialConfidiWindow;
 class DevConfig;
+class HeaderToolbar;
+class InsertTicketWindow;
 class LoginWindow;
+class MainWindow;
 class NetworkManager;
+class PositionDetailWindow;
+class PositionWindow;
 class ProxyConfigurator;
+class RefusedSessionDispatcher;
+class ReportWindow;
+class SignInFlow;
+class TicketWindow;
 class TwoFaActivationWindow;
 class TwoFaAuthenticationWindow;
-class Updater;
+class UpdateFlow;
 class UpdateWindow;
+
+namespace Interface {
+    class CommandInterface;
+}
 
 namespace Model {
     class AddressWrapper;
@@ -62,83 +62,78 @@ namespace Model {
     class Ticket;
 }
 
-/// The flow manager: walks the user from start-up to the bank choice and back, decides when the
-/// session files and the keychain entries (kept by SessionStore) change, turns refused sessions
-/// into the right dialog, and is the program's factory: the network manager, the proxy
-/// configurator, the command manager and every window and model are created on first use by its
-/// getters and kept for the life of the process. Created once, without a parent, by the entry
-/// point.
+/// The flow manager: opens the session (start-up, Init, the bank choice, logout), keeps the
+/// account and configuration records, and prompts after a failed reply. It is the facade the
+/// windows, the command manager and the entry point talk to; the sign-in steps, the refused
+/// sessions, the self-update and the making of windows and models are each in their own class
+/// (SignInFlow, RefusedSessionDispatcher, UpdateFlow, ComponentFactory), which it owns. Created
+/// once, without a parent, by the entry point.
 class ApplicationManager : public QObject,
                            public Interface::ApplicationInitializeResponderInterface,
-                           public Interface::UpdateInitializeResponderInterface,
                            public Interface::AccountSettingsAccepterInterface,
-                           public Interface::AuthenticationResultAccepterInterface,
                            public Interface::LogoutResultAccepterInterface,
-                           public Interface::CheckVersionAccepterInterface,
-                           public Interface::RequestCredentialResponseAccepterInterface,
-                           public Interface::DownloadUpdateResponseAccepterInterface,
-                           public Interface::SendPrivacyResponseAccepterInterface,
-                           public Interface::ChangePasswordResultAccepterInterface {
+                           public Interface::CommandHostInterface,
+                           public Interface::WindowRequestInterface {
     Q_OBJECT
     Q_INTERFACES(Corvane::Interface::ApplicationInitializeResponderInterface Corvane::Interface::
-            UpdateInitializeResponderInterface Corvane::Interface::AccountSettingsAccepterInterface
-                Corvane::Interface::AuthenticationResultAccepterInterface
-                    Corvane::Interface::LogoutResultAccepterInterface
-                        Corvane::Interface::CheckVersionAccepterInterface
-                            Corvane::Interface::RequestCredentialResponseAccepterInterface
-                                Corvane::Interface::DownloadUpdateResponseAccepterInterface
-                                    Corvane::Interface::SendPrivacyResponseAccepterInterface
-                                        Corvane::Interface::ChangePasswordResultAccepterInterface)
+            AccountSettingsAccepterInterface Corvane::Interface::LogoutResultAccepterInterface
+                Corvane::Interface::CommandHostInterface Corvane::Interface::WindowRequestInterface)
 public:
     explicit ApplicationManager(DevConfig* devConfig, QObject* parent = nullptr);
     ~ApplicationManager() override;
 
-    // Flow.
+    // Opening the session.
     /// Starts the proxy set-up and the connection check; the rest of the flow follows the replies.
     void start();
-    void onBankSelected(const QString& bank);
-    void logoutOnNoBank();
-    void showServerErrorDialog(CommandManager* commandManager);
-    /// Reacts to an authenticated reply that failed the session check.
-    void manageResponse(CommandManager* commandManager);
-    /// Shows the login window again, modal (the cancel buttons of the code dialogs come here).
-    void showLoginWindow();
+    void initializeApplication() override;
+    void setAccount(Command::Init* command) override;
+    void onBankSelected(const QString& bank) override;
+    void logoutOnNoBank() override;
+    void logout() override;
+    void manageLogoutResult(Command::Logout* command) override;
+    void restart() override;
+    /// Whether the user works in an opened session: then any refused session ends the program.
+    bool isSessionInUse() const;
+    /// Asks the server for the session's account again (after each completed sign-in step).
+    void sendInit();
     /// The update run: swaps the executables in the working directory and starts the next one.
     void finishUpdate();
 
-    // Requests of the windows; each map goes unchanged to its command.
-    void login(const QMap<QString, QString>& parameters);
-    void requestActivationCode(const QMap<QString, QString>& parameters);
-    void twoFaFirstAuthentication(const QMap<QString, QString>& parameters);
-    void twoFaAuthentication(const QMap<QString, QString>& parameters);
-    void requestCredentialConfidi(const QMap<QString, QString>& parameters);
-    void requestCredentialAccount(const QMap<QString, QString>& parameters);
-    void changePassword(const QMap<QString, QString>& parameters);
-    void requestPassword();
-    void logout();
-    /// The privacy notice; empty while its first fetch, started here, is on its way.
-    QString getPrivacyText();
+    // The command manager's host.
+    void showServerErrorDialog(CommandManager* commandManager) override;
+    void manageResponse(CommandManager* commandManager) override;
+    QString getServerUrl() const override { return serverUrl; }
+    bool isDebugEnabled() const override { return debugEnabled; }
 
-    // Accepters and responders.
-    void initializeApplication() override;
-    void initializeUpdate() override;
-    void setAccount(Command::Init* command) override;
-    void manageAuthenticationResult(Command::Login* command) override;
-    void manageAuthenticationResult(Command::RequestActivationCode* command) override;
-    void manageAuthenticationResult(Command::TwoFaActivation* command) override;
-    void manageAuthenticationResult(Command::TwoFaFirstAuthentication* command) override;
-    void manageAuthenticationResult(Command::TwoFaAuthentication* command) override;
-    void manageLogoutResult(Command::Logout* command) override;
-    void onVersionUpToDate(Command::CheckVersion* command) override;
-    void onUpdateAvailable(Command::CheckVersion* command) override;
-    void manageCredentialRequestResult(Command::RequestCredentialConfidi* command) override;
-    void manageCredentialRequestResult(Command::RequestCredentialAccount* command) override;
-    void manageDownloadUpdateResult(Command::DownloadUpdate* command) override;
-    void setPrivacy(Command::SendPrivacy* command) override;
-    void manageChangePasswordResult(Command::ChangePassword* command) override;
-    void manageRequestPasswordResult(Command::RequestPassword* command) override;
+    // Requests of the windows, passed on to the sign-in flow.
+    void showLoginWindow() override;
+    void login(const Form& parameters) override;
+    void requestActivationCode(const Form& parameters) override;
+    void twoFaFirstAuthentication(const Form& parameters) override;
+    void twoFaAuthentication(const Form& parameters) override;
+    void requestCredentialConfidi(const Form& parameters) override;
+    void requestCredentialAccount(const Form& parameters) override;
+    void changePassword(const Form& parameters) override;
+    void requestPassword() override;
+    QString getPrivacyText() override;
+    QMetaObject::Connection connectCredentialConfidiAnswer(
+        QObject* context, CredentialRequestAnswer answer) override;
+    QMetaObject::Connection connectCredentialAccountAnswer(
+        QObject* context, CredentialRequestAnswer answer) override;
+    void showAnagraphic(const QString& id) override;
+    void showPosition(const QString& technicalFormId, const QString& lcr) override;
 
-    // Factory.
+    /// Hands a command of the flows to the command manager. The command becomes a child of this
+    /// object, so one whose reply never reaches it (a refused session) is still freed; used ones
+    /// are freed by their accepter operation.
+    template <typename Command> void execute(Command* command) { runCommand(command, command); }
+
+    // The parts.
+    ComponentFactory* getFactory() const { return factory.get(); }
+    SignInFlow* getSignInFlow() const { return signInFlow; }
+    UpdateFlow* getUpdateFlow() const { return updateFlow; }
+
+    // Factory, forwarded.
     NetworkManager* getNetworkManager();
     ProxyConfigurator* getProxyConfigurator();
     CommandManager* getCommandManager();
@@ -173,28 +168,27 @@ public:
     Model::Anagraphic* getAnagraphicModel();
     QSplashScreen* getSplashScreen();
 
-    // Session data read by the windows.
+    // Session data.
     /// The session's account; created empty on first use.
     Account* getAccount();
-    QString getBank() const;
+    QString getBank() const override;
+    QString getUsername() const override;
     QString getUsernameHead() const;
     QString getUsernameTail() const;
-    QString getCredentialCfUtente() const;
-    QString getCredentialCfConfidi() const;
-    QString getCredentialPassword() const;
-    int getConfidiId() const;
-    QString getConfidiCompanyName() const;
-    QString getRequestedConfidiFiscalCode() const { return requestedConfidiFiscalCode; }
-    QString getRequestedConfidiCompanyName() const { return requestedConfidiCompanyName; }
-    QString getRequestedConfidiPec() const { return requestedConfidiPec; }
-    QByteArray getQrCodeSvg() const { return qrCodeSvg.toUtf8(); }
-    int getLoginResultCode() const { return loginResultCode; }
-    /// The server's description of the last failed login's result.
-    QString getLoginResultDescription() const { return loginResultDescription; }
-    QString getTokenKind() const { return tokenKind; }
-    QString getVersion() const;
-    QString getServerUrl() const { return serverUrl; }
-    bool isDebugEnabled() const { return debugEnabled; }
+    QString getCredentialCfUtente() const override;
+    QString getCredentialCfConfidi() const override;
+    QString getCredentialPassword() const override;
+    int getConfidiId() const override;
+    QString getConfidiCompanyName() const override;
+    QString getVersion() const override;
+    // Sign-in data, forwarded.
+    QString getRequestedConfidiFiscalCode() const override;
+    QString getRequestedConfidiCompanyName() const override;
+    QString getRequestedConfidiPec() const override;
+    QByteArray getQrCodeSvg() const override;
+    int getLoginResultCode() const override;
+    QString getLoginResultDescription() const override;
+    QString getTokenKind() const;
 
     /// Reads a value of the service "corvane" from the system keychain; empty on any failure.
     QString readKey(const QString& key);
@@ -211,73 +205,19 @@ signals:
     void requestCredentialAccountCompleted(bool status, int resultId);
 
 private:
-    void hideLoginProgress();
-    void sendInit();
-    void requestTwoFaActivation();
+    void runCommand(QObject* object, Interface::CommandInterface* command);
     void refreshServerUrl();
-    /// Hands a command to the command manager. The command is a child of this object, so one
-    /// whose reply never reaches it (a refused session) is still freed; used ones are freed by
-    /// their accepter operation.
-    template <typename Command> void execute(Command* command);
     void truncateLog();
-    Updater* getUpdater();
-    /// The parent of the update box and window.
-    QWidget* getUpdateParent();
 
     DevConfig* devConfig;
     bool debugEnabled = false;
     QString serverUrl;
-    QString tempPath;
-    Config* config = nullptr;
-    Account* account = nullptr;
-    QString privacyText;
-    QString requestedConfidiFiscalCode;
-    QString requestedConfidiCompanyName;
-    QString requestedConfidiPec;
-    QString tokenKind;
-    QString qrCodeSvg;
-    int loginResultCode = 0;
-    QString loginResultDescription;
-    /// The window whose code is on its way to the server.
-    QPointer<CodeWindow> codeSender;
-    QPointer<Command::SendPrivacy> pendingPrivacy;
-
-    NetworkManager* networkManager = nullptr;
-    ProxyConfigurator* proxyConfigurator = nullptr;
-    CommandManager* commandManager = nullptr;
-    LoginWindow* loginWindow = nullptr;
-    CredentialConfidiWindow* credentialConfidiWindow = nullptr;
-    CredentialAccountWindow* credentialAccountWindow = nullptr;
-    ActivationCodeWindow* activationCodeWindow = nullptr;
-    TwoFaActivationWindow* twoFaActivationWindow = nullptr;
-    TwoFaAuthenticationWindow* twoFaAuthenticationWindow = nullptr;
-    ChangePasswordWindow* changePasswordWindow = nullptr;
-    BankSelectorWindow* bankSelectorWindow = nullptr;
-    Model::Bank* bankModel = nullptr;
-    // The list windows and the About box become children of the main window, which may free
-    // them first.
-    QPointer<MainWindow> mainWindow;
-    QPointer<CompanyWindow> companyWindow;
-    QPointer<PositionWindow> positionWindow;
-    QPointer<ReportWindow> reportWindow;
-    QPointer<TicketWindow> ticketWindow;
-    QPointer<InsertTicketWindow> insertTicketWindow;
-    QPointer<HeaderToolbar> headerToolbar;
-    QPointer<AboutWindow> aboutWindow;
-    QPointer<PositionDetailWindow> positionDetailWindow;
-    QPointer<AnagraphicWindow> anagraphicWindow;
-    Model::Company* companyModel = nullptr;
-    Model::Position* positionModel = nullptr;
-    Model::Status* statusModel = nullptr;
-    Model::Report* reportModel = nullptr;
-    Model::Ticket* ticketModel = nullptr;
-    Model::AddressWrapper* addressWrapper = nullptr;
-    Model::Amortization* amortizationModel = nullptr;
-    Model::PositionDetails* positionDetailsModel = nullptr;
-    Model::Anagraphic* anagraphicModel = nullptr;
-    QSplashScreen* splashScreen = nullptr;
-    UpdateWindow* updateWindow = nullptr;
-    Updater* updater = nullptr;
+    std::unique_ptr<Config> config;
+    std::unique_ptr<Account> account;
+    std::unique_ptr<ComponentFactory> factory;
+    SignInFlow* signInFlow;
+    UpdateFlow* updateFlow;
+    std::unique_ptr<RefusedSessionDispatcher> refusedSessions;
 };
 
 }

@@ -7,10 +7,8 @@
 
 #include "core/logging.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <QMetaEnum>
 #include <QSslCertificate>
 #include <QSslCipher>
@@ -90,24 +88,11 @@ void NetworkManager::manageNetworkError(QNetworkReply::NetworkError code)
         emit proxyErrorDetected();
         return;
     case QNetworkReply::ProxyAuthenticationRequiredError:
-        QMessageBox::critical(QApplication::activeWindow(),
-            QStringLiteral("Autenticazione Proxy necessaria"),
-            QStringLiteral(
-                "Il proxy utilizzato per la connessione di rete richiede l'autenticazione "
-                "tramite username e password.\nSe non possiedi le credenziali contatta "
-                "il tuo amministratore di rete."),
-            QMessageBox::Ok);
+        emit fatalErrorOccurred(FatalError::ProxyAuthenticationRequired, QString());
         QCoreApplication::quit();
         return;
     default:
-        QMessageBox::warning(QApplication::activeWindow(),
-            QStringLiteral("Errore durante la connessione al server"),
-            QStringLiteral(
-                "La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
-                "un problema momentaneo.\nRiprova o contatta l'amministratore di "
-                "sistema.\nCODE: ")
-                + QString::number(code),
-            QMessageBox::Ok);
+        emit fatalErrorOccurred(FatalError::ConnectionFailed, QString::number(code));
         QCoreApplication::quit();
         return;
     }
@@ -136,7 +121,7 @@ void NetworkManager::onSslError(QNetworkReply* reply, const QList<QSslError>& er
     qCCritical(corvaneLog) << "caCertificate" << configuration.caCertificates();
 
     emit closeProgressDialog();
-    QMessageBox::critical(nullptr, QStringLiteral("Errore SSL/TLS"), text, QMessageBox::Ok);
+    emit fatalErrorOccurred(FatalError::TlsFailed, text);
     QCoreApplication::quit();
 }
 

@@ -9,11 +9,16 @@ namespace Corvane {
 
 /// The program's one network access manager. Besides sending, it logs the certificate of every
 /// encrypted connection, ends the program on TLS errors, and sorts transfer errors into "the
-/// network set-up is wrong" (proxyErrorDetected) and "the server cannot be reached" (error box,
-/// then quit). Created without a parent by the flow manager and kept for the life of the process.
+/// network set-up is wrong" (proxyErrorDetected) and "the server cannot be reached"
+/// (fatalErrorOccurred, then quit); the windows' side tells the user. Created without a parent
+/// by the component factory and kept for the life of the process.
 class NetworkManager final : public QNetworkAccessManager {
     Q_OBJECT
 public:
+    /// Failures that end the program.
+    enum class FatalError { ProxyAuthenticationRequired, ConnectionFailed, TlsFailed };
+    Q_ENUM(FatalError)
+
     explicit NetworkManager(QObject* parent = nullptr);
 
     /// Adds the certificates of a PEM file to the CA list of the default TLS configuration, so a
@@ -24,6 +29,9 @@ public:
 signals:
     void proxyErrorDetected();
     void closeProgressDialog();
+    /// Emitted just before the program is ended; detail is the transfer's error code, or the
+    /// TLS errors' texts.
+    void fatalErrorOccurred(Corvane::NetworkManager::FatalError error, const QString& detail);
 
 public slots:
     void manageNetworkError(QNetworkReply::NetworkError code);

@@ -2,10 +2,10 @@
 
 #include "core/logging.h"
 #include "core/ownerfile.h"
+#include "network/applicationinitializeresponderinterface.h"
 #include "network/networkmanager.h"
 #include "network/networksettingswindow.h"
 #include "network/proxycredentialwindow.h"
-#include "protocol/applicationinitializeresponderinterface.h"
 
 #include <QApplication>
 #include <QAuthenticator>

@@ -1,8 +1,8 @@
 #include "protocol/commandmanager.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "protocol/authenticatedcommandinterface.h"
+#include "protocol/commandhostinterface.h"
 #include "protocol/commandinterface.h"
 #include "protocol/commandrequestmanager.h"
 #include "protocol/downloadcommandinterface.h"
@@ -32,11 +32,11 @@ namespace {
 }
 
 CommandManager::CommandManager(ProxyConfigurator* proxyConfigurator, NetworkManager* networkManager,
-    ApplicationManager* applicationManager, QObject* parent)
+    Interface::CommandHostInterface* host, QObject* parent)
     : QObject(parent)
-    , transport(new CommandRequestManager(
-          networkManager, proxyConfigurator, this, applicationManager->getServerUrl()))
-    , applicationManager(applicationManager)
+    , transport(
+          new CommandRequestManager(networkManager, proxyConfigurator, this, host->getServerUrl()))
+    , host(host)
     , parser(new XmlParser)
 {
 }
@@ -125,12 +125,12 @@ void CommandManager::executeNext()
         params.insert(QStringLiteral("vers"), version);
     if (dynamic_cast<PaginatedCommandInterface*>(head))
         params.insert(QStringLiteral("vers"), version);
-    if (applicationManager->isDebugEnabled())
+    if (host->isDebugEnabled())
         params.insert(QStringLiteral("XDEBUG_SESSION"), QStringLiteral("qzv"));
 
     QString urlPath = head->getPath();
     if (!dynamic_cast<NoAbiCommandInterface*>(head))
-        urlPath += QLatin1Char('/') + abiCode(applicationManager->getBank());
+        urlPath += QLatin1Char('/') + abiCode(host->getBank());
 
     transport->configurePostRequest(params, urlPath);
     transport->executePostRequest();
@@ -211,7 +211,7 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
     }
     if (authenticated && !isAuthenticationValid()) {
         endExecution(ended, path);
-        applicationManager->manageResponse(this);
+        host->manageResponse(this);
         return;
     }
     command->useResponse(decodedReply, dataRows);
@@ -243,8 +243,12 @@ bool CommandManager::validateResponse(const QString& path)
                                     decodedReply.value(QStringLiteral("esito_descr"),
                                         QStringLiteral("Non definita")));
     }
-    qCCritical(corvaneLog) << lastErrorMessage;
-    applicationManager->showServerErrorDialog(this);
+    // The server's description can be of any length: the log keeps its start.
+    constexpr int loggedLength = 4096;
+    qCCritical(corvaneLog) << (lastErrorMessage.size() > loggedLength
+            ? lastErrorMessage.left(loggedLength) + QStringLiteral(" [cut]")
+            : lastErrorMessage);
+    host->showServerErrorDialog(this);
     return false;
 }
 
@@ -267,10 +271,7 @@ void CommandManager::executionAccomplished(CommandInterface* command)
     removeAt(index);
 }
 
-void CommandManager::updateServerUrl()
-{
-    transport->updateServerUrl(applicationManager->getServerUrl());
-}
+void CommandManager::updateServerUrl() { transport->updateServerUrl(host->getServerUrl()); }
 
 void CommandManager::setTransferTimeout(int milliseconds)
 {

@@ -7,26 +7,26 @@
 
 namespace Corvane {
 
-class ApplicationManager;
 class CommandRequestManager;
 class NetworkManager;
 class ProxyConfigurator;
 class XmlParser;
 
 namespace Interface {
+    class CommandHostInterface;
     class CommandInterface;
 }
 
 /// The single gate of every server operation: queues commands, runs one at a time, adds the
 /// protocol's own form fields, has the reply decoded, applies the generic result check and the
 /// session check, and hands the result to the command or, for a refused session, to the flow
-/// manager. Created by the flow manager on first use and kept for the life of the process; it
-/// never owns the commands it queues, but notices when one is destroyed.
+/// manager (its host). Created by the component factory on first use and kept for the life of the
+/// process; it never owns the commands it queues, but notices when one is destroyed.
 class CommandManager final : public QObject {
     Q_OBJECT
 public:
     CommandManager(ProxyConfigurator* proxyConfigurator, NetworkManager* networkManager,
-        ApplicationManager* applicationManager, QObject* parent = nullptr);
+        Interface::CommandHostInterface* host, QObject* parent = nullptr);
     ~CommandManager() override;
 
     void exec(Interface::CommandInterface* command);
@@ -82,7 +82,7 @@ private:
     bool isAuthenticationValid();
 
     CommandRequestManager* transport;
-    ApplicationManager* applicationManager;
+    Interface::CommandHostInterface* host;
     XmlParser* parser;
     QMap<QString, QString> decodedReply;
     QList<DataRow> dataRows;

@@ -1,11 +1,11 @@
 #include "ui/aboutwindow.h"
 
-#include "app/applicationmanager.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_aboutwindow.h"
 
 namespace Corvane {
 
-AboutWindow::AboutWindow(ApplicationManager* applicationManager, QWidget* parent)
+AboutWindow::AboutWindow(Interface::WindowRequestInterface* applicationManager, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::AboutWindow>())
     , applicationManager(applicationManager)

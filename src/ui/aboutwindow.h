@@ -6,7 +6,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 namespace Ui {
     class AboutWindow;
@@ -17,12 +19,13 @@ namespace Ui {
 class AboutWindow final : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutWindow(ApplicationManager* applicationManager, QWidget* parent = nullptr);
+    explicit AboutWindow(
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
     ~AboutWindow() override;
 
 private:
     std::unique_ptr<Ui::AboutWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
 };
 
 }

@@ -1,12 +1,13 @@
 #include "ui/activationcodewindow.h"
 
-#include "app/applicationmanager.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_activationcodewindow.h"
 
 namespace Corvane {
 
-ActivationCodeWindow::ActivationCodeWindow(ApplicationManager* applicationManager, QWidget* parent)
-    : CodeWindow(applicationManager, &ApplicationManager::requestActivationCode,
+ActivationCodeWindow::ActivationCodeWindow(
+    Interface::WindowRequestInterface* applicationManager, QWidget* parent)
+    : CodeWindow(applicationManager, &Interface::WindowRequestInterface::requestActivationCode,
         QStringLiteral("codice_attivazione"), parent)
     , ui(std::make_unique<Ui::ActivationCodeWindow>())
 {

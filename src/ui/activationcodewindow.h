@@ -16,7 +16,7 @@ class ActivationCodeWindow final : public CodeWindow {
     Q_OBJECT
 public:
     explicit ActivationCodeWindow(
-        ApplicationManager* applicationManager, QWidget* parent = nullptr);
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
     ~ActivationCodeWindow() override;
 
 private:

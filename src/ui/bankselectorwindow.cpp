@@ -1,8 +1,8 @@
 #include "ui/bankselectorwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "models/bank.h"
+#include "ui/windowrequestinterface.h"
 
 #include <QPushButton>
 #include <QScreen>
@@ -28,7 +28,7 @@ namespace {
 }
 
 BankSelectorWindow::BankSelectorWindow(
-    ApplicationManager* applicationManager, Model::Bank* bankModel, QWidget* parent)
+    Interface::WindowRequestInterface* applicationManager, Model::Bank* bankModel, QWidget* parent)
     : QWidget(parent)
     , applicationManager(applicationManager)
     , bankModel(bankModel)

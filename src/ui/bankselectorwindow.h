@@ -7,7 +7,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 namespace Model {
     class Bank;
@@ -19,8 +21,8 @@ namespace Model {
 class BankSelectorWindow final : public QWidget {
     Q_OBJECT
 public:
-    BankSelectorWindow(
-        ApplicationManager* applicationManager, Model::Bank* bankModel, QWidget* parent = nullptr);
+    BankSelectorWindow(Interface::WindowRequestInterface* applicationManager,
+        Model::Bank* bankModel, QWidget* parent = nullptr);
     ~BankSelectorWindow() override;
 
     /// The window of bank buttons, null until the first list arrives.
@@ -32,7 +34,7 @@ private slots:
     void onClickButton1();
 
 private:
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
     Model::Bank* bankModel;
     std::unique_ptr<QWidget> selectionWidget;
 };

@@ -1,8 +1,8 @@
 #include "ui/changepasswordwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "ui/dialogsetup.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_changepasswordwindow.h"
 
 #include <QMessageBox>
@@ -13,7 +13,8 @@ namespace {
     constexpr int minimumPasswordLength = 12;
 }
 
-ChangePasswordWindow::ChangePasswordWindow(ApplicationManager* applicationManager, QWidget* parent)
+ChangePasswordWindow::ChangePasswordWindow(
+    Interface::WindowRequestInterface* applicationManager, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::ChangePasswordWindow>())
     , applicationManager(applicationManager)

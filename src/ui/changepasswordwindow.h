@@ -8,7 +8,9 @@ class QLineEdit;
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 namespace Ui {
     class ChangePasswordWindow;
@@ -21,7 +23,7 @@ class ChangePasswordWindow final : public QDialog {
     Q_OBJECT
 public:
     explicit ChangePasswordWindow(
-        ApplicationManager* applicationManager, QWidget* parent = nullptr);
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
     ~ChangePasswordWindow() override;
 
     /// Empties the three fields and focuses the current password.
@@ -37,7 +39,7 @@ private:
     bool validateForm();
 
     std::unique_ptr<Ui::ChangePasswordWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
 };
 
 }

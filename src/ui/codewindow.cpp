@@ -1,14 +1,14 @@
 #include "ui/codewindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "ui/dialogsetup.h"
+#include "ui/windowrequestinterface.h"
 
 #include <QLineEdit>
 
 namespace Corvane {
 
-CodeWindow::CodeWindow(ApplicationManager* applicationManager, CodeRequest request,
+CodeWindow::CodeWindow(Interface::WindowRequestInterface* applicationManager, CodeRequest request,
     const QString& key, QWidget* parent)
     : QDialog(parent)
     , applicationManager(applicationManager)

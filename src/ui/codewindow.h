@@ -7,7 +7,9 @@ class QLineEdit;
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 /// What the dialogs that ask for one code share: the look of the sign-in dialogs, a code field
 /// handed unchanged to the flow manager under one form key, the field emptied and focused at
@@ -29,14 +31,14 @@ public slots:
 
 protected:
     /// The flow manager's request that takes the code.
-    using CodeRequest = void (ApplicationManager::*)(const QMap<QString, QString>&);
+    using CodeRequest = void (Interface::WindowRequestInterface::*)(const QMap<QString, QString>&);
 
-    CodeWindow(ApplicationManager* applicationManager, CodeRequest request, const QString& key,
-        QWidget* parent);
+    CodeWindow(Interface::WindowRequestInterface* applicationManager, CodeRequest request,
+        const QString& key, QWidget* parent);
     /// Finishes the construction once the subclass has built its form.
     void setUpForm(QLineEdit* codeField, const QSize& size);
 
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
 
 private:
     CodeRequest request;

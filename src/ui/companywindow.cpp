@@ -1,19 +1,18 @@
 #include "ui/companywindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "models/company.h"
-#include "ui/anagraphicwindow.h"
 #include "ui/paginator.h"
 #include "ui/searchfilters.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_companywindow.h"
 
 #include <QStringListModel>
 
 namespace Corvane {
 
-CompanyWindow::CompanyWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
-    Model::Company* model, QWidget* parent)
+CompanyWindow::CompanyWindow(Interface::WindowRequestInterface* applicationManager,
+    HeaderToolbar* headerToolbar, Model::Company* model, QWidget* parent)
     : AbstractTableWindow(headerToolbar, model, parent)
     , ui(std::make_unique<Ui::CompanyWindow>())
     , applicationManager(applicationManager)
@@ -64,8 +63,7 @@ void CompanyWindow::onCellDoubleClicked(const QModelIndex& index)
 {
     qCDebug(corvaneLog) << "onCellDoubleClicked"
                         << "SLOT triggered in" << metaObject()->className();
-    applicationManager->getAnagraphicWindow()->showAnagraphic(
-        model->getValue(index.row(), QStringLiteral("anag_id")));
+    applicationManager->showAnagraphic(model->getValue(index.row(), QStringLiteral("anag_id")));
 }
 
 void CompanyWindow::updateInterfaceDetails()

@@ -6,7 +6,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 namespace Model {
     class Company;
@@ -20,8 +22,8 @@ namespace Ui {
 class CompanyWindow final : public AbstractTableWindow {
     Q_OBJECT
 public:
-    CompanyWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
-        Model::Company* model, QWidget* parent = nullptr);
+    CompanyWindow(Interface::WindowRequestInterface* applicationManager,
+        HeaderToolbar* headerToolbar, Model::Company* model, QWidget* parent = nullptr);
     ~CompanyWindow() override;
 
 public slots:
@@ -37,7 +39,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::CompanyWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
     Model::Company* companyModel;
 };
 

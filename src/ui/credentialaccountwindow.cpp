@@ -1,10 +1,11 @@
 #include "ui/credentialaccountwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/dialogsetup.h"
 #include "ui/privacywindow.h"
+#include "ui/texts.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_credentialaccountwindow.h"
 
 #include <QApplication>
@@ -13,7 +14,7 @@
 namespace Corvane {
 
 CredentialAccountWindow::CredentialAccountWindow(
-    ApplicationManager* applicationManager, QWidget* parent)
+    Interface::WindowRequestInterface* applicationManager, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::CredentialAccountWindow>())
     , applicationManager(applicationManager)
@@ -65,9 +66,13 @@ void CredentialAccountWindow::accept()
         return;
     }
 
-    // Unique: a second press before the answer must not get the answer twice.
-    connect(applicationManager, &ApplicationManager::requestCredentialAccountCompleted, this,
-        &CredentialAccountWindow::onRequestCredentialAccountResponse, Qt::UniqueConnection);
+    // One connection: a second press before the answer must not get the answer twice.
+    if (!pendingAnswer) {
+        pendingAnswer = applicationManager->connectCredentialAccountAnswer(
+            this, [this](bool success, int resultId) {
+                onRequestCredentialAccountResponse(success, resultId);
+            });
+    }
     applicationManager->requestCredentialAccount({
         { QStringLiteral("cf_confidi"), ui->confidiCodiceFiscaleLineEdit->text() },
         { QStringLiteral("nome"), ui->utenteNomeLineEdit->text() },
@@ -99,8 +104,8 @@ void CredentialAccountWindow::onRequestCredentialAccountResponse(bool success, i
 {
     qCDebug(corvaneLog) << "onRequestCredentialAccountResponse"
                         << "SLOT triggered";
-    disconnect(applicationManager, &ApplicationManager::requestCredentialAccountCompleted, this,
-        &CredentialAccountWindow::onRequestCredentialAccountResponse);
+    disconnect(pendingAnswer);
+    pendingAnswer = {};
     if (success) {
         QMessageBox::information(QApplication::activeWindow(),
             QStringLiteral("Esito richiesta credenziali"),
@@ -124,15 +129,14 @@ void CredentialAccountWindow::onRequestCredentialAccountResponse(bool success, i
         message = QStringLiteral("Errore validazione dati. Ripetere inserimento");
         break;
     case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
-        message = QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più "
-                                 "tardi.");
+        message = Text::tooManyCredentialRequests;
         break;
     default:
         message = QStringLiteral("La richiesta di apertura di un nuovo account non è andata a "
                                  "buon fine.\nPuoi riprovare o contattare il supporto tecnico.");
         break;
     }
-    QMessageBox::critical(this, QStringLiteral("Richiesta credenziali"), message, QMessageBox::Ok);
+    QMessageBox::critical(this, Text::credentialRequest, message, QMessageBox::Ok);
     open();
 }
 

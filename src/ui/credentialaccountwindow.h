@@ -6,7 +6,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 class PrivacyWindow;
 
 namespace Ui {
@@ -20,7 +22,7 @@ class CredentialAccountWindow final : public QDialog {
     Q_OBJECT
 public:
     explicit CredentialAccountWindow(
-        ApplicationManager* applicationManager, QWidget* parent = nullptr);
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
     ~CredentialAccountWindow() override;
 
 public slots:
@@ -36,7 +38,9 @@ private slots:
 
 private:
     std::unique_ptr<Ui::CredentialAccountWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
+    /// The hook for the answer to the request on its way, if any.
+    QMetaObject::Connection pendingAnswer;
     PrivacyWindow* privacyWindow;
 };
 

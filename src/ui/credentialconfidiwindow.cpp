@@ -1,17 +1,19 @@
 #include "ui/credentialconfidiwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/dialogsetup.h"
+#include "ui/texts.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_credentialconfidiwindow.h"
 
 #include <QMessageBox>
 
 namespace Corvane {
 
-CredentialConfidiWindow::CredentialConfidiWindow(ApplicationManager* applicationManager,
+CredentialConfidiWindow::CredentialConfidiWindow(
+    Interface::WindowRequestInterface* applicationManager,
     CredentialAccountWindow* credentialAccountWindow, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::CredentialConfidiWindow>())
@@ -39,9 +41,13 @@ void CredentialConfidiWindow::accept()
 {
     qCDebug(corvaneLog) << "accept"
                         << "SLOT triggered";
-    // Unique: a second press before the answer must not get the answer twice.
-    connect(applicationManager, &ApplicationManager::requestCredentialConfidiCompleted, this,
-        &CredentialConfidiWindow::onRequestCredentialConfidiResponse, Qt::UniqueConnection);
+    // One connection: a second press before the answer must not get the answer twice.
+    if (!pendingAnswer) {
+        pendingAnswer = applicationManager->connectCredentialConfidiAnswer(
+            this, [this](bool success, int resultId) {
+                onRequestCredentialConfidiResponse(success, resultId);
+            });
+    }
     applicationManager->requestCredentialConfidi(
         { { QStringLiteral("cf_confidi"), ui->confidiLineEdit->text() } });
     hide();
@@ -63,8 +69,8 @@ void CredentialConfidiWindow::onRequestCredentialConfidiResponse(bool success, i
 {
     qCDebug(corvaneLog) << "onRequestCredentialConfidiResponse"
                         << "SLOT triggered";
-    disconnect(applicationManager, &ApplicationManager::requestCredentialConfidiCompleted, this,
-        &CredentialConfidiWindow::onRequestCredentialConfidiResponse);
+    disconnect(pendingAnswer);
+    pendingAnswer = {};
     if (success) {
         credentialAccountWindow->open();
         return;
@@ -77,17 +83,16 @@ void CredentialConfidiWindow::onRequestCredentialConfidiResponse(bool success, i
                                  "contattare il supporto tecnico.");
         break;
     case XmlParser::ACCOUNT_REQUEST_VALIDATION_FAIL:
-        message = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+        message = Text::validationFailed;
         break;
     case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
-        message = QStringLiteral("Sono state inviate troppe richieste di credenziali. Riprova più "
-                                 "tardi.");
+        message = Text::tooManyCredentialRequests;
         break;
     default:
         message = QStringLiteral("Il confidi non è stato trovato. Ripetere inserimento.");
         break;
     }
-    QMessageBox::critical(this, QStringLiteral("Richiesta credenziali"), message, QMessageBox::Ok);
+    QMessageBox::critical(this, Text::credentialRequest, message, QMessageBox::Ok);
     open();
 }
 

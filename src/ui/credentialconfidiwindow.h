@@ -6,7 +6,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 class CredentialAccountWindow;
 
 namespace Ui {
@@ -18,7 +20,7 @@ namespace Ui {
 class CredentialConfidiWindow final : public QDialog {
     Q_OBJECT
 public:
-    CredentialConfidiWindow(ApplicationManager* applicationManager,
+    CredentialConfidiWindow(Interface::WindowRequestInterface* applicationManager,
         CredentialAccountWindow* credentialAccountWindow, QWidget* parent = nullptr);
     ~CredentialConfidiWindow() override;
 
@@ -36,7 +38,9 @@ private:
     void resetForm();
 
     std::unique_ptr<Ui::CredentialConfidiWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
+    /// The hook for the answer to the request on its way, if any.
+    QMetaObject::Connection pendingAnswer;
     CredentialAccountWindow* credentialAccountWindow;
 };
 

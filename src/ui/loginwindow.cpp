@@ -1,11 +1,12 @@
 #include "ui/loginwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "protocol/xmlparser.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/dialogsetup.h"
 #include "ui/servertextbox.h"
+#include "ui/texts.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_loginwindow.h"
 
 #include <QMessageBox>
@@ -13,7 +14,7 @@
 
 namespace Corvane {
 
-LoginWindow::LoginWindow(ApplicationManager* applicationManager,
+LoginWindow::LoginWindow(Interface::WindowRequestInterface* applicationManager,
     CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::LoginWindow>())
@@ -59,11 +60,10 @@ void LoginWindow::manageLoginResponse()
         message = QStringLiteral("Le credenziali inserite non sono corrette");
         break;
     case XmlParser::RATE_LIMITER_ERROR_MESSAGE:
-        message = QStringLiteral(
-            "Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+        message = Text::tooManyAttempts;
         break;
     case XmlParser::LOGIN_VALIDATION_FAIL:
-        message = QStringLiteral("Errore validazione dati. Ripetere inserimento.");
+        message = Text::validationFailed;
         break;
     default:
         // Silence here would let the next Enter sign in as the stored user.

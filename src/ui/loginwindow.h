@@ -9,7 +9,9 @@ class QProgressDialog;
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 class CredentialConfidiWindow;
 
 namespace Ui {
@@ -22,7 +24,7 @@ namespace Ui {
 class LoginWindow final : public QDialog {
     Q_OBJECT
 public:
-    LoginWindow(ApplicationManager* applicationManager,
+    LoginWindow(Interface::WindowRequestInterface* applicationManager,
         CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent = nullptr);
     ~LoginWindow() override;
 
@@ -43,7 +45,7 @@ private slots:
 
 private:
     std::unique_ptr<Ui::LoginWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
     CredentialConfidiWindow* credentialConfidiWindow;
     QPointer<QProgressDialog> progressDialog;
 };

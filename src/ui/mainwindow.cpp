@@ -1,8 +1,5 @@
 #include "ui/mainwindow.h"
 
-#include "app/account.h"
-#include "app/applicationmanager.h"
-#include "app/singleinstanceguard.h"
 #include "core/logging.h"
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"
@@ -13,13 +10,12 @@
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
 #include "ui/windowlayout.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_mainwindow.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QToolButton>
 
 namespace Corvane {
@@ -39,10 +35,10 @@ namespace {
     }
 }
 
-MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator* proxyConfigurator,
-    CompanyWindow* companyWindow, PositionWindow* positionWindow, ReportWindow* reportWindow,
-    TicketWindow* ticketWindow, InsertTicketWindow* insertTicketWindow, AboutWindow* aboutWindow,
-    QWidget* parent)
+MainWindow::MainWindow(Interface::WindowRequestInterface* applicationManager,
+    ProxyConfigurator* proxyConfigurator, CompanyWindow* companyWindow,
+    PositionWindow* positionWindow, ReportWindow* reportWindow, TicketWindow* ticketWindow,
+    InsertTicketWindow* insertTicketWindow, AboutWindow* aboutWindow, QWidget* parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::MainWindow>())
     , aboutWindow(aboutWindow)
@@ -75,8 +71,8 @@ MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator
     exitButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ui->mainToolBar->addWidget(exitButton);
 
-    auto* userLabel = new QLabel(
-        QStringLiteral("Utente connesso: %1").arg(applicationManager->getAccount()->getUsername()));
+    auto* userLabel
+        = new QLabel(QStringLiteral("Utente connesso: %1").arg(applicationManager->getUsername()));
     ui->statusBar->addPermanentWidget(userLabel, 1);
     ui->statusBar->setSizeGripEnabled(false);
 
@@ -114,18 +110,6 @@ void MainWindow::show()
     QMainWindow::show();
 }
 
-void MainWindow::showRequestReplyError(const QString& message)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Errore nella risposta del server"),
-        QStringLiteral("%1\n\nVuoi chiudere Corvane?").arg(message),
-        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    // The description is the server's text, shown as it is.
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::NoButton);
-    if (box.exec() == QMessageBox::Yes)
-        QCoreApplication::exit(1);
-}
-
 void MainWindow::openNetworkConfigurationWindow()
 {
     proxyConfigurator->openNetworkSettingsWindow();
@@ -160,18 +144,6 @@ void MainWindow::openTicketWindow() { ticketWindow->open(); }
 
 void MainWindow::openPositionWindow() { positionWindow->open(); }
 
-void MainWindow::openSceltaBancaWindow()
-{
-    QStringList arguments = QCoreApplication::arguments();
-    const QString program = arguments.takeFirst();
-    // The new instance must not find this one still holding the single-instance guard.
-    SingleInstanceGuard::releaseHeld();
-    qint64 processId = 0;
-    if (QProcess::startDetached(program, arguments, QString(), &processId))
-        qCDebug(corvaneLog) << "Restarted for a bank change as process" << processId;
-    else
-        qCCritical(corvaneLog) << "Could not restart the program for a bank change";
-    QCoreApplication::quit();
-}
+void MainWindow::openSceltaBancaWindow() { applicationManager->restart(); }
 
 }

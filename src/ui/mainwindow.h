@@ -7,7 +7,9 @@
 namespace Corvane {
 
 class AboutWindow;
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 class CompanyWindow;
 class InsertTicketWindow;
 class MaintenanceWindow;
@@ -26,10 +28,11 @@ namespace Ui {
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(ApplicationManager* applicationManager, ProxyConfigurator* proxyConfigurator,
-        CompanyWindow* companyWindow, PositionWindow* positionWindow, ReportWindow* reportWindow,
-        TicketWindow* ticketWindow, InsertTicketWindow* insertTicketWindow,
-        AboutWindow* aboutWindow, QWidget* parent = nullptr);
+    MainWindow(Interface::WindowRequestInterface* applicationManager,
+        ProxyConfigurator* proxyConfigurator, CompanyWindow* companyWindow,
+        PositionWindow* positionWindow, ReportWindow* reportWindow, TicketWindow* ticketWindow,
+        InsertTicketWindow* insertTicketWindow, AboutWindow* aboutWindow,
+        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// The maintenance notice, made on first use.
@@ -38,7 +41,7 @@ public:
 public slots:
     void showMaintenanceWindow();
     void show();
-    void showRequestReplyError(const QString& message);
+
     void openNetworkConfigurationWindow();
     void requestPassword();
     void logout();
@@ -57,7 +60,7 @@ private:
     PositionWindow* positionWindow;
     CompanyWindow* companyWindow;
     ProxyConfigurator* proxyConfigurator;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
     MaintenanceWindow* maintenanceWindow = nullptr;
 };
 

@@ -1,18 +1,18 @@
 #include "ui/positionwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "models/position.h"
 #include "models/status.h"
 #include "ui/paginator.h"
-#include "ui/positiondetailwindow.h"
 #include "ui/searchfilters.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_positionwindow.h"
 
 namespace Corvane {
 
-PositionWindow::PositionWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
-    Model::Position* model, Model::Status* statusModel, QWidget* parent)
+PositionWindow::PositionWindow(Interface::WindowRequestInterface* applicationManager,
+    HeaderToolbar* headerToolbar, Model::Position* model, Model::Status* statusModel,
+    QWidget* parent)
     : AbstractTableWindow(headerToolbar, model, parent)
     , ui(std::make_unique<Ui::PositionWindow>())
     , applicationManager(applicationManager)
@@ -77,7 +77,7 @@ void PositionWindow::onCellDoubleClicked(const QModelIndex& index)
         qCWarning(corvaneLog) << "Model in PositionWindow could not be casted into Model::Position";
         return;
     }
-    applicationManager->getPositionDetailWindow()->showPosition(
+    applicationManager->showPosition(
         model->getValue(index.row(), QStringLiteral("pratica_forma_tecnica_id")),
         model->getValue(index.row(), QStringLiteral("num_delib_c")));
 }

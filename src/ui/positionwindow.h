@@ -6,7 +6,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 namespace Model {
     class Position;
@@ -21,8 +23,9 @@ namespace Ui {
 class PositionWindow final : public AbstractTableWindow {
     Q_OBJECT
 public:
-    PositionWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
-        Model::Position* model, Model::Status* statusModel, QWidget* parent = nullptr);
+    PositionWindow(Interface::WindowRequestInterface* applicationManager,
+        HeaderToolbar* headerToolbar, Model::Position* model, Model::Status* statusModel,
+        QWidget* parent = nullptr);
     ~PositionWindow() override;
 
 public slots:
@@ -38,7 +41,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::PositionWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
     Model::Status* statusModel;
 };
 

@@ -1,9 +1,9 @@
 #include "ui/reportwindow.h"
 
-#include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "models/report.h"
 #include "ui/searchfilters.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_reportwindow.h"
 
 #include <QDesktopServices>
@@ -16,8 +16,8 @@
 
 namespace Corvane {
 
-ReportWindow::ReportWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
-    Model::Report* model, QWidget* parent)
+ReportWindow::ReportWindow(Interface::WindowRequestInterface* applicationManager,
+    HeaderToolbar* headerToolbar, Model::Report* model, QWidget* parent)
     : AbstractTableWindow(headerToolbar, model, parent)
     , ui(std::make_unique<Ui::ReportWindow>())
     , applicationManager(applicationManager)

@@ -6,7 +6,9 @@
 
 namespace Corvane {
 
-class ApplicationManager;
+namespace Interface {
+    class WindowRequestInterface;
+}
 
 namespace Model {
     class Report;
@@ -20,8 +22,8 @@ namespace Ui {
 class ReportWindow final : public AbstractTableWindow {
     Q_OBJECT
 public:
-    ReportWindow(ApplicationManager* applicationManager, HeaderToolbar* headerToolbar,
-        Model::Report* model, QWidget* parent = nullptr);
+    ReportWindow(Interface::WindowRequestInterface* applicationManager,
+        HeaderToolbar* headerToolbar, Model::Report* model, QWidget* parent = nullptr);
     ~ReportWindow() override;
 
 public slots:
@@ -37,7 +39,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::ReportWindow> ui;
-    ApplicationManager* applicationManager;
+    Interface::WindowRequestInterface* applicationManager;
     Model::Report* reportModel;
     QString reportPath;
 };

@@ -29,8 +29,9 @@ namespace {
     }
 }
 
-void setServerText(QMessageBox& box, const QString& text)
+void setServerText(QMessageBox& box, const QString& text, const QString& question)
 {
+    const QString asked = question.isEmpty() ? QString() : QStringLiteral("\n\n") + question;
     box.setTextFormat(Qt::PlainText);
     QStringList shown;
     bool cut = false;
@@ -52,10 +53,10 @@ void setServerText(QMessageBox& box, const QString& text)
         }
     }
     if (!cut) {
-        box.setText(text);
+        box.setText(text + asked);
         return;
     }
-    box.setText(shown.join(QLatin1Char('\n')));
+    box.setText(shown.join(QLatin1Char('\n')) + asked);
     box.setDetailedText(text);
 }
 

@@ -1,6 +1,6 @@
 #include "ui/twofaactivationwindow.h"
 
-#include "app/applicationmanager.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_twofaactivationwindow.h"
 
 #include <QSvgWidget>
@@ -8,8 +8,8 @@
 namespace Corvane {
 
 TwoFaActivationWindow::TwoFaActivationWindow(
-    ApplicationManager* applicationManager, QWidget* parent)
-    : CodeWindow(applicationManager, &ApplicationManager::twoFaFirstAuthentication,
+    Interface::WindowRequestInterface* applicationManager, QWidget* parent)
+    : CodeWindow(applicationManager, &Interface::WindowRequestInterface::twoFaFirstAuthentication,
         QStringLiteral("twofa_token"), parent)
     , ui(std::make_unique<Ui::TwoFaActivationWindow>())
 {

@@ -17,7 +17,7 @@ class TwoFaActivationWindow final : public CodeWindow {
     Q_OBJECT
 public:
     explicit TwoFaActivationWindow(
-        ApplicationManager* applicationManager, QWidget* parent = nullptr);
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
     ~TwoFaActivationWindow() override;
 
     /// Reloads the QR code, empties the code field and gives it the focus.

@@ -1,13 +1,13 @@
 #include "ui/twofaauthenticationwindow.h"
 
-#include "app/applicationmanager.h"
+#include "ui/windowrequestinterface.h"
 #include "ui_twofaauthenticationwindow.h"
 
 namespace Corvane {
 
 TwoFaAuthenticationWindow::TwoFaAuthenticationWindow(
-    ApplicationManager* applicationManager, QWidget* parent)
-    : CodeWindow(applicationManager, &ApplicationManager::twoFaAuthentication,
+    Interface::WindowRequestInterface* applicationManager, QWidget* parent)
+    : CodeWindow(applicationManager, &Interface::WindowRequestInterface::twoFaAuthentication,
         QStringLiteral("twofa_token"), parent)
     , ui(std::make_unique<Ui::TwoFaAuthenticationWindow>())
 {

@@ -16,7 +16,7 @@ class TwoFaAuthenticationWindow final : public CodeWindow {
     Q_OBJECT
 public:
     explicit TwoFaAuthenticationWindow(
-        ApplicationManager* applicationManager, QWidget* parent = nullptr);
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
     ~TwoFaAuthenticationWindow() override;
 
 private:

@@ -1,4 +1,5 @@
 #include "app/applicationmanager.h"
+#include "app/updateflow.h"
 #include "app/updater.h"
 #include "app/updatewindow.h"
 #include "commands/checkversion.h"
@@ -368,7 +369,8 @@ void TestUpdater::failedUpdateShowsTheErrorState()
     });
     closer.start(20);
     QTimer::singleShot(20000, &closer, [] { QCoreApplication::exit(1); });
-    application->getCommandManager()->exec(new Command::CheckVersion(application, "5.2.0.0"));
+    application->getCommandManager()->exec(
+        new Command::CheckVersion(application->getUpdateFlow(), "5.2.0.0"));
     QCOMPARE(QCoreApplication::exec(), 0);
 
     QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join('\n')));

@@ -2,6 +2,7 @@
 
 #include "network/proxycredentialwindow.h"
 #include "support/testenvironment.h"
+#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -74,6 +75,9 @@ void ConfiguratorTest::createConfigurator(const QString& serverUrl)
 {
     configurator.reset();
     networkManager = std::make_unique<NetworkManager>();
+    // The boxes the program shows for a failure that ends it.
+    connect(
+        networkManager.get(), &NetworkManager::fatalErrorOccurred, this, &Prompt::showNetworkError);
     configurator = std::make_unique<ProxyConfigurator>(this, networkManager.get(), serverUrl);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "network/applicationinitializeresponderinterface.h"
 #include "network/networkmanager.h"
 #include "network/proxyconfigurator.h"
-#include "protocol/applicationinitializeresponderinterface.h"
 #include "support/messageboxanswerer.h"
 #include "support/testserver.h"
 

@@ -2,6 +2,7 @@
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
+#include "ui/prompts.h"
 
 #include <QNetworkReply>
 #include <QSslConfiguration>
@@ -84,6 +85,7 @@ void TestNetworkManager::tlsFailureIsReportedOnce()
     // once its own box has been shown.
     TestServer server(TestServer::Mode::SelfSignedHttps);
     NetworkManager manager;
+    connect(&manager, &NetworkManager::fatalErrorOccurred, this, &Prompt::showNetworkError);
     QSignalSpy closeDialogs(&manager, &NetworkManager::closeProgressDialog);
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Errore SSL/TLS"), QStringLiteral("self-signed"),
@@ -145,6 +147,7 @@ void TestNetworkManager::errorClassification()
     QFETCH(QString, boxTitle);
     QFETCH(QString, boxText);
     NetworkManager manager;
+    connect(&manager, &NetworkManager::fatalErrorOccurred, this, &Prompt::showNetworkError);
     QSignalSpy proxyErrors(&manager, &NetworkManager::proxyErrorDetected);
     MessageBoxAnswerer answerer;
     if (!boxTitle.isEmpty())

@@ -1,3 +1,4 @@
+#include "app/signinflow.h"
 #include "commands/twofaactivation.h"
 #include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
@@ -38,7 +39,8 @@ void TestCodeWindows::activateTwoFa(int qrCodeSize)
               .arg(qrCodeSize);
     script("attivazione_two_fa", XmlParser::OK, { { QStringLiteral("0"), svg } });
     // The manager deletes the command once it has read it.
-    application->getCommandManager()->exec(new Command::TwoFaActivation(application));
+    application->getCommandManager()->exec(
+        new Command::TwoFaActivation(application->getSignInFlow()));
     QVERIFY(waitUntilIdle());
 }
 

@@ -56,6 +56,13 @@ protected:
             std::printf("painted %lld %lld\n", static_cast<long long>(monotonicNanoseconds()),
                 static_cast<long long>(ownStatusKib("VmHWM")));
             std::fflush(stdout);
+            // Where the memory went, for a look by hand.
+            if (qEnvironmentVariableIsSet("CORVANE_BENCH_SMAPS")) {
+                QFile maps(QStringLiteral("/proc/self/smaps"));
+                QFile copy(qEnvironmentVariable("CORVANE_BENCH_SMAPS"));
+                if (maps.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly))
+                    copy.write(maps.readAll());
+            }
             ::_exit(0);
         });
         return false;

@@ -2,9 +2,11 @@
 
 #include "core/logging.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QSet>
 #include <QTextCodec>
+#include <QVarLengthArray>
 #include <QVector>
 #include <QXmlStreamReader>
 
@@ -45,6 +47,8 @@ namespace {
         return fields;
     }
 
+    /// The record fields the client knows, in the order of QString's operator<, which is the
+    /// order of a DataRow's keys.
     const QVector<QString>& knownRecordFields()
     {
         static const QVector<QString> fields = [] {
@@ -73,22 +77,25 @@ namespace {
             QVector<QString> sorted;
             for (const char* name : names)
                 sorted.append(QString::fromLatin1(name));
+            std::sort(sorted.begin(), sorted.end());
+            sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
             return sorted;
         }();
         return fields;
     }
 
-    /// The known field spelled as name, or null when name is not a known record field. The
-    /// lookup hashes the reader's own text, so no name is copied out of it.
-    const QString* knownRecordField(const QStringRef& name)
+    /// The place in knownRecordFields of the field spelled as name, or -1 when name is not a
+    /// known record field. The lookup hashes the reader's own text, so no name is copied out of it.
+    int knownRecordField(const QStringRef& name)
     {
-        static const QHash<QStringView, const QString*> index = [] {
-            QHash<QStringView, const QString*> byName;
-            for (const QString& field : knownRecordFields())
-                byName.insert(QStringView(field), &field);
+        static const QHash<QStringView, int> index = [] {
+            QHash<QStringView, int> byName;
+            const QVector<QString>& fields = knownRecordFields();
+            for (int i = 0; i < fields.size(); ++i)
+                byName.insert(QStringView(fields.at(i)), i);
             return byName;
         }();
-        return index.value(QStringView(name.constData(), name.size()), nullptr);
+        return index.value(QStringView(name.constData(), name.size()), -1);
     }
 
     /// Windows-1252 is a single-byte code: one table, taken from the codec, decodes every value.
@@ -136,19 +143,56 @@ namespace {
         {
             if (overflowed)
                 return;
-            // Sizes in 64 bits: three quarters of a long text times three overflows an int.
-            const qint64 needed = qint64(written) + qint64(length) * 3 / 4 + 2;
+            // Padding decodes to nothing: without it, clean text is sized exactly. Sizes in 64
+            // bits: a long text times six overflows an int.
+            int significant = length;
+            while (significant > 0 && text[significant - 1] == QLatin1Char('='))
+                --significant;
+            const qint64 needed = qint64(written) + (qint64(bits) + qint64(significant) * 6) / 8;
             if (needed > largestDecodedField) {
                 overflowed = true;
                 decoded.clear();
                 written = 0;
                 return;
             }
+            if (needed > decoded.size()) {
+                // The first piece, nearly always the only one, is allocated to the character:
+                // resizing would round the block up to the next power of two.
+                if (decoded.isNull())
+                    decoded = QString(int(needed), Qt::Uninitialized);
+                else
+                    decoded.resize(int(needed));
+            }
             const std::array<QChar, 256>& characters = windows1252Table();
             const std::array<qint8, 128>& digits = base64Digits();
-            decoded.resize(int(needed));
-            QChar* out = decoded.data() + written;
-            for (const QChar* end = text + length; text != end; ++text) {
+            // needed bounds the output: nothing is written when it leaves no room.
+            QChar* out = needed > written ? decoded.data() + written : nullptr;
+            QChar* const start = out;
+            const QChar* const end = text + length;
+            if (bits == 0) {
+                // Whole groups of four digits make three characters at once; the first character
+                // outside the alphabet leaves the rest to the general loop below.
+                for (; end - text >= 4; text += 4) {
+                    const ushort c0 = text[0].unicode();
+                    const ushort c1 = text[1].unicode();
+                    const ushort c2 = text[2].unicode();
+                    const ushort c3 = text[3].unicode();
+                    if ((c0 | c1 | c2 | c3) >= 128)
+                        break;
+                    const int d0 = digits[c0];
+                    const int d1 = digits[c1];
+                    const int d2 = digits[c2];
+                    const int d3 = digits[c3];
+                    if ((d0 | d1 | d2 | d3) < 0)
+                        break;
+                    const uint group = uint(d0 << 18 | d1 << 12 | d2 << 6 | d3);
+                    out[0] = characters[group >> 16];
+                    out[1] = characters[(group >> 8) & 0xff];
+                    out[2] = characters[group & 0xff];
+                    out += 3;
+                }
+            }
+            for (; text != end; ++text) {
                 const ushort ch = text->unicode();
                 if (ch >= 128 || digits[ch] < 0)
                     continue;
@@ -160,13 +204,16 @@ namespace {
                     *out++ = characters[(buffer >> bits) & 0xff];
                 }
             }
-            written = int(out - decoded.constData());
+            written += int(out - start);
         }
 
         bool hasOverflowed() const { return overflowed; }
 
+        /// The decoded text; empty, never null, when there was none.
         QString take()
         {
+            if (decoded.isNull())
+                return QLatin1String("");
             decoded.resize(written);
             return std::move(decoded);
         }
@@ -199,7 +246,14 @@ QMap<QString, QString> XmlParser::parse(const QByteArray& body)
 
     header.clear();
     currentRow.clear();
-    reader = std::make_unique<QXmlStreamReader>(body);
+    // Read through a device, the reader decodes the body a few kilobytes at a time; given the
+    // bytes themselves, it would first decode them whole, twice their size in memory.
+    QBuffer input;
+    input.setData(body);
+    input.open(QIODevice::ReadOnly);
+    reader = std::make_unique<QXmlStreamReader>(&input);
+    // Replies use no namespaces: no prefix to resolve on every element.
+    reader->setNamespaceProcessing(false);
 
     while (!reader->atEnd()) {
         reader->readNext();
@@ -294,6 +348,12 @@ QString XmlParser::readEncodedText()
 
 void XmlParser::readRecord()
 {
+    // Values are gathered by field and the row is built in key order at the end: each key then
+    // goes in at the end of the map, with one comparison instead of a walk down the tree.
+    const QVector<QString>& fields = knownRecordFields();
+    if (fieldValues.size() != fields.size())
+        fieldValues.resize(fields.size());
+    QVarLengthArray<int, 32> present;
     QString id;
     QString descr;
     while (true) {
@@ -311,14 +371,27 @@ void XmlParser::readRecord()
             id = readEncodedText();
         } else if (name == descrField) {
             descr = readEncodedText();
-        } else if (const QString* field = knownRecordField(name)) {
-            currentRow.insert(*field, readEncodedText());
+        } else if (const int field = knownRecordField(name); field >= 0) {
+            // A field given twice keeps its last value, as an insert into the map would.
+            fieldValues[field] = readEncodedText();
+            present.append(field);
         } else {
             reader->skipCurrentElement();
         }
     }
 
+    std::sort(present.begin(), present.end());
     // A record cut off by the end of the input or a reader error is incomplete: drop it.
+    if (!reader->hasError()) {
+        int previous = -1;
+        for (const int field : present) {
+            if (field != previous)
+                currentRow.insert(currentRow.cend(), fields.at(field), fieldValues.at(field));
+            previous = field;
+        }
+    }
+    for (const int field : present)
+        fieldValues[field] = QString();
     if (reader->hasError()) {
         currentRow.clear();
         return;

@@ -3,6 +3,7 @@
 #include "protocol/datarow.h"
 
 #include <QObject>
+#include <QVector>
 
 #include <memory>
 
@@ -71,6 +72,8 @@ private:
     std::unique_ptr<QXmlStreamReader> reader;
     QMap<QString, QString> header;
     DataRow currentRow;
+    /// The values of the record being read, by place among the known fields.
+    QVector<QString> fieldValues;
     QList<DataRow> rows;
 };
 

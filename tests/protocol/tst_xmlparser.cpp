@@ -66,7 +66,8 @@ void TestXmlParser::headerFields()
 
 void TestXmlParser::recordFields()
 {
-    // Guards against wrong text decoding of records and unknown fields leaking into rows.
+    // Guards against wrong text decoding of records, unknown fields leaking into rows, and a
+    // field given twice keeping its first value.
     XmlParser parser;
     const QByteArray xml = "<r><item_res><esito_id>0</esito_id></item_res>"
                            "<item_dati><ragione_sociale>"
@@ -77,6 +78,7 @@ void TestXmlParser::recordFields()
         + base64Of1252("Forl\xec").toLatin1()
         + "</comune></item_dati>"
           "<item_dati><comune>"
+        + base64Of1252("Ivrea").toLatin1() + "</comune><cap>MTAwMTU=</cap><comune>"
         + base64Of1252("Aosta").toLatin1() + "</comune></item_dati></r>";
     parser.parse(xml);
     const QList<DataRow> rows = parser.takeRows();
@@ -85,7 +87,9 @@ void TestXmlParser::recordFields()
     QCOMPARE(rows[0].value(QStringLiteral("comune")), QStringLiteral("Forlì"));
     QVERIFY(!rows[0].contains(QStringLiteral("campo_ignoto")));
     QCOMPARE(rows[0].size(), 2);
-    QCOMPARE(rows[1], (DataRow { { QStringLiteral("comune"), QStringLiteral("Aosta") } }));
+    QCOMPARE(rows[1],
+        (DataRow { { QStringLiteral("comune"), QStringLiteral("Aosta") },
+            { QStringLiteral("cap"), QStringLiteral("10015") } }));
 }
 
 namespace {
@@ -183,6 +187,8 @@ void TestXmlParser::base64Coding()
     // against a field too long to decode being decoded anyway.
     QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4A==")), QStringLiteral("à"));
     QCOMPARE(XmlParser::decodeBase64(QStringLiteral("4!A=\n=")), QStringLiteral("à"));
+    // Whole groups first, then a character outside the alphabet in the middle of one.
+    QCOMPARE(XmlParser::decodeBase64(QStringLiteral("QUJDREVG R0g=")), QStringLiteral("ABCDEFGH"));
     QCOMPARE(XmlParser::encodeBase64(QStringLiteral("à")), QStringLiteral("w6A="));
     QCOMPARE(XmlParser::decodeBase64(XmlParser::encodeBase64(QStringLiteral("abc"))),
         QStringLiteral("abc"));

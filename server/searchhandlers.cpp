@@ -11,8 +11,10 @@
 #include <QDate>
 #include <QTextCodec>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace Corvane::Server {
 
@@ -80,6 +82,46 @@ namespace {
         reply.setHeader("cur_pag", QString::number(page.index + 1));
         reply.setHeader("tot_pag", QString::number(page.pages));
         reply.setHeader("risultati", QString::number(page.total));
+    }
+
+    /// A list search read one page at a time: its FROM and WHERE clause, and the binding of
+    /// the clause's parameters 1 to filterCount; the page's LIMIT and OFFSET follow them.
+    struct PagedQuery {
+        std::string from;
+        int filterCount = 0;
+        std::function<void(Statement&)> bindFilters;
+    };
+
+    struct PagedRows {
+        Page page;
+        /// The count, stepped: column 0 is the number of matches, the extra columns follow.
+        std::unique_ptr<Statement> count;
+        /// The asked page's rows, ready to step.
+        std::unique_ptr<Statement> rows;
+    };
+
+    /// Counts the matches of query and prepares the page the request's "start" asks for, in
+    /// the given order; nothing when nothing matches.
+    std::optional<PagedRows> pagedRows(Database& db, const ServiceRequest& request,
+        const PagedQuery& query, const std::string& countColumns, const std::string& columns,
+        const std::string& order)
+    {
+        PagedRows found;
+        found.count = std::make_unique<Statement>(
+            db.prepare("SELECT COUNT(*)" + countColumns + query.from));
+        query.bindFilters(*found.count);
+        found.count->step();
+        found.page = page(static_cast<int>(found.count->integer(0)), request.form.value("start"));
+        if (found.page.total == 0)
+            return std::nullopt;
+        const std::string limit = std::to_string(query.filterCount + 1);
+        const std::string offset = std::to_string(query.filterCount + 2);
+        found.rows = std::make_unique<Statement>(db.prepare(
+            "SELECT " + columns + query.from + order + " LIMIT ?" + limit + " OFFSET ?" + offset));
+        query.bindFilters(*found.rows);
+        found.rows->bind(query.filterCount + 1, SearchHandlers::pageSize)
+            .bind(query.filterCount + 2, found.page.index * SearchHandlers::pageSize);
+        return found;
     }
 
     // "" when the filter is empty, otherwise its LIKE pattern.
@@ -240,42 +282,34 @@ bool SearchHandlers::isBankEnabled(const Session& session, const std::string& ab
 
 ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const Session& session)
 {
-    Database& db = context.database();
-    const std::string where
-        = " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
-          " WHERE c.consortium_id = ?1"
-          " AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id AND p.abi = ?2)"
-          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
-          " AND (?4 = '' OR casefold(c.city) LIKE casefold(?4) ESCAPE '\\')"
-          " AND (?5 = '' OR c.province = upper(?5))"
-          " AND (?6 = '' OR c.fiscal_code LIKE ?6 ESCAPE '\\' OR c.vat_number LIKE ?6 ESCAPE '\\')";
-    const auto bindFilters = [&](Statement& statement) {
-        statement.bind(1, session.consortiumId)
-            .bind(2, request.abi)
-            .bind(3, filterPattern(request, "search_li_ragsoc"))
-            .bind(4, filterPattern(request, "search_li_comune"))
-            .bind(5, TextFormat::trimmed(request.form.value("search_li_provincia")))
-            .bind(6, filterPattern(request, "search_li_picf"));
-    };
-    Statement count = db.prepare("SELECT COUNT(*), COALESCE(MAX(c.successor_id IS NOT NULL OR "
-                                 "c.predecessor_id IS NOT NULL), 0)"
-        + where);
-    bindFilters(count);
-    count.step();
-    const Page current = page(static_cast<int>(count.integer(0)), request.form.value("start"));
-    if (current.total == 0)
+    const PagedQuery query { " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
+                             " WHERE c.consortium_id = ?1"
+                             " AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id"
+                             " AND p.abi = ?2)"
+                             " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
+                             " AND (?4 = '' OR casefold(c.city) LIKE casefold(?4) ESCAPE '\\')"
+                             " AND (?5 = '' OR c.province = upper(?5))"
+                             " AND (?6 = '' OR c.fiscal_code LIKE ?6 ESCAPE '\\'"
+                             " OR c.vat_number LIKE ?6 ESCAPE '\\')",
+        6, [&](Statement& statement) {
+            statement.bind(1, session.consortiumId)
+                .bind(2, request.abi)
+                .bind(3, filterPattern(request, "search_li_ragsoc"))
+                .bind(4, filterPattern(request, "search_li_comune"))
+                .bind(5, TextFormat::trimmed(request.form.value("search_li_provincia")))
+                .bind(6, filterPattern(request, "search_li_picf"));
+        } };
+    std::optional<PagedRows> found = pagedRows(context.database(), request, query,
+        ", COALESCE(MAX(c.successor_id IS NOT NULL OR c.predecessor_id IS NOT NULL), 0)",
+        "c.id, c.name, c.city, c.province, c.fiscal_code, c.vat_number, k.name",
+        orderBy(companyOrders, request, "c.name COLLATE NOCASE ASC", "c.id"));
+    if (!found)
         return noResult();
-
-    Statement rows
-        = db.prepare("SELECT c.id, c.name, c.city, c.province, c.fiscal_code, c.vat_number, k.name"
-            + where + orderBy(companyOrders, request, "c.name COLLATE NOCASE ASC", "c.id")
-            + " LIMIT ?7 OFFSET ?8");
-    bindFilters(rows);
-    rows.bind(7, pageSize).bind(8, current.index * pageSize);
+    Statement& rows = *found->rows;
     XmlReply reply(ResultCode::Ok);
-    setPageHeader(reply, current);
-    reply.setHeader(
-        "fusioni_presenti", count.integer(1) != 0 ? QStringLiteral("S") : QStringLiteral("N"));
+    setPageHeader(reply, found->page);
+    reply.setHeader("fusioni_presenti",
+        found->count->integer(1) != 0 ? QStringLiteral("S") : QStringLiteral("N"));
     while (rows.step()) {
         reply.addRecord({
             { "anag_id", QString::number(rows.integer(0)) },
@@ -292,39 +326,31 @@ ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const S
 
 ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const Session& session)
 {
+    const PagedQuery query { std::string(positionJoins)
+            + " WHERE p.consortium_id = ?1 AND p.abi = ?2"
+              " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
+              " AND (?4 = '' OR p.lcr LIKE ?4 ESCAPE '\\')"
+              " AND (?5 = '' OR p.consortium_date >= ?5)"
+              " AND (?6 = '' OR p.consortium_date <= ?6)"
+              " AND (?7 = '' OR p.loan_number LIKE ?7 ESCAPE '\\')"
+              " AND (?8 = '' OR casefold(b.name) LIKE casefold(?8) ESCAPE '\\')"
+              " AND (?9 = '' OR p.state_id = ?9)",
+        9, [&](Statement& statement) {
+            statement.bind(1, session.consortiumId)
+                .bind(2, request.abi)
+                .bind(3, filterPattern(request, "search_lp_impr"))
+                .bind(4, filterPattern(request, "search_lp_numero"))
+                .bind(5, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_dal")))
+                .bind(6, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_al")))
+                .bind(7, filterPattern(request, "search_lp_fin"))
+                .bind(8, filterPattern(request, "search_lp_banca"))
+                .bind(9, TextFormat::trimmed(request.form.value("search_lp_stato")));
+        } };
     Database& db = context.database();
-    const std::string where = std::string(positionJoins)
-        + " WHERE p.consortium_id = ?1 AND p.abi = ?2"
-          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
-          " AND (?4 = '' OR p.lcr LIKE ?4 ESCAPE '\\')"
-          " AND (?5 = '' OR p.consortium_date >= ?5)"
-          " AND (?6 = '' OR p.consortium_date <= ?6)"
-          " AND (?7 = '' OR p.loan_number LIKE ?7 ESCAPE '\\')"
-          " AND (?8 = '' OR casefold(b.name) LIKE casefold(?8) ESCAPE '\\')"
-          " AND (?9 = '' OR p.state_id = ?9)";
-    const auto bindFilters = [&](Statement& statement) {
-        statement.bind(1, session.consortiumId)
-            .bind(2, request.abi)
-            .bind(3, filterPattern(request, "search_lp_impr"))
-            .bind(4, filterPattern(request, "search_lp_numero"))
-            .bind(5, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_dal")))
-            .bind(6, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_al")))
-            .bind(7, filterPattern(request, "search_lp_fin"))
-            .bind(8, filterPattern(request, "search_lp_banca"))
-            .bind(9, TextFormat::trimmed(request.form.value("search_lp_stato")));
-    };
-    Statement count = db.prepare("SELECT COUNT(*)" + where);
-    bindFilters(count);
-    count.step();
-    const Page current = page(static_cast<int>(count.integer(0)), request.form.value("start"));
-    if (current.total == 0)
+    std::optional<PagedRows> found = pagedRows(db, request, query, {}, positionColumns,
+        orderBy(positionOrders, request, "p.consortium_date DESC", "p.id"));
+    if (!found)
         return noResult();
-
-    Statement rows = db.prepare(std::string("SELECT ") + positionColumns + where
-        + orderBy(positionOrders, request, "p.consortium_date DESC", "p.id")
-        + " LIMIT ?10 OFFSET ?11");
-    bindFilters(rows);
-    rows.bind(10, pageSize).bind(11, current.index * pageSize);
 
     Statement recent = db.prepare(
         "SELECT COUNT(*) FROM positions p JOIN users u ON u.id = ?1 WHERE p.consortium_id = ?2 "
@@ -333,10 +359,10 @@ ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const S
     recent.step();
 
     XmlReply reply(ResultCode::Ok);
-    setPageHeader(reply, current);
+    setPageHeader(reply, found->page);
     reply.setHeader("pratiche_da_ultimo_accesso", QString::number(recent.integer(0)));
-    while (rows.step())
-        reply.addRecord(positionRow(rows));
+    while (found->rows->step())
+        reply.addRecord(positionRow(*found->rows));
     return ServiceResponse::xml(reply);
 }
 

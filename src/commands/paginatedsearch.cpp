@@ -1,20 +1,21 @@
 #include "commands/paginatedsearch.h"
 
-#include "core/logging.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
+#include "models/abstractpaginatedtable.h"
 
 namespace Corvane::Command {
 
-PaginatedSearch::PaginatedSearch(SearchFilters* searchFilters, Paginator* paginator)
-    : searchFilters(searchFilters)
-    , paginator(paginator)
+PaginatedSearch::PaginatedSearch(Model::AbstractPaginatedTable* model, const QString& path,
+    const QMap<QString, QString>& parameters)
+    : FormCommand(path, parameters)
+    , model(model)
 {
 }
 
 int PaginatedSearch::headerNumber(const QMap<QString, QString>& reply, const QString& key)
 {
-    return reply.value(key, QStringLiteral("0")).toInt();
+    bool ok = false;
+    const int value = reply.value(key).toInt(&ok);
+    return ok && value > 0 ? value : 0;
 }
 
 void PaginatedSearch::readPageHeader(const QMap<QString, QString>& reply)
@@ -25,15 +26,10 @@ void PaginatedSearch::readPageHeader(const QMap<QString, QString>& reply)
     resultCount = headerNumber(reply, QStringLiteral("risultati"));
 }
 
-QString PaginatedSearch::requestedStart() const
+void PaginatedSearch::deliver(const QList<DataRow>& dataRows)
 {
-    return QString::number(paginator ? paginator->getStart() : 0);
-}
-
-void PaginatedSearch::logUse() const
-{
-    qCDebug(corvaneLog) << "useResponse"
-                        << "Triggered in" << metaObject()->className();
+    rows = dataRows;
+    model->acceptPage(this);
 }
 
 }

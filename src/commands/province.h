@@ -1,10 +1,7 @@
 #pragma once
 
-#include "protocol/commandinterface.h"
+#include "commands/formcommand.h"
 #include "protocol/noabicommandinterface.h"
-
-#include <QObject>
-#include <QStringList>
 
 namespace Corvane {
 namespace Model {
@@ -13,24 +10,18 @@ namespace Model {
 
 namespace Command {
 
-    /// The province names by initials. Created by the address wrapper for one request; hands them
-    /// back.
-    class Province final : public QObject,
-                           public Interface::CommandInterface,
+    /// The provinces by id. Created by the address wrapper for one request; hands them back.
+    class Province final : public ReportingCommand<Model::AddressWrapper>,
                            public Interface::NoAbiCommandInterface {
         Q_OBJECT
     public:
-        explicit Province(Model::AddressWrapper* owner);
+        explicit Province(Model::AddressWrapper* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return parameters; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         QMap<QString, QString> getResults() const { return results; }
 
     private:
-        Model::AddressWrapper* owner;
-        QMap<QString, QString> parameters;
         QMap<QString, QString> results;
     };
 

@@ -1,11 +1,8 @@
 #pragma once
 
+#include "commands/formcommand.h"
 #include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
 #include "protocol/noabicommandinterface.h"
-
-#include <QObject>
-#include <QStringList>
 
 namespace Corvane {
 namespace Model {
@@ -16,23 +13,18 @@ namespace Command {
 
     /// The position states by key, for the state filter. Created by the status model for one
     /// request; hands the states back to it.
-    class Status final : public QObject,
-                         public Interface::CommandInterface,
+    class Status final : public ReportingCommand<Model::Status>,
                          public Interface::AuthenticatedCommandInterface,
                          public Interface::NoAbiCommandInterface {
         Q_OBJECT
     public:
-        explicit Status(Model::Status* owner);
+        explicit Status(Model::Status* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return parameters; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         QMap<QString, QString> getResults() const { return results; }
 
     private:
-        Model::Status* owner;
-        QMap<QString, QString> parameters;
         QMap<QString, QString> results;
     };
 

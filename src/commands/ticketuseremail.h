@@ -1,10 +1,8 @@
 #pragma once
 
+#include "commands/formcommand.h"
 #include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
 #include "protocol/noabicommandinterface.h"
-
-#include <QObject>
 
 namespace Corvane {
 namespace Model {
@@ -15,22 +13,18 @@ namespace Command {
 
     /// The signed-in user's e-mail address, proposed for ticket reply notices. Created by the
     /// ticket model for one request; hands the address back to it.
-    class TicketUserEmail final : public QObject,
-                                  public Interface::CommandInterface,
+    class TicketUserEmail final : public ReportingCommand<Model::Ticket>,
                                   public Interface::AuthenticatedCommandInterface,
                                   public Interface::NoAbiCommandInterface {
         Q_OBJECT
     public:
         explicit TicketUserEmail(Model::Ticket* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return {}; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         QString getEmail() const { return email; }
 
     private:
-        Model::Ticket* model;
         QString email;
     };
 

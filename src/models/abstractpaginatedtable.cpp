@@ -5,28 +5,24 @@
 #include "protocol/commandinterface.h"
 #include "protocol/commandmanager.h"
 #include "protocol/paginatedcommandinterface.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
 
 #include <algorithm>
 
 namespace Corvane::Model {
 
+int Pages::offset(int step) const
+{
+    // The counters come from the server: no sum of them may overflow.
+    const qint64 last = qMax(total, 1) - 1;
+    return static_cast<int>(qBound<qint64>(0, qint64(start) + step, last));
+}
+
 AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, QObject* parent)
     : QAbstractTableModel(parent)
     , commandManager(commandManager)
-    , paginator(new Paginator(this))
-    , ownFilters(new SearchFilters(this))
 {
-    searchFilters = ownFilters;
     if (commandManager)
         releaseEndedCommands(commandManager, this);
-}
-
-AbstractPaginatedTable::~AbstractPaginatedTable()
-{
-    // The list window lays the paginator out and may already have deleted it with itself.
-    delete paginator.data();
 }
 
 int AbstractPaginatedTable::rowCount(const QModelIndex& parent) const
@@ -106,13 +102,44 @@ QString AbstractPaginatedTable::getValue(int row, const QString& key) const
     return row >= 0 && row < rows.size() ? rows.at(row).value(key) : QString();
 }
 
-void AbstractPaginatedTable::setTotalResults(const Interface::PaginatedCommandInterface* command)
+void AbstractPaginatedTable::fetch()
 {
-    totalResults = command->getResultCount();
+    QObject* command = createSearch(searchFilters, 0);
+    if (!command)
+        return;
+    qCDebug(corvaneLog) << newSearchLog;
+    // The rows on screen stay until the reply replaces them in one reset: a reset now would end
+    // the window's wait for the reply before it has come.
+    totalResults = 0;
+    pages = {};
+    execute(command);
 }
 
-void AbstractPaginatedTable::loadRows(Interface::PaginatedCommandInterface* command)
+void AbstractPaginatedTable::fetchPage(int start)
 {
+    QObject* command = createSearch(searchFilters, start);
+    if (!command) {
+        qCWarning(corvaneLog) << metaObject()->className() << "Does not support pagination";
+        return;
+    }
+    pages.start = start;
+    qCDebug(corvaneLog) << pageLog << start;
+    execute(command);
+}
+
+QObject* AbstractPaginatedTable::createSearch(const SearchFilters&, int) { return nullptr; }
+
+void AbstractPaginatedTable::setSearchLogLines(const char* newSearch, const char* page)
+{
+    newSearchLog = newSearch;
+    pageLog = page;
+}
+
+void AbstractPaginatedTable::acceptPage(Interface::PaginatedCommandInterface* command)
+{
+    totalResults = command->getResultCount();
+    pages = { command->getCurrentPage(), command->getTotalPages(), command->getStart() };
+    emit pagesChanged();
     QList<DataRow> page = command->getRows();
     // A record whose keys are all columns is kept as it came, shared with the reply (no copy);
     // only a record with keys of no column is copied without them, so a cell shows only what
@@ -143,15 +170,6 @@ void AbstractPaginatedTable::loadRows(Interface::PaginatedCommandInterface* comm
     release(dynamic_cast<QObject*>(command));
 }
 
-Paginator* AbstractPaginatedTable::getPaginator() const { return paginator; }
-
-SearchFilters* AbstractPaginatedTable::getSearchFilters() const { return searchFilters; }
-
-void AbstractPaginatedTable::setSearchFilters(SearchFilters* filters)
-{
-    searchFilters = filters ? filters : ownFilters;
-}
-
 void AbstractPaginatedTable::addColumn(
     const QString& key, const QString& header, const QString& orderKey)
 {
@@ -159,14 +177,6 @@ void AbstractPaginatedTable::addColumn(
     columnKeySet.insert(key);
     headerLabels << header;
     orderKeys << orderKey;
-}
-
-void AbstractPaginatedTable::clearForNewSearch()
-{
-    // The rows on screen stay until the reply replaces them in one reset: a reset now would end
-    // the window's wait for the reply before it has come.
-    totalResults = 0;
-    paginator->reset();
 }
 
 void AbstractPaginatedTable::clearRows()

@@ -1,11 +1,12 @@
 #include "models/addresswrapper.h"
 
-#include "core/logging.h"
 #include "commands/province.h"
 #include "commands/provinceinitials.h"
 #include "commands/search/addresstype.h"
 #include "commands/search/cap.h"
 #include "commands/search/city.h"
+#include "core/logging.h"
+#include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
 
 #include <QStringListModel>
@@ -30,6 +31,9 @@ AddressWrapper::AddressWrapper(CommandManager* commandManager, QObject* parent)
     , provinces(new QStringListModel(this))
     , cities(new QStringListModel(this))
 {
+    // A look-up the queue ends without a reply is freed then, not kept until the wrapper goes.
+    if (commandManager)
+        releaseEndedCommands(commandManager, this);
 }
 
 void AddressWrapper::execute(QObject* command)

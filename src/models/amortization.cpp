@@ -1,7 +1,7 @@
 #include "models/amortization.h"
 
-#include "core/logging.h"
 #include "commands/search/amortization.h"
+#include "core/logging.h"
 #include "models/cellstyle.h"
 #include "models/commandrelease.h"
 
@@ -40,13 +40,6 @@ QVariant Amortization::data(const QModelIndex& index, int role) const
             : QVariant();
     }
     return AbstractPaginatedTable::data(index, role);
-}
-
-void Amortization::fetch() { }
-
-void Amortization::fetchPage()
-{
-    qCWarning(corvaneLog) << metaObject()->className() << "Does not support pagination";
 }
 
 void Amortization::fetchPlan(const QString& technicalFormId, const QString& lcr)

@@ -1,14 +1,11 @@
 #include "models/positiondetails.h"
 
-#include "core/logging.h"
 #include "commands/search/downloadposition.h"
 #include "commands/search/ftrelated.h"
 #include "commands/search/positiondetail.h"
+#include "core/logging.h"
 #include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
-
-#include <QApplication>
-#include <QMessageBox>
 
 namespace Corvane::Model {
 
@@ -84,8 +81,7 @@ void PositionDetails::showPendingRelatedForms()
         return;
     const QString text = relatedForms;
     relatedForms.clear();
-    QMessageBox::information(QApplication::activeWindow(),
-        QStringLiteral("Trovate forme tecniche collegate"), text, QMessageBox::Ok);
+    emit relatedFormsFound(text);
 }
 
 void PositionDetails::downloadPosition(

@@ -48,6 +48,9 @@ namespace Model {
     signals:
         void positionDetailUpdated();
         void positionDownloadComplete(bool success);
+        /// The position on screen has other technical forms, described by text; told once per
+        /// fetch.
+        void relatedFormsFound(const QString& text);
 
     private:
         void showPendingRelatedForms();

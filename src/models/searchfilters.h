@@ -1,23 +1,14 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 
 namespace Corvane {
 
-/// The search state of one list window: filled by the window from its search panel before every
-/// request and read by the search command when it builds its form fields. Owned by the window;
-/// the model and the commands only point at it.
-class SearchFilters final : public QObject {
-    Q_OBJECT
+/// The filters and the order of a list search, as a plain value: read by the window from its
+/// search panel, kept by the model for the pages that follow, and copied into the search
+/// command's form fields when the command is created.
+class SearchFilters final {
 public:
-    explicit SearchFilters(QObject* parent = nullptr);
-
-    /// Start 0 and every text empty.
-    void clear();
-
-    int getStart() const { return start; }
-    void setStart(int value) { start = value; }
     QString getSortKey() const { return sortKey; }
     void setSortKey(const QString& value) { sortKey = value; }
     QString getSortDirection() const { return sortDirection; }
@@ -46,7 +37,6 @@ public:
     void setLoanNumber(const QString& value) { loanNumber = value; }
 
 private:
-    int start = 0;
     QString sortKey;
     QString sortDirection;
     QString companyName;

@@ -3,9 +3,8 @@
 #include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "models/company.h"
+#include "models/searchfilters.h"
 #include "ui/anagraphicwindow.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
 #include "ui_companywindow.h"
 
 #include <QStringListModel>
@@ -23,7 +22,7 @@ CompanyWindow::CompanyWindow(ApplicationManager* applicationManager, HeaderToolb
     setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true);
     setColumns(
         ui->dataTable, { { 1, 330 }, { 2, 150 }, { 3, 130 }, { 4, 150 }, { 5, 150 } }, { 0, 6 });
-    ui->paginatorLayout->addWidget(model->getPaginator());
+    addPaginator(ui->paginatorLayout);
     ui->province->setModel(model->getProvinceModel());
     connect(model->getProvinceModel(), &QAbstractItemModel::modelReset, this,
         &CompanyWindow::onProvinceModelReset);
@@ -40,16 +39,16 @@ void CompanyWindow::open()
     QDialog::open();
 }
 
-void CompanyWindow::updateSearchFilters()
+SearchFilters CompanyWindow::readSearchFilters() const
 {
-    SearchFilters* filters = getSearchFiltersObject();
-    filters->clear();
-    filters->setCompanyName(ui->companyName->text());
-    filters->setFiscalCode(ui->fiscalCode->text());
-    filters->setCity(ui->city->text());
-    filters->setProvince(companyModel->getProvinceKey(ui->province->currentText()));
-    filters->setSortKey(model->getOrderKey(getSortColumn()));
-    filters->setSortDirection(getSortDirection());
+    SearchFilters filters;
+    filters.setCompanyName(ui->companyName->text());
+    filters.setFiscalCode(ui->fiscalCode->text());
+    filters.setCity(ui->city->text());
+    filters.setProvince(companyModel->getProvinceKey(ui->province->currentText()));
+    filters.setSortKey(model->getOrderKey(getSortColumn()));
+    filters.setSortDirection(getSortDirection());
+    return filters;
 }
 
 void CompanyWindow::clearSearchFields()

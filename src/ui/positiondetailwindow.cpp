@@ -79,6 +79,11 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
         &PositionDetailWindow::setupPositionDetailUi);
     connect(positionDetailsModel, &Model::PositionDetails::positionDownloadComplete, this,
         &PositionDetailWindow::onPositionDownloadcomplete);
+    connect(positionDetailsModel, &Model::PositionDetails::relatedFormsFound, this,
+        [this](const QString& text) {
+            QMessageBox::information(
+                this, QStringLiteral("Trovate forme tecniche collegate"), text, QMessageBox::Ok);
+        });
     connect(amortizationModel, &QAbstractItemModel::modelReset, this,
         &PositionDetailWindow::onAmortizationModelReset);
 }

@@ -3,7 +3,7 @@
 #include "app/applicationmanager.h"
 #include "core/logging.h"
 #include "models/report.h"
-#include "ui/searchfilters.h"
+#include "models/searchfilters.h"
 #include "ui_reportwindow.h"
 
 #include <QDesktopServices>
@@ -45,14 +45,14 @@ void ReportWindow::open()
     QDialog::open();
 }
 
-void ReportWindow::updateSearchFilters()
+SearchFilters ReportWindow::readSearchFilters() const
 {
-    SearchFilters* filters = getSearchFiltersObject();
-    filters->clear();
+    SearchFilters filters;
     if (ui->dateFilterEnabled->isChecked()) {
-        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+        filters.setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
+        filters.setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
     }
+    return filters;
 }
 
 void ReportWindow::clearSearchFields() { }

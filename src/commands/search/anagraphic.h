@@ -1,9 +1,7 @@
 #pragma once
 
+#include "commands/formcommand.h"
 #include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
-
-#include <QObject>
 
 namespace Corvane {
 namespace Model {
@@ -14,15 +12,12 @@ namespace Command::Search {
 
     /// One company record, with the ids of the records before and after it. Created by the
     /// company-record model for one request; hands the values back to it.
-    class Anagraphic final : public QObject,
-                             public Interface::CommandInterface,
+    class Anagraphic final : public ReportingCommand<Model::Anagraphic>,
                              public Interface::AuthenticatedCommandInterface {
         Q_OBJECT
     public:
         Anagraphic(Model::Anagraphic* model, const QString& recordId);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         /// The value of one of the record's reply keys; empty before the reply.
@@ -30,8 +25,6 @@ namespace Command::Search {
         QMap<QString, QString> getValues() const { return values; }
 
     private:
-        Model::Anagraphic* model;
-        QString recordId;
         QMap<QString, QString> values;
     };
 

@@ -3,6 +3,9 @@
 #include "commands/paginatedsearch.h"
 
 namespace Corvane {
+
+class SearchFilters;
+
 namespace Model {
     class Company;
 }
@@ -14,16 +17,14 @@ namespace Command::Search {
     class Company final : public PaginatedSearch {
         Q_OBJECT
     public:
-        Company(Model::Company* model, SearchFilters* searchFilters, Paginator* paginator);
+        Company(Model::Company* model, const SearchFilters& filters, int start);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         bool isMergersPresent() const { return mergersPresent; }
 
     private:
-        Model::Company* model;
+        Model::Company* company;
         bool mergersPresent = false;
     };
 

@@ -1,34 +1,26 @@
 #include "commands/search/position.h"
 
 #include "models/position.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
+#include "models/searchfilters.h"
 
 namespace Corvane::Command::Search {
 
-Position::Position(Model::Position* model, SearchFilters* searchFilters, Paginator* paginator)
-    : PaginatedSearch(searchFilters, paginator)
-    , model(model)
+Position::Position(Model::Position* model, const SearchFilters& filters, int start)
+    : PaginatedSearch(model, QStringLiteral("/corvane/v5/search/pratiche"),
+        {
+            { QStringLiteral("start"), QString::number(start) },
+            { QStringLiteral("ord"), filters.getSortKey() },
+            { QStringLiteral("dir"), filters.getSortDirection() },
+            { QStringLiteral("search_lp_impr"), filters.getCompanyName() },
+            { QStringLiteral("search_lp_numero"), filters.getLcr() },
+            { QStringLiteral("search_lp_delibc_dal"), filters.getDateFrom() },
+            { QStringLiteral("search_lp_delibc_al"), filters.getDateTo() },
+            { QStringLiteral("search_lp_fin"), filters.getLoanNumber() },
+            { QStringLiteral("search_lp_banca"), filters.getBank() },
+            { QStringLiteral("search_lp_stato"), filters.getPositionStatus() },
+        })
+    , position(model)
 {
-}
-
-QString Position::getPath() const { return QStringLiteral("/corvane/v5/search/pratiche"); }
-
-QMap<QString, QString> Position::getParameters() const
-{
-    QMap<QString, QString> parameters { { QStringLiteral("start"), requestedStart() } };
-    const SearchFilters empty;
-    const SearchFilters* filters = searchFilters ? searchFilters.data() : &empty;
-    parameters.insert(QStringLiteral("ord"), filters->getSortKey());
-    parameters.insert(QStringLiteral("dir"), filters->getSortDirection());
-    parameters.insert(QStringLiteral("search_lp_impr"), filters->getCompanyName());
-    parameters.insert(QStringLiteral("search_lp_numero"), filters->getLcr());
-    parameters.insert(QStringLiteral("search_lp_delibc_dal"), filters->getDateFrom());
-    parameters.insert(QStringLiteral("search_lp_delibc_al"), filters->getDateTo());
-    parameters.insert(QStringLiteral("search_lp_fin"), filters->getLoanNumber());
-    parameters.insert(QStringLiteral("search_lp_banca"), filters->getBank());
-    parameters.insert(QStringLiteral("search_lp_stato"), filters->getPositionStatus());
-    return parameters;
 }
 
 void Position::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
@@ -37,12 +29,8 @@ void Position::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> d
     readPageHeader(decodedReply);
     positionsSinceLastAccess
         = headerNumber(decodedReply, QStringLiteral("pratiche_da_ultimo_accesso"));
-    rows = dataRows;
-    model->setPositionsSinceLastAccess(positionsSinceLastAccess);
-    model->setTotalResults(this);
-    if (paginator)
-        paginator->updatePageDisplay(this);
-    model->loadRows(this);
+    position->setPositionsSinceLastAccess(positionsSinceLastAccess);
+    deliver(dataRows);
 }
 
 }

@@ -1,9 +1,7 @@
 #pragma once
 
+#include "commands/formcommand.h"
 #include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
-
-#include <QObject>
 
 namespace Corvane {
 namespace Model {
@@ -14,16 +12,13 @@ namespace Command::Search {
 
     /// One position in full: company, bank, technical form and its four stages. Created by the
     /// position-details model for one request; hands the values back to it.
-    class PositionDetail final : public QObject,
-                                 public Interface::CommandInterface,
+    class PositionDetail final : public ReportingCommand<Model::PositionDetails>,
                                  public Interface::AuthenticatedCommandInterface {
         Q_OBJECT
     public:
         PositionDetail(
             Model::PositionDetails* model, const QString& technicalFormId, const QString& lcr);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         /// The value of one of the position's reply keys; empty before the reply.
@@ -31,9 +26,6 @@ namespace Command::Search {
         QMap<QString, QString> getValues() const { return values; }
 
     private:
-        Model::PositionDetails* model;
-        QString technicalFormId;
-        QString lcr;
         QMap<QString, QString> values;
     };
 

@@ -298,12 +298,11 @@ ServiceResponse AccountHandlers::firstTwoFaAuthentication(
         ResultCode::TwoFaFirstValidationFailed, QStringLiteral("Codice non valido"));
     if (attempt.refusal)
         return *attempt.refusal;
-    const std::string& code = attempt.code;
-    const std::int64_t now = attempt.now;
     Database& db = context.database();
     Statement user = db.prepare("SELECT totp_secret, twofa_active FROM users WHERE id = ?");
     user.bind(1, session.userId);
-    if (!user.step() || user.integer(1) != 0 || !Totp::verify(user.text(0), code, now))
+    if (!user.step() || user.integer(1) != 0
+        || !Totp::verify(user.text(0), attempt.code, attempt.now))
         return answer(ResultCode::TwoFaFirstCodeWrong, QStringLiteral("Codice non corretto"));
     user.reset();
     context.getCodeLimiter().clear(attempt.key);
@@ -321,12 +320,11 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
         ResultCode::TwoFaValidationFailed, QStringLiteral("Codice non valido"));
     if (attempt.refusal)
         return *attempt.refusal;
-    const std::string& code = attempt.code;
-    const std::int64_t now = attempt.now;
     Database& db = context.database();
     Statement user = db.prepare("SELECT totp_secret, token_generation FROM users WHERE id = ?");
     user.bind(1, session.userId);
-    const std::int64_t step = user.step() ? Totp::matchingStep(user.text(0), code, now) : -1;
+    const std::int64_t step
+        = user.step() ? Totp::matchingStep(user.text(0), attempt.code, attempt.now) : -1;
     const std::int64_t generation = user.integer(1);
     user.reset();
     if (step < 0)
@@ -341,7 +339,7 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
     context.getCodeLimiter().clear(attempt.key);
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"),
-        QString::fromStdString(context.getTokens().issue(session.userId, "twofa", now,
+        QString::fromStdString(context.getTokens().issue(session.userId, "twofa", attempt.now,
             TokenService::twoFaLifetime, generation, session.authTokenId)));
     return ServiceResponse::xml(reply);
 }
@@ -354,8 +352,6 @@ ServiceResponse AccountHandlers::activationCode(
         QStringLiteral("Codice di attivazione non valido"));
     if (attempt.refusal)
         return *attempt.refusal;
-    const std::string& code = attempt.code;
-    const std::int64_t now = attempt.now;
     Database& db = context.database();
     Statement user
         = db.prepare("SELECT activation_code, activation_expires FROM users WHERE id = ?");
@@ -364,8 +360,8 @@ ServiceResponse AccountHandlers::activationCode(
         context.getCodeLimiter().release(attempt.key);
         return answer(ResultCode::Ok, QStringLiteral("Account già attivo"));
     }
-    const bool expired = user.integer(1) <= now;
-    const bool wrong = user.text(0) != code;
+    const bool expired = user.integer(1) <= attempt.now;
+    const bool wrong = user.text(0) != attempt.code;
     user.reset();
     if (expired)
         return answer(

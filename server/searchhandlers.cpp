@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace Corvane::Server {
 
@@ -84,12 +85,36 @@ namespace {
         reply.setHeader("risultati", QString::number(page.total));
     }
 
-    /// A list search read one page at a time: its FROM and WHERE clause, and the binding of
-    /// the clause's parameters 1 to filterCount; the page's LIMIT and OFFSET follow them.
+    // "" when the filter is empty, otherwise its LIKE pattern.
+    std::string filterPattern(const ServiceRequest& request, const char* field)
+    {
+        const std::string value = TextFormat::trimmed(request.form.value(field));
+        return value.empty() ? std::string() : TextFormat::containsPattern(value);
+    }
+
+    std::string filterText(const ServiceRequest& request, const char* field)
+    {
+        return TextFormat::trimmed(request.form.value(field));
+    }
+
+    std::string filterDate(const ServiceRequest& request, const char* field)
+    {
+        return TextFormat::isoFromItalian(request.form.value(field));
+    }
+
+    /// A filter of a list search: its form field, how the field is read ("" for no filter), and
+    /// the SQL condition the value imposes, written with "?" for the value.
+    struct Filter {
+        const char* field;
+        std::string (*read)(const ServiceRequest&, const char*);
+        const char* condition;
+    };
+
+    /// A list search read one page at a time: its FROM and WHERE clause, whose "?1" is the
+    /// consortium and "?2" the bank, and the filters that narrow it.
     struct PagedQuery {
         std::string from;
-        int filterCount = 0;
-        std::function<void(Statement&)> bindFilters;
+        std::vector<Filter> filters;
     };
 
     struct PagedRows {
@@ -103,32 +128,41 @@ namespace {
     /// Counts the matches of query and prepares the page the request's "start" asks for, in
     /// the given order; nothing when nothing matches.
     std::optional<PagedRows> pagedRows(Database& db, const ServiceRequest& request,
-        const PagedQuery& query, const std::string& countColumns, const std::string& columns,
-        const std::string& order)
+        const Session& session, const PagedQuery& query, const std::string& countColumns,
+        const std::string& columns, const std::string& order)
     {
+        std::string where = query.from;
+        int parameter = 2;
+        for (const Filter& filter : query.filters) {
+            const std::string name = "?" + std::to_string(++parameter);
+            std::string condition = filter.condition;
+            for (std::size_t at = condition.find('?'); at != std::string::npos;
+                 at = condition.find('?', at + name.size()))
+                condition.replace(at, 1, name);
+            where += " AND (" + name + " = '' OR " + condition + ")";
+        }
+        const auto bind = [&](Statement& statement) {
+            statement.bind(1, session.consortiumId).bind(2, request.abi);
+            for (std::size_t i = 0; i < query.filters.size(); ++i) {
+                const Filter& filter = query.filters.at(i);
+                statement.bind(static_cast<int>(i) + 3, filter.read(request, filter.field));
+            }
+        };
         PagedRows found;
-        found.count = std::make_unique<Statement>(
-            db.prepare("SELECT COUNT(*)" + countColumns + query.from));
-        query.bindFilters(*found.count);
+        found.count
+            = std::make_unique<Statement>(db.prepare("SELECT COUNT(*)" + countColumns + where));
+        bind(*found.count);
         found.count->step();
         found.page = page(static_cast<int>(found.count->integer(0)), request.form.value("start"));
         if (found.page.total == 0)
             return std::nullopt;
-        const std::string limit = std::to_string(query.filterCount + 1);
-        const std::string offset = std::to_string(query.filterCount + 2);
-        found.rows = std::make_unique<Statement>(db.prepare(
-            "SELECT " + columns + query.from + order + " LIMIT ?" + limit + " OFFSET ?" + offset));
-        query.bindFilters(*found.rows);
-        found.rows->bind(query.filterCount + 1, SearchHandlers::pageSize)
-            .bind(query.filterCount + 2, found.page.index * SearchHandlers::pageSize);
+        found.rows = std::make_unique<Statement>(
+            db.prepare("SELECT " + columns + where + order + " LIMIT ?"
+                + std::to_string(parameter + 1) + " OFFSET ?" + std::to_string(parameter + 2)));
+        bind(*found.rows);
+        found.rows->bind(parameter + 1, SearchHandlers::pageSize)
+            .bind(parameter + 2, found.page.index * SearchHandlers::pageSize);
         return found;
-    }
-
-    // "" when the filter is empty, otherwise its LIKE pattern.
-    std::string filterPattern(const ServiceRequest& request, const char* field)
-    {
-        const std::string value = TextFormat::trimmed(request.form.value(field));
-        return value.empty() ? std::string() : TextFormat::containsPattern(value);
     }
 
     QString yesNo(bool value) { return value ? QStringLiteral("SI") : QStringLiteral("NO"); }
@@ -283,23 +317,16 @@ bool SearchHandlers::isBankEnabled(const Session& session, const std::string& ab
 ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const Session& session)
 {
     const PagedQuery query { " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
-                             " WHERE c.consortium_id = ?1"
-                             " AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id"
-                             " AND p.abi = ?2)"
-                             " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
-                             " AND (?4 = '' OR casefold(c.city) LIKE casefold(?4) ESCAPE '\\')"
-                             " AND (?5 = '' OR c.province = upper(?5))"
-                             " AND (?6 = '' OR c.fiscal_code LIKE ?6 ESCAPE '\\'"
-                             " OR c.vat_number LIKE ?6 ESCAPE '\\')",
-        6, [&](Statement& statement) {
-            statement.bind(1, session.consortiumId)
-                .bind(2, request.abi)
-                .bind(3, filterPattern(request, "search_li_ragsoc"))
-                .bind(4, filterPattern(request, "search_li_comune"))
-                .bind(5, TextFormat::trimmed(request.form.value("search_li_provincia")))
-                .bind(6, filterPattern(request, "search_li_picf"));
+                             " WHERE c.consortium_id = ?1 AND EXISTS (SELECT 1 FROM positions p"
+                             " WHERE p.company_id = c.id AND p.abi = ?2)",
+        {
+            { "search_li_ragsoc", filterPattern, "casefold(c.name) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_li_comune", filterPattern, "casefold(c.city) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_li_provincia", filterText, "c.province = upper(?)" },
+            { "search_li_picf", filterPattern,
+                "c.fiscal_code LIKE ? ESCAPE '\\' OR c.vat_number LIKE ? ESCAPE '\\'" },
         } };
-    std::optional<PagedRows> found = pagedRows(context.database(), request, query,
+    std::optional<PagedRows> found = pagedRows(context.database(), request, session, query,
         ", COALESCE(MAX(c.successor_id IS NOT NULL OR c.predecessor_id IS NOT NULL), 0)",
         "c.id, c.name, c.city, c.province, c.fiscal_code, c.vat_number, k.name",
         orderBy(companyOrders, request, "c.name COLLATE NOCASE ASC", "c.id"));
@@ -327,27 +354,18 @@ ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const S
 ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const Session& session)
 {
     const PagedQuery query { std::string(positionJoins)
-            + " WHERE p.consortium_id = ?1 AND p.abi = ?2"
-              " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
-              " AND (?4 = '' OR p.lcr LIKE ?4 ESCAPE '\\')"
-              " AND (?5 = '' OR p.consortium_date >= ?5)"
-              " AND (?6 = '' OR p.consortium_date <= ?6)"
-              " AND (?7 = '' OR p.loan_number LIKE ?7 ESCAPE '\\')"
-              " AND (?8 = '' OR casefold(b.name) LIKE casefold(?8) ESCAPE '\\')"
-              " AND (?9 = '' OR p.state_id = ?9)",
-        9, [&](Statement& statement) {
-            statement.bind(1, session.consortiumId)
-                .bind(2, request.abi)
-                .bind(3, filterPattern(request, "search_lp_impr"))
-                .bind(4, filterPattern(request, "search_lp_numero"))
-                .bind(5, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_dal")))
-                .bind(6, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_al")))
-                .bind(7, filterPattern(request, "search_lp_fin"))
-                .bind(8, filterPattern(request, "search_lp_banca"))
-                .bind(9, TextFormat::trimmed(request.form.value("search_lp_stato")));
+            + " WHERE p.consortium_id = ?1 AND p.abi = ?2",
+        {
+            { "search_lp_impr", filterPattern, "casefold(c.name) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_lp_numero", filterPattern, "p.lcr LIKE ? ESCAPE '\\'" },
+            { "search_lp_delibc_dal", filterDate, "p.consortium_date >= ?" },
+            { "search_lp_delibc_al", filterDate, "p.consortium_date <= ?" },
+            { "search_lp_fin", filterPattern, "p.loan_number LIKE ? ESCAPE '\\'" },
+            { "search_lp_banca", filterPattern, "casefold(b.name) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_lp_stato", filterText, "p.state_id = ?" },
         } };
     Database& db = context.database();
-    std::optional<PagedRows> found = pagedRows(db, request, query, {}, positionColumns,
+    std::optional<PagedRows> found = pagedRows(db, request, session, query, {}, positionColumns,
         orderBy(positionOrders, request, "p.consortium_date DESC", "p.id"));
     if (!found)
         return noResult();

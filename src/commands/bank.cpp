@@ -6,7 +6,7 @@
 namespace Corvane::Command {
 
 Bank::Bank(Model::Bank* model)
-    : ReportingCommand(model, QStringLiteral("/corvane/v5/home/banche"))
+    : LookUp(model, QStringLiteral("/corvane/v5/home/banche"))
 {
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -13,19 +11,12 @@ namespace Command {
 
     /// Lists the banks enabled for the signed-in user, as labels "ABI - Name" by key. Created by
     /// the bank model for one request; hands the labels back to it.
-    class Bank final : public ReportingCommand<Model::Bank>,
-                       public Interface::AuthenticatedCommandInterface,
-                       public Interface::NoAbiCommandInterface {
+    class Bank final : public LookUp<QMap<QString, QString>, Model::Bank, SessionTags> {
         Q_OBJECT
     public:
         explicit Bank(Model::Bank* model);
 
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-        QMap<QString, QString> getResults() const { return results; }
-
-    private:
-        QMap<QString, QString> results;
     };
 
 }

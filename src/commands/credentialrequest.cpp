@@ -5,17 +5,17 @@
 
 namespace Corvane::Command {
 
-void CredentialRequest::readReply(
-    const QMap<QString, QString>& decodedReply, const QList<DataRow>& dataRows)
+void CredentialRequest::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {
     const QString code = decodedReply.value(QStringLiteral("esito_id"));
     if (code != QString::number(XmlParser::OK)) {
         success = false;
         resultCode = code.toInt();
-        return;
+    } else {
+        for (const char* key : { "0", "1", "2" })
+            values << lastRecordValue(dataRows, QLatin1String(key));
     }
-    for (const char* key : { "0", "1", "2" })
-        values << lastRecordValue(dataRows, QLatin1String(key));
+    report();
 }
 
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/noabicommandinterface.h"
 #include "protocol/requestcredentialresponseaccepterinterface.h"
 
 #include <QStringList>
@@ -11,17 +10,19 @@ namespace Corvane::Command {
 /// What the two steps of an access request share: the reply is a refusal with its code, or the
 /// three values "0", "1" and "2" of the records.
 class CredentialRequest
-    : public ReportingCommand<Interface::RequestCredentialResponseAccepterInterface>,
-      public Interface::NoAbiCommandInterface {
+    : public ReportingCommand<Interface::RequestCredentialResponseAccepterInterface, HomeTags> {
 public:
+    /// Any result but OK is a refusal; the window explains the codes it knows.
+    void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) final;
+
     bool isSuccess() const { return success; }
     int getResultCode() const { return resultCode; }
 
 protected:
     using ReportingCommand::ReportingCommand;
 
-    /// Any result but OK is a refusal; the window explains the codes it knows.
-    void readReply(const QMap<QString, QString>& decodedReply, const QList<DataRow>& dataRows);
+    /// Hands the outcome to the accepter.
+    virtual void report() = 0;
     QString value(int index) const { return values.value(index); }
 
 private:

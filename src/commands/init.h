@@ -2,16 +2,13 @@
 
 #include "commands/formcommand.h"
 #include "protocol/accountsettingsaccepterinterface.h"
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Opens the session: the consortium, the user name and the last access of the signed-in user.
 /// Created by the flow manager for one request; reports to it.
-class Init final : public ReportingCommand<Interface::AccountSettingsAccepterInterface>,
-                   public Interface::AuthenticatedCommandInterface,
-                   public Interface::NoAbiCommandInterface {
+class Init final
+    : public ReportingCommand<Interface::AccountSettingsAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     explicit Init(Interface::AccountSettingsAccepterInterface* accepter);

@@ -2,15 +2,14 @@
 
 #include "commands/formcommand.h"
 #include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Signs the user in with the fiscal codes and the password; the reply carries the
 /// authentication token.
 /// Created by the flow manager for one request; reports to it.
-class Login final : public ReportingCommand<Interface::AuthenticationResultAccepterInterface>,
-                    public Interface::NoAbiCommandInterface {
+class Login final
+    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface, HomeTags> {
     Q_OBJECT
 public:
     Login(Interface::AuthenticationResultAccepterInterface* accepter,

@@ -1,17 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 #include "protocol/logoutresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Closes the session on the server.
 /// Created by the flow manager for one request; reports to it.
-class Logout final : public ReportingCommand<Interface::LogoutResultAccepterInterface>,
-                     public Interface::AuthenticatedCommandInterface,
-                     public Interface::NoAbiCommandInterface {
+class Logout final
+    : public ReportingCommand<Interface::LogoutResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     explicit Logout(Interface::LogoutResultAccepterInterface* accepter);

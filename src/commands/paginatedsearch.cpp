@@ -5,9 +5,10 @@
 namespace Corvane::Command {
 
 PaginatedSearch::PaginatedSearch(Model::AbstractPaginatedTable* model, const QString& path,
-    const QMap<QString, QString>& parameters)
+    const QMap<QString, QString>& parameters, const QString& countKey)
     : FormCommand(path, parameters)
     , model(model)
+    , countKey(countKey)
 {
 }
 
@@ -18,18 +19,19 @@ int PaginatedSearch::headerNumber(const QMap<QString, QString>& reply, const QSt
     return ok && value > 0 ? value : 0;
 }
 
-void PaginatedSearch::readPageHeader(const QMap<QString, QString>& reply)
+void PaginatedSearch::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {
-    currentPage = headerNumber(reply, QStringLiteral("cur_pag"));
-    totalPages = headerNumber(reply, QStringLiteral("tot_pag"));
-    start = headerNumber(reply, QStringLiteral("start"));
-    resultCount = headerNumber(reply, QStringLiteral("risultati"));
-}
-
-void PaginatedSearch::deliver(const QList<DataRow>& dataRows)
-{
+    logUse();
+    // A list that comes whole has no page values: they stay 0.
+    currentPage = headerNumber(decodedReply, QStringLiteral("cur_pag"));
+    totalPages = headerNumber(decodedReply, QStringLiteral("tot_pag"));
+    start = headerNumber(decodedReply, QStringLiteral("start"));
+    resultCount = headerNumber(decodedReply, countKey);
+    readExtras(decodedReply);
     rows = dataRows;
     model->acceptPage(this);
 }
+
+void PaginatedSearch::readExtras(const QMap<QString, QString>&) { }
 
 }

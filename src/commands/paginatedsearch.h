@@ -25,27 +25,30 @@ namespace Command {
         int getTotalPages() const override { return totalPages; }
         int getResultCount() const override { return resultCount; }
         QList<DataRow> getRows() const override { return rows; }
+        /// Reads the page values, lets the concrete search read its own, and hands the page on.
+        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) final;
 
         /// A count or page number of a reply header: missing, not a number, negative or beyond
         /// the range of int, it counts as 0.
         static int headerNumber(const QMap<QString, QString>& reply, const QString& key);
 
     protected:
+        /// countKey names the reply header holding the count of all matches.
         PaginatedSearch(Model::AbstractPaginatedTable* model, const QString& path,
-            const QMap<QString, QString>& parameters);
+            const QMap<QString, QString>& parameters,
+            const QString& countKey = QStringLiteral("risultati"));
 
-        /// Reads "cur_pag", "tot_pag", "start" and "risultati".
-        void readPageHeader(const QMap<QString, QString>& reply);
-        /// Keeps the records and hands the page to the model.
-        void deliver(const QList<DataRow>& dataRows);
+        /// What a concrete search reads of the reply beyond the page values, before the page
+        /// reaches the model.
+        virtual void readExtras(const QMap<QString, QString>& reply);
 
+    private:
+        Model::AbstractPaginatedTable* model;
+        QString countKey;
         int start = 0;
         int totalPages = 0;
         int currentPage = 0;
         int resultCount = 0;
-
-    private:
-        Model::AbstractPaginatedTable* model;
         QList<DataRow> rows;
     };
 

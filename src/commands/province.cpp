@@ -6,7 +6,7 @@
 namespace Corvane::Command {
 
 Province::Province(Model::AddressWrapper* model)
-    : ReportingCommand(model, QStringLiteral("/corvane/v5/home/province"))
+    : LookUp(model, QStringLiteral("/corvane/v5/home/province"))
 {
 }
 

@@ -6,7 +6,7 @@
 namespace Corvane::Command {
 
 ProvinceInitials::ProvinceInitials(Model::AddressWrapper* model)
-    : ReportingCommand(model, QStringLiteral("/corvane/v5/home/province_sigla"))
+    : LookUp(model, QStringLiteral("/corvane/v5/home/province_sigla"))
 {
 }
 

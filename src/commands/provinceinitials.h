@@ -1,7 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/noabicommandinterface.h"
 
 #include <QStringList>
 
@@ -13,18 +12,12 @@ namespace Model {
 namespace Command {
 
     /// The province initials. Created by the address wrapper for one request; hands them back.
-    class ProvinceInitials final : public ReportingCommand<Model::AddressWrapper>,
-                                   public Interface::NoAbiCommandInterface {
+    class ProvinceInitials final : public LookUp<QStringList, Model::AddressWrapper, HomeTags> {
         Q_OBJECT
     public:
         explicit ProvinceInitials(Model::AddressWrapper* model);
 
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-        QStringList getResults() const { return results; }
-
-    private:
-        QStringList results;
     };
 
 }

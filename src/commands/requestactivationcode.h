@@ -1,18 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 #include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Activates a new account with the code sent to the consortium's certified mail.
 /// Created by the flow manager for one request; reports to it.
 class RequestActivationCode final
-    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface>,
-      public Interface::AuthenticatedCommandInterface,
-      public Interface::NoAbiCommandInterface {
+    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     RequestActivationCode(Interface::AuthenticationResultAccepterInterface* accepter,

@@ -10,11 +10,6 @@ RequestCredentialAccount::RequestCredentialAccount(
 {
 }
 
-void RequestCredentialAccount::useResponse(
-    QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
-{
-    readReply(decodedReply, dataRows);
-    accepter->manageCredentialRequestResult(this);
-}
+void RequestCredentialAccount::report() { accepter->manageCredentialRequestResult(this); }
 
 }

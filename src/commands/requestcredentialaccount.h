@@ -12,7 +12,8 @@ public:
     RequestCredentialAccount(Interface::RequestCredentialResponseAccepterInterface* accepter,
         const QMap<QString, QString>& parameters);
 
-    void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+private:
+    void report() override;
 };
 
 }

@@ -10,11 +10,6 @@ RequestCredentialConfidi::RequestCredentialConfidi(
 {
 }
 
-void RequestCredentialConfidi::useResponse(
-    QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
-{
-    readReply(decodedReply, dataRows);
-    accepter->manageCredentialRequestResult(this);
-}
+void RequestCredentialConfidi::report() { accepter->manageCredentialRequestResult(this); }
 
 }

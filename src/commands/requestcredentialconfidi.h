@@ -13,11 +13,12 @@ public:
     RequestCredentialConfidi(Interface::RequestCredentialResponseAccepterInterface* accepter,
         const QMap<QString, QString>& parameters);
 
-    void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
     QString getConfidiFiscalCode() const { return value(0); }
     QString getConfidiCompanyName() const { return value(1); }
     QString getConfidiPec() const { return value(2); }
+
+private:
+    void report() override;
 };
 
 }

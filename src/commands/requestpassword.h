@@ -1,18 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 #include "protocol/changepasswordresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Asks the server to mail the user a new password.
 /// Created by the flow manager for one request; reports to it.
 class RequestPassword final
-    : public ReportingCommand<Interface::ChangePasswordResultAccepterInterface>,
-      public Interface::AuthenticatedCommandInterface,
-      public Interface::NoAbiCommandInterface {
+    : public ReportingCommand<Interface::ChangePasswordResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     explicit RequestPassword(Interface::ChangePasswordResultAccepterInterface* accepter);

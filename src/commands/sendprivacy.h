@@ -1,15 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/noabicommandinterface.h"
 #include "protocol/sendprivacyresponseaccepterinterface.h"
 
 namespace Corvane::Command {
 
 /// Fetches the privacy notice shown in the access request.
 /// Created by the flow manager for one request; reports to it.
-class SendPrivacy final : public ReportingCommand<Interface::SendPrivacyResponseAccepterInterface>,
-                          public Interface::NoAbiCommandInterface {
+class SendPrivacy final
+    : public ReportingCommand<Interface::SendPrivacyResponseAccepterInterface, HomeTags> {
     Q_OBJECT
 public:
     explicit SendPrivacy(Interface::SendPrivacyResponseAccepterInterface* accepter);

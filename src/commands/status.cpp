@@ -6,7 +6,7 @@
 namespace Corvane::Command {
 
 Status::Status(Model::Status* model)
-    : ReportingCommand(model, QStringLiteral("/corvane/v5/home/stati"))
+    : LookUp(model, QStringLiteral("/corvane/v5/home/stati"))
 {
 }
 

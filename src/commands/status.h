@@ -1,8 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -13,19 +11,12 @@ namespace Command {
 
     /// The position states by key, for the state filter. Created by the status model for one
     /// request; hands the states back to it.
-    class Status final : public ReportingCommand<Model::Status>,
-                         public Interface::AuthenticatedCommandInterface,
-                         public Interface::NoAbiCommandInterface {
+    class Status final : public LookUp<QMap<QString, QString>, Model::Status, SessionTags> {
         Q_OBJECT
     public:
         explicit Status(Model::Status* model);
 
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-        QMap<QString, QString> getResults() const { return results; }
-
-    private:
-        QMap<QString, QString> results;
     };
 
 }

@@ -8,18 +8,12 @@ namespace Corvane::Command {
 Ticket::Ticket(Model::Ticket* model, const SearchFilters& filters)
     : PaginatedSearch(model, QStringLiteral("/corvane/v5/home/ticket"),
         {
-            { QStringLiteral("search_stato"), filters.getTicketStatus() },
-            { QStringLiteral("data_inizio"), filters.getDateFrom() },
-            { QStringLiteral("data_fine"), filters.getDateTo() },
-        })
+            { QStringLiteral("search_stato"), filters.ticketStatus },
+            { QStringLiteral("data_inizio"), filters.dateFrom },
+            { QStringLiteral("data_fine"), filters.dateTo },
+        },
+        QStringLiteral("n_result"))
 {
-}
-
-void Ticket::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
-{
-    logUse();
-    resultCount = headerNumber(decodedReply, QStringLiteral("n_result"));
-    deliver(dataRows);
 }
 
 }

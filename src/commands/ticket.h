@@ -5,7 +5,7 @@
 
 namespace Corvane {
 
-class SearchFilters;
+struct SearchFilters;
 
 namespace Model {
     class Ticket;
@@ -19,8 +19,6 @@ namespace Command {
         Q_OBJECT
     public:
         Ticket(Model::Ticket* model, const SearchFilters& filters);
-
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
     };
 
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -13,9 +11,7 @@ namespace Command {
 
     /// The request of one support ticket and its conversation. Created by the ticket model for
     /// one request, with the id of the ticket chosen then; hands the records back to it.
-    class TicketDetail final : public ReportingCommand<Model::Ticket>,
-                               public Interface::AuthenticatedCommandInterface,
-                               public Interface::NoAbiCommandInterface {
+    class TicketDetail final : public ReportingCommand<Model::Ticket, SessionTags> {
         Q_OBJECT
     public:
         TicketDetail(Model::Ticket* model, const QString& ticketId);

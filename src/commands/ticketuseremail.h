@@ -1,8 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -13,9 +11,7 @@ namespace Command {
 
     /// The signed-in user's e-mail address, proposed for ticket reply notices. Created by the
     /// ticket model for one request; hands the address back to it.
-    class TicketUserEmail final : public ReportingCommand<Model::Ticket>,
-                                  public Interface::AuthenticatedCommandInterface,
-                                  public Interface::NoAbiCommandInterface {
+    class TicketUserEmail final : public ReportingCommand<Model::Ticket, SessionTags> {
         Q_OBJECT
     public:
         explicit TicketUserEmail(Model::Ticket* model);

@@ -1,18 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 #include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Switches two-factor authentication on: the reply carries the QR code to scan.
 /// Created by the flow manager for one request; reports to it.
 class TwoFaActivation final
-    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface>,
-      public Interface::AuthenticatedCommandInterface,
-      public Interface::NoAbiCommandInterface {
+    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     explicit TwoFaActivation(Interface::AuthenticationResultAccepterInterface* accepter);

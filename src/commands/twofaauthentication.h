@@ -1,18 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 #include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Sends the six-digit code of the authenticator app; the reply carries the two-factor token.
 /// Created by the flow manager for one request; reports to it.
 class TwoFaAuthentication final
-    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface>,
-      public Interface::AuthenticatedCommandInterface,
-      public Interface::NoAbiCommandInterface {
+    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     TwoFaAuthentication(Interface::AuthenticationResultAccepterInterface* accepter,

@@ -1,18 +1,14 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 #include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/noabicommandinterface.h"
 
 namespace Corvane::Command {
 
 /// Confirms the two-factor activation with the first code of the authenticator app.
 /// Created by the flow manager for one request; reports to it.
 class TwoFaFirstAuthentication final
-    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface>,
-      public Interface::AuthenticatedCommandInterface,
-      public Interface::NoAbiCommandInterface {
+    : public ReportingCommand<Interface::AuthenticationResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     TwoFaFirstAuthentication(Interface::AuthenticationResultAccepterInterface* accepter,

@@ -179,6 +179,13 @@ void AbstractPaginatedTable::addColumn(
     orderKeys << orderKey;
 }
 
+void AbstractPaginatedTable::addColumns(
+    std::initializer_list<std::pair<const char*, const char*>> columns)
+{
+    for (const auto& column : columns)
+        addColumn(QString::fromLatin1(column.first), QString::fromUtf8(column.second));
+}
+
 void AbstractPaginatedTable::clearRows()
 {
     beginResetModel();

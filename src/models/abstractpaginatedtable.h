@@ -7,6 +7,9 @@
 #include <QSet>
 #include <QStringList>
 
+#include <initializer_list>
+#include <utility>
+
 namespace Corvane {
 
 class CommandManager;
@@ -82,6 +85,8 @@ namespace Model {
         /// Whether the index names a cell of the page on screen.
         bool isCell(const QModelIndex& index) const;
         void addColumn(const QString& key, const QString& header, const QString& orderKey = {});
+        /// Columns the server cannot sort by: record key and header label (UTF-8) each.
+        void addColumns(std::initializer_list<std::pair<const char*, const char*>> columns);
         /// Empties the table and its count at once, in one reset.
         void clearRows();
         /// Hands a command of this model to the command manager.

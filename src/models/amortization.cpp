@@ -12,7 +12,7 @@ namespace Corvane::Model {
 Amortization::Amortization(CommandManager* commandManager, QObject* parent)
     : AbstractPaginatedTable(commandManager, parent)
 {
-    const QList<QPair<const char*, const char*>> columns {
+    addColumns({
         { "rata_pagata", "Rata Pagata" },
         { "numero_rata", "N° rata" },
         { "rata", "Rata" },
@@ -23,9 +23,7 @@ Amortization::Amortization(CommandManager* commandManager, QObject* parent)
         { "interessi_pagati", "Interessi Pagati" },
         { "data_scadenza", "Data Scadenza" },
         { "data_pagamento", "Data Pagamento" },
-    };
-    for (const auto& column : columns)
-        addColumn(QString::fromLatin1(column.first), QString::fromUtf8(column.second));
+    });
 }
 
 QVariant Amortization::data(const QModelIndex& index, int role) const

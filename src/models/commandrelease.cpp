@@ -14,6 +14,16 @@ void releaseEndedCommands(CommandManager* commandManager, QObject* owner)
         });
 }
 
+bool isStillQueued(CommandManager* commandManager, QObject* command)
+{
+    return commandManager->isQueued(dynamic_cast<Interface::CommandInterface*>(command));
+}
+
+void queueCommand(CommandManager* commandManager, QObject* command)
+{
+    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
+}
+
 void withdrawCommand(CommandManager* commandManager, QObject* command)
 {
     if (!command)

@@ -10,7 +10,7 @@ namespace Corvane::Model {
 Report::Report(CommandManager* commandManager, QObject* parent)
     : AbstractPaginatedTable(commandManager, parent)
 {
-    const QList<QPair<const char*, const char*>> columns {
+    addColumns({
         { "report_file_id", "report_file_id" },
         { "report_id", "report_id" },
         { "banca_abi_id", "banca_abi_id" },
@@ -20,9 +20,7 @@ Report::Report(CommandManager* commandManager, QObject* parent)
         { "filename", "Nome File" },
         { "vuoto", "File Vuoto" },
         { "data_creazione_formattata", "Data Creazione" },
-    };
-    for (const auto& column : columns)
-        addColumn(QString::fromLatin1(column.first), QString::fromLatin1(column.second));
+    });
     setSearchLogLines("Starting fetching Report list from the server",
         "Starting fetching data from the starting page");
 }

@@ -7,6 +7,8 @@
 #include "ui/paginator.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QHeaderView>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -65,6 +67,15 @@ void AbstractTableWindow::setColumns(
         table->setColumnWidth(width.first, width.second);
     for (int column : hidden)
         table->setColumnHidden(column, true);
+}
+
+void AbstractTableWindow::readDateRange(
+    SearchFilters& filters, const QCheckBox* enabled, const QDateEdit* from, const QDateEdit* to)
+{
+    if (!enabled->isChecked())
+        return;
+    filters.dateFrom = from->date().toString(QStringLiteral("dd/MM/yyyy"));
+    filters.dateTo = to->date().toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 void AbstractTableWindow::setAllEnabled(const QList<QWidget*>& widgets, bool enabled)

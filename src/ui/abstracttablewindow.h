@@ -5,6 +5,8 @@
 #include <QPointer>
 
 class QBoxLayout;
+class QCheckBox;
+class QDateEdit;
 class QProgressDialog;
 class QPushButton;
 class QStatusBar;
@@ -14,7 +16,7 @@ namespace Corvane {
 
 class HeaderToolbar;
 class Paginator;
-class SearchFilters;
+struct SearchFilters;
 
 namespace Model {
     class AbstractPaginatedTable;
@@ -55,6 +57,9 @@ protected:
     /// Fixes the widths of the listed columns and hides the others named.
     static void setColumns(
         QTableView* table, const QList<QPair<int, int>>& widths, const QList<int>& hidden);
+    /// The panel's date range, as "dd/MM/yyyy", when its switch is on.
+    static void readDateRange(SearchFilters& filters, const QCheckBox* enabled,
+        const QDateEdit* from, const QDateEdit* to);
     /// The date range of a search panel is switched on and off as a whole.
     static void setAllEnabled(const QList<QWidget*>& widgets, bool enabled);
     /// Gives the list its page navigation, laid out in layout.

@@ -42,12 +42,12 @@ void CompanyWindow::open()
 SearchFilters CompanyWindow::readSearchFilters() const
 {
     SearchFilters filters;
-    filters.setCompanyName(ui->companyName->text());
-    filters.setFiscalCode(ui->fiscalCode->text());
-    filters.setCity(ui->city->text());
-    filters.setProvince(companyModel->getProvinceKey(ui->province->currentText()));
-    filters.setSortKey(model->getOrderKey(getSortColumn()));
-    filters.setSortDirection(getSortDirection());
+    filters.companyName = ui->companyName->text();
+    filters.fiscalCode = ui->fiscalCode->text();
+    filters.city = ui->city->text();
+    filters.province = companyModel->getProvinceKey(ui->province->currentText());
+    filters.sortKey = model->getOrderKey(getSortColumn());
+    filters.sortDirection = getSortDirection();
     return filters;
 }
 

@@ -46,16 +46,13 @@ void PositionWindow::open()
 SearchFilters PositionWindow::readSearchFilters() const
 {
     SearchFilters filters;
-    filters.setCompanyName(ui->companyName->text());
-    filters.setLcr(ui->lcr->text());
-    filters.setLoanNumber(ui->loanNumber->text());
-    filters.setPositionStatus(statusModel->getStatusKey(ui->status->currentText()));
-    if (ui->dateFilterEnabled->isChecked()) {
-        filters.setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters.setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-    }
-    filters.setSortKey(model->getOrderKey(getSortColumn()));
-    filters.setSortDirection(getSortDirection());
+    filters.companyName = ui->companyName->text();
+    filters.lcr = ui->lcr->text();
+    filters.loanNumber = ui->loanNumber->text();
+    filters.positionStatus = statusModel->getStatusKey(ui->status->currentText());
+    readDateRange(filters, ui->dateFilterEnabled, ui->fromDate, ui->toDate);
+    filters.sortKey = model->getOrderKey(getSortColumn());
+    filters.sortDirection = getSortDirection();
     return filters;
 }
 

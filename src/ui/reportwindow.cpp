@@ -48,10 +48,7 @@ void ReportWindow::open()
 SearchFilters ReportWindow::readSearchFilters() const
 {
     SearchFilters filters;
-    if (ui->dateFilterEnabled->isChecked()) {
-        filters.setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters.setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-    }
+    readDateRange(filters, ui->dateFilterEnabled, ui->fromDate, ui->toDate);
     return filters;
 }
 

@@ -35,11 +35,8 @@ void TicketWindow::open()
 SearchFilters TicketWindow::readSearchFilters() const
 {
     SearchFilters filters;
-    filters.setTicketStatus(QString::number(ui->status->currentIndex()));
-    if (ui->dateFilterEnabled->isChecked()) {
-        filters.setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters.setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-    }
+    filters.ticketStatus = QString::number(ui->status->currentIndex());
+    readDateRange(filters, ui->dateFilterEnabled, ui->fromDate, ui->toDate);
     return filters;
 }
 

@@ -200,7 +200,7 @@ void TestMainWindowFlow::companySearchesAndSorts()
     QVERIFY(!window->getProgressDialog()->isVisible());
     QTest::qWait(300);
     QCOMPARE(shownCount(window), -1);
-    QCOMPARE(model->getSearchFilters().getSortKey(), QStringLiteral("anag_id"));
+    QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("anag_id"));
 
     // By province: every row is in the chosen one.
     const QString initials = model->index(0, 3).data().toString();
@@ -232,7 +232,7 @@ void TestMainWindowFlow::companySearchesAndSorts()
         window->getStatusBar()->clearMessage();
         table->horizontalHeader()->setSortIndicator(1, order);
         QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
-        QCOMPARE(model->getSearchFilters().getSortKey(), QStringLiteral("ragsoc"));
+        QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("ragsoc"));
         QStringList names = columnValues(model, 1);
         QStringList sorted = names;
         std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
@@ -414,7 +414,7 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     QTRY_VERIFY(window->isVisible());
     // The list comes at once, with the empty state filter sent as "0".
     QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) > 0, 20000);
-    QCOMPARE(model->getSearchFilters().getTicketStatus(), QStringLiteral("0"));
+    QCOMPARE(model->getSearchFilters().ticketStatus, QStringLiteral("0"));
     const int all = model->getTotalResults();
 
     child<QComboBox>(window, "status")->setCurrentIndex(1);
@@ -422,8 +422,8 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     child<QDateEdit>(window, "fromDate")->setDate(QDate::currentDate().addYears(-3));
     const int open = search(window, "searchButton");
     QVERIFY(open >= 0 && open < all);
-    QCOMPARE(model->getSearchFilters().getTicketStatus(), QStringLiteral("1"));
-    QVERIFY(!model->getSearchFilters().getDateFrom().isEmpty());
+    QCOMPARE(model->getSearchFilters().ticketStatus, QStringLiteral("1"));
+    QVERIFY(!model->getSearchFilters().dateFrom.isEmpty());
     for (const QString& state : columnValues(model, 6))
         QCOMPARE(state, QStringLiteral("Aperto"));
 

@@ -6,7 +6,7 @@
 namespace Corvane::Command::Search {
 
 AddressType::AddressType(Model::AddressWrapper* model)
-    : ReportingCommand(model, QStringLiteral("/corvane/v5/search/tipo_indirizzo"))
+    : LookUp(model, QStringLiteral("/corvane/v5/search/tipo_indirizzo"))
 {
 }
 

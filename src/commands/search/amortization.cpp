@@ -8,15 +8,8 @@ namespace Corvane::Command::Search {
 Amortization::Amortization(
     Model::Amortization* model, const QString& technicalFormId, const QString& lcr)
     : PaginatedSearch(model, QStringLiteral("/corvane/v5/search/ft_piano_amm"),
-        positionFields(technicalFormId, lcr))
+        positionFields(technicalFormId, lcr), QStringLiteral("n_result"))
 {
-}
-
-void Amortization::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
-{
-    logUse();
-    resultCount = headerNumber(decodedReply, QStringLiteral("n_result"));
-    deliver(dataRows);
 }
 
 }

@@ -16,8 +16,6 @@ namespace Command::Search {
     public:
         Amortization(
             Model::Amortization* model, const QString& technicalFormId, const QString& lcr);
-
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
     };
 
 }

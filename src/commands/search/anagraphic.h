@@ -1,7 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -12,8 +11,7 @@ namespace Command::Search {
 
     /// One company record, with the ids of the records before and after it. Created by the
     /// company-record model for one request; hands the values back to it.
-    class Anagraphic final : public ReportingCommand<Model::Anagraphic>,
-                             public Interface::AuthenticatedCommandInterface {
+    class Anagraphic final : public ReportingCommand<Model::Anagraphic, BankTags> {
         Q_OBJECT
     public:
         Anagraphic(Model::Anagraphic* model, const QString& recordId);

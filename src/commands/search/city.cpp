@@ -6,7 +6,7 @@
 namespace Corvane::Command::Search {
 
 City::City(Model::AddressWrapper* model, const QString& value)
-    : ReportingCommand(
+    : LookUp(
         model, QStringLiteral("/corvane/v5/search/comuni"), { { QStringLiteral("prov"), value } })
 {
 }

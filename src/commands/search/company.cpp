@@ -9,24 +9,21 @@ Company::Company(Model::Company* model, const SearchFilters& filters, int start)
     : PaginatedSearch(model, QStringLiteral("/corvane/v5/search/lista_imprese"),
         {
             { QStringLiteral("start"), QString::number(start) },
-            { QStringLiteral("ord"), filters.getSortKey() },
-            { QStringLiteral("dir"), filters.getSortDirection() },
-            { QStringLiteral("search_li_ragsoc"), filters.getCompanyName() },
-            { QStringLiteral("search_li_comune"), filters.getCity() },
-            { QStringLiteral("search_li_provincia"), filters.getProvince() },
-            { QStringLiteral("search_li_picf"), filters.getFiscalCode() },
+            { QStringLiteral("ord"), filters.sortKey },
+            { QStringLiteral("dir"), filters.sortDirection },
+            { QStringLiteral("search_li_ragsoc"), filters.companyName },
+            { QStringLiteral("search_li_comune"), filters.city },
+            { QStringLiteral("search_li_provincia"), filters.province },
+            { QStringLiteral("search_li_picf"), filters.fiscalCode },
         })
     , company(model)
 {
 }
 
-void Company::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
+void Company::readExtras(const QMap<QString, QString>& reply)
 {
-    logUse();
-    readPageHeader(decodedReply);
-    mergersPresent = decodedReply.value(QStringLiteral("fusioni_presenti")) == QLatin1String("S");
+    mergersPresent = reply.value(QStringLiteral("fusioni_presenti")) == QLatin1String("S");
     company->setMergersPresent(mergersPresent);
-    deliver(dataRows);
 }
 
 }

@@ -4,7 +4,7 @@
 
 namespace Corvane {
 
-class SearchFilters;
+struct SearchFilters;
 
 namespace Model {
     class Company;
@@ -19,11 +19,11 @@ namespace Command::Search {
     public:
         Company(Model::Company* model, const SearchFilters& filters, int start);
 
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
         bool isMergersPresent() const { return mergersPresent; }
 
     private:
+        void readExtras(const QMap<QString, QString>& reply) override;
+
         Model::Company* company;
         bool mergersPresent = false;
     };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -12,8 +11,7 @@ namespace Command::Search {
 
     /// The other technical forms of a position's file. Created by the position-details model for
     /// one request; hands the forms back to it only when there are some.
-    class FtRelated final : public ReportingCommand<Model::PositionDetails>,
-                            public Interface::AuthenticatedCommandInterface {
+    class FtRelated final : public ReportingCommand<Model::PositionDetails, BankTags> {
         Q_OBJECT
     public:
         FtRelated(

@@ -9,28 +9,24 @@ Position::Position(Model::Position* model, const SearchFilters& filters, int sta
     : PaginatedSearch(model, QStringLiteral("/corvane/v5/search/pratiche"),
         {
             { QStringLiteral("start"), QString::number(start) },
-            { QStringLiteral("ord"), filters.getSortKey() },
-            { QStringLiteral("dir"), filters.getSortDirection() },
-            { QStringLiteral("search_lp_impr"), filters.getCompanyName() },
-            { QStringLiteral("search_lp_numero"), filters.getLcr() },
-            { QStringLiteral("search_lp_delibc_dal"), filters.getDateFrom() },
-            { QStringLiteral("search_lp_delibc_al"), filters.getDateTo() },
-            { QStringLiteral("search_lp_fin"), filters.getLoanNumber() },
-            { QStringLiteral("search_lp_banca"), filters.getBank() },
-            { QStringLiteral("search_lp_stato"), filters.getPositionStatus() },
+            { QStringLiteral("ord"), filters.sortKey },
+            { QStringLiteral("dir"), filters.sortDirection },
+            { QStringLiteral("search_lp_impr"), filters.companyName },
+            { QStringLiteral("search_lp_numero"), filters.lcr },
+            { QStringLiteral("search_lp_delibc_dal"), filters.dateFrom },
+            { QStringLiteral("search_lp_delibc_al"), filters.dateTo },
+            { QStringLiteral("search_lp_fin"), filters.loanNumber },
+            { QStringLiteral("search_lp_banca"), filters.bank },
+            { QStringLiteral("search_lp_stato"), filters.positionStatus },
         })
     , position(model)
 {
 }
 
-void Position::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
+void Position::readExtras(const QMap<QString, QString>& reply)
 {
-    logUse();
-    readPageHeader(decodedReply);
-    positionsSinceLastAccess
-        = headerNumber(decodedReply, QStringLiteral("pratiche_da_ultimo_accesso"));
+    positionsSinceLastAccess = headerNumber(reply, QStringLiteral("pratiche_da_ultimo_accesso"));
     position->setPositionsSinceLastAccess(positionsSinceLastAccess);
-    deliver(dataRows);
 }
 
 }

@@ -4,7 +4,7 @@
 
 namespace Corvane {
 
-class SearchFilters;
+struct SearchFilters;
 
 namespace Model {
     class Position;
@@ -19,11 +19,11 @@ namespace Command::Search {
     public:
         Position(Model::Position* model, const SearchFilters& filters, int start);
 
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
         int getPositionsSinceLastAccess() const { return positionsSinceLastAccess; }
 
     private:
+        void readExtras(const QMap<QString, QString>& reply) override;
+
         Model::Position* position;
         int positionsSinceLastAccess = 0;
     };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "commands/formcommand.h"
-#include "protocol/authenticatedcommandinterface.h"
 
 namespace Corvane {
 namespace Model {
@@ -12,8 +11,7 @@ namespace Command::Search {
 
     /// One position in full: company, bank, technical form and its four stages. Created by the
     /// position-details model for one request; hands the values back to it.
-    class PositionDetail final : public ReportingCommand<Model::PositionDetails>,
-                                 public Interface::AuthenticatedCommandInterface {
+    class PositionDetail final : public ReportingCommand<Model::PositionDetails, BankTags> {
         Q_OBJECT
     public:
         PositionDetail(

@@ -8,18 +8,11 @@ namespace Corvane::Command::Search {
 Report::Report(Model::Report* model, const SearchFilters& filters)
     : PaginatedSearch(model, QStringLiteral("/corvane/v5/search/report"),
         {
-            { QStringLiteral("search_lp_banca"), filters.getBank() },
-            { QStringLiteral("data_inizio"), filters.getDateFrom() },
-            { QStringLiteral("data_fine"), filters.getDateTo() },
+            { QStringLiteral("search_lp_banca"), filters.bank },
+            { QStringLiteral("data_inizio"), filters.dateFrom },
+            { QStringLiteral("data_fine"), filters.dateTo },
         })
 {
-}
-
-void Report::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
-{
-    logUse();
-    resultCount = headerNumber(decodedReply, QStringLiteral("risultati"));
-    deliver(dataRows);
 }
 
 }

@@ -4,7 +4,7 @@
 
 namespace Corvane {
 
-class SearchFilters;
+struct SearchFilters;
 
 namespace Model {
     class Report;
@@ -18,8 +18,6 @@ namespace Command::Search {
         Q_OBJECT
     public:
         Report(Model::Report* model, const SearchFilters& filters);
-
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
     };
 
 }

@@ -198,8 +198,7 @@ void AbstractPaginatedTable::execute(QObject* command)
 {
     // A command whose reply never comes back (a refused session, a broken connection) stays a
     // child of the model and goes with it.
-    command->setParent(this);
-    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
+    queueOwned(commandManager, this, command);
 }
 
 void AbstractPaginatedTable::release(QObject* command)

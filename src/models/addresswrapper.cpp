@@ -36,11 +36,7 @@ AddressWrapper::AddressWrapper(CommandManager* commandManager, QObject* parent)
         releaseEndedCommands(commandManager, this);
 }
 
-void AddressWrapper::execute(QObject* command)
-{
-    command->setParent(this);
-    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
-}
+void AddressWrapper::execute(QObject* command) { queueOwned(commandManager, this, command); }
 
 void AddressWrapper::release(QObject* command) { command->deleteLater(); }
 

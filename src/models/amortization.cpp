@@ -44,10 +44,9 @@ void Amortization::fetchPlan(const QString& technicalFormId, const QString& lcr)
 {
     qCDebug(corvaneLog) << "Start fetching amortization plan data from the server";
     // A plan still on its way belongs to the previous position.
-    withdrawCommand(commandManager, pending);
     clearRows();
-    pending = new Command::Search::Amortization(this, technicalFormId, lcr);
-    execute(pending);
+    replacePending(commandManager, this, pending,
+        new Command::Search::Amortization(this, technicalFormId, lcr));
 }
 
 }

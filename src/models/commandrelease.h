@@ -15,6 +15,21 @@ namespace Model {
     /// Takes a command of owner off the queue, if it waits or runs, and frees it.
     void withdrawCommand(CommandManager* commandManager, QObject* command);
 
+    /// Queues command as owner's: freed once the queue ends it without a reply, if owner
+    /// releases ended commands, and with owner at the latest.
+    void queueOwned(CommandManager* commandManager, QObject* owner, QObject* command);
+
+    /// Drops what pending still waits for and queues command in its place, as owner's.
+    template <typename Pending, typename Command>
+    Command* replacePending(CommandManager* commandManager, QObject* owner,
+        QPointer<Pending>& pending, Command* command)
+    {
+        withdrawCommand(commandManager, pending);
+        pending = command;
+        queueOwned(commandManager, owner, command);
+        return command;
+    }
+
     /// Whether command still waits or runs in the queue.
     bool isStillQueued(CommandManager* commandManager, QObject* command);
     void queueCommand(CommandManager* commandManager, QObject* command);

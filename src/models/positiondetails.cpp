@@ -37,26 +37,18 @@ const QStringList& PositionDetails::getKeys()
     return keys;
 }
 
-template <typename Command> Command* PositionDetails::execute(Command* command)
-{
-    // A command whose reply never comes is freed when the queue says it has ended.
-    command->setParent(this);
-    commandManager->exec(command);
-    return command;
-}
-
 void PositionDetails::fetch(const QString& formId, const QString& lcrValue)
 {
-    withdrawCommand(commandManager, pendingDetail);
-    withdrawCommand(commandManager, pendingRelated);
     technicalFormId = formId;
     lcr = lcrValue;
     relatedForms.clear();
     positionShown = false;
     // The detail goes first: the queue runs one command at a time, so the position is on
     // screen before its related forms come back.
-    pendingDetail = execute(new Command::Search::PositionDetail(this, formId, lcrValue));
-    pendingRelated = execute(new Command::Search::FtRelated(this, formId, lcrValue));
+    replacePending(commandManager, this, pendingDetail,
+        new Command::Search::PositionDetail(this, formId, lcrValue));
+    replacePending(commandManager, this, pendingRelated,
+        new Command::Search::FtRelated(this, formId, lcrValue));
 }
 
 void PositionDetails::update(Command::Search::PositionDetail* command)
@@ -87,7 +79,9 @@ void PositionDetails::showPendingRelatedForms()
 void PositionDetails::downloadPosition(
     const QString& path, const QString& formId, const QString& lcrValue)
 {
-    execute(new Command::Search::DownloadPosition(this, path, formId, lcrValue));
+    // A command whose reply never comes is freed when the queue says it has ended.
+    queueOwned(
+        commandManager, this, new Command::Search::DownloadPosition(this, path, formId, lcrValue));
 }
 
 void PositionDetails::onDownloadCompleted(Command::Search::DownloadPosition* command)

@@ -54,7 +54,6 @@ namespace Model {
 
     private:
         void showPendingRelatedForms();
-        template <typename Command> Command* execute(Command* command);
 
         CommandManager* commandManager;
         QString technicalFormId;

@@ -96,10 +96,8 @@ void Ticket::fetchDetail(const QModelIndex& index)
 
 void Ticket::queueDetail()
 {
-    withdrawCommand(commandManager, pendingDetail);
-    auto* command = new Command::TicketDetail(this, getTicketId());
-    pendingDetail = command;
-    execute(command);
+    replacePending(
+        commandManager, this, pendingDetail, new Command::TicketDetail(this, getTicketId()));
 }
 
 void Ticket::clearConversation()

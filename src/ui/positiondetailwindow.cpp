@@ -5,9 +5,9 @@
 #include "models/positiondetails.h"
 #include "ui/amortizationchart.h"
 #include "ui/anagraphicwindow.h"
+#include "ui/downloadoutcome.h"
 #include "ui_positiondetailwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QToolBar>
-#include <QUrl>
 
 #include <tuple>
 
@@ -228,18 +227,8 @@ void PositionDetailWindow::onPositionDownloadcomplete(bool success)
                         << "SLOT triggered in" << metaObject()->className() << success;
     if (downloadProgressDialog)
         downloadProgressDialog->close();
-    if (!success) {
-        QMessageBox::information(this, QStringLiteral("Errore durante il download"),
-            QStringLiteral("Il file del report richiesto non è stato scaricato correttamente. "
-                           "Riprova."));
-        return;
-    }
-    if (!QFile::exists(pdfPath)) {
-        qCCritical(corvaneLog) << "Could not open the donwloaded position file with path"
-                               << pdfPath;
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(pdfPath));
+    openDownloadedFile(
+        this, success, pdfPath, "Could not open the donwloaded position file with path");
 }
 
 }

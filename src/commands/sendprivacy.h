@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/formcommand.h"
+#include "commands/reportingcommand.h"
 #include "protocol/sendprivacyresponseaccepterinterface.h"
 
 namespace Corvane::Command {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/formcommand.h"
+#include "commands/reportingcommand.h"
 
 namespace Corvane {
 namespace Model {

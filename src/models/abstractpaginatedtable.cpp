@@ -10,13 +10,6 @@
 
 namespace Corvane::Model {
 
-int Pages::offset(int step) const
-{
-    // The counters come from the server: no sum of them may overflow.
-    const qint64 last = qMax(total, 1) - 1;
-    return static_cast<int>(qBound<qint64>(0, qint64(start) + step, last));
-}
-
 AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, QObject* parent)
     : QAbstractTableModel(parent)
     , commandManager(commandManager)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "models/pages.h"
 #include "models/searchfilters.h"
 #include "protocol/datarow.h"
 
@@ -19,18 +20,6 @@ namespace Interface {
 }
 
 namespace Model {
-
-    /// The page counters of the last search reply; the start is the page index asked next.
-    struct Pages {
-        int current = 0;
-        int total = 0;
-        int start = 0;
-
-        bool canGoBack() const { return current > 1; }
-        bool canGoForward() const { return current < total; }
-        /// The page index step pages away from start, kept within the pages there are.
-        int offset(int step) const;
-    };
 
     /// The base of every list the server delivers one page at a time: the rows of the page on
     /// screen, the column layout (record key, header label, order key per column), the server's

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/formcommand.h"
+#include "commands/lookup.h"
 
 namespace Corvane {
 namespace Model {

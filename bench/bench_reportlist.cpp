@@ -1,5 +1,6 @@
 #include "commands/search/report.h"
 #include "models/report.h"
+#include "models/searchfilters.h"
 #include "protocol/xmlparser.h"
 #include "support/testcommands.h"
 
@@ -37,7 +38,7 @@ QByteArray reportReply(int count)
 /// Hands decoded rows to the report model as the search reply does.
 void load(Model::Report* model, const QMap<QString, QString>& header, const QList<DataRow>& rows)
 {
-    auto* command = new Command::Search::Report(model, nullptr, nullptr);
+    auto* command = new Command::Search::Report(model, {});
     command->useResponse(header, rows);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -256,6 +256,22 @@ ServiceResponse AccountHandlers::downloadUpdate(const ServiceRequest& request)
     return ServiceResponse::file(std::move(bytes), "application/zip");
 }
 
+AccountHandlers::CodeAttempt AccountHandlers::admitCode(const ServiceRequest& request,
+    const Session& session, const char* field, int invalidResult, const QString& invalidText)
+{
+    CodeAttempt attempt;
+    attempt.code = TextFormat::trimmed(request.form.value(field));
+    if (!isSixDigits(attempt.code)) {
+        attempt.refusal = answer(invalidResult, invalidText);
+        return attempt;
+    }
+    attempt.now = ServerContext::now();
+    attempt.key = std::to_string(session.userId);
+    if (!context.getCodeLimiter().acquire(attempt.key, attempt.now))
+        attempt.refusal = rateLimited();
+    return attempt;
+}
+
 ServiceResponse AccountHandlers::activateTwoFa(const Session& session)
 {
     Database& db = context.database();
@@ -279,21 +295,18 @@ ServiceResponse AccountHandlers::activateTwoFa(const Session& session)
 ServiceResponse AccountHandlers::firstTwoFaAuthentication(
     const ServiceRequest& request, const Session& session)
 {
-    const std::string code = TextFormat::trimmed(request.form.value("twofa_token"));
-    if (!isSixDigits(code))
-        return answer(ResultCode::TwoFaFirstValidationFailed, QStringLiteral("Codice non valido"));
-    const std::int64_t now = ServerContext::now();
-    RateLimiter& limiter = context.getCodeLimiter();
-    const std::string key = std::to_string(session.userId);
-    if (!limiter.acquire(key, now))
-        return rateLimited();
+    CodeAttempt attempt = admitCode(request, session, "twofa_token",
+        ResultCode::TwoFaFirstValidationFailed, QStringLiteral("Codice non valido"));
+    if (attempt.refusal)
+        return *attempt.refusal;
     Database& db = context.database();
     Statement user = db.prepare("SELECT totp_secret, twofa_active FROM users WHERE id = ?");
     user.bind(1, session.userId);
-    if (!user.step() || user.integer(1) != 0 || !Totp::verify(user.text(0), code, now))
+    if (!user.step() || user.integer(1) != 0
+        || !Totp::verify(user.text(0), attempt.code, attempt.now))
         return answer(ResultCode::TwoFaFirstCodeWrong, QStringLiteral("Codice non corretto"));
     user.reset();
-    limiter.clear(key);
+    context.getCodeLimiter().clear(attempt.key);
     // The code just typed is this sign-in's second factor too: no second code for its session.
     Statement activate
         = db.prepare("UPDATE users SET twofa_active = 1, twofa_first_session = ? WHERE id = ?");
@@ -306,18 +319,15 @@ ServiceResponse AccountHandlers::firstTwoFaAuthentication(
 ServiceResponse AccountHandlers::twoFaAuthentication(
     const ServiceRequest& request, const Session& session)
 {
-    const std::string code = TextFormat::trimmed(request.form.value("twofa_token"));
-    if (!isSixDigits(code))
-        return answer(ResultCode::TwoFaValidationFailed, QStringLiteral("Codice non valido"));
-    const std::int64_t now = ServerContext::now();
-    RateLimiter& limiter = context.getCodeLimiter();
-    const std::string key = std::to_string(session.userId);
-    if (!limiter.acquire(key, now))
-        return rateLimited();
+    CodeAttempt attempt = admitCode(request, session, "twofa_token",
+        ResultCode::TwoFaValidationFailed, QStringLiteral("Codice non valido"));
+    if (attempt.refusal)
+        return *attempt.refusal;
     Database& db = context.database();
     Statement user = db.prepare("SELECT totp_secret, token_generation FROM users WHERE id = ?");
     user.bind(1, session.userId);
-    const std::int64_t step = user.step() ? Totp::matchingStep(user.text(0), code, now) : -1;
+    const std::int64_t step
+        = user.step() ? Totp::matchingStep(user.text(0), attempt.code, attempt.now) : -1;
     const std::int64_t generation = user.integer(1);
     user.reset();
     if (step < 0)
@@ -329,10 +339,10 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
     accept.bind(1, step).bind(2, session.userId).run();
     if (db.changes() == 0)
         return answer(ResultCode::TwoFaCodeWrong, QStringLiteral("Codice non corretto"));
-    limiter.clear(key);
+    context.getCodeLimiter().clear(attempt.key);
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"),
-        QString::fromStdString(context.getTokens().issue(session.userId, "twofa", now,
+        QString::fromStdString(context.getTokens().issue(session.userId, "twofa", attempt.now,
             TokenService::twoFaLifetime, generation, session.authTokenId)));
     return ServiceResponse::xml(reply);
 }
@@ -340,26 +350,21 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
 ServiceResponse AccountHandlers::activationCode(
     const ServiceRequest& request, const Session& session)
 {
-    const std::string code = TextFormat::trimmed(request.form.value("codice_attivazione"));
-    if (!isSixDigits(code)) {
-        return answer(ResultCode::ActivationCodeValidationFailed,
-            QStringLiteral("Codice di attivazione non valido"));
-    }
-    const std::int64_t now = ServerContext::now();
-    RateLimiter& limiter = context.getCodeLimiter();
-    const std::string key = std::to_string(session.userId);
-    if (!limiter.acquire(key, now))
-        return rateLimited();
+    CodeAttempt attempt = admitCode(request, session, "codice_attivazione",
+        ResultCode::ActivationCodeValidationFailed,
+        QStringLiteral("Codice di attivazione non valido"));
+    if (attempt.refusal)
+        return *attempt.refusal;
     Database& db = context.database();
     Statement user
         = db.prepare("SELECT activation_code, activation_expires FROM users WHERE id = ?");
     user.bind(1, session.userId);
     if (!user.step() || user.isNull(0)) {
-        limiter.release(key);
+        context.getCodeLimiter().release(attempt.key);
         return answer(ResultCode::Ok, QStringLiteral("Account già attivo"));
     }
-    const bool expired = user.integer(1) <= now;
-    const bool wrong = user.text(0) != code;
+    const bool expired = user.integer(1) <= attempt.now;
+    const bool wrong = user.text(0) != attempt.code;
     user.reset();
     if (expired)
         return answer(
@@ -374,7 +379,7 @@ ServiceResponse AccountHandlers::activationCode(
         return answer(
             ResultCode::ActivationCodeWrong, QStringLiteral("Codice di attivazione errato"));
     }
-    limiter.clear(key);
+    context.getCodeLimiter().clear(attempt.key);
     Statement activate = db.prepare("UPDATE users SET activation_code = NULL, activation_expires "
                                     "= NULL, activation_failures = 0 WHERE id = ?");
     activate.bind(1, session.userId).run();

@@ -2,7 +2,10 @@
 
 #include "router.h"
 
+#include <optional>
+
 class QDate;
+class QString;
 
 namespace Corvane::Server {
 
@@ -17,6 +20,18 @@ public:
     void registerWith(Router& router);
 
 private:
+    /// A six-digit code sent for checking, and the user's key in the code limiter.
+    struct CodeAttempt {
+        std::string code;
+        std::int64_t now = 0;
+        std::string key;
+        /// The answer to send instead: the code has the wrong shape or the user no tries left.
+        std::optional<ServiceResponse> refusal;
+    };
+
+    /// Reads the code of field and counts one try of the user.
+    CodeAttempt admitCode(const ServiceRequest& request, const Session& session, const char* field,
+        int invalidResult, const QString& invalidText);
     ServiceResponse login(const ServiceRequest& request);
     ServiceResponse logout(const Session& session);
     ServiceResponse init(const Session& session);

@@ -11,8 +11,11 @@
 #include <QDate>
 #include <QTextCodec>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace Corvane::Server {
 
@@ -87,6 +90,79 @@ namespace {
     {
         const std::string value = TextFormat::trimmed(request.form.value(field));
         return value.empty() ? std::string() : TextFormat::containsPattern(value);
+    }
+
+    std::string filterText(const ServiceRequest& request, const char* field)
+    {
+        return TextFormat::trimmed(request.form.value(field));
+    }
+
+    std::string filterDate(const ServiceRequest& request, const char* field)
+    {
+        return TextFormat::isoFromItalian(request.form.value(field));
+    }
+
+    /// A filter of a list search: its form field, how the field is read ("" for no filter), and
+    /// the SQL condition the value imposes, written with "?" for the value.
+    struct Filter {
+        const char* field;
+        std::string (*read)(const ServiceRequest&, const char*);
+        const char* condition;
+    };
+
+    /// A list search read one page at a time: its FROM and WHERE clause, whose "?1" is the
+    /// consortium and "?2" the bank, and the filters that narrow it.
+    struct PagedQuery {
+        std::string from;
+        std::vector<Filter> filters;
+    };
+
+    struct PagedRows {
+        Page page;
+        /// The count, stepped: column 0 is the number of matches, the extra columns follow.
+        std::unique_ptr<Statement> count;
+        /// The asked page's rows, ready to step.
+        std::unique_ptr<Statement> rows;
+    };
+
+    /// Counts the matches of query and prepares the page the request's "start" asks for, in
+    /// the given order; nothing when nothing matches.
+    std::optional<PagedRows> pagedRows(Database& db, const ServiceRequest& request,
+        const Session& session, const PagedQuery& query, const std::string& countColumns,
+        const std::string& columns, const std::string& order)
+    {
+        std::string where = query.from;
+        int parameter = 2;
+        for (const Filter& filter : query.filters) {
+            const std::string name = "?" + std::to_string(++parameter);
+            std::string condition = filter.condition;
+            for (std::size_t at = condition.find('?'); at != std::string::npos;
+                 at = condition.find('?', at + name.size()))
+                condition.replace(at, 1, name);
+            where += " AND (" + name + " = '' OR " + condition + ")";
+        }
+        const auto bind = [&](Statement& statement) {
+            statement.bind(1, session.consortiumId).bind(2, request.abi);
+            for (std::size_t i = 0; i < query.filters.size(); ++i) {
+                const Filter& filter = query.filters.at(i);
+                statement.bind(static_cast<int>(i) + 3, filter.read(request, filter.field));
+            }
+        };
+        PagedRows found;
+        found.count
+            = std::make_unique<Statement>(db.prepare("SELECT COUNT(*)" + countColumns + where));
+        bind(*found.count);
+        found.count->step();
+        found.page = page(static_cast<int>(found.count->integer(0)), request.form.value("start"));
+        if (found.page.total == 0)
+            return std::nullopt;
+        found.rows = std::make_unique<Statement>(
+            db.prepare("SELECT " + columns + where + order + " LIMIT ?"
+                + std::to_string(parameter + 1) + " OFFSET ?" + std::to_string(parameter + 2)));
+        bind(*found.rows);
+        found.rows->bind(parameter + 1, SearchHandlers::pageSize)
+            .bind(parameter + 2, found.page.index * SearchHandlers::pageSize);
+        return found;
     }
 
     QString yesNo(bool value) { return value ? QStringLiteral("SI") : QStringLiteral("NO"); }
@@ -240,42 +316,27 @@ bool SearchHandlers::isBankEnabled(const Session& session, const std::string& ab
 
 ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const Session& session)
 {
-    Database& db = context.database();
-    const std::string where
-        = " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
-          " WHERE c.consortium_id = ?1"
-          " AND EXISTS (SELECT 1 FROM positions p WHERE p.company_id = c.id AND p.abi = ?2)"
-          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
-          " AND (?4 = '' OR casefold(c.city) LIKE casefold(?4) ESCAPE '\\')"
-          " AND (?5 = '' OR c.province = upper(?5))"
-          " AND (?6 = '' OR c.fiscal_code LIKE ?6 ESCAPE '\\' OR c.vat_number LIKE ?6 ESCAPE '\\')";
-    const auto bindFilters = [&](Statement& statement) {
-        statement.bind(1, session.consortiumId)
-            .bind(2, request.abi)
-            .bind(3, filterPattern(request, "search_li_ragsoc"))
-            .bind(4, filterPattern(request, "search_li_comune"))
-            .bind(5, TextFormat::trimmed(request.form.value("search_li_provincia")))
-            .bind(6, filterPattern(request, "search_li_picf"));
-    };
-    Statement count = db.prepare("SELECT COUNT(*), COALESCE(MAX(c.successor_id IS NOT NULL OR "
-                                 "c.predecessor_id IS NOT NULL), 0)"
-        + where);
-    bindFilters(count);
-    count.step();
-    const Page current = page(static_cast<int>(count.integer(0)), request.form.value("start"));
-    if (current.total == 0)
+    const PagedQuery query { " FROM companies c JOIN consortia k ON k.id = c.consortium_id"
+                             " WHERE c.consortium_id = ?1 AND EXISTS (SELECT 1 FROM positions p"
+                             " WHERE p.company_id = c.id AND p.abi = ?2)",
+        {
+            { "search_li_ragsoc", filterPattern, "casefold(c.name) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_li_comune", filterPattern, "casefold(c.city) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_li_provincia", filterText, "c.province = upper(?)" },
+            { "search_li_picf", filterPattern,
+                "c.fiscal_code LIKE ? ESCAPE '\\' OR c.vat_number LIKE ? ESCAPE '\\'" },
+        } };
+    std::optional<PagedRows> found = pagedRows(context.database(), request, session, query,
+        ", COALESCE(MAX(c.successor_id IS NOT NULL OR c.predecessor_id IS NOT NULL), 0)",
+        "c.id, c.name, c.city, c.province, c.fiscal_code, c.vat_number, k.name",
+        orderBy(companyOrders, request, "c.name COLLATE NOCASE ASC", "c.id"));
+    if (!found)
         return noResult();
-
-    Statement rows
-        = db.prepare("SELECT c.id, c.name, c.city, c.province, c.fiscal_code, c.vat_number, k.name"
-            + where + orderBy(companyOrders, request, "c.name COLLATE NOCASE ASC", "c.id")
-            + " LIMIT ?7 OFFSET ?8");
-    bindFilters(rows);
-    rows.bind(7, pageSize).bind(8, current.index * pageSize);
+    Statement& rows = *found->rows;
     XmlReply reply(ResultCode::Ok);
-    setPageHeader(reply, current);
-    reply.setHeader(
-        "fusioni_presenti", count.integer(1) != 0 ? QStringLiteral("S") : QStringLiteral("N"));
+    setPageHeader(reply, found->page);
+    reply.setHeader("fusioni_presenti",
+        found->count->integer(1) != 0 ? QStringLiteral("S") : QStringLiteral("N"));
     while (rows.step()) {
         reply.addRecord({
             { "anag_id", QString::number(rows.integer(0)) },
@@ -292,39 +353,22 @@ ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const S
 
 ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const Session& session)
 {
+    const PagedQuery query { std::string(positionJoins)
+            + " WHERE p.consortium_id = ?1 AND p.abi = ?2",
+        {
+            { "search_lp_impr", filterPattern, "casefold(c.name) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_lp_numero", filterPattern, "p.lcr LIKE ? ESCAPE '\\'" },
+            { "search_lp_delibc_dal", filterDate, "p.consortium_date >= ?" },
+            { "search_lp_delibc_al", filterDate, "p.consortium_date <= ?" },
+            { "search_lp_fin", filterPattern, "p.loan_number LIKE ? ESCAPE '\\'" },
+            { "search_lp_banca", filterPattern, "casefold(b.name) LIKE casefold(?) ESCAPE '\\'" },
+            { "search_lp_stato", filterText, "p.state_id = ?" },
+        } };
     Database& db = context.database();
-    const std::string where = std::string(positionJoins)
-        + " WHERE p.consortium_id = ?1 AND p.abi = ?2"
-          " AND (?3 = '' OR casefold(c.name) LIKE casefold(?3) ESCAPE '\\')"
-          " AND (?4 = '' OR p.lcr LIKE ?4 ESCAPE '\\')"
-          " AND (?5 = '' OR p.consortium_date >= ?5)"
-          " AND (?6 = '' OR p.consortium_date <= ?6)"
-          " AND (?7 = '' OR p.loan_number LIKE ?7 ESCAPE '\\')"
-          " AND (?8 = '' OR casefold(b.name) LIKE casefold(?8) ESCAPE '\\')"
-          " AND (?9 = '' OR p.state_id = ?9)";
-    const auto bindFilters = [&](Statement& statement) {
-        statement.bind(1, session.consortiumId)
-            .bind(2, request.abi)
-            .bind(3, filterPattern(request, "search_lp_impr"))
-            .bind(4, filterPattern(request, "search_lp_numero"))
-            .bind(5, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_dal")))
-            .bind(6, TextFormat::isoFromItalian(request.form.value("search_lp_delibc_al")))
-            .bind(7, filterPattern(request, "search_lp_fin"))
-            .bind(8, filterPattern(request, "search_lp_banca"))
-            .bind(9, TextFormat::trimmed(request.form.value("search_lp_stato")));
-    };
-    Statement count = db.prepare("SELECT COUNT(*)" + where);
-    bindFilters(count);
-    count.step();
-    const Page current = page(static_cast<int>(count.integer(0)), request.form.value("start"));
-    if (current.total == 0)
+    std::optional<PagedRows> found = pagedRows(db, request, session, query, {}, positionColumns,
+        orderBy(positionOrders, request, "p.consortium_date DESC", "p.id"));
+    if (!found)
         return noResult();
-
-    Statement rows = db.prepare(std::string("SELECT ") + positionColumns + where
-        + orderBy(positionOrders, request, "p.consortium_date DESC", "p.id")
-        + " LIMIT ?10 OFFSET ?11");
-    bindFilters(rows);
-    rows.bind(10, pageSize).bind(11, current.index * pageSize);
 
     Statement recent = db.prepare(
         "SELECT COUNT(*) FROM positions p JOIN users u ON u.id = ?1 WHERE p.consortium_id = ?2 "
@@ -333,10 +377,10 @@ ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const S
     recent.step();
 
     XmlReply reply(ResultCode::Ok);
-    setPageHeader(reply, current);
+    setPageHeader(reply, found->page);
     reply.setHeader("pratiche_da_ultimo_accesso", QString::number(recent.integer(0)));
-    while (rows.step())
-        reply.addRecord(positionRow(rows));
+    while (found->rows->step())
+        reply.addRecord(positionRow(*found->rows));
     return ServiceResponse::xml(reply);
 }
 

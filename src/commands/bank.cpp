@@ -1,27 +1,19 @@
 #include "commands/bank.h"
 
-#include "core/logging.h"
+#include "commands/recordvalues.h"
 #include "models/bank.h"
 
 namespace Corvane::Command {
 
-Bank::Bank(Model::Bank* owner)
-    : owner(owner)
+Bank::Bank(Model::Bank* model)
+    : LookUp(model, QStringLiteral("/corvane/v5/home/banche"))
 {
 }
 
-QString Bank::getPath() const { return QStringLiteral("/corvane/v5/home/banche"); }
-
 void Bank::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
-    for (const DataRow& row : qAsConst(dataRows)) {
-        for (auto it = row.cbegin(); it != row.cend(); ++it) {
-            qCDebug(corvaneLog) << metaObject()->className() << ": inserted" << it.key()
-                                << it.value() << "into results map";
-            results.insert(it.key(), it.value());
-        }
-    }
-    owner->setBanks(this);
+    results = collectMap(metaObject()->className(), dataRows, false);
+    accepter->setBanks(this);
 }
 
 }

@@ -1,32 +1,20 @@
 #pragma once
 
-#include "protocol/authenticatedcommandinterface.h"
+#include "commands/reportingcommand.h"
 #include "protocol/changepasswordresultaccepterinterface.h"
-#include "protocol/commandinterface.h"
-#include "protocol/noabicommandinterface.h"
-
-#include <QObject>
 
 namespace Corvane::Command {
 
 /// Replaces the user's password ("old_password", "new_password").
 /// Created by the flow manager for one request; reports to it.
-class ChangePassword final : public QObject,
-                             public Interface::CommandInterface,
-                             public Interface::AuthenticatedCommandInterface,
-                             public Interface::NoAbiCommandInterface {
+class ChangePassword final
+    : public ReportingCommand<Interface::ChangePasswordResultAccepterInterface, SessionTags> {
     Q_OBJECT
 public:
     ChangePassword(Interface::ChangePasswordResultAccepterInterface* accepter,
         const QMap<QString, QString>& parameters);
 
-    QString getPath() const override;
-    QMap<QString, QString> getParameters() const override { return parameters; }
     void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-private:
-    Interface::ChangePasswordResultAccepterInterface* accepter;
-    QMap<QString, QString> parameters;
 };
 
 }

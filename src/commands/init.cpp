@@ -6,12 +6,9 @@
 namespace Corvane::Command {
 
 Init::Init(Interface::AccountSettingsAccepterInterface* accepter)
-    : accepter(accepter)
-    , parameters(systemParameters())
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/init"), systemParameters())
 {
 }
-
-QString Init::getPath() const { return QStringLiteral("/corvane/v5/home/init"); }
 
 void Init::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {

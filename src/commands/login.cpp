@@ -6,12 +6,9 @@ namespace Corvane::Command {
 
 Login::Login(Interface::AuthenticationResultAccepterInterface* accepter,
     const QMap<QString, QString>& parameters)
-    : accepter(accepter)
-    , parameters(parameters)
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/login_account"), parameters)
 {
 }
-
-QString Login::getPath() const { return QStringLiteral("/corvane/v5/home/login_account"); }
 
 void Login::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {

@@ -3,11 +3,9 @@
 namespace Corvane::Command {
 
 Logout::Logout(Interface::LogoutResultAccepterInterface* accepter)
-    : accepter(accepter)
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/logout"))
 {
 }
-
-QString Logout::getPath() const { return QStringLiteral("/corvane/v5/home/logout"); }
 
 void Logout::useResponse(QMap<QString, QString>, QList<DataRow>)
 {

@@ -1,39 +1,37 @@
 #include "commands/paginatedsearch.h"
 
-#include "core/logging.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
+#include "models/abstractpaginatedtable.h"
 
 namespace Corvane::Command {
 
-PaginatedSearch::PaginatedSearch(SearchFilters* searchFilters, Paginator* paginator)
-    : searchFilters(searchFilters)
-    , paginator(paginator)
+PaginatedSearch::PaginatedSearch(Model::AbstractPaginatedTable* model, const QString& path,
+    const QMap<QString, QString>& parameters, const QString& countKey)
+    : FormCommand(path, parameters)
+    , model(model)
+    , countKey(countKey)
 {
 }
 
 int PaginatedSearch::headerNumber(const QMap<QString, QString>& reply, const QString& key)
 {
-    return reply.value(key, QStringLiteral("0")).toInt();
+    bool ok = false;
+    const int value = reply.value(key).toInt(&ok);
+    return ok && value > 0 ? value : 0;
 }
 
-void PaginatedSearch::readPageHeader(const QMap<QString, QString>& reply)
+void PaginatedSearch::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
 {
-    currentPage = headerNumber(reply, QStringLiteral("cur_pag"));
-    totalPages = headerNumber(reply, QStringLiteral("tot_pag"));
-    start = headerNumber(reply, QStringLiteral("start"));
-    resultCount = headerNumber(reply, QStringLiteral("risultati"));
+    logUse();
+    // A list that comes whole has no page values: they stay 0.
+    currentPage = headerNumber(decodedReply, QStringLiteral("cur_pag"));
+    totalPages = headerNumber(decodedReply, QStringLiteral("tot_pag"));
+    start = headerNumber(decodedReply, QStringLiteral("start"));
+    resultCount = headerNumber(decodedReply, countKey);
+    readExtras(decodedReply);
+    rows = dataRows;
+    model->acceptPage(this);
 }
 
-QString PaginatedSearch::requestedStart() const
-{
-    return QString::number(paginator ? paginator->getStart() : 0);
-}
-
-void PaginatedSearch::logUse() const
-{
-    qCDebug(corvaneLog) << "useResponse"
-                        << "Triggered in" << metaObject()->className();
-}
+void PaginatedSearch::readExtras(const QMap<QString, QString>&) { }
 
 }

@@ -5,17 +5,15 @@
 
 namespace Corvane::Command {
 
-Province::Province(Model::AddressWrapper* owner)
-    : owner(owner)
+Province::Province(Model::AddressWrapper* model)
+    : LookUp(model, QStringLiteral("/corvane/v5/home/province"))
 {
 }
-
-QString Province::getPath() const { return QStringLiteral("/corvane/v5/home/province"); }
 
 void Province::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     results = collectMap(metaObject()->className(), dataRows, true);
-    owner->setProvinces(this);
+    accepter->setProvinces(this);
 }
 
 }

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "protocol/commandinterface.h"
-#include "protocol/noabicommandinterface.h"
-
-#include <QObject>
-#include <QStringList>
+#include "commands/lookup.h"
 
 namespace Corvane {
 namespace Model {
@@ -13,25 +9,13 @@ namespace Model {
 
 namespace Command {
 
-    /// The province names by initials. Created by the address wrapper for one request; hands them
-    /// back.
-    class Province final : public QObject,
-                           public Interface::CommandInterface,
-                           public Interface::NoAbiCommandInterface {
+    /// The provinces by id. Created by the address wrapper for one request; hands them back.
+    class Province final : public LookUp<QMap<QString, QString>, Model::AddressWrapper, HomeTags> {
         Q_OBJECT
     public:
-        explicit Province(Model::AddressWrapper* owner);
+        explicit Province(Model::AddressWrapper* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return parameters; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-        QMap<QString, QString> getResults() const { return results; }
-
-    private:
-        Model::AddressWrapper* owner;
-        QMap<QString, QString> parameters;
-        QMap<QString, QString> results;
     };
 
 }

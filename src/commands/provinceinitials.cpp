@@ -5,20 +5,15 @@
 
 namespace Corvane::Command {
 
-ProvinceInitials::ProvinceInitials(Model::AddressWrapper* owner)
-    : owner(owner)
+ProvinceInitials::ProvinceInitials(Model::AddressWrapper* model)
+    : LookUp(model, QStringLiteral("/corvane/v5/home/province_sigla"))
 {
-}
-
-QString ProvinceInitials::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/province_sigla");
 }
 
 void ProvinceInitials::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     results = collectValues(metaObject()->className(), dataRows);
-    owner->setProvinceInitials(this);
+    accepter->setProvinceInitials(this);
 }
 
 }

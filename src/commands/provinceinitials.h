@@ -1,9 +1,7 @@
 #pragma once
 
-#include "protocol/commandinterface.h"
-#include "protocol/noabicommandinterface.h"
+#include "commands/lookup.h"
 
-#include <QObject>
 #include <QStringList>
 
 namespace Corvane {
@@ -14,23 +12,12 @@ namespace Model {
 namespace Command {
 
     /// The province initials. Created by the address wrapper for one request; hands them back.
-    class ProvinceInitials final : public QObject,
-                                   public Interface::CommandInterface,
-                                   public Interface::NoAbiCommandInterface {
+    class ProvinceInitials final : public LookUp<QStringList, Model::AddressWrapper, HomeTags> {
         Q_OBJECT
     public:
-        explicit ProvinceInitials(Model::AddressWrapper* owner);
+        explicit ProvinceInitials(Model::AddressWrapper* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return parameters; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-        QStringList getResults() const { return results; }
-
-    private:
-        Model::AddressWrapper* owner;
-        QMap<QString, QString> parameters;
-        QStringList results;
     };
 
 }

@@ -5,14 +5,8 @@ namespace Corvane::Command {
 RequestActivationCode::RequestActivationCode(
     Interface::AuthenticationResultAccepterInterface* accepter,
     const QMap<QString, QString>& parameters)
-    : accepter(accepter)
-    , parameters(parameters)
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/attivazione_codice"), parameters)
 {
-}
-
-QString RequestActivationCode::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/attivazione_codice");
 }
 
 void RequestActivationCode::useResponse(QMap<QString, QString>, QList<DataRow>)

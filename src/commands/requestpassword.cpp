@@ -3,13 +3,8 @@
 namespace Corvane::Command {
 
 RequestPassword::RequestPassword(Interface::ChangePasswordResultAccepterInterface* accepter)
-    : accepter(accepter)
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/richiesta_password"))
 {
-}
-
-QString RequestPassword::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/richiesta_password");
 }
 
 void RequestPassword::useResponse(QMap<QString, QString>, QList<DataRow>)

@@ -5,11 +5,9 @@
 namespace Corvane::Command {
 
 SendPrivacy::SendPrivacy(Interface::SendPrivacyResponseAccepterInterface* accepter)
-    : accepter(accepter)
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/send_privacy"))
 {
 }
-
-QString SendPrivacy::getPath() const { return QStringLiteral("/corvane/v5/home/send_privacy"); }
 
 void SendPrivacy::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {

@@ -5,17 +5,15 @@
 
 namespace Corvane::Command {
 
-Status::Status(Model::Status* owner)
-    : owner(owner)
+Status::Status(Model::Status* model)
+    : LookUp(model, QStringLiteral("/corvane/v5/home/stati"))
 {
 }
-
-QString Status::getPath() const { return QStringLiteral("/corvane/v5/home/stati"); }
 
 void Status::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     results = collectMap(metaObject()->className(), dataRows, false);
-    owner->setStatuses(this);
+    accepter->setStatuses(this);
 }
 
 }

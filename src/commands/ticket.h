@@ -4,6 +4,9 @@
 #include "protocol/noabicommandinterface.h"
 
 namespace Corvane {
+
+struct SearchFilters;
+
 namespace Model {
     class Ticket;
 }
@@ -15,14 +18,7 @@ namespace Command {
     class Ticket final : public PaginatedSearch, public Interface::NoAbiCommandInterface {
         Q_OBJECT
     public:
-        Ticket(Model::Ticket* model, SearchFilters* searchFilters, Paginator* paginator);
-
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-    private:
-        Model::Ticket* model;
+        Ticket(Model::Ticket* model, const SearchFilters& filters);
     };
 
 }

@@ -1,29 +1,20 @@
 #include "commands/ticketdetail.h"
 
-#include "core/logging.h"
 #include "models/ticket.h"
 
 namespace Corvane::Command {
 
 TicketDetail::TicketDetail(Model::Ticket* model, const QString& ticketId)
-    : model(model)
-    , ticketId(ticketId)
+    : ReportingCommand(model, QStringLiteral("/corvane/v5/home/ticket_dett"),
+        { { QStringLiteral("ticket"), ticketId } })
 {
-}
-
-QString TicketDetail::getPath() const { return QStringLiteral("/corvane/v5/home/ticket_dett"); }
-
-QMap<QString, QString> TicketDetail::getParameters() const
-{
-    return { { QStringLiteral("ticket"), ticketId } };
 }
 
 void TicketDetail::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
-    qCDebug(corvaneLog) << "useResponse"
-                        << "Triggered in" << metaObject()->className();
+    logUse();
     rows = dataRows;
-    model->setTicketDetail(this);
+    accepter->setTicketDetail(this);
 }
 
 }

@@ -5,20 +5,15 @@
 namespace Corvane::Command {
 
 TicketUserEmail::TicketUserEmail(Model::Ticket* model)
-    : model(model)
+    : ReportingCommand(model, QStringLiteral("/corvane/v5/home/ticket_mail_utente"))
 {
-}
-
-QString TicketUserEmail::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/ticket_mail_utente");
 }
 
 void TicketUserEmail::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     if (!dataRows.isEmpty())
         email = dataRows.first().value(QStringLiteral("email"));
-    model->setUserEmail(this);
+    accepter->setUserEmail(this);
 }
 
 }

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
-#include "protocol/noabicommandinterface.h"
-
-#include <QObject>
+#include "commands/reportingcommand.h"
 
 namespace Corvane {
 namespace Model {
@@ -15,22 +11,16 @@ namespace Command {
 
     /// The signed-in user's e-mail address, proposed for ticket reply notices. Created by the
     /// ticket model for one request; hands the address back to it.
-    class TicketUserEmail final : public QObject,
-                                  public Interface::CommandInterface,
-                                  public Interface::AuthenticatedCommandInterface,
-                                  public Interface::NoAbiCommandInterface {
+    class TicketUserEmail final : public ReportingCommand<Model::Ticket, SessionTags> {
         Q_OBJECT
     public:
         explicit TicketUserEmail(Model::Ticket* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return {}; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         QString getEmail() const { return email; }
 
     private:
-        Model::Ticket* model;
         QString email;
     };
 

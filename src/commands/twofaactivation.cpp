@@ -5,13 +5,8 @@
 namespace Corvane::Command {
 
 TwoFaActivation::TwoFaActivation(Interface::AuthenticationResultAccepterInterface* accepter)
-    : accepter(accepter)
+    : ReportingCommand(accepter, QStringLiteral("/corvane/v5/home/attivazione_two_fa"))
 {
-}
-
-QString TwoFaActivation::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/attivazione_two_fa");
 }
 
 void TwoFaActivation::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)

@@ -6,14 +6,9 @@ namespace Corvane::Command {
 
 TwoFaAuthentication::TwoFaAuthentication(Interface::AuthenticationResultAccepterInterface* accepter,
     const QMap<QString, QString>& parameters)
-    : accepter(accepter)
-    , parameters(parameters)
+    : ReportingCommand(
+        accepter, QStringLiteral("/corvane/v5/home/autenticazione_two_fa"), parameters)
 {
-}
-
-QString TwoFaAuthentication::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/autenticazione_two_fa");
 }
 
 void TwoFaAuthentication::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)

@@ -7,14 +7,9 @@ namespace Corvane::Command {
 TwoFaFirstAuthentication::TwoFaFirstAuthentication(
     Interface::AuthenticationResultAccepterInterface* accepter,
     const QMap<QString, QString>& parameters)
-    : accepter(accepter)
-    , parameters(parameters)
+    : ReportingCommand(
+        accepter, QStringLiteral("/corvane/v5/home/prima_autenticazione_two_fa"), parameters)
 {
-}
-
-QString TwoFaFirstAuthentication::getPath() const
-{
-    return QStringLiteral("/corvane/v5/home/prima_autenticazione_two_fa");
 }
 
 void TwoFaFirstAuthentication::useResponse(

@@ -5,8 +5,6 @@
 #include "protocol/commandinterface.h"
 #include "protocol/commandmanager.h"
 #include "protocol/paginatedcommandinterface.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
 
 #include <algorithm>
 
@@ -15,18 +13,9 @@ namespace Corvane::Model {
 AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, QObject* parent)
     : QAbstractTableModel(parent)
     , commandManager(commandManager)
-    , paginator(new Paginator(this))
-    , ownFilters(new SearchFilters(this))
 {
-    searchFilters = ownFilters;
     if (commandManager)
         releaseEndedCommands(commandManager, this);
-}
-
-AbstractPaginatedTable::~AbstractPaginatedTable()
-{
-    // The list window lays the paginator out and may already have deleted it with itself.
-    delete paginator.data();
 }
 
 int AbstractPaginatedTable::rowCount(const QModelIndex& parent) const
@@ -106,13 +95,44 @@ QString AbstractPaginatedTable::getValue(int row, const QString& key) const
     return row >= 0 && row < rows.size() ? rows.at(row).value(key) : QString();
 }
 
-void AbstractPaginatedTable::setTotalResults(const Interface::PaginatedCommandInterface* command)
+void AbstractPaginatedTable::fetch()
 {
-    totalResults = command->getResultCount();
+    QObject* command = createSearch(searchFilters, 0);
+    if (!command)
+        return;
+    qCDebug(corvaneLog) << newSearchLog;
+    // The rows on screen stay until the reply replaces them in one reset: a reset now would end
+    // the window's wait for the reply before it has come.
+    totalResults = 0;
+    pages = {};
+    execute(command);
 }
 
-void AbstractPaginatedTable::loadRows(Interface::PaginatedCommandInterface* command)
+void AbstractPaginatedTable::fetchPage(int start)
 {
+    QObject* command = createSearch(searchFilters, start);
+    if (!command) {
+        qCWarning(corvaneLog) << metaObject()->className() << "Does not support pagination";
+        return;
+    }
+    pages.start = start;
+    qCDebug(corvaneLog) << pageLog << start;
+    execute(command);
+}
+
+QObject* AbstractPaginatedTable::createSearch(const SearchFilters&, int) { return nullptr; }
+
+void AbstractPaginatedTable::setSearchLogLines(const char* newSearch, const char* page)
+{
+    newSearchLog = newSearch;
+    pageLog = page;
+}
+
+void AbstractPaginatedTable::acceptPage(Interface::PaginatedCommandInterface* command)
+{
+    totalResults = command->getResultCount();
+    pages = { command->getCurrentPage(), command->getTotalPages(), command->getStart() };
+    emit pagesChanged();
     QList<DataRow> page = command->getRows();
     // A record whose keys are all columns is kept as it came, shared with the reply (no copy);
     // only a record with keys of no column is copied without them, so a cell shows only what
@@ -143,15 +163,6 @@ void AbstractPaginatedTable::loadRows(Interface::PaginatedCommandInterface* comm
     release(dynamic_cast<QObject*>(command));
 }
 
-Paginator* AbstractPaginatedTable::getPaginator() const { return paginator; }
-
-SearchFilters* AbstractPaginatedTable::getSearchFilters() const { return searchFilters; }
-
-void AbstractPaginatedTable::setSearchFilters(SearchFilters* filters)
-{
-    searchFilters = filters ? filters : ownFilters;
-}
-
 void AbstractPaginatedTable::addColumn(
     const QString& key, const QString& header, const QString& orderKey)
 {
@@ -161,12 +172,11 @@ void AbstractPaginatedTable::addColumn(
     orderKeys << orderKey;
 }
 
-void AbstractPaginatedTable::clearForNewSearch()
+void AbstractPaginatedTable::addColumns(
+    std::initializer_list<std::pair<const char*, const char*>> columns)
 {
-    // The rows on screen stay until the reply replaces them in one reset: a reset now would end
-    // the window's wait for the reply before it has come.
-    totalResults = 0;
-    paginator->reset();
+    for (const auto& column : columns)
+        addColumn(QString::fromLatin1(column.first), QString::fromUtf8(column.second));
 }
 
 void AbstractPaginatedTable::clearRows()
@@ -181,8 +191,7 @@ void AbstractPaginatedTable::execute(QObject* command)
 {
     // A command whose reply never comes back (a refused session, a broken connection) stays a
     // child of the model and goes with it.
-    command->setParent(this);
-    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
+    queueOwned(commandManager, this, command);
 }
 
 void AbstractPaginatedTable::release(QObject* command)

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "models/pages.h"
+#include "models/searchfilters.h"
 #include "protocol/datarow.h"
 
 #include <QAbstractTableModel>
-#include <QPointer>
 #include <QSet>
 #include <QStringList>
+
+#include <initializer_list>
+#include <utility>
 
 namespace Corvane {
 
 class CommandManager;
-class Paginator;
-class SearchFilters;
 
 namespace Interface {
     class PaginatedCommandInterface;
@@ -21,13 +23,13 @@ namespace Model {
 
     /// The base of every list the server delivers one page at a time: the rows of the page on
     /// screen, the column layout (record key, header label, order key per column), the server's
-    /// count of all matches, and the two companions of a search, the filters and the paginator.
-    /// A concrete model is created by the flow manager with its list window and owns its paginator.
+    /// count of all matches, the filters of the search and its page counters. Every page comes
+    /// through one path: the search factory makes the command, acceptPage takes its reply.
+    /// A concrete model is created by the flow manager with its list window.
     class AbstractPaginatedTable : public QAbstractTableModel {
         Q_OBJECT
     public:
         explicit AbstractPaginatedTable(CommandManager* commandManager, QObject* parent = nullptr);
-        ~AbstractPaginatedTable() override;
 
         int rowCount(const QModelIndex& parent = QModelIndex()) const override;
         int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -37,10 +39,10 @@ namespace Model {
         QVariant headerData(
             int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-        /// Starts a new search with the current filters, from the first page.
-        virtual void fetch() = 0;
-        /// Asks for the page at the paginator's start, keeping the filters.
-        virtual void fetchPage() = 0;
+        /// Starts a new search with the filters last set, from the first page.
+        void fetch();
+        /// Asks for the page at index start (counted from 0), keeping the filters.
+        void fetchPage(int start);
 
         QString getColumnName(int index) const;
         /// The "ord" value of a column; empty when the server cannot sort by it.
@@ -48,23 +50,32 @@ namespace Model {
         /// The column showing the record key, or -1.
         int getColumnIndex(const QString& name) const;
 
-        void setTotalResults(const Interface::PaginatedCommandInterface* command);
-        /// Replaces the rows with the command's page, one row per record in reply order.
-        void loadRows(Interface::PaginatedCommandInterface* command);
+        /// Takes a search reply: the count, the page counters, and the rows of the page, one row
+        /// per record in reply order. Frees the command.
+        void acceptPage(Interface::PaginatedCommandInterface* command);
 
         int getTotalResults() const { return totalResults; }
-        Paginator* getPaginator() const;
-        void setSearchFilters(SearchFilters* filters);
-        SearchFilters* getSearchFilters() const;
+        const Pages& getPages() const { return pages; }
+        void setSearchFilters(const SearchFilters& filters) { searchFilters = filters; }
+        const SearchFilters& getSearchFilters() const { return searchFilters; }
         /// The value of a record key in a row; empty when the row or the key is missing.
         QString getValue(int row, const QString& key) const;
 
+    signals:
+        /// A search reply has set the page counters.
+        void pagesChanged();
+
     protected:
+        /// The search command for one page of the list, or none for a list that does not search
+        /// page by page. The one place a list's search is made.
+        virtual QObject* createSearch(const SearchFilters& filters, int start);
+        /// The debug lines of a new search and of a page request.
+        void setSearchLogLines(const char* newSearch, const char* page);
         /// Whether the index names a cell of the page on screen.
         bool isCell(const QModelIndex& index) const;
         void addColumn(const QString& key, const QString& header, const QString& orderKey = {});
-        /// Forgets the count and the paginator's counters before a new search.
-        void clearForNewSearch();
+        /// Columns the server cannot sort by: record key and header label (UTF-8) each.
+        void addColumns(std::initializer_list<std::pair<const char*, const char*>> columns);
         /// Empties the table and its count at once, in one reset.
         void clearRows();
         /// Hands a command of this model to the command manager.
@@ -82,9 +93,10 @@ namespace Model {
         QStringList orderKeys;
         QList<DataRow> rows;
         int totalResults = 0;
-        QPointer<Paginator> paginator;
-        QPointer<SearchFilters> searchFilters;
-        SearchFilters* ownFilters;
+        Pages pages;
+        SearchFilters searchFilters;
+        const char* newSearchLog = "";
+        const char* pageLog = "";
     };
 
 }

@@ -1,11 +1,12 @@
 #include "models/addresswrapper.h"
 
-#include "core/logging.h"
 #include "commands/province.h"
 #include "commands/provinceinitials.h"
 #include "commands/search/addresstype.h"
 #include "commands/search/cap.h"
 #include "commands/search/city.h"
+#include "core/logging.h"
+#include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
 
 #include <QStringListModel>
@@ -30,13 +31,12 @@ AddressWrapper::AddressWrapper(CommandManager* commandManager, QObject* parent)
     , provinces(new QStringListModel(this))
     , cities(new QStringListModel(this))
 {
+    // A look-up the queue ends without a reply is freed then, not kept until the wrapper goes.
+    if (commandManager)
+        releaseEndedCommands(commandManager, this);
 }
 
-void AddressWrapper::execute(QObject* command)
-{
-    command->setParent(this);
-    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
-}
+void AddressWrapper::execute(QObject* command) { queueOwned(commandManager, this, command); }
 
 void AddressWrapper::release(QObject* command) { command->deleteLater(); }
 

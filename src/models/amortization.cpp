@@ -1,7 +1,7 @@
 #include "models/amortization.h"
 
-#include "core/logging.h"
 #include "commands/search/amortization.h"
+#include "core/logging.h"
 #include "models/cellstyle.h"
 #include "models/commandrelease.h"
 
@@ -12,7 +12,7 @@ namespace Corvane::Model {
 Amortization::Amortization(CommandManager* commandManager, QObject* parent)
     : AbstractPaginatedTable(commandManager, parent)
 {
-    const QList<QPair<const char*, const char*>> columns {
+    addColumns({
         { "rata_pagata", "Rata Pagata" },
         { "numero_rata", "N° rata" },
         { "rata", "Rata" },
@@ -23,9 +23,7 @@ Amortization::Amortization(CommandManager* commandManager, QObject* parent)
         { "interessi_pagati", "Interessi Pagati" },
         { "data_scadenza", "Data Scadenza" },
         { "data_pagamento", "Data Pagamento" },
-    };
-    for (const auto& column : columns)
-        addColumn(QString::fromLatin1(column.first), QString::fromUtf8(column.second));
+    });
 }
 
 QVariant Amortization::data(const QModelIndex& index, int role) const
@@ -42,21 +40,13 @@ QVariant Amortization::data(const QModelIndex& index, int role) const
     return AbstractPaginatedTable::data(index, role);
 }
 
-void Amortization::fetch() { }
-
-void Amortization::fetchPage()
-{
-    qCWarning(corvaneLog) << metaObject()->className() << "Does not support pagination";
-}
-
 void Amortization::fetchPlan(const QString& technicalFormId, const QString& lcr)
 {
     qCDebug(corvaneLog) << "Start fetching amortization plan data from the server";
     // A plan still on its way belongs to the previous position.
-    withdrawCommand(commandManager, pending);
     clearRows();
-    pending = new Command::Search::Amortization(this, technicalFormId, lcr);
-    execute(pending);
+    replacePending(commandManager, this, pending,
+        new Command::Search::Amortization(this, technicalFormId, lcr));
 }
 
 }

@@ -21,8 +21,6 @@ namespace Model {
 
         QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-        void fetch() override;
-        void fetchPage() override;
         /// Asks for the plan of one technical form; the previous plan goes at once.
         void fetchPlan(const QString& technicalFormId, const QString& lcr);
 

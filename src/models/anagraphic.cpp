@@ -28,12 +28,8 @@ const QStringList& Anagraphic::getKeys()
 
 void Anagraphic::fetch(const QString& recordId)
 {
-    withdrawCommand(commandManager, pending);
     id = recordId;
-    auto* command = new Command::Search::Anagraphic(this, recordId);
-    command->setParent(this);
-    pending = command;
-    commandManager->exec(command);
+    replacePending(commandManager, this, pending, new Command::Search::Anagraphic(this, recordId));
 }
 
 void Anagraphic::update(Command::Search::Anagraphic* command)

@@ -1,7 +1,8 @@
 #include "models/bank.h"
 
-#include "core/logging.h"
 #include "commands/bank.h"
+#include "core/logging.h"
+#include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
 
 namespace Corvane::Model {
@@ -25,11 +26,7 @@ void Bank::fetch()
     qCDebug(corvaneLog) << "Start fetching banks";
     // A fetch already on its way will deliver the list; one that ended without a reply is
     // replaced.
-    if (pending && commandManager->isQueued(pending))
-        return;
-    delete pending.data();
-    pending = new Command::Bank(this);
-    commandManager->exec(pending);
+    queueOnce(commandManager.data(), pending, [this] { return new Command::Bank(this); });
 }
 
 void Bank::setBanks(Command::Bank* command)
@@ -39,9 +36,7 @@ void Bank::setBanks(Command::Bank* command)
     QStringList labels = banks.values();
     std::sort(labels.begin(), labels.end());
     setStringList(labels);
-    if (command == pending)
-        pending = nullptr;
-    command->deleteLater();
+    releaseAnswered(pending, command);
     emit bankDetailRetrived();
 }
 

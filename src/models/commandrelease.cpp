@@ -14,6 +14,22 @@ void releaseEndedCommands(CommandManager* commandManager, QObject* owner)
         });
 }
 
+bool isStillQueued(CommandManager* commandManager, QObject* command)
+{
+    return commandManager->isQueued(dynamic_cast<Interface::CommandInterface*>(command));
+}
+
+void queueOwned(CommandManager* commandManager, QObject* owner, QObject* command)
+{
+    command->setParent(owner);
+    queueCommand(commandManager, command);
+}
+
+void queueCommand(CommandManager* commandManager, QObject* command)
+{
+    commandManager->exec(dynamic_cast<Interface::CommandInterface*>(command));
+}
+
 void withdrawCommand(CommandManager* commandManager, QObject* command)
 {
     if (!command)

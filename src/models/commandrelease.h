@@ -1,6 +1,6 @@
 #pragma once
 
-class QObject;
+#include <QPointer>
 
 namespace Corvane {
 
@@ -14,6 +14,45 @@ namespace Model {
 
     /// Takes a command of owner off the queue, if it waits or runs, and frees it.
     void withdrawCommand(CommandManager* commandManager, QObject* command);
+
+    /// Queues command as owner's: freed once the queue ends it without a reply, if owner
+    /// releases ended commands, and with owner at the latest.
+    void queueOwned(CommandManager* commandManager, QObject* owner, QObject* command);
+
+    /// Drops what pending still waits for and queues command in its place, as owner's.
+    template <typename Pending, typename Command>
+    Command* replacePending(CommandManager* commandManager, QObject* owner,
+        QPointer<Pending>& pending, Command* command)
+    {
+        withdrawCommand(commandManager, pending);
+        pending = command;
+        queueOwned(commandManager, owner, command);
+        return command;
+    }
+
+    /// Whether command still waits or runs in the queue.
+    bool isStillQueued(CommandManager* commandManager, QObject* command);
+    void queueCommand(CommandManager* commandManager, QObject* command);
+
+    /// Queues the command make creates, unless pending still waits or runs: that one will
+    /// deliver. A pending command the queue ended without a reply is freed first.
+    template <typename Command, typename Make>
+    void queueOnce(CommandManager* commandManager, QPointer<Command>& pending, Make make)
+    {
+        if (pending && isStillQueued(commandManager, pending))
+            return;
+        delete pending.data();
+        pending = make();
+        queueCommand(commandManager, pending);
+    }
+
+    /// Frees a command whose reply has been used, and forgets it as pending.
+    template <typename Command> void releaseAnswered(QPointer<Command>& pending, Command* command)
+    {
+        if (command == pending)
+            pending = nullptr;
+        command->deleteLater();
+    }
 
 }
 }

@@ -1,9 +1,7 @@
 #include "models/company.h"
 
-#include "core/logging.h"
 #include "commands/search/company.h"
 #include "models/addresswrapper.h"
-#include "ui/paginator.h"
 
 namespace Corvane::Model {
 
@@ -22,24 +20,13 @@ Company::Company(CommandManager* commandManager, AddressWrapper* addressWrapper,
         QStringLiteral("cod_fiscale"), QStringLiteral("Codice Fiscale"), QStringLiteral("cf"));
     addColumn(QStringLiteral("partita_iva"), QStringLiteral("Partita IVA"), QStringLiteral("pi"));
     addColumn(QStringLiteral("ragsoc_C"), QStringLiteral("Confidi"));
+    setSearchLogLines("Start fetching Company registry data from the server",
+        "Start fetching data from starting page");
 }
 
-void Company::fetch()
+QObject* Company::createSearch(const SearchFilters& filters, int start)
 {
-    qCDebug(corvaneLog) << "Start fetching Company registry data from the server";
-    clearForNewSearch();
-    queueSearch();
-}
-
-void Company::fetchPage()
-{
-    qCDebug(corvaneLog) << "Start fetching data from starting page" << getPaginator()->getStart();
-    queueSearch();
-}
-
-void Company::queueSearch()
-{
-    execute(new Command::Search::Company(this, getSearchFilters(), getPaginator()));
+    return new Command::Search::Company(this, filters, start);
 }
 
 void Company::fetchProvinces() { addressWrapper->fetchProvinces(); }

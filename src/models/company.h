@@ -16,9 +16,6 @@ public:
     Company(
         CommandManager* commandManager, AddressWrapper* addressWrapper, QObject* parent = nullptr);
 
-    void fetch() override;
-    void fetchPage() override;
-
     void setMergersPresent(bool present) { mergersPresent = present; }
     /// Whether the consortium has absorbed others, so the list shows the consortium column.
     bool isMergersPresent() const { return mergersPresent; }
@@ -29,7 +26,7 @@ public:
     QString getProvinceKey(const QString& name) const;
 
 private:
-    void queueSearch();
+    QObject* createSearch(const SearchFilters& filters, int start) override;
 
     AddressWrapper* addressWrapper;
     bool mergersPresent = false;

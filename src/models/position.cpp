@@ -1,9 +1,7 @@
 #include "models/position.h"
 
-#include "core/logging.h"
 #include "commands/search/position.h"
 #include "models/cellstyle.h"
-#include "ui/paginator.h"
 
 #include <array>
 
@@ -35,6 +33,8 @@ Position::Position(CommandManager* commandManager, QObject* parent)
         const QString name = QString::fromLatin1(key);
         addColumn(name, name == QLatin1String("stato_breve") ? QStringLiteral("stato") : name);
     }
+    setSearchLogLines("Starting fetching Positions from the server",
+        "Start fetchig  data from the starting page");
 }
 
 QVariant Position::data(const QModelIndex& index, int role) const
@@ -59,23 +59,9 @@ QVariant Position::data(const QModelIndex& index, int role) const
     return AbstractPaginatedTable::data(index, role);
 }
 
-void Position::fetch()
+QObject* Position::createSearch(const SearchFilters& filters, int start)
 {
-    qCDebug(corvaneLog) << "Starting fetching Positions from the server";
-    clearForNewSearch();
-    queueSearch();
-}
-
-void Position::fetchPage()
-{
-    qCDebug(corvaneLog) << "Start fetchig  data from the starting page"
-                        << getPaginator()->getStart();
-    queueSearch();
-}
-
-void Position::queueSearch()
-{
-    execute(new Command::Search::Position(this, getSearchFilters(), getPaginator()));
+    return new Command::Search::Position(this, filters, start);
 }
 
 }

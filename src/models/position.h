@@ -13,14 +13,11 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    void fetch() override;
-    void fetchPage() override;
-
     void setPositionsSinceLastAccess(int count) { positionsSinceLastAccess = count; }
     int getPositionsSinceLastAccess() const { return positionsSinceLastAccess; }
 
 private:
-    void queueSearch();
+    QObject* createSearch(const SearchFilters& filters, int start) override;
 
     int positionsSinceLastAccess = 0;
 };

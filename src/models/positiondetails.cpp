@@ -1,14 +1,11 @@
 #include "models/positiondetails.h"
 
-#include "core/logging.h"
 #include "commands/search/downloadposition.h"
 #include "commands/search/ftrelated.h"
 #include "commands/search/positiondetail.h"
+#include "core/logging.h"
 #include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
-
-#include <QApplication>
-#include <QMessageBox>
 
 namespace Corvane::Model {
 
@@ -40,26 +37,18 @@ const QStringList& PositionDetails::getKeys()
     return keys;
 }
 
-template <typename Command> Command* PositionDetails::execute(Command* command)
-{
-    // A command whose reply never comes is freed when the queue says it has ended.
-    command->setParent(this);
-    commandManager->exec(command);
-    return command;
-}
-
 void PositionDetails::fetch(const QString& formId, const QString& lcrValue)
 {
-    withdrawCommand(commandManager, pendingDetail);
-    withdrawCommand(commandManager, pendingRelated);
     technicalFormId = formId;
     lcr = lcrValue;
     relatedForms.clear();
     positionShown = false;
     // The detail goes first: the queue runs one command at a time, so the position is on
     // screen before its related forms come back.
-    pendingDetail = execute(new Command::Search::PositionDetail(this, formId, lcrValue));
-    pendingRelated = execute(new Command::Search::FtRelated(this, formId, lcrValue));
+    replacePending(commandManager, this, pendingDetail,
+        new Command::Search::PositionDetail(this, formId, lcrValue));
+    replacePending(commandManager, this, pendingRelated,
+        new Command::Search::FtRelated(this, formId, lcrValue));
 }
 
 void PositionDetails::update(Command::Search::PositionDetail* command)
@@ -84,14 +73,15 @@ void PositionDetails::showPendingRelatedForms()
         return;
     const QString text = relatedForms;
     relatedForms.clear();
-    QMessageBox::information(QApplication::activeWindow(),
-        QStringLiteral("Trovate forme tecniche collegate"), text, QMessageBox::Ok);
+    emit relatedFormsFound(text);
 }
 
 void PositionDetails::downloadPosition(
     const QString& path, const QString& formId, const QString& lcrValue)
 {
-    execute(new Command::Search::DownloadPosition(this, path, formId, lcrValue));
+    // A command whose reply never comes is freed when the queue says it has ended.
+    queueOwned(
+        commandManager, this, new Command::Search::DownloadPosition(this, path, formId, lcrValue));
 }
 
 void PositionDetails::onDownloadCompleted(Command::Search::DownloadPosition* command)

@@ -48,10 +48,12 @@ namespace Model {
     signals:
         void positionDetailUpdated();
         void positionDownloadComplete(bool success);
+        /// The position on screen has other technical forms, described by text; told once per
+        /// fetch.
+        void relatedFormsFound(const QString& text);
 
     private:
         void showPendingRelatedForms();
-        template <typename Command> Command* execute(Command* command);
 
         CommandManager* commandManager;
         QString technicalFormId;

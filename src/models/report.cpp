@@ -1,17 +1,16 @@
 #include "models/report.h"
 
-#include "core/logging.h"
 #include "commands/search/downloadreport.h"
 #include "commands/search/report.h"
+#include "core/logging.h"
 #include "models/cellstyle.h"
-#include "ui/paginator.h"
 
 namespace Corvane::Model {
 
 Report::Report(CommandManager* commandManager, QObject* parent)
     : AbstractPaginatedTable(commandManager, parent)
 {
-    const QList<QPair<const char*, const char*>> columns {
+    addColumns({
         { "report_file_id", "report_file_id" },
         { "report_id", "report_id" },
         { "banca_abi_id", "banca_abi_id" },
@@ -21,9 +20,9 @@ Report::Report(CommandManager* commandManager, QObject* parent)
         { "filename", "Nome File" },
         { "vuoto", "File Vuoto" },
         { "data_creazione_formattata", "Data Creazione" },
-    };
-    for (const auto& column : columns)
-        addColumn(QString::fromLatin1(column.first), QString::fromLatin1(column.second));
+    });
+    setSearchLogLines("Starting fetching Report list from the server",
+        "Starting fetching data from the starting page");
 }
 
 QVariant Report::data(const QModelIndex& index, int role) const
@@ -43,23 +42,9 @@ QVariant Report::data(const QModelIndex& index, int role) const
     return AbstractPaginatedTable::data(index, role);
 }
 
-void Report::fetch()
+QObject* Report::createSearch(const SearchFilters& filters, int)
 {
-    qCDebug(corvaneLog) << "Starting fetching Report list from the server";
-    clearForNewSearch();
-    queueSearch();
-}
-
-void Report::fetchPage()
-{
-    qCDebug(corvaneLog) << "Starting fetching data from the starting page"
-                        << getPaginator()->getStart();
-    queueSearch();
-}
-
-void Report::queueSearch()
-{
-    execute(new Command::Search::Report(this, getSearchFilters(), getPaginator()));
+    return new Command::Search::Report(this, filters);
 }
 
 void Report::downloadReport(int row, const QString& path)

@@ -18,9 +18,6 @@ namespace Model {
 
         QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-        void fetch() override;
-        void fetchPage() override;
-
         /// Saves the file of the report in that row at path; reportDownloadComplete tells the end.
         void downloadReport(int row, const QString& path);
         void onDownloadCompleted(Command::Search::DownloadReport* command);
@@ -29,7 +26,7 @@ namespace Model {
         void reportDownloadComplete(bool success);
 
     private:
-        void queueSearch();
+        QObject* createSearch(const SearchFilters& filters, int start) override;
     };
 
 }

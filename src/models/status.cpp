@@ -1,7 +1,8 @@
 #include "models/status.h"
 
-#include "core/logging.h"
 #include "commands/status.h"
+#include "core/logging.h"
+#include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
 
 namespace Corvane::Model {
@@ -22,20 +23,14 @@ void Status::fetch()
         return;
     }
     // A fetch on its way will deliver the list; one that ended without a reply is replaced.
-    if (pending && commandManager->isQueued(pending))
-        return;
-    delete pending.data();
-    pending = new Command::Status(this);
-    commandManager->exec(pending);
+    queueOnce(commandManager, pending, [this] { return new Command::Status(this); });
 }
 
 void Status::setStatuses(Command::Status* command)
 {
     statuses = command->getResults();
     setStringList(statuses.values());
-    if (command == pending)
-        pending = nullptr;
-    command->deleteLater();
+    releaseAnswered(pending, command);
 }
 
 QString Status::getStatusKey(const QString& description) const

@@ -8,7 +8,6 @@
 #include "models/cellstyle.h"
 #include "models/commandrelease.h"
 #include "models/ticketmessage.h"
-#include "ui/paginator.h"
 
 namespace Corvane::Model {
 
@@ -21,6 +20,8 @@ Ticket::Ticket(CommandManager* commandManager, QObject* parent)
     addColumn(QStringLiteral("oggetto"), QStringLiteral("Oggetto"));
     addColumn(QStringLiteral("data"), QStringLiteral("Data"));
     addColumn(QStringLiteral("stato"), QStringLiteral("Stato"));
+    setSearchLogLines("Starting fetching Ticket list from the server",
+        "STarting fetching data from the starting page");
     execute(new Command::TicketUserEmail(this));
 }
 
@@ -37,23 +38,9 @@ QVariant Ticket::data(const QModelIndex& index, int role) const
     return AbstractPaginatedTable::data(index, role);
 }
 
-void Ticket::fetch()
+QObject* Ticket::createSearch(const SearchFilters& filters, int)
 {
-    qCDebug(corvaneLog) << "Starting fetching Ticket list from the server";
-    clearForNewSearch();
-    queueSearch();
-}
-
-void Ticket::fetchPage()
-{
-    qCDebug(corvaneLog) << "STarting fetching data from the starting page"
-                        << getPaginator()->getStart();
-    queueSearch();
-}
-
-void Ticket::queueSearch()
-{
-    execute(new Command::Ticket(this, getSearchFilters(), getPaginator()));
+    return new Command::Ticket(this, filters);
 }
 
 void Ticket::insertTicket(const QString& text, const QString& subject, const QString& email)
@@ -107,10 +94,8 @@ void Ticket::fetchDetail(const QModelIndex& index)
 
 void Ticket::queueDetail()
 {
-    withdrawCommand(commandManager, pendingDetail);
-    auto* command = new Command::TicketDetail(this, getTicketId());
-    pendingDetail = command;
-    execute(command);
+    replacePending(
+        commandManager, this, pendingDetail, new Command::TicketDetail(this, getTicketId()));
 }
 
 void Ticket::clearConversation()

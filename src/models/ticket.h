@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QPointer>
 
 namespace Corvane {
 
@@ -27,9 +28,6 @@ namespace Model {
         explicit Ticket(CommandManager* commandManager, QObject* parent = nullptr);
 
         QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-
-        void fetch() override;
-        void fetchPage() override;
 
         void insertTicket(const QString& text, const QString& subject, const QString& email);
         void insertMessage(const QString& ticketId, const QString& text);
@@ -66,7 +64,7 @@ namespace Model {
         void ticketUserEmailRetrived();
 
     private:
-        void queueSearch();
+        QObject* createSearch(const SearchFilters& filters, int start) override;
         void queueDetail();
         void clearConversation();
 

@@ -2,11 +2,13 @@
 
 #include "core/logging.h"
 #include "models/abstractpaginatedtable.h"
+#include "models/searchfilters.h"
 #include "ui/headertoolbar.h"
 #include "ui/paginator.h"
-#include "ui/searchfilters.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QHeaderView>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -21,17 +23,11 @@ AbstractTableWindow::AbstractTableWindow(
     , headerToolbar(headerToolbar)
     , model(model)
     , statusBar(new QStatusBar(this))
-    , searchFilters(new SearchFilters(this))
 {
     statusBar->setSizeGripEnabled(false);
 }
 
-AbstractTableWindow::~AbstractTableWindow()
-{
-    // The model may outlive the window: it must not keep pointing at these filters.
-    if (model)
-        model->setSearchFilters(nullptr);
-}
+AbstractTableWindow::~AbstractTableWindow() = default;
 
 void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchButton,
     QPushButton* fetchButton, QBoxLayout* statusBarLayout, bool sortable)
@@ -54,8 +50,6 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
     connect(table, &QTableView::doubleClicked, this, &AbstractTableWindow::onCellDoubleClicked);
     connect(
         model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::updateInterfaceDetails);
-    connect(model->getPaginator(), &Paginator::pageButtonCliked, this,
-        &AbstractTableWindow::showFetchProgressDialog);
     if (sortable) {
         table->horizontalHeader()->setSectionsClickable(true);
         restoreSortIndicator();
@@ -75,6 +69,15 @@ void AbstractTableWindow::setColumns(
         table->setColumnHidden(column, true);
 }
 
+void AbstractTableWindow::readDateRange(
+    SearchFilters& filters, const QCheckBox* enabled, const QDateEdit* from, const QDateEdit* to)
+{
+    if (!enabled->isChecked())
+        return;
+    filters.dateFrom = from->date().toString(QStringLiteral("dd/MM/yyyy"));
+    filters.dateTo = to->date().toString(QStringLiteral("dd/MM/yyyy"));
+}
+
 void AbstractTableWindow::setAllEnabled(const QList<QWidget*>& widgets, bool enabled)
 {
     for (QWidget* widget : widgets)
@@ -89,14 +92,18 @@ void AbstractTableWindow::takeHeaderToolbar(QBoxLayout* headerLayout)
 
 QProgressDialog* AbstractTableWindow::getProgressDialog() const { return progressDialog; }
 
-SearchFilters* AbstractTableWindow::getSearchFilters()
+void AbstractTableWindow::addPaginator(QBoxLayout* layout)
 {
-    if (!searchFilters) {
-        qCWarning(corvaneLog) << "Search filters was not initialized";
-        return new SearchFilters(this);
-    }
-    updateSearchFilters();
-    return searchFilters;
+    paginator = new Paginator(model, this);
+    layout->addWidget(paginator);
+    connect(paginator, &Paginator::pageButtonCliked, this,
+        &AbstractTableWindow::showFetchProgressDialog);
+}
+
+void AbstractTableWindow::search()
+{
+    model->setSearchFilters(readSearchFilters());
+    model->fetch();
 }
 
 void AbstractTableWindow::onSearchButtonClicked()
@@ -104,8 +111,7 @@ void AbstractTableWindow::onSearchButtonClicked()
     qCDebug(corvaneLog) << "onSearchButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
     statusBar->showMessage(QStringLiteral("Ricerca in corso..."));
-    model->setSearchFilters(getSearchFilters());
-    model->fetch();
+    search();
 }
 
 void AbstractTableWindow::onFetchButtonClicked()
@@ -114,8 +120,7 @@ void AbstractTableWindow::onFetchButtonClicked()
                         << "SLOT triggered in" << metaObject()->className();
     clearSearchFields();
     statusBar->showMessage(QStringLiteral("Ricerca in corso..."));
-    model->setSearchFilters(getSearchFilters());
-    model->fetch();
+    search();
 }
 
 void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
@@ -139,8 +144,7 @@ void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
     }
     sortColumn = section;
     sortDirection = order == Qt::AscendingOrder ? QStringLiteral("1") : QStringLiteral("0");
-    model->setSearchFilters(getSearchFilters());
-    model->fetch();
+    search();
 }
 
 void AbstractTableWindow::restoreSortIndicator()

@@ -5,6 +5,8 @@
 #include <QPointer>
 
 class QBoxLayout;
+class QCheckBox;
+class QDateEdit;
 class QProgressDialog;
 class QPushButton;
 class QStatusBar;
@@ -13,7 +15,8 @@ class QTableView;
 namespace Corvane {
 
 class HeaderToolbar;
-class SearchFilters;
+class Paginator;
+struct SearchFilters;
 
 namespace Model {
     class AbstractPaginatedTable;
@@ -30,9 +33,9 @@ public:
         QWidget* parent = nullptr);
     ~AbstractTableWindow() override;
 
-    /// The filters as the panel holds them now, for the model's next command.
-    SearchFilters* getSearchFilters();
     QStatusBar* getStatusBar() const { return statusBar; }
+    /// The page navigation of a list that has pages; null for one that comes whole.
+    Paginator* getPaginator() const { return paginator; }
     QProgressDialog* getProgressDialog() const;
 
 public slots:
@@ -44,7 +47,8 @@ public slots:
     void showFetchProgressDialog();
 
 protected:
-    virtual void updateSearchFilters() = 0;
+    /// The filters and the order as the search panel and the header hold them now.
+    virtual SearchFilters readSearchFilters() const = 0;
     virtual void clearSearchFields() = 0;
 
     /// Wires the form's common parts; called by each concrete constructor after its setupUi.
@@ -53,15 +57,20 @@ protected:
     /// Fixes the widths of the listed columns and hides the others named.
     static void setColumns(
         QTableView* table, const QList<QPair<int, int>>& widths, const QList<int>& hidden);
+    /// The panel's date range, as "dd/MM/yyyy", when its switch is on.
+    static void readDateRange(SearchFilters& filters, const QCheckBox* enabled,
+        const QDateEdit* from, const QDateEdit* to);
     /// The date range of a search panel is switched on and off as a whole.
     static void setAllEnabled(const QList<QWidget*>& widgets, bool enabled);
+    /// Gives the list its page navigation, laid out in layout.
+    void addPaginator(QBoxLayout* layout);
+    /// Starts a new search with the filters the panel holds now.
+    void search();
     /// Puts the shared header tool bar at the top of this window.
     void takeHeaderToolbar(QBoxLayout* headerLayout);
     /// The status bar text and the end of the progress dialog after a reply.
     void showResultCount(const QString& text);
     QProgressDialog* ensureProgressDialog();
-    /// The window's own filters, for the concrete window to fill.
-    SearchFilters* getSearchFiltersObject() const { return searchFilters; }
     int getSortColumn() const { return sortColumn; }
     QString getSortDirection() const { return sortDirection; }
 
@@ -75,7 +84,7 @@ private:
     QTableView* table = nullptr;
     QStatusBar* statusBar;
     QPointer<QProgressDialog> progressDialog;
-    SearchFilters* searchFilters;
+    Paginator* paginator = nullptr;
     int sortColumn = 0;
     QString sortDirection = QStringLiteral("0");
 };

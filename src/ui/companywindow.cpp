@@ -2,8 +2,9 @@
 
 #include "core/logging.h"
 #include "models/company.h"
+#include "models/searchfilters.h"
+#include "ui/anagraphicwindow.h"
 #include "ui/paginator.h"
-#include "ui/searchfilters.h"
 #include "ui/windowrequestinterface.h"
 #include "ui_companywindow.h"
 
@@ -22,7 +23,7 @@ CompanyWindow::CompanyWindow(Interface::WindowRequestInterface* applicationManag
     setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true);
     setColumns(
         ui->dataTable, { { 1, 330 }, { 2, 150 }, { 3, 130 }, { 4, 150 }, { 5, 150 } }, { 0, 6 });
-    ui->paginatorLayout->addWidget(model->getPaginator());
+    addPaginator(ui->paginatorLayout);
     ui->province->setModel(model->getProvinceModel());
     connect(model->getProvinceModel(), &QAbstractItemModel::modelReset, this,
         &CompanyWindow::onProvinceModelReset);
@@ -39,16 +40,16 @@ void CompanyWindow::open()
     QDialog::open();
 }
 
-void CompanyWindow::updateSearchFilters()
+SearchFilters CompanyWindow::readSearchFilters() const
 {
-    SearchFilters* filters = getSearchFiltersObject();
-    filters->clear();
-    filters->setCompanyName(ui->companyName->text());
-    filters->setFiscalCode(ui->fiscalCode->text());
-    filters->setCity(ui->city->text());
-    filters->setProvince(companyModel->getProvinceKey(ui->province->currentText()));
-    filters->setSortKey(model->getOrderKey(getSortColumn()));
-    filters->setSortDirection(getSortDirection());
+    SearchFilters filters;
+    filters.companyName = ui->companyName->text();
+    filters.fiscalCode = ui->fiscalCode->text();
+    filters.city = ui->city->text();
+    filters.province = companyModel->getProvinceKey(ui->province->currentText());
+    filters.sortKey = model->getOrderKey(getSortColumn());
+    filters.sortDirection = getSortDirection();
+    return filters;
 }
 
 void CompanyWindow::clearSearchFields()

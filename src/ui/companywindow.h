@@ -34,7 +34,7 @@ public slots:
     void onProvinceModelReset();
 
 protected:
-    void updateSearchFilters() override;
+    SearchFilters readSearchFilters() const override;
     void clearSearchFields() override;
 
 private:

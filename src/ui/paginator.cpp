@@ -2,7 +2,6 @@
 
 #include "core/logging.h"
 #include "models/abstractpaginatedtable.h"
-#include "protocol/paginatedcommandinterface.h"
 #include "ui_paginator.h"
 
 namespace Corvane {
@@ -24,29 +23,20 @@ Paginator::Paginator(Model::AbstractPaginatedTable* model, QWidget* parent)
     connect(ui->previousPage, &QPushButton::clicked, this, &Paginator::onPreviousPageClicked);
     connect(ui->nextPage, &QPushButton::clicked, this, &Paginator::onNextPageClicked);
     connect(ui->lastPage, &QPushButton::clicked, this, &Paginator::onLastPageClicked);
+    connect(
+        model, &Model::AbstractPaginatedTable::pagesChanged, this, &Paginator::updatePageDisplay);
 }
 
 Paginator::~Paginator() = default;
 
-void Paginator::updatePageDisplay(const Interface::PaginatedCommandInterface* command)
+void Paginator::updatePageDisplay()
 {
-    currentPage = command->getCurrentPage();
-    totalPages = command->getTotalPages();
-    start = command->getStart();
-    ui->pageLabel->setText(QStringLiteral("Pagina %1 di %2").arg(currentPage).arg(totalPages));
-    const bool back = currentPage >= 2;
-    const bool forward = currentPage < totalPages;
-    ui->firstPage->setEnabled(back);
-    ui->previousPage->setEnabled(back);
-    ui->nextPage->setEnabled(forward);
-    ui->lastPage->setEnabled(forward);
-}
-
-void Paginator::reset()
-{
-    totalPages = 0;
-    currentPage = 0;
-    start = 0;
+    const Model::Pages& pages = model->getPages();
+    ui->pageLabel->setText(QStringLiteral("Pagina %1 di %2").arg(pages.current).arg(pages.total));
+    ui->firstPage->setEnabled(pages.canGoBack());
+    ui->previousPage->setEnabled(pages.canGoBack());
+    ui->nextPage->setEnabled(pages.canGoForward());
+    ui->lastPage->setEnabled(pages.canGoForward());
 }
 
 void Paginator::goTo(bool allowed, int page, const char* refusal)
@@ -56,19 +46,25 @@ void Paginator::goTo(bool allowed, int page, const char* refusal)
         qCDebug(corvaneLog) << refusal;
         return;
     }
-    start = page;
-    model->fetchPage();
+    model->fetchPage(page);
 }
 
-void Paginator::onFirstPageClicked() { goTo(currentPage > 1, 0, firstPageReached); }
+void Paginator::onFirstPageClicked() { goTo(model->getPages().canGoBack(), 0, firstPageReached); }
 
-void Paginator::onPreviousPageClicked() { goTo(currentPage > 1, start - 1, firstPageReached); }
+void Paginator::onPreviousPageClicked()
+{
+    goTo(model->getPages().canGoBack(), model->getPages().offset(-1), firstPageReached);
+}
 
-void Paginator::onNextPageClicked() { goTo(currentPage < totalPages, start + 1, lastPageReached); }
+void Paginator::onNextPageClicked()
+{
+    goTo(model->getPages().canGoForward(), model->getPages().offset(1), lastPageReached);
+}
 
 void Paginator::onLastPageClicked()
 {
-    goTo(currentPage < totalPages, totalPages - 1, lastPageReached);
+    const Model::Pages& pages = model->getPages();
+    goTo(pages.canGoForward(), pages.total - 1, lastPageReached);
 }
 
 }

@@ -6,9 +6,6 @@
 
 namespace Corvane {
 
-namespace Interface {
-    class PaginatedCommandInterface;
-}
 namespace Model {
     class AbstractPaginatedTable;
 }
@@ -16,23 +13,13 @@ namespace Ui {
     class Paginator;
 }
 
-/// The page navigation under a list: shows "Pagina n di m" and asks the model for the first,
-/// previous, next or last page. Owned by its paginated model; the list window only lays it out.
+/// The page navigation under a list: shows "Pagina n di m" from the model's page counters and
+/// asks the model for the first, previous, next or last page. Owned by the list window.
 class Paginator final : public QWidget {
     Q_OBJECT
 public:
     explicit Paginator(Model::AbstractPaginatedTable* model, QWidget* parent = nullptr);
     ~Paginator() override;
-
-    /// Takes the page values of a search reply and enables the buttons that lead somewhere.
-    void updatePageDisplay(const Interface::PaginatedCommandInterface* command);
-    /// Forgets the page counters before a new search.
-    void reset();
-
-    /// The page index the next page request sends, counted from 0.
-    int getStart() const { return start; }
-    int getCurrentPage() const { return currentPage; }
-    int getTotalPages() const { return totalPages; }
 
 signals:
     void pageButtonCliked();
@@ -44,14 +31,13 @@ private slots:
     void onLastPageClicked();
 
 private:
+    /// Shows the model's page counters and enables the buttons that lead somewhere.
+    void updatePageDisplay();
     /// Moves to the page index, when the current page allows leaving in that direction.
     void goTo(bool allowed, int page, const char* refusal);
 
     std::unique_ptr<Ui::Paginator> ui;
     Model::AbstractPaginatedTable* model;
-    int totalPages = 0;
-    int currentPage = 0;
-    int start = 0;
 };
 
 }

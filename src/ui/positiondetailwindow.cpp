@@ -5,10 +5,10 @@
 #include "models/positiondetails.h"
 #include "ui/amortizationchart.h"
 #include "ui/anagraphicwindow.h"
+#include "ui/downloadoutcome.h"
 #include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -16,7 +16,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QToolBar>
-#include <QUrl>
 
 #include <tuple>
 
@@ -80,6 +79,11 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
         &PositionDetailWindow::setupPositionDetailUi);
     connect(positionDetailsModel, &Model::PositionDetails::positionDownloadComplete, this,
         &PositionDetailWindow::onPositionDownloadcomplete);
+    connect(positionDetailsModel, &Model::PositionDetails::relatedFormsFound, this,
+        [this](const QString& text) {
+            QMessageBox::information(
+                this, QStringLiteral("Trovate forme tecniche collegate"), text, QMessageBox::Ok);
+        });
     connect(amortizationModel, &QAbstractItemModel::modelReset, this,
         &PositionDetailWindow::onAmortizationModelReset);
 }
@@ -226,18 +230,8 @@ void PositionDetailWindow::onPositionDownloadcomplete(bool success)
                         << "SLOT triggered in" << metaObject()->className() << success;
     if (downloadProgressDialog)
         downloadProgressDialog->close();
-    if (!success) {
-        QMessageBox::information(this, QStringLiteral("Errore durante il download"),
-            QStringLiteral("Il file del report richiesto non è stato scaricato correttamente. "
-                           "Riprova."));
-        return;
-    }
-    if (!QFile::exists(pdfPath)) {
-        qCCritical(corvaneLog) << "Could not open the donwloaded position file with path"
-                               << pdfPath;
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(pdfPath));
+    openDownloadedFile(
+        this, success, pdfPath, "Could not open the donwloaded position file with path");
 }
 
 }

@@ -2,9 +2,10 @@
 
 #include "core/logging.h"
 #include "models/position.h"
+#include "models/searchfilters.h"
 #include "models/status.h"
 #include "ui/paginator.h"
-#include "ui/searchfilters.h"
+#include "ui/positiondetailwindow.h"
 #include "ui/windowrequestinterface.h"
 #include "ui_positionwindow.h"
 
@@ -24,7 +25,7 @@ PositionWindow::PositionWindow(Interface::WindowRequestInterface* applicationMan
         { { 0, 90 }, { 1, 230 }, { 2, 110 }, { 3, 90 }, { 4, 80 }, { 5, 70 }, { 6, 90 }, { 7, 100 },
             { 8, 70 }, { 9, 1 } },
         { 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24 });
-    ui->paginatorLayout->addWidget(model->getPaginator());
+    addPaginator(ui->paginatorLayout);
     const QDate today = QDate::currentDate();
     ui->toDate->setDate(today);
     ui->fromDate->setDate(today.addMonths(-4));
@@ -44,20 +45,17 @@ void PositionWindow::open()
     QDialog::open();
 }
 
-void PositionWindow::updateSearchFilters()
+SearchFilters PositionWindow::readSearchFilters() const
 {
-    SearchFilters* filters = getSearchFiltersObject();
-    filters->clear();
-    filters->setCompanyName(ui->companyName->text());
-    filters->setLcr(ui->lcr->text());
-    filters->setLoanNumber(ui->loanNumber->text());
-    filters->setPositionStatus(statusModel->getStatusKey(ui->status->currentText()));
-    if (ui->dateFilterEnabled->isChecked()) {
-        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-    }
-    filters->setSortKey(model->getOrderKey(getSortColumn()));
-    filters->setSortDirection(getSortDirection());
+    SearchFilters filters;
+    filters.companyName = ui->companyName->text();
+    filters.lcr = ui->lcr->text();
+    filters.loanNumber = ui->loanNumber->text();
+    filters.positionStatus = statusModel->getStatusKey(ui->status->currentText());
+    readDateRange(filters, ui->dateFilterEnabled, ui->fromDate, ui->toDate);
+    filters.sortKey = model->getOrderKey(getSortColumn());
+    filters.sortDirection = getSortDirection();
+    return filters;
 }
 
 void PositionWindow::clearSearchFields()

@@ -36,7 +36,7 @@ public slots:
     void onStatusModelReset();
 
 protected:
-    void updateSearchFilters() override;
+    SearchFilters readSearchFilters() const override;
     void clearSearchFields() override;
 
 private:

@@ -2,17 +2,15 @@
 
 #include "core/logging.h"
 #include "models/report.h"
-#include "ui/searchfilters.h"
+#include "models/searchfilters.h"
+#include "ui/downloadoutcome.h"
 #include "ui/windowrequestinterface.h"
 #include "ui_reportwindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace Corvane {
 
@@ -45,14 +43,11 @@ void ReportWindow::open()
     QDialog::open();
 }
 
-void ReportWindow::updateSearchFilters()
+SearchFilters ReportWindow::readSearchFilters() const
 {
-    SearchFilters* filters = getSearchFiltersObject();
-    filters->clear();
-    if (ui->dateFilterEnabled->isChecked()) {
-        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-    }
+    SearchFilters filters;
+    readDateRange(filters, ui->dateFilterEnabled, ui->fromDate, ui->toDate);
+    return filters;
 }
 
 void ReportWindow::clearSearchFields() { ui->dateFilterEnabled->setChecked(false); }
@@ -88,17 +83,7 @@ void ReportWindow::onReportDownloadComplete(bool success)
     progress->setWindowTitle(QStringLiteral("Lista report"));
     progress->setLabelText(QStringLiteral("Ricerca dei risultati in corso..."));
     progress->close();
-    if (!success) {
-        QMessageBox::information(this, QStringLiteral("Errore durante il download"),
-            QStringLiteral("Il file del report richiesto non è stato scaricato correttamente. "
-                           "Riprova."));
-        return;
-    }
-    if (!QFile::exists(reportPath)) {
-        qCCritical(corvaneLog) << "Could not open the report file at path" << reportPath;
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(reportPath));
+    openDownloadedFile(this, success, reportPath, "Could not open the report file at path");
 }
 
 void ReportWindow::updateInterfaceDetails()

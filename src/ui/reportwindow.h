@@ -34,7 +34,7 @@ public slots:
     void onReportDownloadComplete(bool success);
 
 protected:
-    void updateSearchFilters() override;
+    SearchFilters readSearchFilters() const override;
     void clearSearchFields() override;
 
 private:

@@ -1,8 +1,8 @@
 #include "ui/ticketwindow.h"
 
 #include "core/logging.h"
+#include "models/searchfilters.h"
 #include "models/ticket.h"
-#include "ui/searchfilters.h"
 #include "ui/ticketdetailwindow.h"
 #include "ui_ticketwindow.h"
 
@@ -28,20 +28,16 @@ TicketWindow::~TicketWindow() = default;
 void TicketWindow::open()
 {
     takeHeaderToolbar(ui->headerLayout);
-    model->setSearchFilters(getSearchFilters());
-    model->fetch();
+    search();
     QDialog::open();
 }
 
-void TicketWindow::updateSearchFilters()
+SearchFilters TicketWindow::readSearchFilters() const
 {
-    SearchFilters* filters = getSearchFiltersObject();
-    filters->clear();
-    filters->setTicketStatus(QString::number(ui->status->currentIndex()));
-    if (ui->dateFilterEnabled->isChecked()) {
-        filters->setDateFrom(ui->fromDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-        filters->setDateTo(ui->toDate->date().toString(QStringLiteral("dd/MM/yyyy")));
-    }
+    SearchFilters filters;
+    filters.ticketStatus = QString::number(ui->status->currentIndex());
+    readDateRange(filters, ui->dateFilterEnabled, ui->fromDate, ui->toDate);
+    return filters;
 }
 
 void TicketWindow::clearSearchFields()

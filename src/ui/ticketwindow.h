@@ -31,7 +31,7 @@ public slots:
     void onDateFilterToggle(bool isEnabled);
 
 protected:
-    void updateSearchFilters() override;
+    SearchFilters readSearchFilters() const override;
     void clearSearchFields() override;
 
 private:

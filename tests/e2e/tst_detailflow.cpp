@@ -371,7 +371,7 @@ void TestDetailFlow::relatedFormsBoxOnce()
         }
         if (found < 0) {
             list->getStatusBar()->clearMessage();
-            click(model->getPaginator(), "nextPage");
+            click(list->getPaginator(), "nextPage");
             QTRY_VERIFY_WITH_TIMEOUT(
                 list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovat")), 20000);
         }

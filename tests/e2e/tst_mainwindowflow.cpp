@@ -4,6 +4,7 @@
 #include "models/company.h"
 #include "models/position.h"
 #include "models/report.h"
+#include "models/searchfilters.h"
 #include "models/ticket.h"
 #include "serverprocess.h"
 #include "support/messageboxanswerer.h"
@@ -15,7 +16,6 @@
 #include "ui/paginator.h"
 #include "ui/positionwindow.h"
 #include "ui/reportwindow.h"
-#include "ui/searchfilters.h"
 #include "ui/ticketwindow.h"
 
 #include <QAction>
@@ -200,7 +200,7 @@ void TestMainWindowFlow::companySearchesAndSorts()
     QVERIFY(!window->getProgressDialog()->isVisible());
     QTest::qWait(300);
     QCOMPARE(shownCount(window), -1);
-    QCOMPARE(model->getSearchFilters()->getSortKey(), QStringLiteral("anag_id"));
+    QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("anag_id"));
 
     // By province: every row is in the chosen one.
     const QString initials = model->index(0, 3).data().toString();
@@ -232,7 +232,7 @@ void TestMainWindowFlow::companySearchesAndSorts()
         window->getStatusBar()->clearMessage();
         table->horizontalHeader()->setSortIndicator(1, order);
         QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
-        QCOMPARE(model->getSearchFilters()->getSortKey(), QStringLiteral("ragsoc"));
+        QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("ragsoc"));
         QStringList names = columnValues(model, 1);
         QStringList sorted = names;
         std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
@@ -262,7 +262,7 @@ void TestMainWindowFlow::companyPages()
     const int all = search(window, "fetchButton");
     const int pages = (all + 19) / 20;
     QVERIFY(pages >= 3);
-    Paginator* paginator = model->getPaginator();
+    Paginator* paginator = window->getPaginator();
     auto* label = child<QLabel>(paginator, "pageLabel");
     const auto enabled = [paginator](const char* name) {
         return child<QPushButton>(paginator, name)->isEnabled();
@@ -415,7 +415,7 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     QTRY_VERIFY(window->isVisible());
     // The list comes at once, with the empty state filter sent as "0".
     QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) > 0, 20000);
-    QCOMPARE(model->getSearchFilters()->getTicketStatus(), QStringLiteral("0"));
+    QCOMPARE(model->getSearchFilters().ticketStatus, QStringLiteral("0"));
     const int all = model->getTotalResults();
 
     child<QComboBox>(window, "status")->setCurrentIndex(1);
@@ -423,8 +423,8 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     child<QDateEdit>(window, "fromDate")->setDate(QDate::currentDate().addYears(-3));
     const int open = search(window, "searchButton");
     QVERIFY(open >= 0 && open < all);
-    QCOMPARE(model->getSearchFilters()->getTicketStatus(), QStringLiteral("1"));
-    QVERIFY(!model->getSearchFilters()->getDateFrom().isEmpty());
+    QCOMPARE(model->getSearchFilters().ticketStatus, QStringLiteral("1"));
+    QVERIFY(!model->getSearchFilters().dateFrom.isEmpty());
     for (const QString& state : columnValues(model, 6))
         QCOMPARE(state, QStringLiteral("Aperto"));
 

@@ -4,6 +4,7 @@
 #include "commands/ticket.h"
 #include "models/position.h"
 #include "models/report.h"
+#include "models/searchfilters.h"
 #include "models/ticket.h"
 #include "protocol/xmlparser.h"
 #include "support/testclient.h"
@@ -38,7 +39,7 @@ DataRow position(const QString& lcr, const QString& colour = QStringLiteral("FF0
 /// Hands a page to the model the way a search reply does.
 void loadPositions(Model::Position* model, const QList<DataRow>& records)
 {
-    auto* command = new Command::Search::Position(model, nullptr, nullptr);
+    auto* command = new Command::Search::Position(model, {}, 0);
     command->useResponse(
         { { QStringLiteral("risultati"), QString::number(records.size()) } }, records);
 }
@@ -201,10 +202,10 @@ void TestTableModels::cellPresentation()
         loadPositions(&positions, { record });
     } else if (kind == QLatin1String("report")) {
         model = &reports;
-        auto* command = new Command::Search::Report(&reports, nullptr, nullptr);
+        auto* command = new Command::Search::Report(&reports, {});
         command->useResponse({}, { record });
     } else {
-        auto* command = new Command::Ticket(ticketModel, nullptr, nullptr);
+        auto* command = new Command::Ticket(ticketModel, {});
         command->useResponse({}, { record });
     }
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -218,42 +219,88 @@ void TestTableModels::cellPresentation()
 
 void TestTableModels::paginatorButtons_data()
 {
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("total");
-    QTest::addColumn<bool>("back");
-    QTest::addColumn<bool>("forward");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("label");
+    // The page index the previous and the next button ask for; -1 where they are disabled.
+    QTest::addColumn<int>("previous");
+    QTest::addColumn<int>("next");
 
-    QTest::newRow("no pages") << 0 << 0 << false << false;
-    QTest::newRow("one of one") << 1 << 1 << false << false;
-    QTest::newRow("first of three") << 1 << 3 << false << true;
-    QTest::newRow("middle") << 2 << 3 << true << true;
-    QTest::newRow("last of three") << 3 << 3 << true << false;
+    QTest::newRow("no pages") << "0"
+                              << "0"
+                              << "0"
+                              << "Pagina 0 di 0" << -1 << -1;
+    QTest::newRow("one of one") << "1"
+                                << "1"
+                                << "0"
+                                << "Pagina 1 di 1" << -1 << -1;
+    QTest::newRow("first of three") << "1"
+                                    << "3"
+                                    << "0"
+                                    << "Pagina 1 di 3" << -1 << 1;
+    QTest::newRow("middle") << "2"
+                            << "3"
+                            << "1"
+                            << "Pagina 2 di 3" << 0 << 2;
+    QTest::newRow("last of three") << "3"
+                                   << "3"
+                                   << "2"
+                                   << "Pagina 3 di 3" << 1 << -1;
+    // What a hostile server may send: no count below 0, no page sum past the range of int.
+    QTest::newRow("negative") << "-2"
+                              << "-1"
+                              << "-5"
+                              << "Pagina 0 di 0" << -1 << -1;
+    QTest::newRow("beyond int") << "99999999999"
+                                << "4294967297"
+                                << "0"
+                                << "Pagina 0 di 0" << -1 << -1;
+    QTest::newRow("start at int max") << "2"
+                                      << "3"
+                                      << "2147483647"
+                                      << "Pagina 2 di 3" << 2 << 2;
+    QTest::newRow("start behind the page") << "3"
+                                           << "5"
+                                           << "0"
+                                           << "Pagina 3 di 5" << 0 << 1;
 }
 
 void TestTableModels::paginatorButtons()
 {
-    // Guards against a page button leading nowhere, or one that leads somewhere disabled.
-    QFETCH(int, current);
-    QFETCH(int, total);
-    QFETCH(bool, back);
-    QFETCH(bool, forward);
+    // Guards against a page button leading nowhere, one that leads somewhere disabled, and server
+    // counts that show below 0 or overflow the page a button asks for.
+    QFETCH(QString, current);
+    QFETCH(QString, total);
+    QFETCH(QString, start);
+    QFETCH(QString, label);
+    QFETCH(int, previous);
+    QFETCH(int, next);
 
     Model::Position model(client->commandManager());
-    Paginator* paginator = model.getPaginator();
-    auto* command = new Command::Search::Position(&model, nullptr, paginator);
-    command->useResponse({ { QStringLiteral("cur_pag"), QString::number(current) },
-                             { QStringLiteral("tot_pag"), QString::number(total) },
-                             { QStringLiteral("start"), QString::number(qMax(current - 1, 0)) } },
-        {});
-    const auto button = [paginator](const char* name) {
-        return paginator->findChild<QPushButton*>(QLatin1String(name))->isEnabled();
+    Paginator paginator(&model);
+    const auto reply = [&] {
+        auto* command = new Command::Search::Position(&model, {}, 0);
+        command->useResponse(
+            { { QStringLiteral("cur_pag"), current }, { QStringLiteral("tot_pag"), total },
+                { QStringLiteral("start"), start } },
+            {});
     };
-    QCOMPARE(button("firstPage"), back);
-    QCOMPARE(button("previousPage"), back);
-    QCOMPARE(button("nextPage"), forward);
-    QCOMPARE(button("lastPage"), forward);
-    QCOMPARE(paginator->findChild<QLabel*>(QStringLiteral("pageLabel"))->text(),
-        QStringLiteral("Pagina %1 di %2").arg(current).arg(total));
+    reply();
+    QCOMPARE(paginator.findChild<QLabel*>(QStringLiteral("pageLabel"))->text(), label);
+    const auto press = [&](const char* name, int asked) {
+        reply();
+        auto* button = paginator.findChild<QPushButton*>(QLatin1String(name));
+        QCOMPARE(button->isEnabled(), asked >= 0);
+        if (asked >= 0) {
+            button->click();
+            QCOMPARE(model.getPages().start, asked);
+        }
+    };
+    press("firstPage", previous < 0 ? -1 : 0);
+    press("previousPage", previous);
+    press("nextPage", next);
+    press("lastPage", next < 0 ? -1 : total.toInt() - 1);
 }
 
 void TestTableModels::ticketDocument_data()

@@ -1,6 +1,8 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
 #include "commands/requestpassword.h"
+#include "commands/search/city.h"
+#include "models/addresswrapper.h"
 #include "network/networkmanager.h"
 #include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
@@ -92,6 +94,7 @@ private slots:
     void replyIsTakenFromTheTransferThatFinished();
     void flowCommandsAreFreedOnceEnded_data();
     void flowCommandsAreFreedOnceEnded();
+    void failedLookUpsAreFreed();
 
 private:
     CommandManager* commandManager() { return application->getCommandManager(); }
@@ -672,6 +675,21 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded()
         qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(answerer.allAnswered());
     QCOMPARE(TestEnvironment::takeQuitRequest(), dropped);
+}
+
+void TestCommandManager::failedLookUpsAreFreed()
+{
+    // Guards against an address look-up without a result living as long as the wrapper (one more
+    // for every province chosen).
+    server->setXmlReply(QStringLiteral("/corvane/v5/search/comuni"), reply(QStringLiteral("999")));
+    MessageBoxAnswerer answerer;
+    answerer.expect(QStringLiteral("Errore nella risposta del server"),
+        QStringLiteral("Errore: 999"), QMessageBox::No, MessageBoxAnswerer::Match::Contains);
+    Model::AddressWrapper wrapper(commandManager());
+    wrapper.fetchCities(QStringLiteral("RM"));
+    QTRY_VERIFY(!commandManager()->isBusy());
+    QTRY_VERIFY(wrapper.findChildren<Command::Search::City*>().isEmpty());
+    QVERIFY(answerer.allAnswered());
 }
 
 QTEST_MAIN(TestCommandManager)

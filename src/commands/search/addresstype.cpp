@@ -5,17 +5,15 @@
 
 namespace Corvane::Command::Search {
 
-AddressType::AddressType(Model::AddressWrapper* owner)
-    : owner(owner)
+AddressType::AddressType(Model::AddressWrapper* model)
+    : LookUp(model, QStringLiteral("/corvane/v5/search/tipo_indirizzo"))
 {
 }
-
-QString AddressType::getPath() const { return QStringLiteral("/corvane/v5/search/tipo_indirizzo"); }
 
 void AddressType::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     results = collectValues(metaObject()->className(), dataRows);
-    owner->setAddressTypes(this);
+    accepter->setAddressTypes(this);
 }
 
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "protocol/commandinterface.h"
+#include "commands/lookup.h"
 
-#include <QObject>
 #include <QStringList>
 
 namespace Corvane {
@@ -14,21 +13,12 @@ namespace Command::Search {
 
     /// The kinds of company address. Created by the address wrapper for one request; hands them
     /// back.
-    class AddressType final : public QObject, public Interface::CommandInterface {
+    class AddressType final : public LookUp<QStringList, Model::AddressWrapper> {
         Q_OBJECT
     public:
-        explicit AddressType(Model::AddressWrapper* owner);
+        explicit AddressType(Model::AddressWrapper* model);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return parameters; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-        QStringList getResults() const { return results; }
-
-    private:
-        Model::AddressWrapper* owner;
-        QMap<QString, QString> parameters;
-        QStringList results;
     };
 
 }

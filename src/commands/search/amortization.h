@@ -16,15 +16,6 @@ namespace Command::Search {
     public:
         Amortization(
             Model::Amortization* model, const QString& technicalFormId, const QString& lcr);
-
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-    private:
-        Model::Amortization* model;
-        QString technicalFormId;
-        QString lcr;
     };
 
 }

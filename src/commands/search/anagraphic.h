@@ -1,9 +1,6 @@
 #pragma once
 
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
-
-#include <QObject>
+#include "commands/reportingcommand.h"
 
 namespace Corvane {
 namespace Model {
@@ -14,15 +11,11 @@ namespace Command::Search {
 
     /// One company record, with the ids of the records before and after it. Created by the
     /// company-record model for one request; hands the values back to it.
-    class Anagraphic final : public QObject,
-                             public Interface::CommandInterface,
-                             public Interface::AuthenticatedCommandInterface {
+    class Anagraphic final : public ReportingCommand<Model::Anagraphic, BankTags> {
         Q_OBJECT
     public:
         Anagraphic(Model::Anagraphic* model, const QString& recordId);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         /// The value of one of the record's reply keys; empty before the reply.
@@ -30,8 +23,6 @@ namespace Command::Search {
         QMap<QString, QString> getValues() const { return values; }
 
     private:
-        Model::Anagraphic* model;
-        QString recordId;
         QMap<QString, QString> values;
     };
 

@@ -5,18 +5,16 @@
 
 namespace Corvane::Command::Search {
 
-Cap::Cap(Model::AddressWrapper* owner, const QString& municipalityId)
-    : owner(owner)
-    , parameters { { QStringLiteral("comune_id"), municipalityId } }
+Cap::Cap(Model::AddressWrapper* model, const QString& municipalityId)
+    : ReportingCommand(model, QStringLiteral("/corvane/v5/search/CAP"),
+        { { QStringLiteral("comune_id"), municipalityId } })
 {
 }
-
-QString Cap::getPath() const { return QStringLiteral("/corvane/v5/search/CAP"); }
 
 void Cap::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     cap = lastRecordValue(dataRows, QStringLiteral("cap"));
-    owner->setCap(this);
+    accepter->setCap(this);
 }
 
 }

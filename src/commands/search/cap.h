@@ -1,8 +1,6 @@
 #pragma once
 
-#include "protocol/commandinterface.h"
-
-#include <QObject>
+#include "commands/reportingcommand.h"
 
 namespace Corvane {
 namespace Model {
@@ -13,20 +11,16 @@ namespace Command::Search {
 
     /// The postal code of a municipality. Created by the address wrapper for one request; hands
     /// the code back to it.
-    class Cap final : public QObject, public Interface::CommandInterface {
+    class Cap final : public ReportingCommand<Model::AddressWrapper> {
         Q_OBJECT
     public:
-        Cap(Model::AddressWrapper* owner, const QString& municipalityId);
+        Cap(Model::AddressWrapper* model, const QString& municipalityId);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override { return parameters; }
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         QString getCap() const { return cap; }
 
     private:
-        Model::AddressWrapper* owner;
-        QMap<QString, QString> parameters;
         QString cap;
     };
 

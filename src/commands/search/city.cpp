@@ -5,18 +5,16 @@
 
 namespace Corvane::Command::Search {
 
-City::City(Model::AddressWrapper* owner, const QString& value)
-    : owner(owner)
-    , parameters { { QStringLiteral("prov"), value } }
+City::City(Model::AddressWrapper* model, const QString& value)
+    : LookUp(
+        model, QStringLiteral("/corvane/v5/search/comuni"), { { QStringLiteral("prov"), value } })
 {
 }
-
-QString City::getPath() const { return QStringLiteral("/corvane/v5/search/comuni"); }
 
 void City::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
 {
     results = collectMap(metaObject()->className(), dataRows, true);
-    owner->setCities(this);
+    accepter->setCities(this);
 }
 
 }

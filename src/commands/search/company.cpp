@@ -1,44 +1,29 @@
 #include "commands/search/company.h"
 
 #include "models/company.h"
-#include "ui/paginator.h"
-#include "ui/searchfilters.h"
+#include "models/searchfilters.h"
 
 namespace Corvane::Command::Search {
 
-Company::Company(Model::Company* model, SearchFilters* searchFilters, Paginator* paginator)
-    : PaginatedSearch(searchFilters, paginator)
-    , model(model)
+Company::Company(Model::Company* model, const SearchFilters& filters, int start)
+    : PaginatedSearch(model, QStringLiteral("/corvane/v5/search/lista_imprese"),
+        {
+            { QStringLiteral("start"), QString::number(start) },
+            { QStringLiteral("ord"), filters.sortKey },
+            { QStringLiteral("dir"), filters.sortDirection },
+            { QStringLiteral("search_li_ragsoc"), filters.companyName },
+            { QStringLiteral("search_li_comune"), filters.city },
+            { QStringLiteral("search_li_provincia"), filters.province },
+            { QStringLiteral("search_li_picf"), filters.fiscalCode },
+        })
+    , company(model)
 {
 }
 
-QString Company::getPath() const { return QStringLiteral("/corvane/v5/search/lista_imprese"); }
-
-QMap<QString, QString> Company::getParameters() const
+void Company::readExtras(const QMap<QString, QString>& reply)
 {
-    QMap<QString, QString> parameters { { QStringLiteral("start"), requestedStart() } };
-    const SearchFilters empty;
-    const SearchFilters* filters = searchFilters ? searchFilters.data() : &empty;
-    parameters.insert(QStringLiteral("ord"), filters->getSortKey());
-    parameters.insert(QStringLiteral("dir"), filters->getSortDirection());
-    parameters.insert(QStringLiteral("search_li_ragsoc"), filters->getCompanyName());
-    parameters.insert(QStringLiteral("search_li_comune"), filters->getCity());
-    parameters.insert(QStringLiteral("search_li_provincia"), filters->getProvince());
-    parameters.insert(QStringLiteral("search_li_picf"), filters->getFiscalCode());
-    return parameters;
-}
-
-void Company::useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows)
-{
-    logUse();
-    readPageHeader(decodedReply);
-    rows = dataRows;
-    mergersPresent = decodedReply.value(QStringLiteral("fusioni_presenti")) == QLatin1String("S");
-    model->setMergersPresent(mergersPresent);
-    model->setTotalResults(this);
-    if (paginator)
-        paginator->updatePageDisplay(this);
-    model->loadRows(this);
+    mergersPresent = reply.value(QStringLiteral("fusioni_presenti")) == QLatin1String("S");
+    company->setMergersPresent(mergersPresent);
 }
 
 }

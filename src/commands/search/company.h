@@ -3,6 +3,9 @@
 #include "commands/paginatedsearch.h"
 
 namespace Corvane {
+
+struct SearchFilters;
+
 namespace Model {
     class Company;
 }
@@ -14,16 +17,14 @@ namespace Command::Search {
     class Company final : public PaginatedSearch {
         Q_OBJECT
     public:
-        Company(Model::Company* model, SearchFilters* searchFilters, Paginator* paginator);
-
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+        Company(Model::Company* model, const SearchFilters& filters, int start);
 
         bool isMergersPresent() const { return mergersPresent; }
 
     private:
-        Model::Company* model;
+        void readExtras(const QMap<QString, QString>& reply) override;
+
+        Model::Company* company;
         bool mergersPresent = false;
     };
 

@@ -17,4 +17,10 @@ inline QMap<QString, QString> firstRecordValues(const QList<DataRow>& rows, cons
     return values;
 }
 
+/// The form fields that name one technical form of a position.
+inline QMap<QString, QString> positionFields(const QString& technicalFormId, const QString& lcr)
+{
+    return { { QStringLiteral("pratica_ft_id"), technicalFormId }, { QStringLiteral("lcr"), lcr } };
+}
+
 }

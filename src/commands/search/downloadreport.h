@@ -1,9 +1,6 @@
 #pragma once
 
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/downloadcommandinterface.h"
-
-#include <QObject>
+#include "commands/search/filedownload.h"
 
 namespace Corvane {
 namespace Model {
@@ -12,29 +9,17 @@ namespace Model {
 
 namespace Command::Search {
 
-    /// Saves the file of one report at the path the user chose. An existing file there is
-    /// replaced only by a complete, non-empty download. Created by the report model for one
-    /// request; reports the outcome to it.
-    class DownloadReport final : public QObject,
-                                 public Interface::DownloadCommandInterface,
-                                 public Interface::AuthenticatedCommandInterface {
+    /// Saves the file of one report at the path the user chose. Created by the report model for
+    /// one request; reports the outcome to it.
+    class DownloadReport final : public FileDownload {
         Q_OBJECT
     public:
         DownloadReport(Model::Report* model, const QString& reportFileId, const QString& path);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-        void useResponse(QByteArray body) override;
-
-        bool isSuccess() const { return success; }
-        QString getDestinationPath() const { return destinationPath; }
-
     private:
-        QString destinationPath;
-        QString reportFileId;
+        void finished() override;
+
         Model::Report* model;
-        bool success = false;
     };
 
 }

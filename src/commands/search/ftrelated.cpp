@@ -1,5 +1,6 @@
 #include "commands/search/ftrelated.h"
 
+#include "commands/search/detailrecord.h"
 #include "core/logging.h"
 #include "models/positiondetails.h"
 
@@ -7,17 +8,9 @@ namespace Corvane::Command::Search {
 
 FtRelated::FtRelated(
     Model::PositionDetails* model, const QString& technicalFormId, const QString& lcr)
-    : model(model)
-    , technicalFormId(technicalFormId)
-    , lcr(lcr)
+    : ReportingCommand(model, QStringLiteral("/corvane/v5/search/ft_collegate"),
+        positionFields(technicalFormId, lcr))
 {
-}
-
-QString FtRelated::getPath() const { return QStringLiteral("/corvane/v5/search/ft_collegate"); }
-
-QMap<QString, QString> FtRelated::getParameters() const
-{
-    return { { QStringLiteral("pratica_ft_id"), technicalFormId }, { QStringLiteral("lcr"), lcr } };
 }
 
 void FtRelated::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
@@ -27,7 +20,7 @@ void FtRelated::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
         return;
     }
     rows = dataRows;
-    model->showRelatedForms(this);
+    accepter->showRelatedForms(this);
 }
 
 }

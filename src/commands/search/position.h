@@ -3,6 +3,9 @@
 #include "commands/paginatedsearch.h"
 
 namespace Corvane {
+
+struct SearchFilters;
+
 namespace Model {
     class Position;
 }
@@ -14,16 +17,14 @@ namespace Command::Search {
     class Position final : public PaginatedSearch {
         Q_OBJECT
     public:
-        Position(Model::Position* model, SearchFilters* searchFilters, Paginator* paginator);
-
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+        Position(Model::Position* model, const SearchFilters& filters, int start);
 
         int getPositionsSinceLastAccess() const { return positionsSinceLastAccess; }
 
     private:
-        Model::Position* model;
+        void readExtras(const QMap<QString, QString>& reply) override;
+
+        Model::Position* position;
         int positionsSinceLastAccess = 0;
     };
 

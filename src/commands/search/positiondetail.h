@@ -1,9 +1,6 @@
 #pragma once
 
-#include "protocol/authenticatedcommandinterface.h"
-#include "protocol/commandinterface.h"
-
-#include <QObject>
+#include "commands/reportingcommand.h"
 
 namespace Corvane {
 namespace Model {
@@ -14,16 +11,12 @@ namespace Command::Search {
 
     /// One position in full: company, bank, technical form and its four stages. Created by the
     /// position-details model for one request; hands the values back to it.
-    class PositionDetail final : public QObject,
-                                 public Interface::CommandInterface,
-                                 public Interface::AuthenticatedCommandInterface {
+    class PositionDetail final : public ReportingCommand<Model::PositionDetails, BankTags> {
         Q_OBJECT
     public:
         PositionDetail(
             Model::PositionDetails* model, const QString& technicalFormId, const QString& lcr);
 
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
 
         /// The value of one of the position's reply keys; empty before the reply.
@@ -31,9 +24,6 @@ namespace Command::Search {
         QMap<QString, QString> getValues() const { return values; }
 
     private:
-        Model::PositionDetails* model;
-        QString technicalFormId;
-        QString lcr;
         QMap<QString, QString> values;
     };
 

@@ -3,6 +3,9 @@
 #include "commands/paginatedsearch.h"
 
 namespace Corvane {
+
+struct SearchFilters;
+
 namespace Model {
     class Report;
 }
@@ -14,14 +17,7 @@ namespace Command::Search {
     class Report final : public PaginatedSearch {
         Q_OBJECT
     public:
-        Report(Model::Report* model, SearchFilters* searchFilters, Paginator* paginator);
-
-        QString getPath() const override;
-        QMap<QString, QString> getParameters() const override;
-        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
-
-    private:
-        Model::Report* model;
+        Report(Model::Report* model, const SearchFilters& filters);
     };
 
 }

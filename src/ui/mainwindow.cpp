@@ -7,6 +7,7 @@
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"
 #include "ui/companywindow.h"
+#include "ui/dialogsetup.h"
 #include "ui/insertticketwindow.h"
 #include "ui/maintenancewindow.h"
 #include "ui/positionwindow.h"
@@ -54,7 +55,6 @@ MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator
     , applicationManager(applicationManager)
 {
     ui->setupUi(this);
-    setFixedSize(600, 300);
     setContextMenuPolicy(Qt::NoContextMenu);
     const Qt::WindowFlags dialogFlags
         = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -72,6 +72,9 @@ MainWindow::MainWindow(ApplicationManager* applicationManager, ProxyConfigurator
     exitButton->setDefaultAction(ui->actionEsci);
     exitButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ui->mainToolBar->addWidget(exitButton);
+    setKeyboardReachable(ui->mainToolBar);
+    // Every tool bar button shows, whatever the font size: no overflow menu.
+    setFixedSize(qMax(600, ui->mainToolBar->sizeHint().width()), 300);
 
     auto* userLabel = new QLabel(
         QStringLiteral("Utente connesso: %1").arg(applicationManager->getAccount()->getUsername()));

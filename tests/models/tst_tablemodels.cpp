@@ -27,7 +27,7 @@ using namespace Corvane::Test;
 namespace {
 
 /// A position record; stato_colore and stato only unless told otherwise.
-DataRow position(const QString& lcr, const QString& colour = QStringLiteral("FF0000"))
+DataRow position(const QString& lcr, const QString& colour = QStringLiteral("C00000"))
 {
     return { { QStringLiteral("num_delib_c"), lcr },
         { QStringLiteral("stato"), QStringLiteral("Attiva") },
@@ -142,7 +142,7 @@ void TestTableModels::cellPresentation_data()
     const int foreground = Qt::ForegroundRole;
     const int alignment = Qt::TextAlignmentRole;
     QTest::newRow("position state in its colour")
-        << "position" << red << "stato" << foreground << QVariant(QColor(Qt::red));
+        << "position" << red << "stato" << foreground << QVariant(QColor(0xC0, 0, 0));
     QTest::newRow("position other column default colour")
         << "position" << red << "num_delib_c" << foreground << QVariant();
     QTest::newRow("position state colour not a colour")
@@ -174,10 +174,10 @@ void TestTableModels::cellPresentation_data()
         << "report" << report(QString()) << "data_creazione_formattata" << alignment
         << QVariant(int(Qt::AlignCenter));
 
-    const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("00FF00") },
+    const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("006400") },
         { QStringLiteral("oggetto"), QStringLiteral("Accesso") } };
     QTest::newRow("ticket colour on every column")
-        << "ticket" << ticket << "oggetto" << foreground << QVariant(QColor(Qt::green));
+        << "ticket" << ticket << "oggetto" << foreground << QVariant(QColor(0, 0x64, 0));
     QTest::newRow("ticket subject not centred")
         << "ticket" << ticket << "oggetto" << alignment << QVariant();
     QTest::newRow("ticket state centred")

@@ -1,6 +1,7 @@
 #include "ui/aboutwindow.h"
 
 #include "app/applicationmanager.h"
+#include "ui/dialogsetup.h"
 #include "ui_aboutwindow.h"
 
 namespace Corvane {
@@ -12,6 +13,8 @@ AboutWindow::AboutWindow(ApplicationManager* applicationManager, QWidget* parent
 {
     ui->setupUi(this);
     setFixedSize(340, 260);
+    setSharpPicture(ui->qrvLogo, QStringLiteral(":/Images/qrvLogo.svg"));
+    setSharpPicture(ui->ostraniLogo, QStringLiteral(":/Images/ostraniLogoSmall.svg"));
     ui->version->setText(applicationManager->getVersion());
     connect(ui->pushButton, &QPushButton::clicked, this, &QDialog::accept);
 }

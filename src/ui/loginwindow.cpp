@@ -22,6 +22,7 @@ LoginWindow::LoginWindow(ApplicationManager* applicationManager,
     ui->setupUi(this);
     setUpDialog(this);
     setFixedSize(361, 380);
+    setSharpPicture(ui->ostraniLogo, QStringLiteral(":/Images/tessaro.svg"));
 
     ui->cfUtenteLineEdit->setFocus();
     connect(ui->loginButton, &QPushButton::clicked, this, &LoginWindow::login);

@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -62,6 +64,7 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
     searchButton->setDefault(true);
     connect(
         model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::updateInterfaceDetails);
+    connect(model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::widenToTable);
     connect(model->getPaginator(), &Paginator::pageButtonCliked, this,
         &AbstractTableWindow::showFetchProgressDialog);
     if (sortable) {
@@ -99,6 +102,18 @@ bool AbstractTableWindow::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void AbstractTableWindow::widenToTable()
+{
+    // Every column in view without scrolling sideways, as far as the screen allows.
+    const int missing = table->horizontalHeader()->length() + table->verticalHeader()->width()
+        + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width() - table->width();
+    if (missing <= 0)
+        return;
+    const QScreen* screen = this->screen();
+    const int available = screen ? screen->availableGeometry().width() : width() + missing;
+    resize(qMax(width(), qMin(width() + missing, available)), height());
 }
 
 void AbstractTableWindow::showSortMenu(const QPoint& globalPosition)

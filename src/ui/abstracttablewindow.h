@@ -74,6 +74,7 @@ private:
     /// Puts the header's sort arrow back on the order the list really has.
     void restoreSortIndicator();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void widenToTable();
     /// The "Ordina per" menu of the columns the server can order by, at the given point.
     void showSortMenu(const QPoint& globalPosition);
 

@@ -41,8 +41,6 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
     , toolbar(new QToolBar(this))
 {
     ui->setupUi(this);
-    // The window may grow, so that more of the plan shows.
-    setMinimumWidth(780);
     ui->companyLayout->setColumnStretch(1, 1);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setIconSize(QSize(32, 32));

@@ -7,6 +7,7 @@
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace Corvane {
@@ -51,8 +52,13 @@ namespace {
             if (event->type() == QEvent::ToolTip && index.isValid()
                 && !index.data(Qt::ToolTipRole).isValid()) {
                 if (sizeHint(option, index).width() > option.rect.width()) {
-                    QToolTip::showText(
-                        event->globalPos(), index.data().toString(), view, option.rect);
+                    // A value from the server is shown as plain text, never as markup.
+                    const QString value = index.data().toString();
+                    QToolTip::showText(event->globalPos(),
+                        Qt::mightBeRichText(value)
+                            ? QStringLiteral("<p>%1</p>").arg(value.toHtmlEscaped())
+                            : value,
+                        view, option.rect);
                 } else {
                     QToolTip::hideText();
                 }

@@ -2,6 +2,7 @@
 #include "commands/search/position.h"
 #include "commands/search/report.h"
 #include "commands/ticket.h"
+#include "models/cellstyle.h"
 #include "models/position.h"
 #include "models/report.h"
 #include "models/ticket.h"
@@ -68,6 +69,8 @@ private slots:
     void pageReplacesEveryRow();
     void cellPresentation_data();
     void cellPresentation();
+    void stateColoursReadable_data();
+    void stateColoursReadable();
     void paginatorButtons_data();
     void paginatorButtons();
     void ticketDocument_data();
@@ -292,6 +295,29 @@ void TestTableModels::ticketDocument()
     QCOMPARE(decoded("testo"), text);
     QCOMPARE(elements.contains(QStringLiteral("email")), !email.isEmpty());
     QCOMPARE(decoded("email"), email);
+}
+
+void TestTableModels::stateColoursReadable_data()
+{
+    QTest::addColumn<QString>("code");
+    // The demo's states; the last is dark enough already and must stay as sent.
+    for (const char* code :
+        { "D68910", "7F8C8D", "808080", "B9770E", "1E8449", "FF0000", "C00000" })
+        QTest::newRow(code) << QString::fromLatin1(code);
+}
+
+void TestTableModels::stateColoursReadable()
+{
+    // Guards against a state written in a colour too light to read on the list's rows.
+    QFETCH(QString, code);
+    const QColor sent(QLatin1Char('#') + code);
+    const QColor shown = Model::serverColour(code).value<QColor>();
+    for (const QColor& row :
+        { QColor(Qt::white), QColor(0xF7, 0xF7, 0xF7), QColor(0xEE, 0xEE, 0xEE) })
+        QVERIFY2(Model::contrastRatio(shown, row) >= 4.5, qPrintable(shown.name()));
+    QVERIFY(qAbs(shown.hslHue() - sent.hslHue()) <= 2);
+    if (Model::contrastRatio(sent, QColor(0xEE, 0xEE, 0xEE)) >= 4.5)
+        QCOMPARE(shown, sent);
 }
 
 QTEST_MAIN(TestTableModels)

@@ -34,7 +34,7 @@ QVariant Amortization::data(const QModelIndex& index, int role) const
         return rightAligned();
     if (role == Qt::ForegroundRole) {
         return getValue(index.row(), QStringLiteral("rata_pagata")) == QLatin1String("N")
-            ? QVariant(QColor(QStringLiteral("gray")))
+            ? QVariant(readableOnList(QColor(QStringLiteral("gray"))))
             : QVariant();
     }
     return AbstractPaginatedTable::data(index, role);

@@ -33,6 +33,12 @@ NetworkSettingsWindow::NetworkSettingsWindow(ProxyConfigurator* proxyConfigurato
     proxyTypeGroup->addButton(ui->manualProxy);
     connect(proxyTypeGroup, qOverload<QAbstractButton*>(&QButtonGroup::buttonClicked), this,
         &NetworkSettingsWindow::onProxyTypeSelected);
+    // A choice made without a click (a screen reader's toggle, the arrow keys) counts the same.
+    connect(proxyTypeGroup, qOverload<QAbstractButton*, bool>(&QButtonGroup::buttonToggled), this,
+        [this](QAbstractButton* button, bool checked) {
+            if (checked)
+                onProxyTypeSelected(button);
+        });
     connect(ui->authenticatedProxy, &QCheckBox::toggled, this,
         &NetworkSettingsWindow::onAuthenticatedProxyToggled);
     connect(ui->saveButton, &QPushButton::clicked, this, &NetworkSettingsWindow::accept);
@@ -46,6 +52,8 @@ NetworkSettingsWindow::~NetworkSettingsWindow() = default;
 
 void NetworkSettingsWindow::initControls()
 {
+    // Presetting the stored choice is no choice of the user's.
+    const QSignalBlocker blocker(proxyTypeGroup);
     const bool manual = type == QNetworkProxy::HttpProxy || type == QNetworkProxy::Socks5Proxy;
     ui->authenticatedProxy->setChecked(false);
     ui->username->clear();

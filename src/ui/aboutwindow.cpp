@@ -1,5 +1,6 @@
 #include "ui/aboutwindow.h"
 
+#include "ui/dialogsetup.h"
 #include "ui/windowrequestinterface.h"
 #include "ui_aboutwindow.h"
 
@@ -12,6 +13,8 @@ AboutWindow::AboutWindow(Interface::WindowRequestInterface* applicationManager, 
 {
     ui->setupUi(this);
     setFixedSize(340, 260);
+    setSharpPicture(ui->qrvLogo, QStringLiteral(":/Images/qrvLogo.svg"));
+    setSharpPicture(ui->ostraniLogo, QStringLiteral(":/Images/ostraniLogoSmall.svg"));
     ui->version->setText(applicationManager->getVersion());
     connect(ui->pushButton, &QPushButton::clicked, this, &QDialog::accept);
 }

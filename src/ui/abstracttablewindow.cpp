@@ -5,13 +5,18 @@
 #include "models/searchfilters.h"
 #include "ui/headertoolbar.h"
 #include "ui/paginator.h"
+#include "ui/tablecolumns.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -33,8 +38,9 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
     QPushButton* fetchButton, QBoxLayout* statusBarLayout, bool sortable)
 {
     table = dataTable;
-    table->setModel(model);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    columns = new TableColumns(table, model);
+    this->sortable = sortable;
+    table->setAccessibleName(windowTitle());
     table->horizontalHeader()->setSortIndicatorShown(true);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     statusBarLayout->addWidget(statusBar);
@@ -47,26 +53,49 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
         fetchButton, &QPushButton::clicked, this, &AbstractTableWindow::showFetchProgressDialog);
     connect(fetchButton, &QPushButton::clicked, this, &AbstractTableWindow::onFetchButtonClicked);
     connect(searchButton, &QPushButton::clicked, this, &AbstractTableWindow::onSearchButtonClicked);
-    connect(table, &QTableView::doubleClicked, this, &AbstractTableWindow::onCellDoubleClicked);
+    connect(table, &QTableView::doubleClicked, this,
+        [this](const QModelIndex& index) { onCellDoubleClicked(columns->toModelIndex(index)); });
+    // Enter on a row opens it; Enter in a search field searches.
+    table->installEventFilter(this);
+    searchButton->setDefault(true);
     connect(
         model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::updateInterfaceDetails);
+    connect(model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::widenToTable);
     if (sortable) {
         table->horizontalHeader()->setSectionsClickable(true);
         restoreSortIndicator();
         connect(table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             &AbstractTableWindow::showFetchProgressDialog);
         connect(table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
-            &AbstractTableWindow::onSortChanged);
+            [this](int section, Qt::SortOrder order) {
+                onSortChanged(columns->toColumn(section), order);
+            });
+        for (QWidget* widget :
+            { static_cast<QWidget*>(table), static_cast<QWidget*>(table->horizontalHeader()) }) {
+            widget->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(widget, &QWidget::customContextMenuRequested, this,
+                [this, widget](
+                    const QPoint& position) { showSortMenu(widget->mapToGlobal(position)); });
+        }
     }
 }
 
-void AbstractTableWindow::setColumns(
-    QTableView* table, const QList<QPair<int, int>>& widths, const QList<int>& hidden)
+bool AbstractTableWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    for (const auto& width : widths)
-        table->setColumnWidth(width.first, width.second);
-    for (int column : hidden)
-        table->setColumnHidden(column, true);
+    if (watched != table || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (table->currentIndex().isValid())
+            onCellDoubleClicked(columns->toModelIndex(table->currentIndex()));
+        return true;
+    }
+    if (sortable && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+        const QRect cell = table->visualRect(table->currentIndex());
+        showSortMenu(table->viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint()));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void AbstractTableWindow::readDateRange(
@@ -77,6 +106,49 @@ void AbstractTableWindow::readDateRange(
     filters.dateFrom = from->date().toString(QStringLiteral("dd/MM/yyyy"));
     filters.dateTo = to->date().toString(QStringLiteral("dd/MM/yyyy"));
 }
+
+void AbstractTableWindow::widenToTable()
+{
+    // Every column in view without scrolling sideways, as far as the screen allows.
+    const int missing = table->horizontalHeader()->length() + table->verticalHeader()->width()
+        + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width() - table->width();
+    if (missing <= 0)
+        return;
+    const QScreen* screen = this->screen();
+    const int available = screen ? screen->availableGeometry().width() : width() + missing;
+    resize(qMax(width(), qMin(width() + missing, available)), height());
+}
+
+void AbstractTableWindow::showSortMenu(const QPoint& globalPosition)
+{
+    auto* menu = new QMenu(QStringLiteral("Ordina per"), this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSection(QStringLiteral("Ordina per"));
+    QHeaderView* header = table->horizontalHeader();
+    for (int section = 0; section < header->count(); ++section) {
+        if (model->getOrderKey(columns->toColumn(section)).isEmpty())
+            continue;
+        const QString name
+            = model->headerData(columns->toColumn(section), Qt::Horizontal).toString();
+        for (const auto& [order, text] :
+            { qMakePair(Qt::AscendingOrder, QStringLiteral("crescente")),
+                qMakePair(Qt::DescendingOrder, QStringLiteral("decrescente")) }) {
+            QAction* action = menu->addAction(QStringLiteral("%1 (%2)").arg(name, text));
+            connect(action, &QAction::triggered, header,
+                [header, section, order = order] { header->setSortIndicator(section, order); });
+        }
+    }
+    menu->popup(globalPosition);
+}
+
+void AbstractTableWindow::setColumns(
+    QTableView* /*table*/, const QList<QPair<int, int>>& widths, const QList<int>& hidden)
+{
+    columns->setHidden(hidden, true);
+    columns->setStartWidths(widths);
+}
+
+void AbstractTableWindow::showColumn(int column) { columns->setHidden({ column }, false); }
 
 void AbstractTableWindow::setAllEnabled(const QList<QWidget*>& widgets, bool enabled)
 {
@@ -150,8 +222,8 @@ void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
 void AbstractTableWindow::restoreSortIndicator()
 {
     const QSignalBlocker blocker(table->horizontalHeader());
-    table->horizontalHeader()->setSortIndicator(
-        sortColumn, sortDirection == QLatin1String("1") ? Qt::AscendingOrder : Qt::DescendingOrder);
+    table->horizontalHeader()->setSortIndicator(columns->toSection(sortColumn),
+        sortDirection == QLatin1String("1") ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 QProgressDialog* AbstractTableWindow::ensureProgressDialog()

@@ -17,6 +17,7 @@ namespace Corvane {
 class HeaderToolbar;
 class Paginator;
 struct SearchFilters;
+class TableColumns;
 
 namespace Model {
     class AbstractPaginatedTable;
@@ -54,12 +55,13 @@ protected:
     /// Wires the form's common parts; called by each concrete constructor after its setupUi.
     void setUpTable(QTableView* dataTable, QPushButton* searchButton, QPushButton* fetchButton,
         QBoxLayout* statusBarLayout, bool sortable);
-    /// Fixes the widths of the listed columns and hides the others named.
-    static void setColumns(
+    /// Sets the start widths of the listed columns and hides the others named.
+    void setColumns(
         QTableView* table, const QList<QPair<int, int>>& widths, const QList<int>& hidden);
     /// The panel's date range, as "dd/MM/yyyy", when its switch is on.
     static void readDateRange(SearchFilters& filters, const QCheckBox* enabled,
         const QDateEdit* from, const QDateEdit* to);
+    void showColumn(int column);
     /// The date range of a search panel is switched on and off as a whole.
     static void setAllEnabled(const QList<QWidget*>& widgets, bool enabled);
     /// Gives the list its page navigation, laid out in layout.
@@ -80,8 +82,14 @@ protected:
 private:
     /// Puts the header's sort arrow back on the order the list really has.
     void restoreSortIndicator();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void widenToTable();
+    /// The "Ordina per" menu of the columns the server can order by, at the given point.
+    void showSortMenu(const QPoint& globalPosition);
 
     QTableView* table = nullptr;
+    TableColumns* columns = nullptr;
+    bool sortable = false;
     QStatusBar* statusBar;
     QPointer<QProgressDialog> progressDialog;
     Paginator* paginator = nullptr;

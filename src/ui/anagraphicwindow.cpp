@@ -12,6 +12,10 @@ AnagraphicWindow::AnagraphicWindow(Model::Anagraphic* model, QWidget* parent)
     , model(model)
 {
     ui->setupUi(this);
+    // The values can be read and copied from the keyboard, and hold the focus while the buttons
+    // wait for a record.
+    for (QLabel* label : { ui->companyName, ui->address, ui->fiscalCode, ui->piva })
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     connect(model, &Model::Anagraphic::anagraphicUpdated, this,
         &AnagraphicWindow::updateAnagraphicDetail);
     connect(ui->previousButton, &QPushButton::clicked, this,
@@ -32,6 +36,12 @@ void AnagraphicWindow::showAnagraphic(const QString& id)
 
 void AnagraphicWindow::clearDetail()
 {
+    // A button about to be disabled hands the focus on, and takes it back when the record comes.
+    QWidget* focused = focusWidget();
+    if (focused == ui->previousButton || focused == ui->nextButton) {
+        focusedButton = static_cast<QPushButton*>(focused);
+        ui->companyName->setFocus();
+    }
     for (QLabel* label : { ui->companyName, ui->address, ui->fiscalCode, ui->piva })
         label->setText(QStringLiteral("n.d."));
     ui->previousButton->setEnabled(false);
@@ -50,6 +60,14 @@ void AnagraphicWindow::updateAnagraphicDetail()
     ui->piva->setText(model->getValue(QStringLiteral("partita_iva")));
     ui->previousButton->setEnabled(!model->getValue(QStringLiteral("anag_prec")).isEmpty());
     ui->nextButton->setEnabled(!model->getValue(QStringLiteral("anag_succ")).isEmpty());
+    if (focusedButton) {
+        QPushButton* other = focusedButton == ui->nextButton ? ui->previousButton : ui->nextButton;
+        if (focusedButton->isEnabled())
+            focusedButton->setFocus();
+        else if (other->isEnabled())
+            other->setFocus();
+        focusedButton = nullptr;
+    }
 }
 
 void AnagraphicWindow::fetchPreviousAnagraphic()

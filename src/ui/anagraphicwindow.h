@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include <memory>
+
+class QPushButton;
 
 namespace Corvane {
 
@@ -39,6 +42,8 @@ private:
     std::unique_ptr<Ui::AnagraphicWindow> ui;
     QString anagraphicId;
     Model::Anagraphic* model;
+    /// The record button that had the focus when it was disabled for a fetch.
+    QPointer<QPushButton> focusedButton;
 };
 
 }

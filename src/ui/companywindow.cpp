@@ -76,7 +76,7 @@ void CompanyWindow::onModelReset()
 {
     if (!companyModel->isMergersPresent())
         return;
-    ui->dataTable->setColumnHidden(6, false);
+    showColumn(6);
     setColumns(ui->dataTable, { { 1, 240 }, { 2, 140 }, { 3, 140 }, { 4, 140 }, { 5, 100 } }, {});
 }
 

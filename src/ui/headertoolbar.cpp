@@ -1,6 +1,7 @@
 #include "ui/headertoolbar.h"
 
 #include "core/logging.h"
+#include "ui/dialogsetup.h"
 #include "ui/insertticketmessagewindow.h"
 #include "ui/insertticketwindow.h"
 #include "ui_headertoolbar.h"
@@ -20,6 +21,7 @@ HeaderToolbar::HeaderToolbar(QWidget* parent)
     QAction* home = ui->toolbar->addAction(
         QIcon(QStringLiteral(":/Images/home.png")), QStringLiteral("Home"));
     connect(home, &QAction::triggered, this, &HeaderToolbar::onCloseButtonClicked);
+    setKeyboardReachable(ui->toolbar);
 }
 
 HeaderToolbar::HeaderToolbar(InsertTicketWindow* insertTicketWindow, QWidget* parent)
@@ -29,6 +31,7 @@ HeaderToolbar::HeaderToolbar(InsertTicketWindow* insertTicketWindow, QWidget* pa
     QAction* newTicket = ui->toolbar->addAction(
         QIcon(QStringLiteral(":/Images/newticket.png")), QStringLiteral("Nuovo Ticket"));
     connect(newTicket, &QAction::triggered, this, &HeaderToolbar::onNewTicketButtonClicked);
+    setKeyboardReachable(ui->toolbar);
 }
 
 HeaderToolbar::HeaderToolbar(InsertTicketMessageWindow* insertTicketMessageWindow, QWidget* parent)
@@ -38,6 +41,7 @@ HeaderToolbar::HeaderToolbar(InsertTicketMessageWindow* insertTicketMessageWindo
     QAction* newMessage = ui->toolbar->addAction(
         QIcon(QStringLiteral(":/Images/newticketmessage.png")), QStringLiteral("Nuovo Messaggio"));
     connect(newMessage, &QAction::triggered, this, &HeaderToolbar::onNewTicketMessageButtonClicked);
+    setKeyboardReachable(ui->toolbar);
 }
 
 HeaderToolbar::~HeaderToolbar() = default;

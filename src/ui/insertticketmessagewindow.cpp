@@ -16,6 +16,8 @@ InsertTicketMessageWindow::InsertTicketMessageWindow(Model::Ticket* ticketModel,
 {
     ui->setupUi(this);
     setUpDialog(this);
+    // Tab leaves the message; a tab character is not needed in it.
+    ui->message->setTabChangesFocus(true);
     connect(
         ui->accept, &QPushButton::clicked, this, &InsertTicketMessageWindow::onAcceptButtonClicked);
     connect(ui->reject, &QPushButton::clicked, this, &QDialog::reject);

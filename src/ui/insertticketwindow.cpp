@@ -22,6 +22,10 @@ InsertTicketWindow::InsertTicketWindow(Model::Ticket* ticketModel, QWidget* pare
                                  Qt::CaseInsensitive, QRegExp::RegExp),
             this));
     ui->userEmail->setText(ticketModel->getUserEmail());
+    setPressedByEnter(ui->accept);
+    setPressedByEnter(ui->reject);
+    // Tab leaves the text; a tab character is not needed in it.
+    ui->text->setTabChangesFocus(true);
     connect(ui->accept, &QPushButton::clicked, this, &InsertTicketWindow::onAcceptButtonClicked);
     connect(ui->reject, &QPushButton::clicked, this, &QDialog::reject);
     connect(ticketModel, &Model::Ticket::ticketInsertionCompleted, this,

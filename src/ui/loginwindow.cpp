@@ -24,6 +24,7 @@ LoginWindow::LoginWindow(Interface::WindowRequestInterface* applicationManager,
     ui->setupUi(this);
     setUpDialog(this);
     setFixedSize(361, 380);
+    setSharpPicture(ui->ostraniLogo, QStringLiteral(":/Images/tessaro.svg"));
 
     ui->cfUtenteLineEdit->setFocus();
     connect(ui->loginButton, &QPushButton::clicked, this, &LoginWindow::login);

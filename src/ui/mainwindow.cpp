@@ -4,6 +4,7 @@
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"
 #include "ui/companywindow.h"
+#include "ui/dialogsetup.h"
 #include "ui/insertticketwindow.h"
 #include "ui/maintenancewindow.h"
 #include "ui/positionwindow.h"
@@ -52,7 +53,6 @@ MainWindow::MainWindow(Interface::WindowRequestInterface* applicationManager,
 {
     ui->setupUi(this);
     WindowLayout::remember(this);
-    setFixedSize(600, 300);
     setContextMenuPolicy(Qt::NoContextMenu);
     const Qt::WindowFlags dialogFlags
         = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -70,6 +70,9 @@ MainWindow::MainWindow(Interface::WindowRequestInterface* applicationManager,
     exitButton->setDefaultAction(ui->actionEsci);
     exitButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ui->mainToolBar->addWidget(exitButton);
+    setKeyboardReachable(ui->mainToolBar);
+    // Every tool bar button shows, whatever the font size: no overflow menu.
+    setFixedSize(qMax(600, ui->mainToolBar->sizeHint().width()), 300);
 
     auto* userLabel
         = new QLabel(QStringLiteral("Utente connesso: %1").arg(applicationManager->getUsername()));

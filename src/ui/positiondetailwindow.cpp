@@ -5,7 +5,9 @@
 #include "models/positiondetails.h"
 #include "ui/amortizationchart.h"
 #include "ui/anagraphicwindow.h"
+#include "ui/dialogsetup.h"
 #include "ui/downloadoutcome.h"
+#include "ui/tablecolumns.h"
 #include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
 
@@ -15,6 +17,8 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
 #include <QToolBar>
 
 #include <tuple>
@@ -38,7 +42,6 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
 {
     ui->setupUi(this);
     WindowLayout::remember(this);
-    setFixedWidth(780);
     ui->companyLayout->setColumnStretch(1, 1);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setIconSize(QSize(32, 32));
@@ -49,15 +52,14 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
     connect(
         toolbar->addAction(QIcon(QStringLiteral(":/Images/pdf.png")), QStringLiteral("Stampa PDF")),
         &QAction::triggered, this, &PositionDetailWindow::onPrintPdfButtonClicked);
+    setKeyboardReachable(toolbar);
 
     QTableView* table = ui->ammortamentoTable;
-    table->setModel(amortizationModel);
-    table->setColumnHidden(0, true);
-    const QList<QPair<int, int>> widths { { 1, 50 }, { 2, 80 }, { 3, 80 }, { 4, 100 }, { 5, 80 },
-        { 6, 110 }, { 7, 90 }, { 8, 80 }, { 9, 90 } };
-    for (const auto& width : widths)
-        table->setColumnWidth(width.first, width.second);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    planColumns = new TableColumns(table, amortizationModel);
+    planColumns->setHidden({ 0 }, true);
+    planColumns->setStartWidths({ { 1, 50 }, { 2, 80 }, { 3, 80 }, { 4, 100 }, { 5, 80 },
+        { 6, 110 }, { 7, 90 }, { 8, 80 }, { 9, 90 } });
+    table->setAccessibleName(ui->ammortamentoGroup->title());
     table->hide();
 
     // The plan drawn sits where the table is; the table shows first and the button swaps them.
@@ -212,7 +214,14 @@ void PositionDetailWindow::onShowAnagraphicWindowClicked()
             positionDetailsModel->getValue(QStringLiteral("impresa_anagrafica_id")));
 }
 
-void PositionDetailWindow::onAmortizationModelReset() { showPlan(chartSwitch->isChecked()); }
+void PositionDetailWindow::onAmortizationModelReset()
+{
+    // Every column of the plan shows without scrolling sideways.
+    QTableView* table = ui->ammortamentoTable;
+    table->setMinimumWidth(table->horizontalHeader()->length() + 2 * table->frameWidth()
+        + table->verticalScrollBar()->sizeHint().width());
+    showPlan(chartSwitch->isChecked());
+}
 
 void PositionDetailWindow::showPlan(bool asChart)
 {

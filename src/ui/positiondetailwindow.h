@@ -13,6 +13,7 @@ namespace Corvane {
 
 class AmortizationChart;
 class AnagraphicWindow;
+class TableColumns;
 
 namespace Model {
     class Amortization;
@@ -56,6 +57,7 @@ private:
     QToolBar* toolbar;
     AmortizationChart* chart = nullptr;
     QPushButton* chartSwitch = nullptr;
+    TableColumns* planColumns = nullptr;
     QPointer<QProgressDialog> downloadProgressDialog;
     QString pdfPath;
 };

@@ -1,5 +1,6 @@
 #include "ui/twofaactivationwindow.h"
 
+#include "ui/qrsecret.h"
 #include "ui/windowrequestinterface.h"
 #include "ui_twofaactivationwindow.h"
 
@@ -34,9 +35,18 @@ void TwoFaActivationWindow::showQrCode()
         delete previous->widget();
         delete previous;
     }
+    const QByteArray svg = applicationManager->getQrCodeSvg();
     auto* qrCode = new QSvgWidget(this);
-    qrCode->load(applicationManager->getQrCodeSvg());
+    qrCode->setAccessibleName(
+        QStringLiteral("Codice QR da inquadrare con l'app di autenticazione"));
+    qrCode->load(svg);
     ui->vLayout->addWidget(qrCode);
+    // The same key as text, for whoever cannot scan the code; when it cannot be read back from
+    // the image, the code alone.
+    const QString secret = readAuthenticatorSecret(svg);
+    ui->secretLineEdit->setText(secret);
+    ui->secretLabel->setVisible(!secret.isEmpty());
+    ui->secretLineEdit->setVisible(!secret.isEmpty());
 }
 
 }

@@ -2,6 +2,7 @@
 #include "commands/search/position.h"
 #include "commands/search/report.h"
 #include "commands/ticket.h"
+#include "models/cellstyle.h"
 #include "models/position.h"
 #include "models/report.h"
 #include "models/searchfilters.h"
@@ -28,7 +29,7 @@ using namespace Corvane::Test;
 namespace {
 
 /// A position record; stato_colore and stato only unless told otherwise.
-DataRow position(const QString& lcr, const QString& colour = QStringLiteral("FF0000"))
+DataRow position(const QString& lcr, const QString& colour = QStringLiteral("C00000"))
 {
     return { { QStringLiteral("num_delib_c"), lcr },
         { QStringLiteral("stato"), QStringLiteral("Attiva") },
@@ -69,6 +70,8 @@ private slots:
     void pageReplacesEveryRow();
     void cellPresentation_data();
     void cellPresentation();
+    void stateColoursReadable_data();
+    void stateColoursReadable();
     void paginatorButtons_data();
     void paginatorButtons();
     void ticketDocument_data();
@@ -143,7 +146,7 @@ void TestTableModels::cellPresentation_data()
     const int foreground = Qt::ForegroundRole;
     const int alignment = Qt::TextAlignmentRole;
     QTest::newRow("position state in its colour")
-        << "position" << red << "stato" << foreground << QVariant(QColor(Qt::red));
+        << "position" << red << "stato" << foreground << QVariant(QColor(0xC0, 0, 0));
     QTest::newRow("position other column default colour")
         << "position" << red << "num_delib_c" << foreground << QVariant();
     QTest::newRow("position state colour not a colour")
@@ -175,10 +178,10 @@ void TestTableModels::cellPresentation_data()
         << "report" << report(QString()) << "data_creazione_formattata" << alignment
         << QVariant(int(Qt::AlignCenter));
 
-    const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("00FF00") },
+    const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("006400") },
         { QStringLiteral("oggetto"), QStringLiteral("Accesso") } };
     QTest::newRow("ticket colour on every column")
-        << "ticket" << ticket << "oggetto" << foreground << QVariant(QColor(Qt::green));
+        << "ticket" << ticket << "oggetto" << foreground << QVariant(QColor(0, 0x64, 0));
     QTest::newRow("ticket subject not centred")
         << "ticket" << ticket << "oggetto" << alignment << QVariant();
     QTest::newRow("ticket state centred")
@@ -339,6 +342,29 @@ void TestTableModels::ticketDocument()
     QCOMPARE(decoded("testo"), text);
     QCOMPARE(elements.contains(QStringLiteral("email")), !email.isEmpty());
     QCOMPARE(decoded("email"), email);
+}
+
+void TestTableModels::stateColoursReadable_data()
+{
+    QTest::addColumn<QString>("code");
+    // The demo's states; the last is dark enough already and must stay as sent.
+    for (const char* code :
+        { "D68910", "7F8C8D", "808080", "B9770E", "1E8449", "FF0000", "C00000" })
+        QTest::newRow(code) << QString::fromLatin1(code);
+}
+
+void TestTableModels::stateColoursReadable()
+{
+    // Guards against a state written in a colour too light to read on the list's rows.
+    QFETCH(QString, code);
+    const QColor sent(QLatin1Char('#') + code);
+    const QColor shown = Model::serverColour(code).value<QColor>();
+    for (const QColor& row :
+        { QColor(Qt::white), QColor(0xF7, 0xF7, 0xF7), QColor(0xEE, 0xEE, 0xEE) })
+        QVERIFY2(Model::contrastRatio(shown, row) >= 4.5, qPrintable(shown.name()));
+    QVERIFY(qAbs(shown.hslHue() - sent.hslHue()) <= 2);
+    if (Model::contrastRatio(sent, QColor(0xEE, 0xEE, 0xEE)) >= 4.5)
+        QCOMPARE(shown, sent);
 }
 
 QTEST_MAIN(TestTableModels)

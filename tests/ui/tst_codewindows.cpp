@@ -7,8 +7,10 @@
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
+#include <QLineEdit>
 #include <QSvgRenderer>
 #include <QSvgWidget>
+#include <qrencode.h>
 
 using namespace Corvane;
 using namespace Corvane::Test;
@@ -27,16 +29,49 @@ private slots:
     void passwordRules_data();
     void passwordRules();
     void newQrCodeReplacesTheOld();
+    void secretBesideQrCode_data();
+    void secretBesideQrCode();
 
 private:
     void activateTwoFa(int qrCodeSize);
+    void activateTwoFa(const QString& svg);
 };
+
+namespace {
+
+/// The QR code of text as an SVG image of one square per module, as the server draws it.
+QString qrCodeSvg(const QByteArray& text)
+{
+    QRcode* code = QRcode_encodeString(text.constData(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
+    const int side = code->width + 8;
+    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" "
+                                 "height=\"%1\" viewBox=\"0 0 %2 %2\"><rect width=\"%2\" "
+                                 "height=\"%2\" fill=\"#ffffff\"/>")
+                      .arg(side * 4)
+                      .arg(side);
+    for (int y = 0; y < code->width; ++y) {
+        for (int x = 0; x < code->width; ++x) {
+            if (code->data[y * code->width + x] & 1)
+                svg += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"1\" height=\"1\"/>")
+                           .arg(x + 4)
+                           .arg(y + 4);
+        }
+    }
+    QRcode_free(code);
+    return svg + QStringLiteral("</svg>");
+}
+
+}
 
 void TestCodeWindows::activateTwoFa(int qrCodeSize)
 {
-    const QString svg
-        = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\"/>")
-              .arg(qrCodeSize);
+    activateTwoFa(
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\"/>")
+            .arg(qrCodeSize));
+}
+
+void TestCodeWindows::activateTwoFa(const QString& svg)
+{
     script("attivazione_two_fa", XmlParser::OK, { { QStringLiteral("0"), svg } });
     // The manager deletes the command once it has read it.
     application->getCommandManager()->exec(
@@ -193,6 +228,35 @@ void TestCodeWindows::newQrCodeReplacesTheOld()
     QTRY_COMPARE(window->findChildren<QSvgWidget*>().size(), 1);
     QCOMPARE(window->findChild<QSvgWidget*>()->renderer()->defaultSize(), QSize(150, 150));
     QTRY_VERIFY(window->findChild<QSvgWidget*>()->isVisible());
+}
+
+void TestCodeWindows::secretBesideQrCode_data()
+{
+    QTest::addColumn<QString>("svg");
+    QTest::addColumn<QString>("secret");
+    QTest::newRow("authenticator code") << qrCodeSvg(
+        "otpauth://totp/Corvane:RSSMRA80A01H501U?secret=JBSWY3DPEHPK3PXPQ&issuer=Corvane")
+                                        << QStringLiteral("JBSW Y3DP EHPK 3PXP Q");
+    QTest::newRow("other code") << qrCodeSvg("https://example.invalid/") << QString();
+    QTest::newRow("no code") << QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\"/>")
+                             << QString();
+}
+
+void TestCodeWindows::secretBesideQrCode()
+{
+    // Guards against a user who cannot scan the QR code left without the key, or shown a wrong one.
+    QFETCH(QString, svg);
+    QFETCH(QString, secret);
+    activateTwoFa(svg);
+    TwoFaActivationWindow* window = application->getTwoFaActivationWindow();
+    window->resetForm();
+    window->show();
+    auto* field = window->findChild<QLineEdit*>(QStringLiteral("secretLineEdit"));
+    QCOMPARE(field->text(), secret);
+    QCOMPARE(field->isVisible(), !secret.isEmpty());
+    QVERIFY(field->isReadOnly());
+    QVERIFY(!window->findChild<QSvgWidget*>()->accessibleName().isEmpty());
+    window->hide();
 }
 
 QTEST_MAIN(TestCodeWindows)

@@ -1,0 +1,484 @@
+#include "app/applicationmanager.h"
+#include "e2esession.h"
+#include "models/anagraphic.h"
+#include "models/company.h"
+#include "network/networksettingswindow.h"
+#include "network/proxyconfigurator.h"
+#include "serverprocess.h"
+#include "support/testenvironment.h"
+#include "ui/aboutwindow.h"
+#include "ui/anagraphicwindow.h"
+#include "ui/changepasswordwindow.h"
+#include "ui/companywindow.h"
+#include "ui/credentialaccountwindow.h"
+#include "ui/credentialconfidiwindow.h"
+#include "ui/insertticketmessagewindow.h"
+#include "ui/insertticketwindow.h"
+#include "ui/loginwindow.h"
+#include "ui/mainwindow.h"
+#include "ui/positiondetailwindow.h"
+#include "ui/positionwindow.h"
+#include "ui/reportwindow.h"
+#include "ui/searchfilters.h"
+#include "ui/ticketdetailwindow.h"
+#include "ui/ticketwindow.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+using namespace Corvane;
+using namespace Corvane::Test;
+using namespace Corvane::Test::E2e;
+
+namespace {
+
+QString accessibleText(QWidget* widget, QAccessible::Text text)
+{
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(widget);
+    return interface ? interface->text(text) : QString();
+}
+
+QString strippedText(const QString& text) { return QString(text).remove(QLatin1Char('&')); }
+
+/// Closes every message box and records its title, as long as it lives.
+class BoxCloser final : public QObject {
+public:
+    BoxCloser()
+    {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                titles << box->windowTitle();
+                box->reject();
+            }
+        });
+        timer.start(20);
+    }
+    QStringList titles;
+
+private:
+    QTimer timer;
+};
+
+}
+
+/// What a user without a mouse, or with a screen reader, meets in each window of a signed-in
+/// session against the demo server: every field named after its label, every choice and table
+/// described, every action reachable from the keyboard.
+class TestAccessibility final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void inputsCarryTheirLabel_data();
+    void inputsCarryTheirLabel();
+    void choicesAndPictures_data();
+    void choicesAndPictures();
+    void tablesShowOnlyTheirColumns_data();
+    void tablesShowOnlyTheirColumns();
+    void keyboardWalk_data();
+    void keyboardWalk();
+
+private:
+    QWidget* window(const QString& name);
+    /// Opens a list with "Mostra tutto" (the tickets list fills itself) and waits for its rows.
+    QTableView* filledList(AbstractTableWindow* list, const char* button);
+
+    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<E2eSession> session;
+    std::unique_ptr<BoxCloser> boxes;
+    QString proposedReport;
+    QString reportFolder;
+};
+
+void TestAccessibility::initTestCase()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QString error;
+    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
+    QVERIFY2(server, qPrintable(error));
+    session = std::make_unique<E2eSession>(server.get());
+    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
+    QVERIFY(!user.isEmpty());
+    session->signInToFirstBank(user);
+    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+    // The positions ask about related forms; every box is closed and noted.
+    boxes = std::make_unique<BoxCloser>();
+    // The network settings window exists once it has been opened.
+    session->application()->getProxyConfigurator()->openNetworkSettingsWindow();
+    window("network")->hide();
+}
+
+void TestAccessibility::cleanupTestCase()
+{
+    boxes.reset();
+    session.reset();
+    if (server)
+        QCOMPARE(server->stop(), 0);
+}
+
+QWidget* TestAccessibility::window(const QString& name)
+{
+    ApplicationManager* m = session->application();
+    const QHash<QString, QWidget*> windows { { QStringLiteral("login"), m->getLoginWindow() },
+        { QStringLiteral("account request"), m->getCredentialAccountWindow() },
+        { QStringLiteral("consortium request"), m->getCredentialConfidiWindow() },
+        { QStringLiteral("change password"), m->getChangePasswordWindow() },
+        { QStringLiteral("companies"), m->getCompanyWindow() },
+        { QStringLiteral("positions"), m->getPositionWindow() },
+        { QStringLiteral("reports"), m->getReportWindow() },
+        { QStringLiteral("tickets"), m->getTicketWindow() },
+        { QStringLiteral("new ticket"), m->getInsertTicketWindow() },
+        { QStringLiteral("new message"),
+            m->getTicketWindow()->getTicketDetailWindow()->getInsertTicketMessageWindow() },
+        { QStringLiteral("network"), m->getProxyConfigurator()->getSettingsWindow() },
+        { QStringLiteral("position detail"), m->getPositionDetailWindow() },
+        { QStringLiteral("about"), m->getAboutWindow() },
+        { QStringLiteral("main"), m->getMainWindow() } };
+    return windows.value(name);
+}
+
+QTableView* TestAccessibility::filledList(AbstractTableWindow* list, const char* button)
+{
+    if (!list->isVisible())
+        list->open();
+    auto* table = child<QTableView>(list, "dataTable");
+    if (table->model()->rowCount() == 0 && button)
+        click(list, button);
+    if (!QTest::qWaitFor([table] { return table->model()->rowCount() > 0; }, 20000))
+        return nullptr;
+    return table;
+}
+
+void TestAccessibility::inputsCarryTheirLabel_data()
+{
+    QTest::addColumn<QString>("windowName");
+    for (const char* name :
+        { "login", "consortium request", "account request", "change password", "companies",
+            "positions", "reports", "tickets", "new ticket", "new message", "network" })
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestAccessibility::inputsCarryTheirLabel()
+{
+    // Guards against a field a screen reader announces without its label, or with another's.
+    QFETCH(QString, windowName);
+    QWidget* parent = window(windowName);
+    QVERIFY(parent);
+    const QList<QLabel*> labels = parent->findChildren<QLabel*>();
+    const auto editable = [](QWidget* widget) {
+        return qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget)
+            || qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QTextEdit*>(widget);
+    };
+    QStringList wrong;
+    int fields = 0;
+    for (QWidget* field : parent->findChildren<QWidget*>()) {
+        // The line edit inside a spin or combo box is announced through its box; the windows
+        // this one opens are walked on their own.
+        if (!editable(field) || editable(field->parentWidget()) || field->window() != parent)
+            continue;
+        ++fields;
+        const auto label = std::find_if(labels.cbegin(), labels.cend(),
+            [field](QLabel* label) { return label->buddy() == field; });
+        QString text = label != labels.cend() ? (*label)->text() : QString();
+        // A group box names the one field it holds.
+        auto* box = qobject_cast<QGroupBox*>(field->parentWidget());
+        const QList<QWidget*> siblings = box
+            ? box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)
+            : QList<QWidget*>();
+        if (text.isEmpty() && box
+            && std::count_if(siblings.cbegin(), siblings.cend(), editable) == 1)
+            text = box->title();
+        const QString name = accessibleText(field, QAccessible::Name);
+        if (text.isEmpty() || name != strippedText(text))
+            wrong << QStringLiteral("%1 \"%2\"").arg(field->objectName(), name);
+    }
+    QVERIFY(fields > 0);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String(", "))));
+}
+
+void TestAccessibility::choicesAndPictures_data()
+{
+    QTest::addColumn<QString>("windowName");
+    QTest::addColumn<QString>("widget");
+    QTest::addRow("proxy HTTP") << "network"
+                                << "httpProxyType";
+    QTest::addRow("SOCKS v5") << "network"
+                              << "socksProxyType";
+    QTest::addRow("manual proxy") << "network"
+                                  << "manualProxy";
+    QTest::addRow("login logo") << "login"
+                                << "ostraniLogo";
+    QTest::addRow("about logo") << "about"
+                                << "qrvLogo";
+    QTest::addRow("about small logo") << "about"
+                                      << "ostraniLogo";
+}
+
+void TestAccessibility::choicesAndPictures()
+{
+    // Guards against a choice announced without its name or state, or a picture without words.
+    QFETCH(QString, windowName);
+    QFETCH(QString, widget);
+    QWidget* target = window(windowName)->findChild<QWidget*>(widget);
+    QVERIFY(target);
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(target);
+    QVERIFY(interface);
+    QVERIFY(!interface->text(QAccessible::Name).isEmpty());
+    auto* button = qobject_cast<QAbstractButton*>(target);
+    if (!button)
+        return;
+    QCOMPARE(interface->role(), QAccessible::RadioButton);
+    QVERIFY(interface->state().checkable);
+    QCOMPARE(bool(interface->state().checked), button->isChecked());
+}
+
+void TestAccessibility::tablesShowOnlyTheirColumns_data()
+{
+    QTest::addColumn<QString>("windowName");
+    for (const char* name : { "companies", "positions", "reports", "tickets" })
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestAccessibility::tablesShowOnlyTheirColumns()
+{
+    // Guards against a table announced without a name, or with the model's hidden columns.
+    QFETCH(QString, windowName);
+    auto* list = qobject_cast<AbstractTableWindow*>(window(windowName));
+    QTableView* table
+        = filledList(list, windowName == QLatin1String("tickets") ? nullptr : "fetchButton");
+    QVERIFY(table);
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(table);
+    QVERIFY(!interface->text(QAccessible::Name).isEmpty());
+    QHeaderView* header = table->horizontalHeader();
+    int shown = 0;
+    for (int section = 0; section < header->count(); ++section)
+        shown += header->isSectionHidden(section) ? 0 : 1;
+    QCOMPARE(interface->tableInterface()->columnCount(), shown);
+    list->close();
+}
+
+void TestAccessibility::keyboardWalk_data()
+{
+    QTest::addColumn<QString>("step");
+    for (const char* step : { "menus have mnemonics", "shortcuts need a modifier",
+             "bank change in the menu", "tool bars reachable by Tab", "Enter opens a company",
+             "Enter opens a position", "Enter opens a ticket", "Enter offers a report",
+             "Enter in a filter searches", "Tab leaves a table", "sort from the keyboard",
+             "Tab leaves the ticket text", "Tab leaves the message", "Enter sends a new ticket",
+             "manual proxy chosen without a click", "focus stays in the company record" })
+        QTest::newRow(step) << QString::fromLatin1(step);
+}
+
+void TestAccessibility::keyboardWalk()
+{
+    // Guards against an action that only a mouse can reach.
+    QFETCH(QString, step);
+    ApplicationManager* application = session->application();
+    MainWindow* main = application->getMainWindow();
+    const auto openedByEnter = [this](AbstractTableWindow* list, const char* button, int row,
+                                   const std::function<bool()>& opened) {
+        QTableView* table = filledList(list, button);
+        QVERIFY(table);
+        list->activateWindow();
+        QTRY_VERIFY(list->isActiveWindow());
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(qMin(row, table->model()->rowCount() - 1), 0));
+        list->getStatusBar()->clearMessage();
+        QTest::keyClick(table, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor(opened, 20000));
+        QVERIFY2(list->getStatusBar()->currentMessage().isEmpty(), "Enter searched again");
+    };
+
+    if (step == QLatin1String("menus have mnemonics")) {
+        for (QAction* menu : main->menuBar()->actions()) {
+            if (menu->text() != QLatin1String("?"))
+                QVERIFY2(!QKeySequence::mnemonic(menu->text()).isEmpty(), qPrintable(menu->text()));
+        }
+    } else if (step == QLatin1String("shortcuts need a modifier")) {
+        for (QAction* action : main->findChildren<QAction*>()) {
+            for (const QKeySequence& shortcut : action->shortcuts())
+                QVERIFY2(shortcut[0] & Qt::KeyboardModifierMask, qPrintable(action->text()));
+        }
+        main->activateWindow();
+        QTRY_VERIFY(main->isActiveWindow());
+        QTest::keyClick(main, Qt::Key_I, Qt::ControlModifier);
+        QTRY_VERIFY(application->getCompanyWindow()->isVisible());
+        application->getCompanyWindow()->close();
+    } else if (step == QLatin1String("bank change in the menu")) {
+        bool found = false;
+        for (QAction* menu : main->menuBar()->actions()) {
+            for (QAction* action : menu->menu()->actions())
+                found = found || action->text() == QLatin1String("Cambia banca");
+        }
+        QVERIFY(found);
+    } else if (step == QLatin1String("tool bars reachable by Tab")) {
+        application->getPositionDetailWindow()->show();
+        application->getCompanyWindow()->open();
+        for (QWidget* parent :
+            { static_cast<QWidget*>(main), static_cast<QWidget*>(application->getCompanyWindow()),
+                static_cast<QWidget*>(application->getPositionDetailWindow()) }) {
+            for (QToolBar* toolbar : parent->findChildren<QToolBar*>()) {
+                for (QAction* action : toolbar->actions()) {
+                    QWidget* button = toolbar->widgetForAction(action);
+                    if (button && !action->isSeparator())
+                        QVERIFY2(button->focusPolicy() & Qt::TabFocus, qPrintable(action->text()));
+                }
+            }
+        }
+        application->getPositionDetailWindow()->hide();
+        application->getCompanyWindow()->close();
+    } else if (step == QLatin1String("Enter opens a company")) {
+        AnagraphicWindow* record = application->getAnagraphicWindow();
+        openedByEnter(application->getCompanyWindow(), "fetchButton", 0,
+            [record] { return record->isVisible(); });
+        record->close();
+        application->getCompanyWindow()->close();
+    } else if (step == QLatin1String("Enter opens a position")) {
+        PositionDetailWindow* detail = application->getPositionDetailWindow();
+        detail->hide();
+        openedByEnter(application->getPositionWindow(), "fetchButton", 0,
+            [detail] { return detail->isVisible(); });
+        detail->close();
+        application->getPositionWindow()->close();
+    } else if (step == QLatin1String("Enter opens a ticket")) {
+        TicketDetailWindow* conversation = application->getTicketWindow()->getTicketDetailWindow();
+        openedByEnter(application->getTicketWindow(), nullptr, 0,
+            [conversation] { return conversation->isVisible(); });
+        conversation->close();
+        application->getTicketWindow()->close();
+    } else if (step == QLatin1String("Enter offers a report")) {
+        proposedReport.clear();
+        answerFileDialog(QString(), &proposedReport, &reportFolder);
+        openedByEnter(application->getReportWindow(), "fetchButton", 0,
+            [this] { return !proposedReport.isEmpty(); });
+        application->getReportWindow()->close();
+    } else if (step == QLatin1String("Enter in a filter searches")) {
+        CompanyWindow* list = application->getCompanyWindow();
+        list->open();
+        auto* field = child<QLineEdit>(list, "city");
+        field->setFocus();
+        list->getStatusBar()->clearMessage();
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate")), 20000);
+        list->close();
+    } else if (step == QLatin1String("Tab leaves a table")) {
+        PositionWindow* list = application->getPositionWindow();
+        QTableView* table = filledList(list, "fetchButton");
+        QVERIFY(table);
+        list->activateWindow();
+        QTRY_VERIFY(list->isActiveWindow());
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(0, 0));
+        QVERIFY(table->hasFocus());
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(!table->hasFocus());
+        list->close();
+    } else if (step == QLatin1String("sort from the keyboard")) {
+        CompanyWindow* list = application->getCompanyWindow();
+        QTableView* table = filledList(list, "fetchButton");
+        QVERIFY(table);
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(0, 0));
+        QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* sort = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith(QLatin1String("Comune")) && !sort)
+                sort = action;
+        }
+        QVERIFY(sort);
+        list->getStatusBar()->clearMessage();
+        sort->trigger();
+        menu->close();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate")), 20000);
+        QCOMPARE(application->getCompanyModel()->getSearchFilters()->getSortKey(),
+            QStringLiteral("comune"));
+        list->close();
+    } else if (step == QLatin1String("Tab leaves the ticket text")
+        || step == QLatin1String("Tab leaves the message")) {
+        const bool ticket = step == QLatin1String("Tab leaves the ticket text");
+        QDialog* dialog = qobject_cast<QDialog*>(window(ticket ? "new ticket" : "new message"));
+        dialog->open();
+        auto* text = child<QTextEdit>(dialog, ticket ? "text" : "message");
+        QTRY_VERIFY(dialog->isActiveWindow());
+        text->setFocus();
+        QVERIFY(text->hasFocus());
+        QTest::keyClick(text, Qt::Key_Tab);
+        QVERIFY(!text->hasFocus());
+        QVERIFY(!text->toPlainText().contains(QLatin1Char('\t')));
+        dialog->reject();
+    } else if (step == QLatin1String("Enter sends a new ticket")) {
+        auto* dialog = qobject_cast<QDialog*>(window("new ticket"));
+        dialog->open();
+        QTRY_VERIFY(dialog->isActiveWindow());
+        auto* accept = child<QPushButton>(dialog, "accept");
+        accept->setFocus();
+        boxes->titles.clear();
+        QTest::keyClick(accept, Qt::Key_Return);
+        // The empty subject is refused: the button was pressed.
+        QTRY_COMPARE(boxes->titles, QStringList { QStringLiteral("Campo Oggetto non valido") });
+        dialog->reject();
+    } else if (step == QLatin1String("manual proxy chosen without a click")) {
+        application->getProxyConfigurator()->openNetworkSettingsWindow();
+        QWidget* settings = window("network");
+        auto* manual = child<QAbstractButton>(settings, "manualProxy");
+        child<QAbstractButton>(settings, "noProxy")->click();
+        QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(manual);
+        QVERIFY(interface->actionInterface());
+        interface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(manual->isChecked());
+        QVERIFY(child<QWidget>(settings, "proxyHostname")->isEnabled());
+        QVERIFY(child<QWidget>(settings, "proxyPort")->isEnabled());
+        settings->hide();
+    } else if (step == QLatin1String("focus stays in the company record")) {
+        // A merged company, whose record leads to its successor.
+        AnagraphicWindow* record = application->getAnagraphicWindow();
+        auto* next = child<QPushButton>(record, "nextButton");
+        auto* previous = child<QPushButton>(record, "previousButton");
+        for (int id = 10; id < 1000 && !next->isEnabled(); id += 50) {
+            record->showAnagraphic(QString::number(id));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                application->getAnagraphicModel()->getId() == QString::number(id)
+                    && child<QLabel>(record, "companyName")->text() != QLatin1String("n.d."),
+                20000);
+        }
+        QVERIFY(next->isEnabled());
+        record->activateWindow();
+        QTRY_VERIFY(record->isActiveWindow());
+        next->setFocus();
+        QPushButton* button = next;
+        QTest::keyClick(button, Qt::Key_Space);
+        QVERIFY(record->focusWidget() && record->focusWidget()->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(next->isEnabled() || previous->isEnabled(), 20000);
+        QVERIFY(record->focusWidget() == next || record->focusWidget() == previous);
+        record->close();
+    } else {
+        QFAIL("unknown step");
+    }
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"

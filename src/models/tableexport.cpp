@@ -1,6 +1,7 @@
 #include "models/tableexport.h"
 
 #include "core/logging.h"
+#include "models/xlsxlibrary.h"
 
 #include <QDate>
 #include <QFile>
@@ -10,11 +11,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <xlsxwriter.h>
-
-#ifdef CORVANE_XLSXWRITER_LIBRARY
-#include <dlfcn.h>
-#endif
 
 namespace Corvane::Model {
 
@@ -138,80 +134,6 @@ namespace {
             field += QLatin1Char('%');
         return field;
     }
-
-    /// libxlsxwriter's entry points. Where it is named by CORVANE_XLSXWRITER_LIBRARY (ELF
-    /// systems) the library is loaded into a link namespace of its own: it zips through the
-    /// system's minizip, whose function names QuaZip (the self-update's) exports too, with other
-    /// arguments; in the one global namespace every such call would reach QuaZip's copy.
-    struct Xlsx {
-        decltype(&workbook_new_opt) workbookNew = nullptr;
-        decltype(&workbook_add_worksheet) addWorksheet = nullptr;
-        decltype(&workbook_add_format) addFormat = nullptr;
-        decltype(&workbook_close) close = nullptr;
-        decltype(&lxw_workbook_free) free = nullptr;
-        decltype(&format_set_bold) setBold = nullptr;
-        decltype(&format_set_font_size) setFontSize = nullptr;
-        decltype(&format_set_num_format) setNumberFormat = nullptr;
-        decltype(&worksheet_write_string) writeString = nullptr;
-        decltype(&worksheet_write_number) writeNumber = nullptr;
-        decltype(&worksheet_write_datetime) writeDatetime = nullptr;
-        decltype(&worksheet_freeze_panes) freezePanes = nullptr;
-        decltype(&worksheet_set_column) setColumn = nullptr;
-        decltype(&worksheet_autofilter) autofilter = nullptr;
-        decltype(&lxw_strerror) errorText = nullptr;
-
-        /// The entry points, loaded once; null when the library cannot be loaded.
-        static const Xlsx* get()
-        {
-            static const std::unique_ptr<const Xlsx> loaded = load();
-            return loaded.get();
-        }
-
-    private:
-        static std::unique_ptr<const Xlsx> load()
-        {
-            auto xlsx = std::make_unique<Xlsx>();
-#ifdef CORVANE_XLSXWRITER_LIBRARY
-            // Kept loaded until the process ends.
-            void* library = dlmopen(LM_ID_NEWLM, CORVANE_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-            if (!library) {
-                qCWarning(corvaneLog) << "Cannot load" << CORVANE_XLSXWRITER_LIBRARY << dlerror();
-                return nullptr;
-            }
-            bool complete = true;
-            const auto resolve = [library, &complete](auto& entry, const char* name) {
-                entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
-                    dlsym(library, name));
-                complete = complete && entry;
-            };
-#define CORVANE_RESOLVE(entry, function) resolve(xlsx->entry, #function)
-#else
-#define CORVANE_RESOLVE(entry, function) xlsx->entry = &function
-            const bool complete = true;
-#endif
-            CORVANE_RESOLVE(workbookNew, workbook_new_opt);
-            CORVANE_RESOLVE(addWorksheet, workbook_add_worksheet);
-            CORVANE_RESOLVE(addFormat, workbook_add_format);
-            CORVANE_RESOLVE(close, workbook_close);
-            CORVANE_RESOLVE(free, lxw_workbook_free);
-            CORVANE_RESOLVE(setBold, format_set_bold);
-            CORVANE_RESOLVE(setFontSize, format_set_font_size);
-            CORVANE_RESOLVE(setNumberFormat, format_set_num_format);
-            CORVANE_RESOLVE(writeString, worksheet_write_string);
-            CORVANE_RESOLVE(writeNumber, worksheet_write_number);
-            CORVANE_RESOLVE(writeDatetime, worksheet_write_datetime);
-            CORVANE_RESOLVE(freezePanes, worksheet_freeze_panes);
-            CORVANE_RESOLVE(setColumn, worksheet_set_column);
-            CORVANE_RESOLVE(autofilter, worksheet_autofilter);
-            CORVANE_RESOLVE(errorText, lxw_strerror);
-#undef CORVANE_RESOLVE
-            if (!complete) {
-                qCWarning(corvaneLog) << "libxlsxwriter lacks an entry point";
-                return nullptr;
-            }
-            return xlsx;
-        }
-    };
 
     class CsvWriter final : public TableWriter {
     public:

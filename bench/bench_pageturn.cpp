@@ -12,6 +12,7 @@
 #include "models/company.h"
 #include "models/position.h"
 #include "models/report.h"
+#include "models/searchfilters.h"
 #include "models/ticket.h"
 #include "paintwatch.h"
 #include "protocol/commandrequestmanager.h"
@@ -37,6 +38,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 using namespace Corvane;
 using namespace Corvane::Test;
@@ -77,8 +79,11 @@ struct List {
 template <typename Command, typename ModelType>
 std::unique_ptr<Interface::CommandInterface> probeOf(Model::AbstractPaginatedTable* model)
 {
-    return std::make_unique<Command>(
-        static_cast<ModelType*>(model), model->getSearchFilters(), model->getPaginator());
+    if constexpr (std::is_constructible_v<Command, ModelType*, const SearchFilters&, int>)
+        return std::make_unique<Command>(
+            static_cast<ModelType*>(model), model->getSearchFilters(), model->getPages().start);
+    else
+        return std::make_unique<Command>(static_cast<ModelType*>(model), model->getSearchFilters());
 }
 
 /// The milliseconds of the server's log lines for path, in order.
@@ -205,8 +210,9 @@ void BenchPageTurn::pageTurns()
     window->getStatusBar()->clearMessage();
     click(window, "searchButton");
     QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
-    Paginator* paginator = model->getPaginator();
-    if (paginator->getTotalPages() < 2) {
+    auto* paginator = window->findChild<Paginator*>();
+    const Model::Pages& pageCounters = model->getPages();
+    if (pageCounters.total < 2) {
         summary.append(QStringLiteral("%1: a single page (%2 records), no page to turn")
                            .arg(QString::fromLatin1(QTest::currentDataTag()))
                            .arg(model->getTotalResults()));
@@ -227,17 +233,17 @@ void BenchPageTurn::pageTurns()
     // Whether each request of the list in the log is a timed page turn of the client.
     QVector<bool> timed;
     for (int page = 0; page < pages; ++page) {
-        if (paginator->getCurrentPage() >= paginator->getTotalPages()) {
+        if (pageCounters.current >= pageCounters.total) {
             // Back to the start, outside the figures.
             click(paginator, "firstPage");
-            QTRY_VERIFY_WITH_TIMEOUT(paginator->getCurrentPage() == 1, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(pageCounters.current == 1, 20000);
             timed.append(false);
         }
-        const int next = paginator->getCurrentPage() + 1;
+        const int next = pageCounters.current + 1;
         lastReset = 0;
         const qint64 clicked = monotonicNanoseconds();
         click(paginator, "nextPage");
-        QTRY_VERIFY_WITH_TIMEOUT(paginator->getCurrentPage() == next && lastReset != 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(pageCounters.current == next && lastReset != 0, 20000);
         client.append(double(lastReset - clicked) / 1e6);
         timed.append(true);
         const double posted = barePost(*under.probe(model));

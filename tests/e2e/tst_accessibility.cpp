@@ -2,6 +2,7 @@
 #include "e2esession.h"
 #include "models/anagraphic.h"
 #include "models/company.h"
+#include "models/searchfilters.h"
 #include "network/networksettingswindow.h"
 #include "network/proxyconfigurator.h"
 #include "serverprocess.h"
@@ -19,7 +20,6 @@
 #include "ui/positiondetailwindow.h"
 #include "ui/positionwindow.h"
 #include "ui/reportwindow.h"
-#include "ui/searchfilters.h"
 #include "ui/ticketdetailwindow.h"
 #include "ui/ticketwindow.h"
 
@@ -414,8 +414,8 @@ void TestAccessibility::keyboardWalk()
         menu->close();
         QTRY_VERIFY_WITH_TIMEOUT(
             list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate")), 20000);
-        QCOMPARE(application->getCompanyModel()->getSearchFilters()->getSortKey(),
-            QStringLiteral("comune"));
+        QCOMPARE(
+            application->getCompanyModel()->getSearchFilters().sortKey, QStringLiteral("comune"));
         list->close();
     } else if (step == QLatin1String("Tab leaves the ticket text")
         || step == QLatin1String("Tab leaves the message")) {

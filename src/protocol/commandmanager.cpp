@@ -177,7 +177,7 @@ void CommandManager::dropDestroyed()
     }
 }
 
-void CommandManager::onReplyReady(const QByteArray& body, const QString& contentType)
+void CommandManager::onReplyReady(const QByteArray& body, const QString& contentType, int status)
 {
     if (!inFlight) {
         qCCritical(corvaneLog) << "onReplyReady"
@@ -193,6 +193,7 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
 
     auto* download = dynamic_cast<DownloadCommandInterface*>(command);
     if (download && contentType != QLatin1String("text/html")) {
+        download->useReplyHeaders(status, contentType);
         download->useResponse(body);
         endExecution(ended, path);
         return;
@@ -206,6 +207,9 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
 
     const bool authenticated = dynamic_cast<AuthenticatedCommandInterface*>(command);
     if (!validateResponse(path)) {
+        // A page in place of the file: the download hears of its failure, its owner waits for it.
+        if (download)
+            command->useResponse(decodedReply, dataRows);
         endExecution(ended, path);
         return;
     }

@@ -36,7 +36,7 @@ public:
     void executionAccomplished(Interface::CommandInterface* command);
 
     /// A transfer of the head command ended with a body.
-    void onReplyReady(const QByteArray& body, const QString& contentType);
+    void onReplyReady(const QByteArray& body, const QString& contentType, int status = 200);
     /// A transfer of the head command failed at the network level; the network manager has
     /// reported it. The command ends without a result so the queue moves on.
     void onReplyFailed();

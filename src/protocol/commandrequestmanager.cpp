@@ -181,7 +181,8 @@ void CommandRequestManager::onFinished(QNetworkReply* finished)
         qCDebug(corvaneLog) << "REPLY Finished: SIZE: " << size;
     // Handed on as a copy, so the bytes go as soon as the command manager is done with them.
     const QByteArray received = std::exchange(body, QByteArray());
-    commandManager->onReplyReady(received, contentType);
+    commandManager->onReplyReady(received, contentType,
+        finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
 }
 
 void CommandRequestManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)

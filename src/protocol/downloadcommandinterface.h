@@ -3,6 +3,7 @@
 #include "protocol/commandinterface.h"
 
 #include <QByteArray>
+#include <QString>
 
 namespace Corvane::Interface {
 
@@ -12,6 +13,8 @@ class DownloadCommandInterface : public CommandInterface {
 public:
     using CommandInterface::useResponse;
     virtual void useResponse(QByteArray body) = 0;
+    /// The reply's HTTP status and content type, told just before its body.
+    virtual void useReplyHeaders(int /*status*/, const QString& /*contentType*/) { }
 };
 
 }

@@ -1,27 +1,59 @@
 #include "ui/downloadoutcome.h"
 
+#include "commands/search/filedownload.h"
 #include "core/logging.h"
+#include "ui/windowlayout.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
 namespace Corvane {
 
-void openDownloadedFile(QWidget* parent, bool success, const QString& path, const char* missingLog)
+QString proposedSavePath(const QString& suggested, const QString& fallback)
+{
+    const QString folder = WindowLayout::getLastFolder();
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(Command::Search::safeFileName(suggested, fallback));
+}
+
+bool checkSaveFolder(QWidget* parent, const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir() && QFileInfo(folder).isWritable())
+        return true;
+    QMessageBox::warning(parent, QStringLiteral("Errore durante il download"),
+        QStringLiteral("Non è possibile scrivere nella cartella %1. Scegli un'altra cartella.")
+            .arg(QDir::toNativeSeparators(folder)));
+    return false;
+}
+
+void openDownloadedFile(QWidget* parent, bool success, const QString& path, const char* missingLog,
+    const QString& failure)
 {
     if (!success) {
         QMessageBox::information(parent, QStringLiteral("Errore durante il download"),
-            QStringLiteral("Il file del report richiesto non è stato scaricato correttamente. "
-                           "Riprova."));
+            failure.isEmpty() ? QStringLiteral("Il file del report richiesto non è stato scaricato "
+                                               "correttamente. Riprova.")
+                              : failure);
         return;
     }
     if (!QFile::exists(path)) {
         qCCritical(corvaneLog) << missingLog << path;
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    WindowLayout::setLastFolder(path);
+    // Only the types the lists offer go to the desktop's program; anything else could be run.
+    static const QStringList opened { QStringLiteral("pdf"), QStringLiteral("csv"),
+        QStringLiteral("xls"), QStringLiteral("xlsx") };
+    const QFileInfo saved(path);
+    if (opened.contains(saved.suffix().toLower()))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(saved.absolutePath()));
 }
 
 }

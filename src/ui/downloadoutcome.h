@@ -5,9 +5,18 @@ class QWidget;
 
 namespace Corvane {
 
-/// Ends a download the user asked for: a failure is told in a box over parent, a file saved at
-/// path is opened with the system's program for it. missingLog is the log line written when
-/// the file is not there after all.
-void openDownloadedFile(QWidget* parent, bool success, const QString& path, const char* missingLog);
+/// The file name the save dialog proposes for a name the server suggested (fallback when
+/// nothing usable is left) in the folder last saved to; the folder is made when missing.
+QString proposedSavePath(const QString& suggested, const QString& fallback);
+
+/// Whether the folder of path can take the file; if not, the user is told which folder it is.
+bool checkSaveFolder(QWidget* parent, const QString& path);
+
+/// Ends a download the user asked for: a failure is told in a box over parent (failure, or the
+/// generic text when empty), a file saved at path is opened with the system's program for it
+/// when it is of a type the lists offer, otherwise its folder is shown. missingLog is the log
+/// line written when the file is not there after all.
+void openDownloadedFile(QWidget* parent, bool success, const QString& path, const char* missingLog,
+    const QString& failure);
 
 }

@@ -11,14 +11,13 @@
 #include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
 
-#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QToolBar>
 
 #include <tuple>
@@ -171,18 +170,18 @@ void PositionDetailWindow::onPrintPdfButtonClicked()
 {
     qCDebug(corvaneLog) << "onPrintPdfButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
-    // The dialog opens in the folder last saved to, or the download folder itself, made when
-    // the system has none yet.
-    const QString folder = WindowLayout::getLastFolder();
-    QDir().mkpath(folder);
-    QFileDialog dialog(this, QStringLiteral("Salvataggio posizione"), folder);
+    // The dialog opens in the folder last saved to, with a name that stays inside it.
+    const QString fallback = QStringLiteral("Pratica-%1.pdf")
+                                 .arg(positionDetailsModel->getValue(QStringLiteral("codice_qrv")));
+    const QString proposed = proposedSavePath(fallback, QStringLiteral("Pratica.pdf"));
+    QFileDialog dialog(this, QStringLiteral("Salvataggio posizione"), QFileInfo(proposed).path());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.selectFile(QStringLiteral("Pratica-%1.pdf")
-                          .arg(positionDetailsModel->getValue(QStringLiteral("codice_qrv"))));
+    dialog.selectFile(QFileInfo(proposed).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     pdfPath = dialog.selectedFiles().constFirst();
-    WindowLayout::setLastFolder(pdfPath);
+    if (!checkSaveFolder(this, pdfPath))
+        return;
 
     if (!downloadProgressDialog) {
         downloadProgressDialog = new QProgressDialog(
@@ -240,7 +239,7 @@ void PositionDetailWindow::onPositionDownloadcomplete(bool success)
     if (downloadProgressDialog)
         downloadProgressDialog->close();
     openDownloadedFile(
-        this, success, pdfPath, "Could not open the donwloaded position file with path");
+        this, success, pdfPath, "Could not open the donwloaded position file with path", QString());
 }
 
 }

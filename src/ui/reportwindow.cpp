@@ -7,10 +7,9 @@
 #include "ui/windowrequestinterface.h"
 #include "ui_reportwindow.h"
 
-#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProgressDialog>
-#include <QStandardPaths>
 
 namespace Corvane {
 
@@ -59,15 +58,18 @@ void ReportWindow::onCellDoubleClicked(const QModelIndex& index)
     const int row = index.row();
     qCDebug(corvaneLog) << "file report id"
                         << model->getValue(row, QStringLiteral("report_file_id"));
-    // The dialog opens in the download folder itself, made when the system has none yet.
-    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    QDir().mkpath(downloads);
-    QFileDialog dialog(this, QStringLiteral("Salvataggio report"), downloads);
+    // The dialog opens in the folder last saved to, with a name that stays inside it.
+    const QString proposed = proposedSavePath(
+        model->getValue(row, QStringLiteral("filename")), QStringLiteral("report.csv"));
+    QFileDialog dialog(this, QStringLiteral("Salvataggio report"), QFileInfo(proposed).path());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.selectFile(model->getValue(row, QStringLiteral("filename")));
+    dialog.selectFile(QFileInfo(proposed).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     reportPath = dialog.selectedFiles().constFirst();
+    if (!checkSaveFolder(this, reportPath))
+        return;
+    reportEmpty = model->getValue(row, QStringLiteral("vuoto")) == QLatin1String("1");
 
     QProgressDialog* progress = ensureProgressDialog();
     progress->setWindowTitle(QStringLiteral("Download report"));
@@ -83,7 +85,8 @@ void ReportWindow::onReportDownloadComplete(bool success)
     progress->setWindowTitle(QStringLiteral("Lista report"));
     progress->setLabelText(QStringLiteral("Ricerca dei risultati in corso..."));
     progress->close();
-    openDownloadedFile(this, success, reportPath, "Could not open the report file at path");
+    openDownloadedFile(this, success, reportPath, "Could not open the report file at path",
+        reportEmpty ? QStringLiteral("Il report selezionato è vuoto.") : QString());
 }
 
 void ReportWindow::updateInterfaceDetails()

@@ -42,6 +42,7 @@ private:
     Interface::WindowRequestInterface* applicationManager;
     Model::Report* reportModel;
     QString reportPath;
+    bool reportEmpty = false;
 };
 
 }

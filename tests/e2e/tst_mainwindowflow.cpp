@@ -390,12 +390,10 @@ void TestMainWindowFlow::reportDownloads()
     QVERIFY(readAll(target).startsWith("Report;"));
     QVERIFY(!window->getProgressDialog()->isVisible());
 
-    // An empty report fails and leaves the file already there as it was.
+    // An empty report says so and leaves the file already there as it was.
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Errore durante il download"),
-        QStringLiteral(
-            "Il file del report richiesto non è stato scaricato correttamente. Riprova."),
-        QMessageBox::Ok);
+        QStringLiteral("Il report selezionato è vuoto."), QMessageBox::Ok);
     answerFileDialog(target, &proposed, &directory);
     const QByteArray before = readAll(target);
     emit table->doubleClicked(model->index(empty, 4));
@@ -403,6 +401,17 @@ void TestMainWindowFlow::reportDownloads()
     QVERIFY(answerer.getFailures().isEmpty());
     QCOMPARE(readAll(target), before);
     QCOMPARE(recorder.opened.size(), 1);
+
+    // A folder the file cannot go to is named, and nothing is asked of the server.
+    const QString missing = QDir::current().filePath(QStringLiteral("manca"));
+    answerer.expect(QStringLiteral("Errore durante il download"), QDir::toNativeSeparators(missing),
+        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+    answerFileDialog(missing + QStringLiteral("/scaricato.csv"), &proposed, &directory);
+    emit table->doubleClicked(model->index(full, 4));
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 2, 20000);
+    QVERIFY(answerer.getFailures().isEmpty());
+    QVERIFY(!QFileInfo::exists(missing));
+    QVERIFY(!window->getProgressDialog()->isVisible());
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     window->close();
 }

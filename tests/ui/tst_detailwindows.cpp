@@ -51,6 +51,8 @@ private slots:
     void messageDate();
     void relatedFormsAfterPosition();
     void newTicketWithoutCodeIsAFailure();
+    void hostilePositionDownload_data();
+    void hostilePositionDownload();
 
 private:
     std::unique_ptr<TestServer> server;
@@ -243,6 +245,65 @@ void TestDetailWindows::newTicketWithoutCodeIsAFailure()
         qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(window.isVisible());
     QCOMPARE(window.getText(), QStringLiteral("Testo"));
+}
+
+void TestDetailWindows::hostilePositionDownload_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QByteArray>("body");
+    const QByteArray pdf = "%PDF-1.4\n";
+    QTest::newRow("html page") << 200 << QByteArray("text/html")
+                               << QByteArray("<html><body>Errore interno</body></html>");
+    QTest::newRow("xml session expired")
+        << 200 << QByteArray("text/xml")
+        << QByteArray("<?xml version=\"1.0\"?><root><esito_id>-2</esito_id>"
+                      "<esito_descr>Sessione scaduta</esito_descr></root>");
+    QTest::newRow("xml as pdf") << 200 << QByteArray("application/pdf")
+                                << QByteArray("<?xml version=\"1.0\"?><root/>");
+    QTest::newRow("wrong type") << 200 << QByteArray("application/x-desktop")
+                                << QByteArray("[Desktop Entry]\nExec=sh\n");
+    QTest::newRow("not a pdf") << 200 << QByteArray("application/pdf") << QByteArray("MZ\x90\0");
+    QTest::newRow("forbidden") << 403 << QByteArray("application/pdf") << pdf;
+    QTest::newRow("redirect") << 302 << QByteArray("application/pdf") << pdf;
+}
+
+void TestDetailWindows::hostilePositionDownload()
+{
+    // Guards against a reply that is not the position's PDF replacing the user's file, or
+    // leaving the window waiting without a word.
+    QFETCH(int, status);
+    QFETCH(QByteArray, type);
+    QFETCH(QByteArray, body);
+    ScriptedReply reply;
+    reply.status = status;
+    reply.contentType = type;
+    reply.body = body;
+    server->setReply(QStringLiteral("/corvane/v5/search/download_posizione/"), reply);
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("Pratica-1.pdf"));
+    QFile mine(target);
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    MessageBoxAnswerer answerer;
+    // A page the parser cannot read is also the server's generic error.
+    if (type == "text/html") {
+        answerer.expect(QStringLiteral("Errore nella risposta del server"),
+            QStringLiteral("Errore durante l'esecuzione della richiesta."), QMessageBox::No,
+            MessageBoxAnswerer::Match::Contains);
+    }
+    answerer.expect(QStringLiteral("Errore durante il download"),
+        QStringLiteral("non è stato scaricato correttamente"), QMessageBox::Ok,
+        MessageBoxAnswerer::Match::Contains);
+    details->downloadPosition(target, QStringLiteral("1"), QStringLiteral("L"));
+    QTRY_VERIFY_WITH_TIMEOUT(answerer.allAnswered(), 20000);
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY(mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("mine"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+        QStringList { QStringLiteral("Pratica-1.pdf") });
 }
 
 QTEST_MAIN(TestDetailWindows)

@@ -7,7 +7,8 @@ namespace Corvane::Command::Search {
 DownloadPosition::DownloadPosition(Model::PositionDetails* model, const QString& path,
     const QString& technicalFormId, const QString& lcr)
     : FileDownload(QStringLiteral("/corvane/v5/search/download_posizione"),
-        { { QStringLiteral("pft_id"), technicalFormId }, { QStringLiteral("lcr"), lcr } }, path)
+        { { QStringLiteral("pft_id"), technicalFormId }, { QStringLiteral("lcr"), lcr } }, path,
+        { QStringLiteral("application/pdf") }, QByteArrayLiteral("%PDF-"))
     , model(model)
 {
 }

@@ -4,12 +4,24 @@
 #include "protocol/downloadcommandinterface.h"
 
 #include <QObject>
+#include <QStringList>
 
 namespace Corvane::Command::Search {
 
+/// The name a save dialog may propose for a name the server suggested: its last component only,
+/// without control characters or a leading dot, so it can neither leave the folder nor hide;
+/// fallback when nothing is left.
+QString safeFileName(const QString& suggested, const QString& fallback);
+
+/// Whether a reply is the file itself: HTTP 200, one of the types expected (parameters such as
+/// the charset ignored), the signature when one is given, and no XML or HTML page in its place.
+bool isExpectedFile(int status, const QString& contentType, const QByteArray& body,
+    const QStringList& types, const QByteArray& signature = QByteArray());
+
 /// A file the user saves at a path of their choice. The file there changes only once the new
 /// one is completely on disk: an empty body, a failed write or an XML reply in place of the file
-/// leaves it as it was and makes the download a failure. Every reply, whatever it is, ends in
+/// leaves it as it was and makes the download a failure, as does a reply that is not the file
+/// (another status, another type, a page in its place). Every reply, whatever it is, ends in
 /// finished(), so the one waiting always hears of the outcome.
 class FileDownload : public QObject,
                      public Interface::DownloadCommandInterface,
@@ -20,13 +32,15 @@ public:
     QMap<QString, QString> getParameters() const final { return parameters; }
     void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) final;
     void useResponse(QByteArray body) final;
+    void useReplyHeaders(int status, const QString& contentType) final;
 
     bool isSuccess() const { return success; }
     QString getDestinationPath() const { return destinationPath; }
 
 protected:
     FileDownload(const QString& path, const QMap<QString, QString>& parameters,
-        const QString& destinationPath);
+        const QString& destinationPath, const QStringList& types,
+        const QByteArray& signature = QByteArray());
     /// Tells the owner the outcome; called once per reply.
     virtual void finished() = 0;
 
@@ -36,6 +50,10 @@ private:
     QString path;
     QMap<QString, QString> parameters;
     QString destinationPath;
+    QStringList types;
+    QByteArray signature;
+    int status = 200;
+    QString contentType;
     bool success = false;
 };
 

@@ -14,8 +14,12 @@ AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, Q
     : QAbstractTableModel(parent)
     , commandManager(commandManager)
 {
-    if (commandManager)
+    if (commandManager) {
         releaseEndedCommands(commandManager, this);
+        // A search that leaves the queue without its page delivered was refused or failed.
+        connect(commandManager, &CommandManager::executionEnded, this,
+            [this](QObject* command) { endSearch(command, false); });
+    }
 }
 
 int AbstractPaginatedTable::rowCount(const QModelIndex& parent) const
@@ -95,29 +99,54 @@ QString AbstractPaginatedTable::getValue(int row, const QString& key) const
     return row >= 0 && row < rows.size() ? rows.at(row).value(key) : QString();
 }
 
-void AbstractPaginatedTable::fetch()
+bool AbstractPaginatedTable::fetch()
 {
     QObject* command = createSearch(searchFilters, 0);
     if (!command)
-        return;
+        return false;
     qCDebug(corvaneLog) << newSearchLog;
-    // The rows on screen stay until the reply replaces them in one reset: a reset now would end
-    // the window's wait for the reply before it has come.
-    totalResults = 0;
-    pages = {};
-    execute(command);
+    // Rows, count and pages on screen stay until the reply replaces them in one reset: a search
+    // that fails leaves the list as it was.
+    return startSearch(command);
 }
 
-void AbstractPaginatedTable::fetchPage(int start)
+bool AbstractPaginatedTable::fetchPage(int start)
 {
     QObject* command = createSearch(searchFilters, start);
     if (!command) {
         qCWarning(corvaneLog) << metaObject()->className() << "Does not support pagination";
-        return;
+        return false;
     }
-    pages.start = start;
     qCDebug(corvaneLog) << pageLog << start;
+    return startSearch(command);
+}
+
+bool AbstractPaginatedTable::startSearch(QObject* command)
+{
+    runningSearch = command;
+    connect(command, &QObject::destroyed, this,
+        [this](QObject* destroyed) { endSearch(destroyed, false); });
     execute(command);
+    emit searchStarted();
+    return true;
+}
+
+void AbstractPaginatedTable::endSearch(QObject* command, bool accepted)
+{
+    if (!command || command != runningSearch)
+        return;
+    runningSearch = nullptr;
+    emit searchEnded(accepted);
+}
+
+void AbstractPaginatedTable::cancelSearch()
+{
+    QObject* command = runningSearch;
+    if (!command)
+        return;
+    qCDebug(corvaneLog) << metaObject()->className() << "Search withdrawn";
+    withdrawCommand(commandManager, command);
+    endSearch(command, false);
 }
 
 QObject* AbstractPaginatedTable::createSearch(const SearchFilters&, int) { return nullptr; }
@@ -130,6 +159,11 @@ void AbstractPaginatedTable::setSearchLogLines(const char* newSearch, const char
 
 void AbstractPaginatedTable::acceptPage(Interface::PaginatedCommandInterface* command)
 {
+    auto* object = dynamic_cast<QObject*>(command);
+    // No longer waited for: the views' reaction to the reset must not see it as running.
+    const bool awaited = object && object == runningSearch;
+    if (awaited)
+        runningSearch = nullptr;
     totalResults = command->getResultCount();
     pages = { command->getCurrentPage(), command->getTotalPages(), command->getStart() };
     emit pagesChanged();
@@ -160,7 +194,9 @@ void AbstractPaginatedTable::acceptPage(Interface::PaginatedCommandInterface* co
     beginResetModel();
     rows = page;
     endResetModel();
-    release(dynamic_cast<QObject*>(command));
+    if (awaited)
+        emit searchEnded(true);
+    release(object);
 }
 
 void AbstractPaginatedTable::addColumn(

@@ -39,10 +39,14 @@ namespace Model {
         QVariant headerData(
             int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-        /// Starts a new search with the filters last set, from the first page.
-        void fetch();
+        /// Starts a new search with the filters last set, from the first page. False when this
+        /// list has no search to start.
+        bool fetch();
         /// Asks for the page at index start (counted from 0), keeping the filters.
-        void fetchPage(int start);
+        bool fetchPage(int start);
+        /// Withdraws the search still waiting for its page; the list keeps what it shows.
+        void cancelSearch();
+        bool isSearching() const { return runningSearch != nullptr; }
 
         QString getColumnName(int index) const;
         /// The "ord" value of a column; empty when the server cannot sort by it.
@@ -64,6 +68,11 @@ namespace Model {
     signals:
         /// A search reply has set the page counters.
         void pagesChanged();
+        /// The last search started has ended: with its page taken, or without a page (refused,
+        /// failed, withdrawn or destroyed) and the list as it was before it.
+        void searchEnded(bool accepted);
+        /// A search has gone to the server; searchEnded follows whatever its outcome.
+        void searchStarted();
 
     protected:
         /// The search command for one page of the list, or none for a list that does not search
@@ -87,6 +96,11 @@ namespace Model {
         CommandManager* commandManager;
 
     private:
+        bool startSearch(QObject* command);
+        void endSearch(QObject* command, bool accepted);
+
+        /// The search whose page the list waits for; not owned by this pointer.
+        QObject* runningSearch = nullptr;
         QStringList columnKeys;
         QSet<QString> columnKeySet;
         QStringList headerLabels;

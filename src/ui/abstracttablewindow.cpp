@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -41,16 +42,20 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
     columns = new TableColumns(table, model);
     this->sortable = sortable;
     table->setAccessibleName(windowTitle());
-    table->horizontalHeader()->setSortIndicatorShown(true);
+    // A list the server cannot order shows no arrow and takes no clicks on its header.
+    table->horizontalHeader()->setSortIndicatorShown(sortable);
+    table->horizontalHeader()->setSectionsClickable(sortable);
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     statusBarLayout->addWidget(statusBar);
     statusBarLayout->setSpacing(0);
     statusBarLayout->setContentsMargins(0, 0, 0, 0);
 
-    connect(
-        searchButton, &QPushButton::clicked, this, &AbstractTableWindow::showFetchProgressDialog);
-    connect(
-        fetchButton, &QPushButton::clicked, this, &AbstractTableWindow::showFetchProgressDialog);
+    // The wait is shown only for a search that really went out, and ends with it whatever its
+    // outcome.
+    connect(model, &Model::AbstractPaginatedTable::searchStarted, this,
+        &AbstractTableWindow::showFetchProgressDialog);
+    connect(model, &Model::AbstractPaginatedTable::searchEnded, this,
+        &AbstractTableWindow::onSearchEnded);
     connect(fetchButton, &QPushButton::clicked, this, &AbstractTableWindow::onFetchButtonClicked);
     connect(searchButton, &QPushButton::clicked, this, &AbstractTableWindow::onSearchButtonClicked);
     connect(table, &QTableView::doubleClicked, this,
@@ -62,10 +67,7 @@ void AbstractTableWindow::setUpTable(QTableView* dataTable, QPushButton* searchB
         model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::updateInterfaceDetails);
     connect(model, &QAbstractItemModel::modelReset, this, &AbstractTableWindow::widenToTable);
     if (sortable) {
-        table->horizontalHeader()->setSectionsClickable(true);
         restoreSortIndicator();
-        connect(table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
-            &AbstractTableWindow::showFetchProgressDialog);
         connect(table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             [this](int section, Qt::SortOrder order) {
                 onSortChanged(columns->toColumn(section), order);
@@ -168,20 +170,55 @@ void AbstractTableWindow::addPaginator(QBoxLayout* layout)
 {
     paginator = new Paginator(model, this);
     layout->addWidget(paginator);
-    connect(paginator, &Paginator::pageButtonCliked, this,
-        &AbstractTableWindow::showFetchProgressDialog);
 }
 
 void AbstractTableWindow::search()
 {
-    model->setSearchFilters(readSearchFilters());
-    model->fetch();
+    const SearchFilters filters = readSearchFilters();
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    const QDate from = QDate::fromString(filters.dateFrom, format);
+    const QDate to = QDate::fromString(filters.dateTo, format);
+    if (from.isValid() && to.isValid() && from > to) {
+        // The server answers such a period with an empty list and no word.
+        qCWarning(corvaneLog) << "Search refused: the period starts after its end";
+        endWait();
+        QMessageBox::warning(this, QStringLiteral("Periodo non valido"),
+            QStringLiteral("La data iniziale del periodo è successiva alla data finale."));
+        return;
+    }
+    model->setSearchFilters(filters);
+    if (!model->fetch())
+        endWait();
+}
+
+void AbstractTableWindow::onSearchEnded(bool accepted)
+{
+    if (accepted) {
+        shownSortColumn = sortColumn;
+        shownSortDirection = sortDirection;
+        return;
+    }
+    // Nothing came: the count, the sort arrow and the pages stay those of the rows on screen.
+    endWait();
+}
+
+void AbstractTableWindow::endWait()
+{
+    sortColumn = shownSortColumn;
+    sortDirection = shownSortDirection;
+    restoreSortIndicator();
+    // Only a search from the panel's buttons announced itself in the status bar.
+    if (statusBar->currentMessage() == QLatin1String("Ricerca in corso..."))
+        statusBar->showMessage(statusBeforeSearch);
+    if (progressDialog)
+        progressDialog->close();
 }
 
 void AbstractTableWindow::onSearchButtonClicked()
 {
     qCDebug(corvaneLog) << "onSearchButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
+    statusBeforeSearch = statusBar->currentMessage();
     statusBar->showMessage(QStringLiteral("Ricerca in corso..."));
     search();
 }
@@ -191,6 +228,7 @@ void AbstractTableWindow::onFetchButtonClicked()
     qCDebug(corvaneLog) << "onFetchButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
     clearSearchFields();
+    statusBeforeSearch = statusBar->currentMessage();
     statusBar->showMessage(QStringLiteral("Ricerca in corso..."));
     search();
 }
@@ -202,16 +240,12 @@ void AbstractTableWindow::onSortChanged(int section, Qt::SortOrder order)
     if (model->getTotalResults() < 2) {
         qCWarning(corvaneLog) << "There is no enought results to be sorted";
         restoreSortIndicator();
-        if (progressDialog)
-            progressDialog->close();
         return;
     }
     if (model->getOrderKey(section).isEmpty()) {
         // The server cannot order by this column: asking would only return the same order.
         qCWarning(corvaneLog) << "The column" << section << "cannot be sorted";
         restoreSortIndicator();
-        if (progressDialog)
-            progressDialog->close();
         return;
     }
     sortColumn = section;
@@ -229,9 +263,12 @@ void AbstractTableWindow::restoreSortIndicator()
 QProgressDialog* AbstractTableWindow::ensureProgressDialog()
 {
     if (!progressDialog) {
-        progressDialog = new QProgressDialog(
-            QStringLiteral("Ricerca dei risultati in corso..."), QString(), 0, 0, this);
-        progressDialog->setCancelButton(nullptr);
+        progressDialog = new QProgressDialog(QStringLiteral("Ricerca dei risultati in corso..."),
+            QStringLiteral("Annulla"), 0, 0, this);
+        // Giving up withdraws the search; the list stays as it was. Closing the dialog once the
+        // search has ended also reports a cancel, which then finds nothing to withdraw.
+        connect(progressDialog, &QProgressDialog::canceled, model,
+            &Model::AbstractPaginatedTable::cancelSearch);
         progressDialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         progressDialog->setWindowTitle(QStringLiteral("Filtra risultati"));
         progressDialog->setWindowModality(Qt::WindowModal);
@@ -252,7 +289,8 @@ void AbstractTableWindow::showResultCount(const QString& text)
     qCDebug(corvaneLog) << "updateInterfaceDetails"
                         << "SLOT triggered in" << metaObject()->className();
     statusBar->showMessage(text.arg(model->getTotalResults()));
-    if (progressDialog)
+    // A page of an earlier search ends no wait for a later one.
+    if (progressDialog && !model->isSearching())
         progressDialog->close();
 }
 

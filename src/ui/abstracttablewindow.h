@@ -46,6 +46,8 @@ public slots:
     void onSearchButtonClicked();
     void onSortChanged(int section, Qt::SortOrder order);
     void showFetchProgressDialog();
+    /// Ends the wait; a search that brought no page leaves the window as it was before it.
+    void onSearchEnded(bool accepted);
 
 protected:
     /// The filters and the order as the search panel and the header hold them now.
@@ -84,6 +86,8 @@ private:
     void restoreSortIndicator();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void widenToTable();
+    /// Ends the wait for a search that brought nothing: status, sort arrow and dialog as before.
+    void endWait();
     /// The "Ordina per" menu of the columns the server can order by, at the given point.
     void showSortMenu(const QPoint& globalPosition);
 
@@ -95,6 +99,10 @@ private:
     Paginator* paginator = nullptr;
     int sortColumn = 0;
     QString sortDirection = QStringLiteral("0");
+    /// The order and the status text of the rows on screen, kept while a search runs.
+    int shownSortColumn = 0;
+    QString shownSortDirection = QStringLiteral("0");
+    QString statusBeforeSearch;
 };
 
 }

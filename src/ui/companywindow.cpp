@@ -74,8 +74,12 @@ void CompanyWindow::updateInterfaceDetails()
 
 void CompanyWindow::onModelReset()
 {
-    if (!companyModel->isMergersPresent())
+    // The "Confidi" column goes with the mergers: shown for a list that has them, hidden again
+    // for one that has not.
+    if (!companyModel->isMergersPresent()) {
+        setColumns(ui->dataTable, {}, { 6 });
         return;
+    }
     showColumn(6);
     setColumns(ui->dataTable, { { 1, 240 }, { 2, 140 }, { 3, 140 }, { 4, 140 }, { 5, 100 } }, {});
 }

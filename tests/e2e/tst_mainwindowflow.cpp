@@ -338,6 +338,24 @@ void TestMainWindowFlow::positionFilters()
         const QDate date = QDate::fromString(found, QStringLiteral("dd/MM/yyyy"));
         QVERIFY2(date >= from && date <= to, qPrintable(found));
     }
+    // A period that ends before it starts is refused here, the list on screen kept.
+    {
+        MessageBoxAnswerer answerer;
+        answerer.expect(QStringLiteral("Periodo non valido"),
+            QStringLiteral("La data iniziale del periodo è successiva alla data finale."),
+            QMessageBox::Ok);
+        child<QDateEdit>(window, "toDate")->setDate(from.addDays(-1));
+        const QString shown = statusText(window);
+        const QString sentTo = model->getSearchFilters().dateTo;
+        click(window, "searchButton");
+        QTRY_VERIFY(answerer.allAnswered());
+        QVERIFY2(answerer.getFailures().isEmpty(),
+            qPrintable(answerer.getFailures().join(QLatin1Char(' '))));
+        QCOMPARE(statusText(window), shown);
+        QCOMPARE(model->getSearchFilters().dateTo, sentTo);
+        QCOMPARE(model->getTotalResults(), inRange);
+        QVERIFY(!window->getProgressDialog()->isVisible());
+    }
     // "Mostra tutto" also switches the date filter off.
     QCOMPARE(search(window, "fetchButton"), all);
     QVERIFY(!enable->isChecked());
@@ -427,6 +445,13 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) > 0, 20000);
     QCOMPARE(model->getSearchFilters().ticketStatus, QStringLiteral("0"));
     const int all = model->getTotalResults();
+    // The server orders tickets one way only: a header click changes nothing and shows no arrow.
+    QHeaderView* header = child<QTableView>(window, "dataTable")->horizontalHeader();
+    QVERIFY(!header->isSortIndicatorShown());
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    QVERIFY(!window->getProgressDialog() || !window->getProgressDialog()->isVisible());
+    QCOMPARE(statusText(window), QStringLiteral("Trovati %1 ticket").arg(all));
 
     child<QComboBox>(window, "status")->setCurrentIndex(1);
     child<QCheckBox>(window, "dateFilterEnabled")->setChecked(true);

@@ -6,13 +6,18 @@
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
+#include "ui/companywindow.h"
 #include "ui/maintenancewindow.h"
 #include "ui/mainwindow.h"
 #include "ui/servertextbox.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
 #include <QtTest>
 
 #include <memory>
@@ -34,6 +39,8 @@ private slots:
     void newPasswordIsAskedFirst();
     void longServerTextFitsTheScreen_data();
     void longServerTextFitsTheScreen();
+    void failedSearchLeavesTheListAsItWas_data();
+    void failedSearchLeavesTheListAsItWas();
 
 private:
     std::unique_ptr<TestServer> server;
@@ -172,4 +179,96 @@ void TestMainWindow::longServerTextFitsTheScreen()
 }
 
 QTEST_MAIN(TestMainWindow)
+
+namespace {
+QStringList headers(const QAbstractItemModel* model)
+{
+    QStringList names;
+    for (int column = 0; column < model->columnCount(); ++column)
+        names << model->headerData(column, Qt::Horizontal).toString();
+    return names;
+}
+}
+
+void TestMainWindow::failedSearchLeavesTheListAsItWas_data()
+{
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("unknown result code") << QStringLiteral("code");
+    QTest::newRow("dropped connection") << QStringLiteral("drop");
+    QTest::newRow("withdrawn with Annulla") << QStringLiteral("cancel");
+}
+
+void TestMainWindow::failedSearchLeavesTheListAsItWas()
+{
+    // Guards against a search without a page leaving its wait on screen or the old rows beside
+    // a count of 0.
+    QFETCH(QString, outcome);
+    const QString path = QStringLiteral("/corvane/v5/search/lista_imprese/03111");
+    const QList<DataRow> records {
+        { { QStringLiteral("ragione_sociale"), QStringLiteral("Alfa") } },
+        { { QStringLiteral("ragione_sociale"), QStringLiteral("Beta") } }
+    };
+    server->setXmlReply(path,
+        xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") },
+                     { QStringLiteral("risultati"), QStringLiteral("2") },
+                     { QStringLiteral("fusioni_presenti"), QStringLiteral("S") } },
+            records));
+    CompanyWindow* window = client->application()->getCompanyWindow();
+    window->show();
+    auto* searchButton = window->findChild<QPushButton*>(QStringLiteral("searchButton"));
+    const QString shownStatus = QStringLiteral("Trovate 2 imprese");
+    searchButton->click();
+    QTRY_COMPARE(window->getStatusBar()->currentMessage(), shownStatus);
+    QTRY_VERIFY(!window->getProgressDialog()->isVisible());
+
+    MessageBoxAnswerer answerer;
+    if (outcome == QLatin1String("code")) {
+        server->setXmlReply(path, resultReply(QStringLiteral("999")));
+        answerer.expect(QStringLiteral("Errore nella risposta del server"), QStringLiteral("999"),
+            QMessageBox::No, MessageBoxAnswerer::Match::Contains);
+    } else {
+        ScriptedReply reply;
+        reply.dropConnection = outcome == QLatin1String("drop");
+        reply.delayMs = outcome == QLatin1String("cancel") ? 3000 : 0;
+        server->setReply(path, reply);
+        if (reply.dropConnection) {
+            answerer.expect(QStringLiteral("Errore durante la connessione al server"),
+                QStringLiteral("La connessione"), QMessageBox::Ok,
+                MessageBoxAnswerer::Match::Contains);
+        }
+    }
+    searchButton->click();
+    QVERIFY(window->getProgressDialog()->isVisible());
+    QCOMPARE(window->getStatusBar()->currentMessage(), QStringLiteral("Ricerca in corso..."));
+    if (outcome == QLatin1String("cancel")) {
+        auto* cancel = window->getProgressDialog()->findChild<QPushButton*>();
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("Annulla"));
+        cancel->click();
+    }
+    QTRY_VERIFY(!window->getProgressDialog()->isVisible());
+    QTRY_VERIFY(!client->commandManager()->isBusy());
+    TestEnvironment::takeQuitRequest();
+    QVERIFY2(answerer.getFailures().isEmpty(),
+        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QCOMPARE(window->getStatusBar()->currentMessage(), shownStatus);
+    auto* model = window->findChild<QTableView*>(QStringLiteral("dataTable"))->model();
+    QCOMPARE(model->rowCount(), 2);
+    QStringList names;
+    for (int column = 0; column < model->columnCount(); ++column)
+        names << model->index(1, column).data().toString();
+    QVERIFY(names.contains(QStringLiteral("Beta")));
+    QVERIFY(headers(model).contains(QStringLiteral("Confidi")));
+
+    // The "Confidi" column leaves again with a list that has no mergers.
+    server->setXmlReply(path,
+        xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") },
+                     { QStringLiteral("risultati"), QStringLiteral("2") },
+                     { QStringLiteral("fusioni_presenti"), QStringLiteral("N") } },
+            records));
+    searchButton->click();
+    QTRY_VERIFY(!headers(model).contains(QStringLiteral("Confidi")));
+    window->hide();
+}
+
 #include "tst_mainwindow.moc"

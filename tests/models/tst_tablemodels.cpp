@@ -297,7 +297,11 @@ void TestTableModels::paginatorButtons()
         QCOMPARE(button->isEnabled(), asked >= 0);
         if (asked >= 0) {
             button->click();
-            QCOMPARE(model.getPages().start, asked);
+            // The page asked for goes out with the request; the counters move with the reply.
+            const auto sent = model.findChildren<Command::Search::Position*>();
+            QVERIFY(!sent.isEmpty());
+            QCOMPARE(sent.last()->getParameters().value(QStringLiteral("start")),
+                QString::number(asked));
         }
     };
     press("firstPage", previous < 0 ? -1 : 0);

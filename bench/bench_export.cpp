@@ -87,10 +87,8 @@ private slots:
     void initTestCase();
     void decode_data();
     void decode();
-    void workbook_data();
-    void workbook();
-    void csv_data();
-    void csv();
+    void writeFile_data();
+    void writeFile();
     void workbookMemory_data();
     void workbookMemory();
     void cleanupTestCase();
@@ -163,39 +161,33 @@ qint64 BenchExport::write(TableWriter::Format format, int count, const QString& 
     return writer->commit() ? QFileInfo(path).size() : -1;
 }
 
-void BenchExport::workbook_data() { sizes(); }
-
-void BenchExport::workbook()
+void BenchExport::writeFile_data()
 {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("count");
+    for (const int count : { 10000, 40000 }) {
+        QTest::addRow("workbook %d", count) << int(TableWriter::Format::Workbook) << count;
+        QTest::addRow("csv %d", count) << int(TableWriter::Format::Csv) << count;
+    }
+}
+
+void BenchExport::writeFile()
+{
+    QFETCH(int, format);
     QFETCH(int, count);
-    const QString path = folder.filePath(QStringLiteral("positions.xlsx"));
+    const bool workbook = format == int(TableWriter::Format::Workbook);
+    const QString path = folder.filePath(
+        workbook ? QStringLiteral("positions.xlsx") : QStringLiteral("positions.csv"));
     QElapsedTimer timer;
     timer.start();
     int calls = 0;
     QBENCHMARK
     {
-        QVERIFY(write(TableWriter::Format::Workbook, count, path) > 0);
+        QVERIFY(write(TableWriter::Format(format), count, path) > 0);
         ++calls;
     }
     nanoseconds.insert(
-        QStringLiteral("workbook %1").arg(count), timer.nsecsElapsed() / qMax(1, calls));
-}
-
-void BenchExport::csv_data() { sizes(); }
-
-void BenchExport::csv()
-{
-    QFETCH(int, count);
-    const QString path = folder.filePath(QStringLiteral("positions.csv"));
-    QElapsedTimer timer;
-    timer.start();
-    int calls = 0;
-    QBENCHMARK
-    {
-        QVERIFY(write(TableWriter::Format::Csv, count, path) > 0);
-        ++calls;
-    }
-    nanoseconds.insert(QStringLiteral("csv %1").arg(count), timer.nsecsElapsed() / qMax(1, calls));
+        QString::fromLatin1(QTest::currentDataTag()), timer.nsecsElapsed() / qMax(1, calls));
 }
 
 void BenchExport::workbookMemory_data() { sizes(); }

@@ -2,13 +2,16 @@
 
 #include "app/applicationmanager.h"
 #include "app/resources.h"
+#include "ui/abstracttablewindow.h"
 #include "ui/loginwindow.h"
+#include "ui/mainwindow.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
 #include <QFileDialog>
 #include <QStandardPaths>
 #include <QSvgWidget>
+#include <QTableView>
 #include <QTimer>
 
 namespace Corvane::Test {
@@ -25,6 +28,18 @@ namespace E2e {
         if (!server->start(QStringLiteral("demo"), error))
             return nullptr;
         return server;
+    }
+
+    QTableView* filledList(AbstractTableWindow* list, const char* button)
+    {
+        if (!list->isVisible())
+            list->open();
+        auto* table = child<QTableView>(list, "dataTable");
+        if (table->model()->rowCount() == 0 && button)
+            click(list, button);
+        if (!QTest::qWaitFor([table] { return table->model()->rowCount() > 0; }, 20000))
+            return nullptr;
+        return table;
     }
 
     QString sessionFile(const QString& name)
@@ -182,6 +197,15 @@ void E2eSession::signInToFirstBank(const QString& user)
     const QList<QPushButton*> banks = choice->findChildren<QPushButton*>();
     QVERIFY(!banks.isEmpty());
     banks.first()->click();
+}
+
+bool E2eSession::signInReadyUser()
+{
+    const QString user = userFor(QStringLiteral("ready, two-factor active"));
+    if (user.isEmpty())
+        return false;
+    signInToFirstBank(user);
+    return QTest::qWaitFor([] { return E2e::visible<MainWindow>() != nullptr; }, 20000);
 }
 
 }

@@ -10,7 +10,10 @@
 
 #include <memory>
 
+class QTableView;
+
 namespace Corvane {
+class AbstractTableWindow;
 class ApplicationManager;
 }
 
@@ -52,6 +55,10 @@ namespace E2e {
             [](QWidget* widget) { return qobject_cast<Window*>(widget); });
     }
 
+    /// Opens the list, presses button (its "show all"; none for a list that fills itself) when
+    /// it holds no row, and waits for its rows; null when none came.
+    QTableView* filledList(AbstractTableWindow* list, const char* button);
+
     /// The bank choice, when it is on screen.
     QWidget* bankChoice();
 
@@ -73,6 +80,9 @@ public:
     void completeTwoFactorSteps(const QString& user);
     /// Signs the user in from scratch and chooses the first bank; the main window is then up.
     void signInToFirstBank(const QString& user);
+    /// Signs in the demo user whose two-factor is active, to the first bank; false when the main
+    /// window did not come up.
+    bool signInReadyUser();
     QString currentCode(const QString& user) const;
     QString userFor(const QString& description) const;
     /// Ends the client, hiding every window it left.

@@ -100,8 +100,6 @@ private slots:
 
 private:
     QWidget* window(const QString& name);
-    /// Opens a list with "Mostra tutto" (the tickets list fills itself) and waits for its rows.
-    QTableView* filledList(AbstractTableWindow* list, const char* button);
 
     std::unique_ptr<ServerProcess> server;
     std::unique_ptr<E2eSession> session;
@@ -117,10 +115,7 @@ void TestAccessibility::initTestCase()
     server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
     QVERIFY2(server, qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
-    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
-    QVERIFY(!user.isEmpty());
-    session->signInToFirstBank(user);
-    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+    QVERIFY(session->signInReadyUser());
     // The positions ask about related forms; every box is closed and noted.
     boxes = std::make_unique<BoxCloser>();
     // The network settings window exists once it has been opened.
@@ -155,18 +150,6 @@ QWidget* TestAccessibility::window(const QString& name)
         { QStringLiteral("about"), m->getAboutWindow() },
         { QStringLiteral("main"), m->getMainWindow() } };
     return windows.value(name);
-}
-
-QTableView* TestAccessibility::filledList(AbstractTableWindow* list, const char* button)
-{
-    if (!list->isVisible())
-        list->open();
-    auto* table = child<QTableView>(list, "dataTable");
-    if (table->model()->rowCount() == 0 && button)
-        click(list, button);
-    if (!QTest::qWaitFor([table] { return table->model()->rowCount() > 0; }, 20000))
-        return nullptr;
-    return table;
 }
 
 void TestAccessibility::inputsCarryTheirLabel_data()

@@ -98,10 +98,7 @@ void TestColumnLayout::initTestCase()
     server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
     QVERIFY2(server, qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
-    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
-    QVERIFY(!user.isEmpty());
-    session->signInToFirstBank(user);
-    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+    QVERIFY(session->signInReadyUser());
     // The positions ask whether to show related forms; no, here.
     connect(&boxCloser, &QTimer::timeout, this, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
@@ -130,14 +127,7 @@ QTableView* TestColumnLayout::filledList(const QString& name)
         list = application->getReportWindow();
     else
         list = application->getTicketWindow();
-    if (!list->isVisible())
-        list->open();
-    auto* table = child<QTableView>(list, "dataTable");
-    if (table->model()->rowCount() == 0 && name != QLatin1String("tickets"))
-        click(list, "fetchButton");
-    if (!QTest::qWaitFor([table] { return table->model()->rowCount() > 0; }, 20000))
-        return nullptr;
-    return table;
+    return E2e::filledList(list, name == QLatin1String("tickets") ? nullptr : "fetchButton");
 }
 
 void TestColumnLayout::everyCellReads_data()

@@ -129,10 +129,7 @@ void TestDetailFlow::initTestCase()
     server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
     QVERIFY2(server, qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
-    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
-    QVERIFY(!user.isEmpty());
-    session->signInToFirstBank(user);
-    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+    QVERIFY(session->signInReadyUser());
     application = session->application();
     connect(&relatedBoxCloser, &QTimer::timeout, this, [] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -38,8 +38,8 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 set(CPACK_DEBIAN_CORVANE_PACKAGE_NAME corvane)
 set(CPACK_DEBIAN_CORVANE_PACKAGE_SECTION x11)
 # Loaded at run time, so no linked library names them: TLS through libssl, Qt's Italian texts,
-# the workbook export's libxlsxwriter (src/CMakeLists.txt says why).
-set(CPACK_DEBIAN_CORVANE_PACKAGE_DEPENDS "libssl3, qttranslations5-l10n, libxlsxwriter4")
+# the workbook export's libxlsxwriter (src/CMakeLists.txt says why), the QR code reader's libzbar.
+set(CPACK_DEBIAN_CORVANE_PACKAGE_DEPENDS "libssl3, qttranslations5-l10n, libxlsxwriter4, libzbar0")
 set(CPACK_DEBIAN_CORVANE_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager")
 set(CPACK_COMPONENT_CORVANE_DESCRIPTION
     "Desktop client through which the staff of a credit-guarantee consortium consult what the

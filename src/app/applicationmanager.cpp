@@ -43,7 +43,7 @@ ApplicationManager::ApplicationManager(DevConfig* devConfig, QObject* parent)
     signInFlow = new SignInFlow(this, factory.get());
     updateFlow = new UpdateFlow(this, factory.get());
     refusedSessions = std::make_unique<RefusedSessionDispatcher>(this, signInFlow, factory.get());
-    connect(updateFlow, &UpdateFlow::versionUpToDate, this, &ApplicationManager::sendInit);
+    connect(updateFlow, &UpdateFlow::versionUpToDate, this, &ApplicationManager::onVersionUpToDate);
     connect(signInFlow, &SignInFlow::requestCredentialConfidiCompleted, this,
         &ApplicationManager::requestCredentialConfidiCompleted);
     connect(signInFlow, &SignInFlow::requestCredentialAccountCompleted, this,
@@ -60,7 +60,37 @@ void ApplicationManager::runCommand(QObject* object, Interface::CommandInterface
 
 // Opening the session ---------------------------------------------------------------------------
 
-void ApplicationManager::start() { getProxyConfigurator()->start(); }
+void ApplicationManager::start()
+{
+    // Opening the keychain costs more than the rest of the start: it is read while the
+    // connection is checked.
+    readCredential();
+    credentialFromStart = true;
+    getProxyConfigurator()->start();
+}
+
+void ApplicationManager::readCredential()
+{
+    credentialReading = true;
+    SessionStore::readCredentialLater(this, [this](Credential* credential) {
+        getAccount()->setCredential(credential);
+        credentialReading = false;
+        if (QSplashScreen* splash = factory->find<QSplashScreen>())
+            splash->close();
+        if (initWaiting) {
+            initWaiting = false;
+            sendInit();
+        }
+    });
+}
+
+void ApplicationManager::onVersionUpToDate()
+{
+    if (credentialReading)
+        initWaiting = true;
+    else
+        sendInit();
+}
 
 void ApplicationManager::initializeApplication()
 {
@@ -69,13 +99,17 @@ void ApplicationManager::initializeApplication()
         return;
     }
     getSplashScreen()->show();
-
-    getAccount()->setCredential(SessionStore::readCredential());
+    // The splash screen stays up until the keychain has answered.
+    if (credentialFromStart)
+        credentialFromStart = false;
+    else if (!credentialReading)
+        readCredential();
     if (!config)
         config = std::make_unique<Config>();
     refreshServerUrl();
 
-    getSplashScreen()->close();
+    if (!credentialReading)
+        getSplashScreen()->close();
     updateFlow->checkVersion(config->getVersion());
 }
 

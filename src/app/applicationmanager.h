@@ -83,7 +83,8 @@ public:
     ~ApplicationManager() override;
 
     // Opening the session.
-    /// Starts the proxy set-up and the connection check; the rest of the flow follows the replies.
+    /// Starts reading the stored credential, the proxy set-up and the connection check; the rest
+    /// of the flow follows the replies.
     void start();
     void initializeApplication() override;
     void setAccount(Command::Init* command) override;
@@ -208,9 +209,19 @@ private:
     void runCommand(QObject* object, Interface::CommandInterface* command);
     void refreshServerUrl();
     void truncateLog();
+    /// Reads the keychain's credential into the account without blocking.
+    void readCredential();
+    /// Sends Init once the credential is in: the version check does not wait for the keychain.
+    void onVersionUpToDate();
 
     DevConfig* devConfig;
     bool debugEnabled = false;
+    /// A credential read is under way.
+    bool credentialReading = false;
+    /// The read started with the program serves its first initialization.
+    bool credentialFromStart = false;
+    /// The version check is through and Init waits for the credential.
+    bool initWaiting = false;
     QString serverUrl;
     std::unique_ptr<Config> config;
     std::unique_ptr<Account> account;

@@ -119,14 +119,17 @@ CommandManager* ComponentFactory::getCommandManager()
 
 LoginWindow* ComponentFactory::getLoginWindow()
 {
-    return get<LoginWindow>(
-        [this] { return new LoginWindow(manager, getCredentialConfidiWindow()); });
+    return get<LoginWindow>([this] {
+        return new LoginWindow(manager, [this] { return getCredentialConfidiWindow(); });
+    });
 }
 
 CredentialConfidiWindow* ComponentFactory::getCredentialConfidiWindow()
 {
-    return get<CredentialConfidiWindow>(
-        [this] { return new CredentialConfidiWindow(manager, getCredentialAccountWindow()); });
+    return get<CredentialConfidiWindow>([this] {
+        return new CredentialConfidiWindow(
+            manager, [this] { return getCredentialAccountWindow(); });
+    });
 }
 
 CredentialAccountWindow* ComponentFactory::getCredentialAccountWindow()

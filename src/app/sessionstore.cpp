@@ -7,11 +7,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QTextStream>
 #include <qt5keychain/keychain.h>
 
 #include <cerrno>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -36,6 +39,40 @@ namespace {
         QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
         job.start();
         loop.exec();
+    }
+
+    /// A credential read entry by entry, each read starting the next (the keychain library runs
+    /// its jobs one at a time anyway).
+    struct CredentialReading {
+        QPointer<QObject> context;
+        std::function<void(Credential*)> done;
+        QStringList values = {};
+    };
+
+    void readNextKey(const std::shared_ptr<CredentialReading>& reading)
+    {
+        static const QStringList keys { QStringLiteral("cf_utente"), QStringLiteral("cf_confidi"),
+            QStringLiteral("password") };
+        if (reading->values.size() == keys.size()) {
+            if (reading->context)
+                reading->done(new Credential(
+                    reading->values.at(0), reading->values.at(1), reading->values.at(2)));
+            return;
+        }
+        auto* job = new QKeychain::ReadPasswordJob(keychainService);
+        job->setKey(keys.at(reading->values.size()));
+        QObject::connect(job, &QKeychain::Job::finished, [reading](QKeychain::Job* finished) {
+            if (finished->error() != QKeychain::NoError) {
+                qCDebug(corvaneLog)
+                    << "KeyHandler~Error reading decrypt Pass. Error: " << finished->errorString();
+                reading->values.append(QString());
+            } else {
+                reading->values.append(
+                    static_cast<QKeychain::ReadPasswordJob*>(finished)->textData());
+            }
+            readNextKey(reading);
+        });
+        job->start();
     }
 
     /// Opens a session file for writing, emptied, readable and writable by its owner only before
@@ -95,6 +132,12 @@ Credential* SessionStore::readCredential()
 {
     return new Credential(readKey(QStringLiteral("cf_utente")),
         readKey(QStringLiteral("cf_confidi")), readKey(QStringLiteral("password")));
+}
+
+void SessionStore::readCredentialLater(QObject* context, std::function<void(Credential*)> done)
+{
+    readNextKey(
+        std::make_shared<CredentialReading>(CredentialReading { context, std::move(done) }));
 }
 
 bool SessionStore::makeFolder()

@@ -3,6 +3,10 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
+
+class QObject;
+
 namespace Corvane {
 
 class Credential;
@@ -24,6 +28,10 @@ public:
     static void writeKeys(const QMap<QString, QString>& entries);
     /// The credential the keychain holds, built from its three entries (empty ones when absent).
     static Credential* readCredential();
+    /// The same, without blocking: the three entries are read one after another while the event
+    /// loop runs, and done gets the credential (owned by the caller) once all are in, unless
+    /// context is gone by then.
+    static void readCredentialLater(QObject* context, std::function<void(Credential*)> done);
 
     static QString filePath(const QString& name);
     /// Makes the folder of the session files, which only its owner may list or enter.

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-#include <qt5keychain/keychain.h>
 
 #include <cstdlib>
 
@@ -66,13 +65,6 @@ int runClient(const QString& version)
     SingleInstanceGuard guard;
     if (!guard.tryAcquire() && !SingleInstanceGuard::confirmNewInstance())
         std::exit(0);
-
-    // Opening the keychain (its library, the session with its service) costs more than the rest
-    // of the start. A read started now opens it while the connection is checked, so the sign-in
-    // data is read from an open keychain once the check is done. Its value is not looked at.
-    auto* keychainOpening = new QKeychain::ReadPasswordJob(QStringLiteral("corvane"));
-    keychainOpening->setKey(QStringLiteral("cf_utente"));
-    keychainOpening->start();
 
     applicationManager->start();
     return QApplication::exec();

@@ -14,11 +14,11 @@ namespace Corvane {
 
 CredentialConfidiWindow::CredentialConfidiWindow(
     Interface::WindowRequestInterface* applicationManager,
-    CredentialAccountWindow* credentialAccountWindow, QWidget* parent)
+    std::function<CredentialAccountWindow*()> credentialAccountWindow, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::CredentialConfidiWindow>())
     , applicationManager(applicationManager)
-    , credentialAccountWindow(credentialAccountWindow)
+    , credentialAccountWindow(std::move(credentialAccountWindow))
 {
     ui->setupUi(this);
     setUpDialog(this);
@@ -62,7 +62,7 @@ void CredentialConfidiWindow::reject()
 
 void CredentialConfidiWindow::openCredentialAccountWindow()
 {
-    credentialAccountWindow->setModal(true);
+    credentialAccountWindow()->setModal(true);
 }
 
 void CredentialConfidiWindow::onRequestCredentialConfidiResponse(bool success, int resultId)
@@ -72,7 +72,7 @@ void CredentialConfidiWindow::onRequestCredentialConfidiResponse(bool success, i
     disconnect(pendingAnswer);
     pendingAnswer = {};
     if (success) {
-        credentialAccountWindow->open();
+        credentialAccountWindow()->open();
         return;
     }
 

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 namespace Corvane {
@@ -21,7 +22,8 @@ class CredentialConfidiWindow final : public QDialog {
     Q_OBJECT
 public:
     CredentialConfidiWindow(Interface::WindowRequestInterface* applicationManager,
-        CredentialAccountWindow* credentialAccountWindow, QWidget* parent = nullptr);
+        std::function<CredentialAccountWindow*()> credentialAccountWindow,
+        QWidget* parent = nullptr);
     ~CredentialConfidiWindow() override;
 
 public slots:
@@ -41,7 +43,8 @@ private:
     Interface::WindowRequestInterface* applicationManager;
     /// The hook for the answer to the request on its way, if any.
     QMetaObject::Connection pendingAnswer;
-    CredentialAccountWindow* credentialAccountWindow;
+    /// Built when first asked for.
+    std::function<CredentialAccountWindow*()> credentialAccountWindow;
 };
 
 }

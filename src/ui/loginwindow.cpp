@@ -15,11 +15,11 @@
 namespace Corvane {
 
 LoginWindow::LoginWindow(Interface::WindowRequestInterface* applicationManager,
-    CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent)
+    std::function<CredentialConfidiWindow*()> credentialConfidiWindow, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::LoginWindow>())
     , applicationManager(applicationManager)
-    , credentialConfidiWindow(credentialConfidiWindow)
+    , credentialConfidiWindow(std::move(credentialConfidiWindow))
 {
     ui->setupUi(this);
     setUpDialog(this);
@@ -120,8 +120,9 @@ void LoginWindow::login()
 
 void LoginWindow::openCredentialConfidiWindow()
 {
-    credentialConfidiWindow->setModal(true);
-    credentialConfidiWindow->open();
+    CredentialConfidiWindow* window = credentialConfidiWindow();
+    window->setModal(true);
+    window->open();
 }
 
 void LoginWindow::onTextEdited(const QString& text) { setUpperCase(ui->cfUtenteLineEdit, text); }

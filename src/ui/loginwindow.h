@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class QProgressDialog;
@@ -25,7 +26,8 @@ class LoginWindow final : public QDialog {
     Q_OBJECT
 public:
     LoginWindow(Interface::WindowRequestInterface* applicationManager,
-        CredentialConfidiWindow* credentialConfidiWindow, QWidget* parent = nullptr);
+        std::function<CredentialConfidiWindow*()> credentialConfidiWindow,
+        QWidget* parent = nullptr);
     ~LoginWindow() override;
 
     /// Reports the failed login whose result code the flow manager holds, then reopens.
@@ -46,7 +48,8 @@ private slots:
 private:
     std::unique_ptr<Ui::LoginWindow> ui;
     Interface::WindowRequestInterface* applicationManager;
-    CredentialConfidiWindow* credentialConfidiWindow;
+    /// Built when first asked for: most starts never show it.
+    std::function<CredentialConfidiWindow*()> credentialConfidiWindow;
     QPointer<QProgressDialog> progressDialog;
 };
 

@@ -34,7 +34,7 @@ server=$work/packages/tessaro-server_${version}_amd64.deb
 # Computed from the libraries each program links, plus what the client loads at run time.
 client_depends=$(dpkg-deb -f "$client" Depends)
 for dependency in libqt5widgets5 libqt5network5 libqt5svg5 libqt5keychain1 libquazip1-qt5 libqwt-qt5 \
-    libxlsxwriter4 libssl3 qttranslations5-l10n; do
+    libxlsxwriter4 libzbar0 libssl3 qttranslations5-l10n; do
     grep -q "\b$dependency\b" <<<"$client_depends" || fail "corvane does not depend on $dependency"
 done
 # The client is proprietary: every package it depends on is one whose licence the README's

@@ -6,6 +6,7 @@
 #include "models/commandrelease.h"
 
 #include <QColor>
+#include <QLocale>
 
 namespace Corvane::Model {
 
@@ -24,6 +25,27 @@ Amortization::Amortization(CommandManager* commandManager, QObject* parent)
         { "data_scadenza", "Data Scadenza" },
         { "data_pagamento", "Data Pagamento" },
     });
+}
+
+QVector<Instalment> Amortization::getInstalments() const
+{
+    // The server writes amounts the Italian way: "1.234,56".
+    static const QLocale italian(QLocale::Italian, QLocale::Italy);
+    const auto amount = [](const QString& text) {
+        bool ok = false;
+        const double value = italian.toDouble(text, &ok);
+        return ok ? value : 0.0;
+    };
+    QVector<Instalment> plan;
+    plan.reserve(rowCount());
+    for (int row = 0; row < rowCount(); ++row) {
+        const auto value
+            = [this, row](const char* key) { return getValue(row, QLatin1String(key)); };
+        plan.append({ value("numero_rata"), amount(value("quota_capitale")),
+            amount(value("quota_interesse")), amount(value("debito_residuo")),
+            value("rata_pagata") != QLatin1String("N") });
+    }
+    return plan;
 }
 
 QVariant Amortization::data(const QModelIndex& index, int role) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/abstractpaginatedtable.h"
+#include "models/instalment.h"
 
 #include <QPointer>
 
@@ -20,6 +21,9 @@ namespace Model {
         explicit Amortization(CommandManager* commandManager, QObject* parent = nullptr);
 
         QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+        /// The plan's instalments with their amounts as numbers (nothing for an unreadable one).
+        QVector<Instalment> getInstalments() const;
 
         /// Asks for the plan of one technical form; the previous plan goes at once.
         void fetchPlan(const QString& technicalFormId, const QString& lcr);

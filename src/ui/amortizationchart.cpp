@@ -1,8 +1,5 @@
 #include "ui/amortizationchart.h"
 
-#include "core/logging.h"
-#include "models/amortization.h"
-
 #include <QFrame>
 #include <QLocale>
 #include <QPen>
@@ -25,14 +22,6 @@ namespace {
     {
         static const QLocale locale(QLocale::Italian, QLocale::Italy);
         return locale;
-    }
-
-    /// The server writes amounts the Italian way: "1.234,56".
-    double amount(const QString& text)
-    {
-        bool ok = false;
-        const double value = italian().toDouble(text, &ok);
-        return ok ? value : 0.0;
     }
 
     /// Euro amounts without decimals, thousands grouped with ".".
@@ -69,9 +58,8 @@ namespace {
     }
 }
 
-AmortizationChart::AmortizationChart(Model::Amortization* amortizationModel, QWidget* parent)
+AmortizationChart::AmortizationChart(QWidget* parent)
     : QwtPlot(parent)
-    , amortizationModel(amortizationModel)
 {
     // Small print, as in the rest of the window: Qwt gives its axes fonts of their own, and the
     // window's style sheet decides the legend's.
@@ -125,36 +113,31 @@ AmortizationChart::AmortizationChart(Model::Amortization* amortizationModel, QWi
     residualDebt->setLegendAttribute(QwtPlotCurve::LegendShowLine);
     residualDebt->setAxes(QwtPlot::xBottom, QwtPlot::yRight);
     residualDebt->attach(this);
-
-    connect(amortizationModel, &QAbstractItemModel::modelReset, this,
-        &AmortizationChart::onAmortizationModelReset);
-    onAmortizationModelReset();
+    setInstalments({});
 }
 
 // The plot deletes its attached items.
 AmortizationChart::~AmortizationChart() = default;
 
-void AmortizationChart::onAmortizationModelReset()
+void AmortizationChart::setInstalments(const QVector<Model::Instalment>& plan)
 {
     QVector<QwtSetSample> bars;
     QVector<QPointF> debts;
     QStringList numbers;
     double highestInstalment = 0.0;
     double highestDebt = 0.0;
-    const Model::Amortization* model = amortizationModel;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const auto value
-            = [model, row](const char* key) { return model->getValue(row, QLatin1String(key)); };
-        const bool paid = value("rata_pagata") != QLatin1String("N");
-        const double principal = amount(value("quota_capitale"));
-        const double interest = amount(value("quota_interesse"));
-        const double debt = amount(value("debito_residuo"));
+    for (int row = 0; row < plan.size(); ++row) {
+        const Model::Instalment& instalment = plan.at(row);
+        const bool paid = instalment.paid;
+        const double principal = instalment.principal;
+        const double interest = instalment.interest;
+        const double debt = instalment.residualDebt;
         // Each instalment fills one pair of the stacked values and leaves the other at nothing.
         bars << QwtSetSample(row,
             { paid ? principal : 0.0, paid ? interest : 0.0, paid ? 0.0 : principal,
                 paid ? 0.0 : interest });
         debts << QPointF(row, debt);
-        numbers << value("numero_rata");
+        numbers << instalment.number;
         highestInstalment = std::max(highestInstalment, principal + interest);
         highestDebt = std::max(highestDebt, debt);
     }
@@ -180,8 +163,11 @@ void AmortizationChart::onAmortizationModelReset()
     fit(QwtPlot::yLeft, highestInstalment);
     fit(QwtPlot::yRight, highestDebt);
     replot();
-
-    qCDebug(corvaneLog) << "Amortization chart drawn with" << numbers.size() << "instalments";
 }
 
+}
+
+extern "C" Q_DECL_EXPORT Corvane::AmortizationPlot* corvaneCreateAmortizationPlot(QWidget* parent)
+{
+    return new Corvane::AmortizationChart(parent);
 }

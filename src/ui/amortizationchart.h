@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/amortizationplot.h"
+
 #include <qwt_plot.h>
 
 class QwtPlotCurve;
@@ -7,33 +9,26 @@ class QwtPlotMultiBarChart;
 
 namespace Corvane {
 
-namespace Model {
-    class Amortization;
-}
-
-/// The amortization plan drawn: the residual debt after each instalment as a line over the
-/// instalments, on its own axis at the right, and each instalment's principal and interest as a
-/// stacked bar, paid instalments in their own colours and unpaid ones in grey. Redrawn whenever
-/// the plan model is reset; owns its plot items.
-class AmortizationChart final : public QwtPlot {
+/// The amortization chart of the chart module (`AmortizationPlot::create` makes it), drawn with
+/// Qwt. Owns its plot items.
+class AmortizationChart final : public QwtPlot, public AmortizationPlot {
     Q_OBJECT
 public:
     /// The stacked values of each bar, in this order.
     enum Bar { PaidPrincipal, PaidInterest, UnpaidPrincipal, UnpaidInterest, BarCount };
 
-    explicit AmortizationChart(Model::Amortization* amortizationModel, QWidget* parent = nullptr);
+    explicit AmortizationChart(QWidget* parent = nullptr);
     ~AmortizationChart() override;
+
+    QWidget* widget() override { return this; }
+    void setInstalments(const QVector<Model::Instalment>& instalments) override;
 
     /// One point per instalment: its position on the instalment axis and the debt left after it.
     QwtPlotCurve* getResidualDebtCurve() const { return residualDebt; }
     /// One sample per instalment, with the values of `Bar`.
     QwtPlotMultiBarChart* getInstalmentBars() const { return instalments; }
 
-public slots:
-    void onAmortizationModelReset();
-
 private:
-    Model::Amortization* amortizationModel;
     QwtPlotCurve* residualDebt = nullptr;
     QwtPlotMultiBarChart* instalments = nullptr;
 };

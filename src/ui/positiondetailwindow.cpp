@@ -3,7 +3,7 @@
 #include "core/logging.h"
 #include "models/amortization.h"
 #include "models/positiondetails.h"
-#include "ui/amortizationchart.h"
+#include "ui/amortizationplot.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/dialogsetup.h"
 #include "ui/downloadoutcome.h"
@@ -62,11 +62,20 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
     table->hide();
 
     // The plan drawn sits where the table is; the table shows first and the button swaps them.
-    chart = new AmortizationChart(amortizationModel, ui->ammortamentoGroup);
-    chart->setObjectName(QStringLiteral("ammortamentoChart"));
-    chart->setMinimumHeight(260);
-    chart->hide();
-    ui->ammortamentoLayout->addWidget(chart, 0, 0);
+    // Without the chart module the plan shows as the table only.
+    chart = AmortizationPlot::create(ui->ammortamentoGroup);
+    if (chart) {
+        QWidget* plot = chart->widget();
+        plot->setObjectName(QStringLiteral("ammortamentoChart"));
+        plot->setMinimumHeight(260);
+        plot->hide();
+        ui->ammortamentoLayout->addWidget(plot, 0, 0);
+        connect(amortizationModel, &QAbstractItemModel::modelReset, plot, [this] {
+            const QVector<Model::Instalment> plan = this->amortizationModel->getInstalments();
+            chart->setInstalments(plan);
+            qCDebug(corvaneLog) << "Amortization chart drawn with" << plan.size() << "instalments";
+        });
+    }
     chartSwitch = new QPushButton(ui->ammortamentoGroup);
     chartSwitch->setObjectName(QStringLiteral("ammortamentoSwitch"));
     chartSwitch->setCheckable(true);
@@ -226,8 +235,9 @@ void PositionDetailWindow::showPlan(bool asChart)
 {
     const bool plan = amortizationModel->getTotalResults() != 0;
     ui->ammortamentoTable->setVisible(plan && !asChart);
-    chart->setVisible(plan && asChart);
-    chartSwitch->setVisible(plan);
+    if (chart)
+        chart->widget()->setVisible(plan && asChart);
+    chartSwitch->setVisible(plan && chart);
     chartSwitch->setText(
         asChart ? QStringLiteral("Mostra tabella") : QStringLiteral("Mostra grafico"));
 }

@@ -11,7 +11,7 @@ class QToolBar;
 
 namespace Corvane {
 
-class AmortizationChart;
+class AmortizationPlot;
 class AnagraphicWindow;
 class TableColumns;
 
@@ -55,7 +55,8 @@ private:
     Model::Amortization* amortizationModel;
     Model::PositionDetails* positionDetailsModel;
     QToolBar* toolbar;
-    AmortizationChart* chart = nullptr;
+    /// Owned by its parent widget.
+    AmortizationPlot* chart = nullptr;
     QPushButton* chartSwitch = nullptr;
     TableColumns* planColumns = nullptr;
     QPointer<QProgressDialog> downloadProgressDialog;

@@ -62,6 +62,9 @@ dpkg-deb -x "$server" "$root"
 share=$root/usr/share
 [ -x "$root/usr/bin/corvane" ] || fail "no usr/bin/corvane"
 [ -x "$root/usr/bin/tessaro-server" ] || fail "no usr/bin/tessaro-server"
+# Loaded from the program's installation when the first chart is drawn.
+[ -n "$(find "$root/usr/lib" -path '*/corvane/libcorvane-chart.so')" ] ||
+    fail "no chart module under usr/lib"
 desktop-file-validate "$share/applications/it.corvane.Corvane.desktop" ||
     fail "desktop entry not valid"
 appstreamcli validate --no-net "$share/metainfo/it.corvane.Corvane.metainfo.xml" ||

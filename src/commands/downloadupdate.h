@@ -28,6 +28,7 @@ public:
     QMap<QString, QString> getParameters() const override { return parameters; }
     void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
     void useResponse(QByteArray body) override;
+    void useFailure() override { reportIfUnanswered(); }
 
     bool isSuccess() const { return success; }
     /// For the end of the command's execution: a failed download when nothing was reported.

@@ -19,8 +19,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace Corvane;
 using namespace Corvane::Test;
@@ -219,29 +221,35 @@ void TestHostileServer::hostileReplies_data()
     QTest::addColumn<bool>("cancel");
     /// The box's title, or none.
     QTest::addColumn<QString>("box");
+    /// Bytes any file of the process may grow to (a full disk), or 0 for no limit.
+    QTest::addColumn<qint64>("fileRoom");
 
     const QString generic = QStringLiteral("Errore nella risposta del server");
     const QString connection = QStringLiteral("Errore durante la connessione al server");
     const QByteArray xml = resultReply(QStringLiteral("0"));
-    QTest::newRow("page announcing 20 GB")
-        << head("text/xml", 20000 * mib) << xml << 20000 * mib << 50 << false << false << generic;
+    QTest::newRow("page announcing 20 GB") << head("text/xml", 20000 * mib) << xml << 20000 * mib
+                                           << 50 << false << false << generic << qint64(0);
     QTest::newRow("page past the limit without length")
-        << head("text/xml") << xml << 3 * mib << 0 << false << false << generic;
+        << head("text/xml") << xml << 3 * mib << 0 << false << false << generic << qint64(0);
     QTest::newRow("page trickling") << head("text/xml") << xml.left(10) << qint64(1000000) << 40
-                                    << false << false << connection;
+                                    << false << false << connection << qint64(0);
     QTest::newRow("download announcing past the limit")
         << head("text/csv", 20000 * mib) << QByteArray("Report;x\n") << 20000 * mib << 50 << true
-        << false << QString();
+        << false << QString() << qint64(0);
     QTest::newRow("download past the limit without length")
         << head("text/csv") << QByteArray("Report;x\n") << 6 * mib << 0 << true << false
-        << QString();
-    QTest::newRow("download trickling") << head("text/csv") << QByteArray("Report;x\n")
-                                        << qint64(1000000) << 40 << true << false << connection;
+        << QString() << qint64(0);
+    QTest::newRow("download trickling")
+        << head("text/csv") << QByteArray("Report;x\n") << qint64(1000000) << 40 << true << false
+        << connection << qint64(0);
     QTest::newRow("download given up") << head("text/csv") << QByteArray("Report;x\n") << 3 * mib
-                                       << 100 << true << true << QString();
+                                       << 100 << true << true << QString() << qint64(0);
     QTest::newRow("page in place of the file")
         << head("text/plain") << QByteArray("<html>Sessione scaduta</html>") << qint64(30) << 0
-        << true << false << QString();
+        << true << false << QString() << qint64(0);
+    QTest::newRow("download onto a full disk")
+        << head("text/csv") << QByteArray("Report;x\n") << 3 * mib << 0 << true << false
+        << QString() << 2 * mib;
 }
 
 void TestHostileServer::hostileReplies()
@@ -255,6 +263,7 @@ void TestHostileServer::hostileReplies()
     QFETCH(bool, download);
     QFETCH(bool, cancel);
     QFETCH(QString, box);
+    QFETCH(qint64, fileRoom);
     // A trickle is a few bytes at a time; a flood as much as the socket takes.
     front->setScript({ replyHead, start, total, intervalMs > 0 ? 16 : 64 * 1024, intervalMs });
     MessageBoxAnswerer answerer;
@@ -276,6 +285,14 @@ void TestHostileServer::hostileReplies()
     Model::Report* model = client->application()->getReportModel();
     QSignalSpy completed(model, &Model::Report::reportDownloadComplete);
     QSignalSpy progress(model, &Model::Report::reportDownloadProgress);
+    // A write past the room fails as it would on a full disk.
+    rlimit unlimited {};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    if (fileRoom) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit room { rlim_t(fileRoom), unlimited.rlim_max };
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &room) == 0);
+    }
     HomeCommand page(QStringLiteral("/corvane/v5/home/status"));
     if (download) {
         if (cancel) {
@@ -287,6 +304,7 @@ void TestHostileServer::hostileReplies()
         commandManager()->exec(&page);
     }
     QTRY_VERIFY_WITH_TIMEOUT(!commandManager()->isBusy(), 10000);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
     disconnect(model, &Model::Report::reportDownloadProgress, model, nullptr);
 
     QCOMPARE(answerer.getFailures(), QStringList());

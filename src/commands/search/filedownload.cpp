@@ -80,8 +80,11 @@ void FileDownload::useResponse(QMap<QString, QString>, QList<DataRow>)
 
 void FileDownload::useResponse(QByteArray body)
 {
-    success = save(body);
-    finished();
+    // A body handed over whole goes the streamed way in one piece.
+    if (openStream(status, contentType) && writeStream(body))
+        closeStream();
+    else
+        useFailure();
 }
 
 void FileDownload::useFailure()
@@ -153,32 +156,6 @@ bool FileDownload::checkStart()
                           << contentType << "starting with" << head.size() << "bytes";
     file.reset();
     return false;
-}
-
-bool FileDownload::save(const QByteArray& body) const
-{
-    if (body.isEmpty()) {
-        qCDebug(corvaneLog) << "The file stream seems to be empty in"
-                            << "useResponse" << metaObject()->className();
-        return false;
-    }
-    // Checked before the file is touched, so the one the user has stays.
-    if (!isExpectedFile(status, contentType, body, types, signature)) {
-        qCWarning(corvaneLog) << "The download is not the file expected: status" << status << "type"
-                              << contentType << body.size() << "bytes";
-        return false;
-    }
-    QSaveFile file(destinationPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCDebug(corvaneLog) << "Error while trying to open the file" << destinationPath;
-        return false;
-    }
-    file.write(body);
-    if (!file.commit()) {
-        qCCritical(corvaneLog) << "Error while trying to write the file" << destinationPath;
-        return false;
-    }
-    return true;
 }
 
 }

@@ -63,7 +63,6 @@ protected:
     ~FileDownload() override;
 
 private:
-    bool save(const QByteArray& body) const;
     /// The first bytes are in (or the body has ended): whether they can start the file.
     bool checkStart();
 

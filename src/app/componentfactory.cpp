@@ -88,6 +88,8 @@ NetworkManager* ComponentFactory::getNetworkManager()
         });
         connect(networkManager.get(), &NetworkManager::fatalErrorOccurred, this,
             &Prompt::showNetworkError);
+        // Once the main window is up a failed transfer ends its request, not the program.
+        networkManager->setSessionOpen([this] { return find<MainWindow>() != nullptr; });
     }
     return networkManager.get();
 }

@@ -4,7 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <memory>
 #include <openssl/evp.h>
@@ -51,6 +51,8 @@ DownloadUpdate::DownloadUpdate(Interface::DownloadUpdateResponseAccepterInterfac
 {
 }
 
+DownloadUpdate::~DownloadUpdate() = default;
+
 QString DownloadUpdate::getPath() const { return QStringLiteral("/corvane/v5/home/download_upd"); }
 
 void DownloadUpdate::useResponse(QMap<QString, QString> decodedReply, QList<DataRow>)
@@ -64,21 +66,74 @@ void DownloadUpdate::useResponse(QMap<QString, QString> decodedReply, QList<Data
 
 void DownloadUpdate::useResponse(QByteArray body)
 {
-    if (!body.startsWith("PK\x03\x04")) {
-        qCWarning(corvaneLog) << "The update download is no ZIP archive:" << body.size()
-                              << "bytes starting with" << body.left(16);
+    if (openStream(200, QString()) && writeStream(body))
+        closeStream();
+    else
+        useFailure();
+}
+
+bool DownloadUpdate::openStream(int, const QString&)
+{
+    partialMd5.reset();
+    start.clear();
+    partial = std::make_unique<QTemporaryFile>(
+        QString::fromLatin1(archiveName) + QStringLiteral(".XXXXXX"));
+    if (!partial->open()) {
+        qCCritical(corvaneLog) << "Error while trying to open" << partial->fileTemplate()
+                               << partial->errorString();
+        partial.reset();
+        return false;
+    }
+    return true;
+}
+
+bool DownloadUpdate::writeStream(const QByteArray& bytes)
+{
+    if (!partial)
+        return false;
+    if (start.size() < 4) {
+        start += bytes.left(4 - start.size());
+        if (start.size() == 4 && start != "PK\x03\x04") {
+            qCWarning(corvaneLog) << "The update download is no ZIP archive: it starts with"
+                                  << start;
+            partial.reset();
+            return false;
+        }
+    }
+    partialMd5.addData(bytes);
+    if (partial->write(bytes) != bytes.size()) {
+        qCCritical(corvaneLog) << "Error while writing the update archive"
+                               << partial->errorString();
+        partial.reset();
+        return false;
+    }
+    return true;
+}
+
+void DownloadUpdate::closeStream()
+{
+    const std::unique_ptr<QTemporaryFile> archive = std::move(partial);
+    if (!archive || start != "PK\x03\x04") {
+        qCWarning(corvaneLog) << "The update download is no ZIP archive";
         report();
         return;
     }
-    const QString downloaded
-        = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex());
+    const QString downloaded = QString::fromLatin1(partialMd5.result().toHex());
     qCDebug(corvaneLog) << "Comparing downloaded file md5: " << downloaded << "with:" << md5;
     if (downloaded != md5) {
         qCWarning(corvaneLog) << "Downloaded file is corrupted.";
         report();
         return;
     }
-    if (!isSignedRelease(body, signature)) {
+    // The signature covers the whole archive at once: it is read from the disk, not the heap.
+    const qint64 size = archive->size();
+    uchar* mapped = archive->flush() ? archive->map(0, size) : nullptr;
+    const bool signedRelease = mapped
+        && isSignedRelease(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), int(size)), signature);
+    if (mapped)
+        archive->unmap(mapped);
+    if (!signedRelease) {
         qCWarning(corvaneLog) << "The update archive is not signed with the release key"
                               << (signature.isEmpty() ? "(no signature)" : "(wrong signature)");
         report();
@@ -86,24 +141,26 @@ void DownloadUpdate::useResponse(QByteArray body)
     }
 
     const QString name = QString::fromLatin1(archiveName);
-    if (QFile::exists(name))
+    if (QFile::exists(name)) {
         qCDebug(corvaneLog) << "The update file" << name
                             << "already exists. It will be overwrited.";
-    // The archive replaces the old one only once it is complete on disk.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCCritical(corvaneLog) << "Error while trying to open" << name;
+        QFile::remove(name);
+    }
+    // The archive takes its name only now that it is complete and checked.
+    if (!archive->rename(name)) {
+        qCCritical(corvaneLog) << "Error while trying to open" << name << archive->errorString();
         report();
         return;
     }
-    file.write(body);
-    if (!file.commit()) {
-        qCCritical(corvaneLog) << "Error while trying to open" << name << file.errorString();
-        report();
-        return;
-    }
+    archive->setAutoRemove(false);
     success = true;
     report();
+}
+
+void DownloadUpdate::useFailure()
+{
+    partial.reset();
+    reportIfUnanswered();
 }
 
 void DownloadUpdate::reportIfUnanswered()

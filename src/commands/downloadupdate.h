@@ -5,7 +5,12 @@
 #include "protocol/downloadupdateresponseaccepterinterface.h"
 #include "protocol/noabicommandinterface.h"
 
+#include <QCryptographicHash>
 #include <QObject>
+
+#include <memory>
+
+class QTemporaryFile;
 
 namespace Corvane::Command {
 
@@ -23,11 +28,17 @@ public:
 
     DownloadUpdate(Interface::DownloadUpdateResponseAccepterInterface* accepter, const QString& md5,
         const QString& version, const QString& signature);
+    ~DownloadUpdate() override;
 
     QString getPath() const override;
     QMap<QString, QString> getParameters() const override { return parameters; }
     void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
     void useResponse(QByteArray body) override;
+    void useFailure() override;
+    bool streamsBody() const override { return true; }
+    bool openStream(int status, const QString& contentType) override;
+    bool writeStream(const QByteArray& bytes) override;
+    void closeStream() override;
 
     bool isSuccess() const { return success; }
     /// For the end of the command's execution: a failed download when nothing was reported.
@@ -42,6 +53,10 @@ private:
     QString signature;
     bool success = false;
     bool reported = false;
+    /// The archive while it arrives, beside the working directory's one.
+    std::unique_ptr<QTemporaryFile> partial;
+    QCryptographicHash partialMd5 { QCryptographicHash::Md5 };
+    QByteArray start;
 };
 
 }

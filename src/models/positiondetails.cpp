@@ -79,14 +79,29 @@ void PositionDetails::showPendingRelatedForms()
 void PositionDetails::downloadPosition(
     const QString& path, const QString& formId, const QString& lcrValue)
 {
+    cancelDownload();
+    auto* download = new Command::Search::DownloadPosition(this, path, formId, lcrValue);
+    connect(download, &Command::Search::FileDownload::received, this,
+        &PositionDetails::positionDownloadProgress);
+    runningDownload = download;
     // A command whose reply never comes is freed when the queue says it has ended.
-    queueOwned(
-        commandManager, this, new Command::Search::DownloadPosition(this, path, formId, lcrValue));
+    queueOwned(commandManager, this, download);
+}
+
+void PositionDetails::cancelDownload()
+{
+    if (!runningDownload)
+        return;
+    qCDebug(corvaneLog) << "Position download withdrawn";
+    withdrawCommand(commandManager, runningDownload);
+    runningDownload = nullptr;
 }
 
 void PositionDetails::onDownloadCompleted(Command::Search::DownloadPosition* command)
 {
     const bool success = command->isSuccess();
+    if (command == runningDownload)
+        runningDownload = nullptr;
     if (!success)
         qCWarning(corvaneLog) << "Error while downloading the position file";
     emit positionDownloadComplete(success);

@@ -39,6 +39,8 @@ namespace Model {
         void downloadPosition(
             const QString& path, const QString& technicalFormId, const QString& lcr);
         void onDownloadCompleted(Command::Search::DownloadPosition* command);
+        /// Withdraws the download under way: nothing is written and no end is told.
+        void cancelDownload();
 
         /// The value of one of the reply keys; empty until a reply carries it.
         QString getValue(const QString& key) const { return values.value(key); }
@@ -47,6 +49,7 @@ namespace Model {
 
     signals:
         void positionDetailUpdated();
+        void positionDownloadProgress(qint64 bytes);
         void positionDownloadComplete(bool success);
         /// The position on screen has other technical forms, described by text; told once per
         /// fetch.
@@ -61,6 +64,7 @@ namespace Model {
         QMap<QString, QString> values;
         QPointer<QObject> pendingDetail;
         QPointer<QObject> pendingRelated;
+        QPointer<QObject> runningDownload;
         /// The text of the related forms of this fetch, until it is shown.
         QString relatedForms;
         bool positionShown = false;

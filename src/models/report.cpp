@@ -4,6 +4,7 @@
 #include "commands/search/report.h"
 #include "core/logging.h"
 #include "models/cellstyle.h"
+#include "models/commandrelease.h"
 
 namespace Corvane::Model {
 
@@ -49,13 +50,28 @@ QObject* Report::createSearch(const SearchFilters& filters, int)
 
 void Report::downloadReport(int row, const QString& path)
 {
-    execute(new Command::Search::DownloadReport(
-        this, getValue(row, QStringLiteral("report_file_id")), path));
+    cancelDownload();
+    runningDownload = new Command::Search::DownloadReport(
+        this, getValue(row, QStringLiteral("report_file_id")), path);
+    connect(runningDownload, &Command::Search::FileDownload::received, this,
+        &Report::reportDownloadProgress);
+    execute(runningDownload);
+}
+
+void Report::cancelDownload()
+{
+    if (!runningDownload)
+        return;
+    qCDebug(corvaneLog) << "Report download withdrawn";
+    withdrawCommand(commandManager, runningDownload);
+    runningDownload = nullptr;
 }
 
 void Report::onDownloadCompleted(Command::Search::DownloadReport* command)
 {
     const bool success = command->isSuccess();
+    if (command == runningDownload)
+        runningDownload = nullptr;
     release(command);
     if (!success)
         qCWarning(corvaneLog) << "Error while downloading the report file";

@@ -2,6 +2,8 @@
 
 #include "models/abstractpaginatedtable.h"
 
+#include <QPointer>
+
 namespace Corvane {
 namespace Command::Search {
     class DownloadReport;
@@ -18,15 +20,21 @@ namespace Model {
 
         QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-        /// Saves the file of the report in that row at path; reportDownloadComplete tells the end.
+        /// Saves the file of the report in that row at path; reportDownloadProgress tells the
+        /// bytes saved, reportDownloadComplete the end.
         void downloadReport(int row, const QString& path);
         void onDownloadCompleted(Command::Search::DownloadReport* command);
+        /// Withdraws the download under way: nothing is written and no end is told.
+        void cancelDownload();
 
     signals:
+        void reportDownloadProgress(qint64 bytes);
         void reportDownloadComplete(bool success);
 
     private:
         QObject* createSearch(const SearchFilters& filters, int start) override;
+
+        QPointer<Command::Search::DownloadReport> runningDownload;
     };
 
 }

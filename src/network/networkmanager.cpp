@@ -73,10 +73,21 @@ void NetworkManager::manageNetworkError(QNetworkReply::NetworkError code)
 {
     qCCritical(corvaneLog) << "Network error catched. Code:" << errorName(code);
 
-    switch (code) {
-    case QNetworkReply::ContentAccessDenied:
+    if (code == QNetworkReply::ContentAccessDenied) {
         // An HTTP 403 carries a result code in its body; the transport handles it.
         return;
+    }
+    if (sessionOpen && sessionOpen()) {
+        // Quitting now would take the open windows and what was typed in them; the settings
+        // window has nothing to offer a connection that worked. The request alone fails.
+        emit fatalErrorOccurred(code == QNetworkReply::ProxyAuthenticationRequiredError
+                ? FatalError::ProxyAuthenticationRequired
+                : FatalError::ConnectionFailed,
+            QString::number(code));
+        return;
+    }
+
+    switch (code) {
     case QNetworkReply::HostNotFoundError:
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError:

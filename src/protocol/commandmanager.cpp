@@ -132,8 +132,10 @@ void CommandManager::executeNext()
     if (!dynamic_cast<NoAbiCommandInterface*>(head))
         urlPath += QLatin1Char('/') + abiCode(host->getBank());
 
+    auto* download = dynamic_cast<DownloadCommandInterface*>(head);
     transport->configurePostRequest(params, urlPath);
-    transport->executePostRequest();
+    transport->executePostRequest(
+        download && download->streamsBody() ? download : nullptr, download != nullptr);
 }
 
 CommandManager::QueuedCommand CommandManager::takeRunning()
@@ -227,7 +229,42 @@ void CommandManager::onReplyFailed()
     if (!inFlight)
         return;
     const QueuedCommand ended = takeRunning();
-    endExecution(ended, ended.command->getPath());
+    const QString path = ended.command->getPath();
+    // A download's window waits for an outcome; other commands' owners hear executionEnded.
+    if (auto* download = dynamic_cast<DownloadCommandInterface*>(ended.command))
+        download->useFailure();
+    endExecution(ended, path);
+}
+
+void CommandManager::onReplyTooLarge()
+{
+    if (!inFlight)
+        return;
+    const QueuedCommand ended = takeRunning();
+    const QString path = ended.command->getPath();
+    lastErrorMessage
+        = QStringLiteral("Errore durante l'esecuzione della richiesta.\nComando: %1").arg(path);
+    qCCritical(corvaneLog) << "The reply to" << path << "was stopped: it is larger than allowed";
+    host->showServerErrorDialog(this);
+    if (ended.object) {
+        if (auto* download = dynamic_cast<DownloadCommandInterface*>(ended.command))
+            download->useFailure();
+    }
+    endExecution(ended, path);
+}
+
+void CommandManager::onStreamEnded(bool complete)
+{
+    if (!inFlight)
+        return;
+    const QueuedCommand ended = takeRunning();
+    const QString path = ended.command->getPath();
+    auto* download = dynamic_cast<DownloadCommandInterface*>(ended.command);
+    if (complete)
+        download->closeStream();
+    else
+        download->useFailure();
+    endExecution(ended, path);
 }
 
 bool CommandManager::validateResponse(const QString& path)
@@ -281,5 +318,7 @@ void CommandManager::setTransferTimeout(int milliseconds)
 {
     transport->setTransferTimeout(milliseconds);
 }
+
+void CommandManager::setReplyLimits(const ReplyLimits& limits) { transport->setLimits(limits); }
 
 }

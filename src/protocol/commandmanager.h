@@ -9,6 +9,7 @@ namespace Corvane {
 
 class CommandRequestManager;
 class NetworkManager;
+struct ReplyLimits;
 class ProxyConfigurator;
 class XmlParser;
 
@@ -38,8 +39,14 @@ public:
     /// A transfer of the head command ended with a body.
     void onReplyReady(const QByteArray& body, const QString& contentType, int status = 200);
     /// A transfer of the head command failed at the network level; the network manager has
-    /// reported it. The command ends without a result so the queue moves on.
+    /// reported it. The command ends without a result (a download hears of its failure) so the
+    /// queue moves on.
     void onReplyFailed();
+    /// A reply was stopped for its size: the generic error is shown and the command ends as
+    /// failed.
+    void onReplyTooLarge();
+    /// The head command's streamed body has ended: whole (complete) or stopped.
+    void onStreamEnded(bool complete);
 
     QMap<QString, QString> getDecodedReply() const { return decodedReply; }
     QList<DataRow> getDataRows() const { return dataRows; }
@@ -52,6 +59,8 @@ public:
     void updateServerUrl();
     /// Inactivity allowed to one transfer before it is aborted.
     void setTransferTimeout(int milliseconds);
+    /// Sizes and deadlines of the replies to come (tests shorten them).
+    void setReplyLimits(const ReplyLimits& limits);
 
 signals:
     /// A command has left the queue and its result, refusal or failure has been dealt with: its

@@ -3,6 +3,7 @@
 #include "core/logging.h"
 #include "network/networkmanager.h"
 #include "protocol/commandmanager.h"
+#include "protocol/downloadcommandinterface.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,8 @@ namespace Corvane {
 
 namespace {
     constexpr qint64 largestLoggedReplySize = 49999;
+    /// What a streamed body is read in at most, so a burst never sits in memory at once.
+    constexpr qint64 streamChunk = 256 * 1024;
 
     QByteArray headerValue(const QString& token)
     {
@@ -58,6 +61,8 @@ CommandRequestManager::CommandRequestManager(NetworkManager* networkManager,
     , proxyConfigurator(proxyConfigurator)
 {
     qCDebug(corvaneLog) << "Initializing network request manager with URL" << url;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, this, &CommandRequestManager::onDeadline);
 }
 
 void CommandRequestManager::updateServerUrl(const QString& baseUrl)
@@ -124,11 +129,25 @@ QByteArray CommandRequestManager::encodeForm(const QUrlQuery& fields)
     return encoded;
 }
 
-void CommandRequestManager::executePostRequest()
+void CommandRequestManager::executePostRequest(
+    Interface::DownloadCommandInterface* streamTarget, bool isDownload)
 {
     qCDebug(corvaneLog) << "Executing the POST request with URL " << url.toString();
     QNetworkReply* posted = networkManager->post(request, encodeForm(query));
     reply = posted;
+    stream = streamTarget;
+    download = isDownload;
+    mode = Mode::Undecided;
+    streamed = 0;
+    deadline.start(download ? limits.downloadDeadline : limits.replyDeadline);
+    // A streamed body waits in the network layer, not in memory, while the disk catches up.
+    if (stream)
+        posted->setReadBufferSize(streamChunk * 4);
+    connect(posted, &QNetworkReply::metaDataChanged, this, [this, posted] {
+        if (posted == reply && mode == Mode::Undecided)
+            useHeaders(posted);
+    });
+    connect(posted, &QNetworkReply::readyRead, this, [this, posted] { onReadyRead(posted); });
     // Each reply reports itself: a late signal of an earlier one never reads the current one.
     connect(posted, &QNetworkReply::finished, this, [this, posted] { onFinished(posted); });
     connect(
@@ -141,6 +160,8 @@ void CommandRequestManager::abort()
 {
     QNetworkReply* aborted = reply;
     reply = nullptr;
+    stream = nullptr;
+    deadline.stop();
     if (!aborted)
         return;
     qCDebug(corvaneLog) << "Aborting the request in flight";
@@ -160,10 +181,12 @@ void CommandRequestManager::onFinished(QNetworkReply* finished)
         qCDebug(corvaneLog) << "Ignoring a reply that is no longer awaited";
         return;
     }
-    reply = nullptr;
 
     const QNetworkReply::NetworkError error = finished->error();
     if (error != QNetworkReply::NoError && error != QNetworkReply::ContentAccessDenied) {
+        reply = nullptr;
+        stream = nullptr;
+        deadline.stop();
         qCDebug(corvaneLog) << "REPLY: "
                             << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(error)
                             << ":" << finished->errorString();
@@ -171,6 +194,25 @@ void CommandRequestManager::onFinished(QNetworkReply* finished)
         commandManager->onReplyFailed();
         return;
     }
+    // A reply without a body brings no readyRead: its headers are looked at here.
+    if (mode == Mode::Undecided && !useHeaders(finished))
+        return;
+    if (mode == Mode::Stream) {
+        if (!pumpStream(finished))
+            return;
+        reply = nullptr;
+        stream = nullptr;
+        deadline.stop();
+        qCDebug(corvaneLog) << "REPLY streamed: SIZE: " << streamed;
+        commandManager->onStreamEnded(true);
+        return;
+    }
+    if (finished->bytesAvailable() > currentLimit()) {
+        stop(true);
+        return;
+    }
+    reply = nullptr;
+    deadline.stop();
 
     const qint64 size = finished->bytesAvailable();
     body = finished->readAll();
@@ -183,6 +225,102 @@ void CommandRequestManager::onFinished(QNetworkReply* finished)
     const QByteArray received = std::exchange(body, QByteArray());
     commandManager->onReplyReady(received, contentType,
         finished->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
+}
+
+qint64 CommandRequestManager::currentLimit() const
+{
+    // A page sent in place of a streamed file is held like any other reply.
+    return mode == Mode::Stream || (download && !stream) ? limits.downloadBytes : limits.replyBytes;
+}
+
+bool CommandRequestManager::useHeaders(QNetworkReply* headed)
+{
+    const QString contentType
+        = QString::fromLatin1(headed->rawHeader(QByteArrayLiteral("Content-Type")));
+    // An XML reply in place of a file is a page for the command manager, never a file.
+    mode = stream && contentType != QLatin1String("text/html") ? Mode::Stream : Mode::Buffer;
+    if (mode == Mode::Buffer)
+        headed->setReadBufferSize(0);
+    const QVariant announced = headed->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && announced.toLongLong() > currentLimit()) {
+        qCWarning(corvaneLog) << "The reply announces" << announced.toLongLong()
+                              << "bytes, more than the" << currentLimit() << "allowed";
+        stop(true);
+        return false;
+    }
+    if (mode == Mode::Stream
+        && !stream->openStream(
+            headed->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), contentType)) {
+        stop(false);
+        return false;
+    }
+    return true;
+}
+
+void CommandRequestManager::onReadyRead(QNetworkReply* ready)
+{
+    if (ready != reply)
+        return;
+    if (mode == Mode::Undecided && !useHeaders(ready))
+        return;
+    if (mode == Mode::Stream) {
+        pumpStream(ready);
+        return;
+    }
+    // Held by the reply until it has finished: only its size is watched here.
+    if (ready->bytesAvailable() > currentLimit())
+        stop(true);
+}
+
+bool CommandRequestManager::pumpStream(QNetworkReply* ready)
+{
+    while (ready->bytesAvailable() > 0) {
+        const QByteArray chunk = ready->read(streamChunk);
+        streamed += chunk.size();
+        if (streamed > currentLimit()) {
+            qCWarning(corvaneLog) << "The download passed the" << currentLimit()
+                                  << "bytes allowed; it is stopped";
+            stop(false);
+            return false;
+        }
+        if (!stream->writeStream(chunk)) {
+            stop(false);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CommandRequestManager::stop(bool tooLarge)
+{
+    QNetworkReply* stopped = reply;
+    const bool streaming = mode == Mode::Stream;
+    reply = nullptr;
+    stream = nullptr;
+    deadline.stop();
+    if (!stopped)
+        return;
+    // The stop is this side's own: the network manager has no failure to report.
+    disconnect(stopped, &QNetworkReply::errorOccurred, networkManager,
+        &NetworkManager::manageNetworkError);
+    stopped->abort();
+    stopped->deleteLater();
+    if (tooLarge && !streaming)
+        commandManager->onReplyTooLarge();
+    else
+        commandManager->onStreamEnded(false);
+}
+
+void CommandRequestManager::onDeadline()
+{
+    if (!reply)
+        return;
+    qCWarning(corvaneLog) << "The request passed its deadline of"
+                          << (download ? limits.downloadDeadline : limits.replyDeadline)
+                          << "ms; it ends as a time-out";
+    // Aborted with the error still reported: the network manager tells the user, and the
+    // finished reply ends the command like any failed transfer.
+    reply->abort();
 }
 
 void CommandRequestManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)

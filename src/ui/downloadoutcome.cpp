@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -18,6 +19,13 @@ QString proposedSavePath(const QString& suggested, const QString& fallback)
     const QString folder = WindowLayout::getLastFolder();
     QDir().mkpath(folder);
     return QDir(folder).filePath(Command::Search::safeFileName(suggested, fallback));
+}
+
+QString downloadProgressText(qint64 bytes)
+{
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    return QStringLiteral("Download del file in corso...\nRicevuti %1")
+        .arg(italian.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
 }
 
 bool checkSaveFolder(QWidget* parent, const QString& path)

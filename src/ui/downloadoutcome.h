@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QString;
 class QWidget;
 
@@ -8,6 +10,9 @@ namespace Corvane {
 /// The file name the save dialog proposes for a name the server suggested (fallback when
 /// nothing usable is left) in the folder last saved to; the folder is made when missing.
 QString proposedSavePath(const QString& suggested, const QString& fallback);
+
+/// The progress dialog's text for a download of which bytes have arrived.
+QString downloadProgressText(qint64 bytes);
 
 /// Whether the folder of path can take the file; if not, the user is told which folder it is.
 bool checkSaveFolder(QWidget* parent, const QString& path);

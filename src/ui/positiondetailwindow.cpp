@@ -194,14 +194,22 @@ void PositionDetailWindow::onPrintPdfButtonClicked()
 
     if (!downloadProgressDialog) {
         downloadProgressDialog = new QProgressDialog(
-            QStringLiteral("Download del file in corso..."), QString(), 0, 0, this);
-        downloadProgressDialog->setCancelButton(nullptr);
+            QStringLiteral("Download del file in corso..."), QStringLiteral("Annulla"), 0, 0, this);
+        // Giving up withdraws the download: nothing is written. Closing the dialog at the end
+        // also reports a cancel, which then finds nothing to withdraw.
+        connect(downloadProgressDialog, &QProgressDialog::canceled, positionDetailsModel,
+            &Model::PositionDetails::cancelDownload);
+        connect(positionDetailsModel, &Model::PositionDetails::positionDownloadProgress,
+            downloadProgressDialog, [dialog = downloadProgressDialog.data()](qint64 bytes) {
+                dialog->setLabelText(downloadProgressText(bytes));
+            });
         downloadProgressDialog->setWindowFlags(
             Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         downloadProgressDialog->setWindowTitle(QStringLiteral("Download posizione"));
         downloadProgressDialog->setWindowModality(Qt::WindowModal);
         downloadProgressDialog->reset();
     }
+    downloadProgressDialog->setLabelText(QStringLiteral("Download del file in corso..."));
     downloadProgressDialog->show();
     positionDetailsModel->downloadPosition(
         pdfPath, positionDetailsModel->getTechnicalFormId(), positionDetailsModel->getLcr());

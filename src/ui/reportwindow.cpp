@@ -31,6 +31,10 @@ ReportWindow::ReportWindow(Interface::WindowRequestInterface* applicationManager
     connect(ui->dateFilterEnabled, &QCheckBox::toggled, this, &ReportWindow::onDateFilterToggle);
     connect(model, &Model::Report::reportDownloadComplete, this,
         &ReportWindow::onReportDownloadComplete);
+    // A download shows what has arrived; "Annulla" withdraws it and nothing is written.
+    connect(model, &Model::Report::reportDownloadProgress, this, [this](qint64 bytes) {
+        ensureProgressDialog()->setLabelText(downloadProgressText(bytes));
+    });
 }
 
 ReportWindow::~ReportWindow() = default;
@@ -72,11 +76,22 @@ void ReportWindow::onCellDoubleClicked(const QModelIndex& index)
     reportEmpty = model->getValue(row, QStringLiteral("vuoto")) == QLatin1String("1");
 
     QProgressDialog* progress = ensureProgressDialog();
+    connect(progress, &QProgressDialog::canceled, this, &ReportWindow::onDownloadCanceled,
+        Qt::UniqueConnection);
     progress->setWindowTitle(QStringLiteral("Download report"));
     progress->setLabelText(QStringLiteral("Download del file in corso..."));
     qCDebug(corvaneLog) << "Showing download progress dialog";
     progress->show();
     reportModel->downloadReport(row, reportPath);
+}
+
+void ReportWindow::onDownloadCanceled()
+{
+    // Also reported when the dialog closes after a search or a download: then nothing runs.
+    reportModel->cancelDownload();
+    QProgressDialog* progress = ensureProgressDialog();
+    progress->setWindowTitle(QStringLiteral("Lista report"));
+    progress->setLabelText(QStringLiteral("Ricerca dei risultati in corso..."));
 }
 
 void ReportWindow::onReportDownloadComplete(bool success)

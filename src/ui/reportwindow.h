@@ -32,6 +32,8 @@ public slots:
     void updateInterfaceDetails() override;
     void onDateFilterToggle(bool isEnabled);
     void onReportDownloadComplete(bool success);
+    /// The progress dialog was given up or closed: a download under way is withdrawn.
+    void onDownloadCanceled();
 
 protected:
     SearchFilters readSearchFilters() const override;

@@ -439,6 +439,11 @@ void TestDetailFlow::positionPdf()
     QCOMPARE(recorder.opened.first(), QUrl::fromLocalFile(target));
     QVERIFY(readAll(target).startsWith("%PDF"));
     QVERIFY(!window->getDownloadProgressDialog()->isVisible());
+    // The wait told the bytes as they came and offered to give up.
+    QVERIFY(window->getDownloadProgressDialog()->labelText().startsWith(
+        QStringLiteral("Download del file in corso...\nRicevuti ")));
+    QCOMPARE(window->getDownloadProgressDialog()->findChild<QPushButton*>()->text(),
+        QStringLiteral("Annulla"));
     // The next save starts in the folder last saved to.
     answerFileDialog(QString(), &proposed, &directory);
     trigger(window, QStringLiteral("Stampa PDF"));

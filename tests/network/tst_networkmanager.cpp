@@ -115,38 +115,53 @@ void TestNetworkManager::errorClassification_data()
     QTest::addColumn<bool>("settingsProblem");
     QTest::addColumn<QString>("boxTitle");
     QTest::addColumn<QString>("boxText");
+    QTest::addColumn<bool>("sessionOpen");
 
     for (QNetworkReply::NetworkError code :
         { QNetworkReply::HostNotFoundError, QNetworkReply::TimeoutError,
             QNetworkReply::OperationCanceledError, QNetworkReply::UnknownNetworkError,
             QNetworkReply::ProxyNotFoundError, QNetworkReply::ProxyTimeoutError,
             QNetworkReply::UnknownProxyError, QNetworkReply::UnknownServerError })
-        QTest::addRow("settings %d", int(code)) << int(code) << true << QString() << QString();
+        QTest::addRow("settings %d", int(code))
+            << int(code) << true << QString() << QString() << false;
     QTest::newRow("forbidden is left to the reply")
-        << int(QNetworkReply::ContentAccessDenied) << false << QString() << QString();
+        << int(QNetworkReply::ContentAccessDenied) << false << QString() << QString() << false;
     QTest::newRow("proxy credentials")
         << int(QNetworkReply::ProxyAuthenticationRequiredError) << false
         << QStringLiteral("Autenticazione Proxy necessaria")
         << QStringLiteral("Il proxy utilizzato per la connessione di rete richiede "
                           "l'autenticazione tramite username e password.\nSe non possiedi le "
-                          "credenziali contatta il tuo amministratore di rete.");
-    QTest::newRow("connection refused")
-        << int(QNetworkReply::ConnectionRefusedError) << false
-        << QStringLiteral("Errore durante la connessione al server")
-        << QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto "
-                          "ad un problema momentaneo.\nRiprova o contatta l'amministratore di "
-                          "sistema.\nCODE: 1");
+                          "credenziali contatta il tuo amministratore di rete.")
+        << false;
+    const QString connection = QStringLiteral("Errore durante la connessione al server");
+    const QString connectionText
+        = QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto "
+                         "ad un problema momentaneo.\nRiprova o contatta l'amministratore di "
+                         "sistema.\nCODE: %1");
+    QTest::newRow("connection refused") << int(QNetworkReply::ConnectionRefusedError) << false
+                                        << connection << connectionText.arg(1) << false;
+    // With the main window up the request alone fails, a time-out included.
+    for (QNetworkReply::NetworkError code :
+        { QNetworkReply::ConnectionRefusedError, QNetworkReply::RemoteHostClosedError,
+            QNetworkReply::TimeoutError, QNetworkReply::OperationCanceledError })
+        QTest::addRow("in session %d", int(code))
+            << int(code) << false << connection << connectionText.arg(int(code)) << true;
+    QTest::newRow("in session forbidden")
+        << int(QNetworkReply::ContentAccessDenied) << false << QString() << QString() << true;
 }
 
 void TestNetworkManager::errorClassification()
 {
     // Guards against a transfer error sending the user to the wrong place: the settings window,
-    // an error box and the end of the program, or nothing at all for a 403.
+    // an error box and the end of the program (never once the main window is up), or nothing at
+    // all for a 403.
     QFETCH(int, code);
     QFETCH(bool, settingsProblem);
     QFETCH(QString, boxTitle);
     QFETCH(QString, boxText);
+    QFETCH(bool, sessionOpen);
     NetworkManager manager;
+    manager.setSessionOpen([sessionOpen] { return sessionOpen; });
     connect(&manager, &NetworkManager::fatalErrorOccurred, this, &Prompt::showNetworkError);
     QSignalSpy proxyErrors(&manager, &NetworkManager::proxyErrorDetected);
     MessageBoxAnswerer answerer;
@@ -158,7 +173,7 @@ void TestNetworkManager::errorClassification()
     QCOMPARE(proxyErrors.count(), settingsProblem ? 1 : 0);
     QCOMPARE(answerer.getFailures(), QStringList());
     QVERIFY(answerer.allAnswered());
-    QCOMPARE(TestEnvironment::takeQuitRequest(), !boxTitle.isEmpty());
+    QCOMPARE(TestEnvironment::takeQuitRequest(), !boxTitle.isEmpty() && !sessionOpen);
 }
 
 /// Child process: trusts the file's certificates, then fetches each address; exits 0 when every

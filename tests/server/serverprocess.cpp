@@ -47,19 +47,30 @@ bool ServerProcess::start(const QString& size, QString& error)
         consortia.insert(match.captured(2), match.captured(1));
     }
 
-    // The log goes to a file: an unread pipe would fill up and stall the server's workers.
+    return serve(QStringLiteral("127.0.0.1:0"), error);
+}
+
+bool ServerProcess::restart(QString& error)
+{
+    return serve(QStringLiteral("127.0.0.1:%1").arg(port), error);
+}
+
+bool ServerProcess::serve(const QString& listen, QString& error)
+{
+    // The log goes to a file: an unread pipe would fill up and stall the server's workers. A
+    // restart adds to it, so only what follows the earlier output is looked at.
+    const int earlier = getOutput().size();
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.setStandardOutputFile(logPath());
+    server.setStandardOutputFile(logPath(), QIODevice::Append);
     server.start(executable,
         { QStringLiteral("--data"), dataDirectory.path(), QStringLiteral("serve"),
-            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-            QStringLiteral("--exit-with-parent") });
+            QStringLiteral("--listen"), listen, QStringLiteral("--exit-with-parent") });
     const QDeadlineTimer deadline(60000);
     static const QRegularExpression listening(
         QStringLiteral(R"(listening on https://127\.0\.0\.1:(\d+))"));
     server.waitForStarted();
     while (!deadline.hasExpired() && server.state() != QProcess::NotRunning) {
-        const auto match = listening.match(QString::fromUtf8(getOutput()));
+        const auto match = listening.match(QString::fromUtf8(getOutput().mid(earlier)));
         if (match.hasMatch()) {
             port = match.captured(1).toInt();
             return true;

@@ -19,6 +19,8 @@ public:
     bool start(const QString& size, QString& error);
     /// SIGTERM, then waits; returns the exit code (-1 on a crash or time-out).
     int stop();
+    /// Serves again, after stop(), on the same port with the same data; false with a message.
+    bool restart(QString& error);
 
     int getPort() const;
     qint64 getProcessId() const;
@@ -36,6 +38,8 @@ public:
 
 private:
     QString logPath() const;
+    /// Starts serving on listen ("127.0.0.1:port") and waits for it to say so.
+    bool serve(const QString& listen, QString& error);
 
     QString executable;
     QTemporaryDir dataDirectory;

@@ -7,6 +7,11 @@
 
 namespace Corvane::Command::Search {
 
+namespace {
+    /// Enough of the body for the signature and for markup after a byte-order mark and blanks.
+    constexpr int startBytes = 64;
+}
+
 QString safeFileName(const QString& suggested, const QString& fallback)
 {
     QString name = suggested;
@@ -28,18 +33,21 @@ QString safeFileName(const QString& suggested, const QString& fallback)
 bool isExpectedFile(int status, const QString& contentType, const QByteArray& body,
     const QStringList& types, const QByteArray& signature)
 {
-    if (status != 200 || body.isEmpty())
-        return false;
-    const QString type = contentType.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
-    if (!types.contains(type))
+    if (!isExpectedType(status, contentType, types) || body.isEmpty())
         return false;
     if (!signature.isEmpty() && !body.startsWith(signature))
         return false;
     // None of the files offered starts with markup: a page or an XML reply sent in its place does.
-    QByteArray start = body.left(64).trimmed();
+    QByteArray start = body.left(startBytes).trimmed();
     if (start.startsWith("\xEF\xBB\xBF"))
         start = start.mid(3).trimmed();
     return !start.startsWith('<');
+}
+
+bool isExpectedType(int status, const QString& contentType, const QStringList& types)
+{
+    const QString type = contentType.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
+    return status == 200 && types.contains(type);
 }
 
 FileDownload::FileDownload(const QString& path, const QMap<QString, QString>& parameters,
@@ -51,6 +59,8 @@ FileDownload::FileDownload(const QString& path, const QMap<QString, QString>& pa
     , signature(signature)
 {
 }
+
+FileDownload::~FileDownload() = default;
 
 void FileDownload::useReplyHeaders(int replyStatus, const QString& replyType)
 {
@@ -70,34 +80,82 @@ void FileDownload::useResponse(QMap<QString, QString>, QList<DataRow>)
 
 void FileDownload::useResponse(QByteArray body)
 {
-    success = save(body);
+    // A body handed over whole goes the streamed way in one piece.
+    if (openStream(status, contentType) && writeStream(body))
+        closeStream();
+    else
+        useFailure();
+}
+
+void FileDownload::useFailure()
+{
+    // The unfinished file goes; the user's one stays.
+    file.reset();
+    success = false;
     finished();
 }
 
-bool FileDownload::save(const QByteArray& body) const
+bool FileDownload::openStream(int replyStatus, const QString& replyType)
 {
-    if (body.isEmpty()) {
-        qCDebug(corvaneLog) << "The file stream seems to be empty in"
-                            << "useResponse" << metaObject()->className();
-        return false;
-    }
+    useReplyHeaders(replyStatus, replyType);
+    head.clear();
+    startChecked = false;
+    written = 0;
     // Checked before the file is touched, so the one the user has stays.
-    if (!isExpectedFile(status, contentType, body, types, signature)) {
+    if (!isExpectedType(status, contentType, types)) {
         qCWarning(corvaneLog) << "The download is not the file expected: status" << status << "type"
-                              << contentType << body.size() << "bytes";
+                              << contentType;
         return false;
     }
-    QSaveFile file(destinationPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCDebug(corvaneLog) << "Error while trying to open the file" << destinationPath;
-        return false;
-    }
-    file.write(body);
-    if (!file.commit()) {
-        qCCritical(corvaneLog) << "Error while trying to write the file" << destinationPath;
+    file = std::make_unique<QSaveFile>(destinationPath);
+    if (!file->open(QIODevice::WriteOnly)) {
+        qCWarning(corvaneLog) << "Error while trying to open the file" << destinationPath
+                              << file->errorString();
+        file.reset();
         return false;
     }
     return true;
+}
+
+bool FileDownload::writeStream(const QByteArray& bytes)
+{
+    if (!file)
+        return false;
+    if (!startChecked) {
+        head += bytes.left(startBytes - head.size());
+        if (head.size() >= startBytes && !checkStart())
+            return false;
+    }
+    if (file->write(bytes) != bytes.size()) {
+        qCCritical(corvaneLog) << "Error while writing the file" << destinationPath
+                               << file->errorString();
+        file.reset();
+        return false;
+    }
+    written += bytes.size();
+    emit received(written);
+    return true;
+}
+
+void FileDownload::closeStream()
+{
+    success = file && (startChecked || checkStart()) && file->commit();
+    if (file && !success)
+        qCCritical(corvaneLog) << "The file" << destinationPath << "was not saved"
+                               << file->errorString();
+    file.reset();
+    finished();
+}
+
+bool FileDownload::checkStart()
+{
+    startChecked = true;
+    if (isExpectedFile(status, contentType, head, types, signature))
+        return true;
+    qCWarning(corvaneLog) << "The download is not the file expected: status" << status << "type"
+                          << contentType << "starting with" << head.size() << "bytes";
+    file.reset();
+    return false;
 }
 
 }

@@ -113,8 +113,6 @@ private slots:
     void tokenOutcomes_data();
     void tokenOutcomes();
     void emptyTokenIsNeverWrittenToASessionFile();
-    void versionCheck_data();
-    void versionCheck();
     void credentialRequests_data();
     void credentialRequests();
     void updateDownloadKeepsOnlyAVerifiedArchive();
@@ -329,40 +327,6 @@ void TestAccountCommands::emptyTokenIsNeverWrittenToASessionFile()
     QVERIFY(QFile::exists(path));
     ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), QString());
     QVERIFY(!QFile::exists(path));
-}
-
-void TestAccountCommands::versionCheck_data()
-{
-    QTest::addColumn<QString>("remote");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<bool>("updateNeeded");
-    QTest::newRow("same version") << "5.2.0.0"
-                                  << "upToDate" << false;
-    QTest::newRow("newer version") << "5.3.0.0"
-                                   << "updateAvailable" << true;
-    // Older, missing and malformed versions in detail: tst_updater.
-    QTest::newRow("older version") << "5.1.0.0"
-                                   << "upToDate" << false;
-    QTest::newRow("no version published") << ""
-                                          << "upToDate" << false;
-}
-
-void TestAccountCommands::versionCheck()
-{
-    // Guards against an update being missed, or started for the running or an older version.
-    QFETCH(QString, remote);
-    QFETCH(QString, call);
-    QFETCH(bool, updateNeeded);
-    Command::CheckVersion check(&accepter, QStringLiteral("5.2.0.0"));
-    QList<DataRow> rows { idRecord(
-        QStringLiteral("0"), QStringLiteral("0123456789abcdef0123456789abcdef")) };
-    if (!remote.isEmpty())
-        rows << idRecord(QStringLiteral("1"), remote);
-    run(&check, QStringLiteral("version_check"), resultReply(QStringLiteral("0"), rows));
-    QCOMPARE(accepter.calls, QStringList { call });
-    QCOMPARE(check.isUpdateNeeded(), updateNeeded);
-    QCOMPARE(check.getLastVersion(), remote);
-    QCOMPARE(check.getMd5(), QStringLiteral("0123456789abcdef0123456789abcdef"));
 }
 
 void TestAccountCommands::credentialRequests_data()

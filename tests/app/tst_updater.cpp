@@ -303,8 +303,7 @@ void TestUpdater::failedUpdateShowsTheErrorState()
         new Command::CheckVersion(application->getUpdateFlow(), "5.2.0.0"));
     QCOMPARE(QCoreApplication::exec(), 0);
 
-    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.getFailures().join('\n')));
-    QVERIFY(answerer.allAnswered());
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     const QString folder = installation == "read-only" ? QDir::currentPath()
                                                        : QCoreApplication::applicationDirPath();
     QCOMPARE(seen.mid(0, 2), QStringList({ "Errore durante l'aggiornamento.", "✖" }));

@@ -432,9 +432,7 @@ void TestCommandManager::unknownOrMissingCodeShowsGenericError()
     commandManager()->exec(&broken);
     commandManager()->exec(&next);
     QTRY_COMPARE(next.useCount, 1);
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
-    QVERIFY(answerer.allAnswered());
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QCOMPARE(broken.useCount, 0);
     QCOMPARE(commandManager()->getLastErrorMessage(), message);
 }
@@ -492,9 +490,7 @@ void TestCommandManager::timeoutAndDroppedConnectionDoNotStallQueue()
     // The time-out is a network set-up problem (settings window), the dropped connection a server
     // one.
     QCOMPARE(proxyErrors.count(), 1);
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
-    QVERIFY(answerer.allAnswered());
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(TestEnvironment::takeQuitRequest());
 }
 
@@ -647,9 +643,7 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded()
     QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);
     QTRY_VERIFY(!commandManager()->isBusy());
     QTRY_VERIFY(application->findChildren<Command::RequestPassword*>().isEmpty());
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
-    QVERIFY(answerer.allAnswered());
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QCOMPARE(TestEnvironment::takeQuitRequest(), dropped);
 }
 

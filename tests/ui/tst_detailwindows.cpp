@@ -241,8 +241,7 @@ void TestDetailWindows::newTicketWithoutCodeIsAFailure()
     window.open();
     window.findChild<QPushButton*>(QStringLiteral("accept"))->click();
     QTRY_VERIFY(answerer.allAnswered());
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(window.isVisible());
     QCOMPARE(window.getText(), QStringLiteral("Testo"));
 }
@@ -298,8 +297,7 @@ void TestDetailWindows::hostilePositionDownload()
         MessageBoxAnswerer::Match::Contains);
     details->downloadPosition(target, QStringLiteral("1"), QStringLiteral("L"));
     QTRY_VERIFY_WITH_TIMEOUT(answerer.allAnswered(), 20000);
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(mine.open(QIODevice::ReadOnly));
     QCOMPARE(mine.readAll(), QByteArray("mine"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),

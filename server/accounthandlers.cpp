@@ -91,11 +91,6 @@ namespace {
           "rileggerla in qualsiasi momento dalla finestra di accesso.";
 }
 
-AccountHandlers::AccountHandlers(ServerContext& context)
-    : context(context)
-{
-}
-
 void AccountHandlers::registerWith(Router& router)
 {
     using F = Router::Family;
@@ -125,33 +120,25 @@ void AccountHandlers::registerWith(Router& router)
     const unsigned afterTwoFaActivation = afterTwoFa | Router::InactiveTwoFa;
     const unsigned afterPassword = afterTwoFaActivation | Router::ExpiredPassword;
     const unsigned afterActivation = afterPassword | Router::PendingActivation;
-    router.addAuthenticated(
-        F::Home, "attivazione_codice",
-        [this](const ServiceRequest& request, const Session& session) {
-            return activationCode(request, session);
-        },
+    const QString invalidCode = QStringLiteral("Codice non valido");
+    router.addAuthenticated(F::Home, "attivazione_codice",
+        codeVerb("codice_attivazione", ResultCode::ActivationCodeValidationFailed,
+            QStringLiteral("Codice di attivazione non valido"),
+            "activation_code, activation_expires", &AccountHandlers::activationCode),
         afterActivation);
     router.addAuthenticated(
-        F::Home, "cambio_password",
-        [this](const ServiceRequest& request, const Session& session) {
-            return changePassword(request, session);
-        },
-        afterPassword);
+        F::Home, "cambio_password", call(&AccountHandlers::changePassword), afterPassword);
     router.addAuthenticated(
         F::Home, "attivazione_two_fa",
         [this](const ServiceRequest&, const Session& session) { return activateTwoFa(session); },
         afterTwoFaActivation);
-    router.addAuthenticated(
-        F::Home, "prima_autenticazione_two_fa",
-        [this](const ServiceRequest& request, const Session& session) {
-            return firstTwoFaAuthentication(request, session);
-        },
+    router.addAuthenticated(F::Home, "prima_autenticazione_two_fa",
+        codeVerb("twofa_token", ResultCode::TwoFaFirstValidationFailed, invalidCode,
+            "totp_secret, twofa_active", &AccountHandlers::firstTwoFaAuthentication),
         afterTwoFaActivation);
-    router.addAuthenticated(
-        F::Home, "autenticazione_two_fa",
-        [this](const ServiceRequest& request, const Session& session) {
-            return twoFaAuthentication(request, session);
-        },
+    router.addAuthenticated(F::Home, "autenticazione_two_fa",
+        codeVerb("twofa_token", ResultCode::TwoFaValidationFailed, invalidCode,
+            "totp_secret, token_generation", &AccountHandlers::twoFaAuthentication),
         afterTwoFa);
 }
 
@@ -257,7 +244,8 @@ ServiceResponse AccountHandlers::downloadUpdate(const ServiceRequest& request)
 }
 
 AccountHandlers::CodeAttempt AccountHandlers::admitCode(const ServiceRequest& request,
-    const Session& session, const char* field, int invalidResult, const QString& invalidText)
+    const Session& session, const char* field, int invalidResult, const QString& invalidText,
+    const char* userColumns)
 {
     CodeAttempt attempt;
     attempt.code = TextFormat::trimmed(request.form.value(field));
@@ -267,9 +255,25 @@ AccountHandlers::CodeAttempt AccountHandlers::admitCode(const ServiceRequest& re
     }
     attempt.now = ServerContext::now();
     attempt.key = std::to_string(session.userId);
-    if (!context.getCodeLimiter().acquire(attempt.key, attempt.now))
+    if (!context.getCodeLimiter().acquire(attempt.key, attempt.now)) {
         attempt.refusal = rateLimited();
+        return attempt;
+    }
+    attempt.user.emplace(context.database().prepare(
+        std::string("SELECT ") + userColumns + " FROM users WHERE id = ?"));
+    attempt.user->bind(1, session.userId);
     return attempt;
+}
+
+Handler AccountHandlers::codeVerb(const char* field, int invalidResult, const QString& invalidText,
+    const char* userColumns,
+    ServiceResponse (AccountHandlers::*check)(CodeAttempt&, const Session&))
+{
+    return [=](const ServiceRequest& request, const Session& session) {
+        CodeAttempt attempt
+            = admitCode(request, session, field, invalidResult, invalidText, userColumns);
+        return attempt.refusal ? *attempt.refusal : (this->*check)(attempt, session);
+    };
 }
 
 ServiceResponse AccountHandlers::activateTwoFa(const Session& session)
@@ -293,39 +297,26 @@ ServiceResponse AccountHandlers::activateTwoFa(const Session& session)
 }
 
 ServiceResponse AccountHandlers::firstTwoFaAuthentication(
-    const ServiceRequest& request, const Session& session)
+    CodeAttempt& attempt, const Session& session)
 {
-    CodeAttempt attempt = admitCode(request, session, "twofa_token",
-        ResultCode::TwoFaFirstValidationFailed, QStringLiteral("Codice non valido"));
-    if (attempt.refusal)
-        return *attempt.refusal;
-    Database& db = context.database();
-    Statement user = db.prepare("SELECT totp_secret, twofa_active FROM users WHERE id = ?");
-    user.bind(1, session.userId);
+    Statement& user = *attempt.user;
     if (!user.step() || user.integer(1) != 0
         || !Totp::verify(user.text(0), attempt.code, attempt.now))
         return answer(ResultCode::TwoFaFirstCodeWrong, QStringLiteral("Codice non corretto"));
     user.reset();
     context.getCodeLimiter().clear(attempt.key);
     // The code just typed is this sign-in's second factor too: no second code for its session.
-    Statement activate
-        = db.prepare("UPDATE users SET twofa_active = 1, twofa_first_session = ? WHERE id = ?");
+    Statement activate = context.database().prepare(
+        "UPDATE users SET twofa_active = 1, twofa_first_session = ? WHERE id = ?");
     activate.bind(1, session.authTokenId).bind(2, session.userId).run();
     XmlReply reply(ResultCode::Ok);
     reply.addValue(QStringLiteral("0"), QStringLiteral("Autenticazione a due fattori attivata"));
     return ServiceResponse::xml(reply);
 }
 
-ServiceResponse AccountHandlers::twoFaAuthentication(
-    const ServiceRequest& request, const Session& session)
+ServiceResponse AccountHandlers::twoFaAuthentication(CodeAttempt& attempt, const Session& session)
 {
-    CodeAttempt attempt = admitCode(request, session, "twofa_token",
-        ResultCode::TwoFaValidationFailed, QStringLiteral("Codice non valido"));
-    if (attempt.refusal)
-        return *attempt.refusal;
-    Database& db = context.database();
-    Statement user = db.prepare("SELECT totp_secret, token_generation FROM users WHERE id = ?");
-    user.bind(1, session.userId);
+    Statement& user = *attempt.user;
     const std::int64_t step
         = user.step() ? Totp::matchingStep(user.text(0), attempt.code, attempt.now) : -1;
     const std::int64_t generation = user.integer(1);
@@ -334,6 +325,7 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
         return answer(ResultCode::TwoFaCodeWrong, QStringLiteral("Codice non corretto"));
     // A code opens one session only: a step at or before the last accepted one is refused, even
     // when it is still inside the window of clock drift.
+    Database& db = context.database();
     Statement accept = db.prepare("UPDATE users SET totp_last_step = ?1 WHERE id = ?2 AND "
                                   "(totp_last_step IS NULL OR totp_last_step < ?1)");
     accept.bind(1, step).bind(2, session.userId).run();
@@ -347,22 +339,14 @@ ServiceResponse AccountHandlers::twoFaAuthentication(
     return ServiceResponse::xml(reply);
 }
 
-ServiceResponse AccountHandlers::activationCode(
-    const ServiceRequest& request, const Session& session)
+ServiceResponse AccountHandlers::activationCode(CodeAttempt& attempt, const Session& session)
 {
-    CodeAttempt attempt = admitCode(request, session, "codice_attivazione",
-        ResultCode::ActivationCodeValidationFailed,
-        QStringLiteral("Codice di attivazione non valido"));
-    if (attempt.refusal)
-        return *attempt.refusal;
-    Database& db = context.database();
-    Statement user
-        = db.prepare("SELECT activation_code, activation_expires FROM users WHERE id = ?");
-    user.bind(1, session.userId);
+    Statement& user = *attempt.user;
     if (!user.step() || user.isNull(0)) {
         context.getCodeLimiter().release(attempt.key);
         return answer(ResultCode::Ok, QStringLiteral("Account già attivo"));
     }
+    Database& db = context.database();
     const bool expired = user.integer(1) <= attempt.now;
     const bool wrong = user.text(0) != attempt.code;
     user.reset();

@@ -18,11 +18,6 @@ namespace {
     }
 }
 
-LookupHandlers::LookupHandlers(ServerContext& context)
-    : context(context)
-{
-}
-
 void LookupHandlers::registerWith(Router& router)
 {
     using F = Router::Family;

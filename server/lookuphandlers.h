@@ -4,13 +4,11 @@
 
 namespace Corvane::Server {
 
-class ServerContext;
-
 /// The lookup lists: the user's banks, position states, provinces and their initials,
 /// address types, municipalities of a province and a municipality's postal code.
-class LookupHandlers final {
+class LookupHandlers final : public VerbFamily {
 public:
-    explicit LookupHandlers(ServerContext& context);
+    using VerbFamily::VerbFamily;
     void registerWith(Router& router);
 
 private:
@@ -20,8 +18,6 @@ private:
     ServiceResponse addressTypes();
     ServiceResponse municipalities(const ServiceRequest& request);
     ServiceResponse postalCode(const ServiceRequest& request);
-
-    ServerContext& context;
 };
 
 }

@@ -10,6 +10,7 @@
 
 namespace Corvane::Server {
 
+class ServerContext;
 class XmlReply;
 
 /// What one POST to a service verb carries, once the transport details are gone.
@@ -73,6 +74,29 @@ public:
 
 private:
     std::map<std::pair<Family, std::string>, Route> routes;
+};
+
+/// A family of verbs: its handlers answer from the server's context, and it registers them with
+/// the router.
+class VerbFamily {
+public:
+    explicit VerbFamily(ServerContext& context)
+        : context(context)
+    {
+    }
+
+protected:
+    /// A handler that passes the request and the session on to a method of the family.
+    template <typename Family>
+    Handler call(ServiceResponse (Family::*method)(const ServiceRequest&, const Session&))
+    {
+        auto* family = static_cast<Family*>(this);
+        return [family, method](const ServiceRequest& request, const Session& session) {
+            return (family->*method)(request, session);
+        };
+    }
+
+    ServerContext& context;
 };
 
 }

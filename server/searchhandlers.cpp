@@ -26,6 +26,43 @@ namespace {
             XmlReply(ResultCode::NoResult, QStringLiteral("Nessun risultato")));
     }
 
+    /// The reports of a consortium at a bank: by bank name, within a period of report dates.
+    const char* const reportQuery
+        = "SELECT r.file_id, r.id, r.abi, b.name, r.name, r.report_date, r.file_name, r.empty, "
+          "r.created_at FROM reports r JOIN banks b ON b.abi = r.abi "
+          "WHERE r.consortium_id = ?1 AND r.abi = ?2"
+          " AND (?3 = '' OR b.name LIKE ?3 ESCAPE '\\')"
+          " AND (?4 = '' OR r.report_date >= ?4)"
+          " AND (?5 = '' OR r.report_date <= ?5)"
+          " ORDER BY r.report_date DESC, r.id DESC";
+
+    /// Binds the form's field, the user's consortium and the bank of the request, in that order,
+    /// and steps to the one row they select; false when there is none.
+    bool stepToOwnRow(Statement& statement, const ServiceRequest& request, const Session& session,
+        const char* field)
+    {
+        statement.bind(1, TextFormat::trimmed(request.form.value(field)))
+            .bind(2, session.consortiumId)
+            .bind(3, request.abi);
+        return statement.step();
+    }
+
+    /// The row's columns in order under keys: text as stored, but for the columns given a value
+    /// of their own (numbers, dates).
+    Record columnsRecord(const Statement& row, std::initializer_list<const char*> keys,
+        const std::map<int, QString>& own = {})
+    {
+        Record record;
+        int column = 0;
+        for (const char* key : keys) {
+            const auto given = own.find(column);
+            record.emplace_back(
+                key, given != own.end() ? given->second : TextFormat::fromUtf8(row.text(column)));
+            ++column;
+        }
+        return record;
+    }
+
     // Sort columns by the client's order keys: the only way an order reaches the SQL text.
     const std::map<std::string, std::string> companyOrders {
         { "anag_id", "c.id" },
@@ -262,24 +299,20 @@ namespace {
     }
 
     // Finds one technical form of the session's consortium at the request's bank.
-    bool findPosition(Database& db, const ServiceRequest& request, const Session& session,
-        const std::string& idField, Statement*& out, std::unique_ptr<Statement>& holder)
+    std::optional<Statement> findPosition(Database& db, const ServiceRequest& request,
+        const Session& session, const std::string& idField)
     {
-        holder = std::make_unique<Statement>(
+        std::optional<Statement> position(
             db.prepare(std::string("SELECT ") + positionColumns + positionJoins
                 + " WHERE p.id = ? AND p.lcr = ? AND p.abi = ? AND p.consortium_id = ?"));
-        holder->bind(1, TextFormat::trimmed(request.form.value(idField)))
+        position->bind(1, TextFormat::trimmed(request.form.value(idField)))
             .bind(2, TextFormat::trimmed(request.form.value("lcr")))
             .bind(3, request.abi)
             .bind(4, session.consortiumId);
-        out = holder.get();
-        return holder->step();
+        if (!position->step())
+            position.reset();
+        return position;
     }
-}
-
-SearchHandlers::SearchHandlers(ServerContext& context)
-    : context(context)
-{
 }
 
 void SearchHandlers::registerWith(Router& router)
@@ -338,15 +371,10 @@ ServiceResponse SearchHandlers::companies(const ServiceRequest& request, const S
     reply.setHeader("fusioni_presenti",
         found->count->integer(1) != 0 ? QStringLiteral("S") : QStringLiteral("N"));
     while (rows.step()) {
-        reply.addRecord({
-            { "anag_id", QString::number(rows.integer(0)) },
-            { "ragione_sociale", TextFormat::fromUtf8(rows.text(1)) },
-            { "comune", TextFormat::fromUtf8(rows.text(2)) },
-            { "provincia", TextFormat::fromUtf8(rows.text(3)) },
-            { "cod_fiscale", TextFormat::fromUtf8(rows.text(4)) },
-            { "partita_iva", TextFormat::fromUtf8(rows.text(5)) },
-            { "ragsoc_C", TextFormat::fromUtf8(rows.text(6)) },
-        });
+        reply.addRecord(columnsRecord(rows,
+            { "anag_id", "ragione_sociale", "comune", "provincia", "cod_fiscale", "partita_iva",
+                "ragsoc_C" },
+            { { 0, QString::number(rows.integer(0)) } }));
     }
     return ServiceResponse::xml(reply);
 }
@@ -386,14 +414,7 @@ ServiceResponse SearchHandlers::positions(const ServiceRequest& request, const S
 
 ServiceResponse SearchHandlers::reports(const ServiceRequest& request, const Session& session)
 {
-    Statement rows = context.database().prepare(
-        "SELECT r.file_id, r.id, r.abi, b.name, r.name, r.report_date, r.file_name, r.empty, "
-        "r.created_at FROM reports r JOIN banks b ON b.abi = r.abi "
-        "WHERE r.consortium_id = ?1 AND r.abi = ?2"
-        " AND (?3 = '' OR b.name LIKE ?3 ESCAPE '\\')"
-        " AND (?4 = '' OR r.report_date >= ?4)"
-        " AND (?5 = '' OR r.report_date <= ?5)"
-        " ORDER BY r.report_date DESC, r.id DESC");
+    Statement rows = context.database().prepare(reportQuery);
     rows.bind(1, session.consortiumId)
         .bind(2, request.abi)
         .bind(3, filterPattern(request, "search_lp_banca"))
@@ -401,17 +422,13 @@ ServiceResponse SearchHandlers::reports(const ServiceRequest& request, const Ses
         .bind(5, TextFormat::isoFromItalian(request.form.value("data_fine")));
     XmlReply reply(ResultCode::Ok);
     while (rows.step()) {
-        reply.addRecord({
-            { "report_file_id", QString::number(rows.integer(0)) },
-            { "report_id", QString::number(rows.integer(1)) },
-            { "banca_abi_id", TextFormat::fromUtf8(rows.text(2)) },
-            { "ragione_sociale", TextFormat::fromUtf8(rows.text(3)) },
-            { "nome_report", TextFormat::fromUtf8(rows.text(4)) },
-            { "data_report_formattata", TextFormat::italianDate(rows.text(5)) },
-            { "filename", TextFormat::fromUtf8(rows.text(6)) },
-            { "vuoto", rows.integer(7) != 0 ? QStringLiteral("1") : QStringLiteral("0") },
-            { "data_creazione_formattata", TextFormat::italianDateTime(rows.text(8)) },
-        });
+        reply.addRecord(columnsRecord(rows,
+            { "report_file_id", "report_id", "banca_abi_id", "ragione_sociale", "nome_report",
+                "data_report_formattata", "filename", "vuoto", "data_creazione_formattata" },
+            { { 0, QString::number(rows.integer(0)) }, { 1, QString::number(rows.integer(1)) },
+                { 5, TextFormat::italianDate(rows.text(5)) },
+                { 7, rows.integer(7) != 0 ? QStringLiteral("1") : QStringLiteral("0") },
+                { 8, TextFormat::italianDateTime(rows.text(8)) } }));
     }
     if (reply.recordCount() == 0)
         return noResult();
@@ -421,10 +438,9 @@ ServiceResponse SearchHandlers::reports(const ServiceRequest& request, const Ses
 
 ServiceResponse SearchHandlers::amortization(const ServiceRequest& request, const Session& session)
 {
-    Statement* position = nullptr;
-    std::unique_ptr<Statement> holder;
-    if (!findPosition(context.database(), request, session, "pratica_ft_id", position, holder)
-        || position->isNull(PDisbursed)) {
+    const std::optional<Statement> position
+        = findPosition(context.database(), request, session, "pratica_ft_id");
+    if (!position || position->isNull(PDisbursed)) {
         return noResult();
     }
     const QDate disbursed
@@ -458,9 +474,9 @@ ServiceResponse SearchHandlers::amortization(const ServiceRequest& request, cons
 ServiceResponse SearchHandlers::positionDetail(
     const ServiceRequest& request, const Session& session)
 {
-    Statement* p = nullptr;
-    std::unique_ptr<Statement> holder;
-    if (!findPosition(context.database(), request, session, "pratica_ft_id", p, holder))
+    const std::optional<Statement> p
+        = findPosition(context.database(), request, session, "pratica_ft_id");
+    if (!p)
         return noResult();
     const int state = static_cast<int>(p->integer(PStateId));
     const bool consortiumStage = state >= 2 && state <= 7;
@@ -526,9 +542,8 @@ ServiceResponse SearchHandlers::positionDetail(
 ServiceResponse SearchHandlers::relatedForms(const ServiceRequest& request, const Session& session)
 {
     Database& db = context.database();
-    Statement* position = nullptr;
-    std::unique_ptr<Statement> holder;
-    if (!findPosition(db, request, session, "pratica_ft_id", position, holder))
+    const std::optional<Statement> position = findPosition(db, request, session, "pratica_ft_id");
+    if (!position)
         return noResult();
     Statement related = db.prepare(
         "SELECT p.id, p.form_code, p.form_name, p.lcr, p.amount_cents FROM positions p "
@@ -549,51 +564,32 @@ ServiceResponse SearchHandlers::relatedForms(const ServiceRequest& request, cons
             { "pratica_forma_tecnica_id", QString::number(related.integer(0)) },
         });
     }
-    if (reply.recordCount() == 0)
-        return noResult();
-    return ServiceResponse::xml(reply);
+    return reply.recordCount() == 0 ? noResult() : ServiceResponse::xml(reply);
 }
 
 ServiceResponse SearchHandlers::companyRecord(const ServiceRequest& request, const Session& session)
 {
-    Statement company = context.database().prepare(
-        "SELECT name, address, fiscal_code, vat_number, phone, fax, email, founded, cciaa, rae, "
-        "sae, "
-        "register, kind, sector, activity, predecessor_id, successor_id, replaced_on "
-        "FROM companies c WHERE c.id = ? AND c.consortium_id = ? "
-        "AND EXISTS (SELECT 1 FROM positions p WHERE p.abi = ? "
-        "AND p.company_id IN (c.id, c.predecessor_id, c.successor_id))");
     // Like the searches: only companies with a position at the bank of the request, and the
     // records merged into or out of one, which its record links to.
-    company.bind(1, TextFormat::trimmed(request.form.value("i_anag")))
-        .bind(2, session.consortiumId)
-        .bind(3, request.abi);
-    if (!company.step())
+    Statement company = context.database().prepare(
+        "SELECT name, address, fiscal_code, "
+        "vat_number, phone, fax, email, founded, cciaa, rae, sae, register, kind, sector, "
+        "activity, predecessor_id, successor_id, replaced_on FROM companies c WHERE c.id = ? AND "
+        "c.consortium_id = ? AND EXISTS (SELECT 1 FROM positions p WHERE p.abi = ? AND "
+        "p.company_id IN (c.id, c.predecessor_id, c.successor_id))");
+    if (!stepToOwnRow(company, request, session, "i_anag"))
         return noResult();
     const auto optionalId = [&](int column) {
         return company.isNull(column) ? QString() : QString::number(company.integer(column));
     };
     XmlReply reply(ResultCode::Ok);
-    reply.addRecord({
-        { "ragione_sociale", TextFormat::fromUtf8(company.text(0)) },
-        { "indirizzo", TextFormat::fromUtf8(company.text(1)) },
-        { "cod_fiscale", TextFormat::fromUtf8(company.text(2)) },
-        { "partita_iva", TextFormat::fromUtf8(company.text(3)) },
-        { "telefono", TextFormat::fromUtf8(company.text(4)) },
-        { "fax", TextFormat::fromUtf8(company.text(5)) },
-        { "email", TextFormat::fromUtf8(company.text(6)) },
-        { "data_costituzione", TextFormat::italianDate(company.text(7)) },
-        { "cciaa", TextFormat::fromUtf8(company.text(8)) },
-        { "rae", TextFormat::fromUtf8(company.text(9)) },
-        { "sae", TextFormat::fromUtf8(company.text(10)) },
-        { "albo_ruolo", TextFormat::fromUtf8(company.text(11)) },
-        { "impresa_tipo", TextFormat::fromUtf8(company.text(12)) },
-        { "impresa_settore_merceologico", TextFormat::fromUtf8(company.text(13)) },
-        { "impresa_attivita", TextFormat::fromUtf8(company.text(14)) },
-        { "anag_prec", optionalId(15) },
-        { "anag_succ", optionalId(16) },
-        { "data_sostituzione", TextFormat::italianDate(company.text(17)) },
-    });
+    reply.addRecord(columnsRecord(company,
+        { "ragione_sociale", "indirizzo", "cod_fiscale", "partita_iva", "telefono", "fax", "email",
+            "data_costituzione", "cciaa", "rae", "sae", "albo_ruolo", "impresa_tipo",
+            "impresa_settore_merceologico", "impresa_attivita", "anag_prec", "anag_succ",
+            "data_sostituzione" },
+        { { 7, TextFormat::italianDate(company.text(7)) }, { 15, optionalId(15) },
+            { 16, optionalId(16) }, { 17, TextFormat::italianDate(company.text(17)) } }));
     return ServiceResponse::xml(reply);
 }
 
@@ -603,11 +599,8 @@ ServiceResponse SearchHandlers::downloadReport(
     Database& db = context.database();
     Statement report = db.prepare("SELECT r.name, r.report_date, r.empty, b.name FROM reports r "
                                   "JOIN banks b ON b.abi = r.abi "
-                                  "WHERE r.file_id = ? AND r.abi = ? AND r.consortium_id = ?");
-    report.bind(1, TextFormat::trimmed(request.form.value("file")))
-        .bind(2, request.abi)
-        .bind(3, session.consortiumId);
-    if (!report.step())
+                                  "WHERE r.file_id = ? AND r.consortium_id = ? AND r.abi = ?");
+    if (!stepToOwnRow(report, request, session, "file"))
         return noResult();
     if (report.integer(2) != 0)
         return ServiceResponse::file(std::string(), "text/csv");
@@ -634,9 +627,8 @@ ServiceResponse SearchHandlers::downloadReport(
 ServiceResponse SearchHandlers::downloadPosition(
     const ServiceRequest& request, const Session& session)
 {
-    Statement* p = nullptr;
-    std::unique_ptr<Statement> holder;
-    if (!findPosition(context.database(), request, session, "pft_id", p, holder))
+    const std::optional<Statement> p = findPosition(context.database(), request, session, "pft_id");
+    if (!p)
         return noResult();
     const QStringList lines {
         QStringLiteral("Codice QRV: ") + TextFormat::fromUtf8(p->text(PQrv)),

@@ -4,16 +4,14 @@
 
 namespace Corvane::Server {
 
-class ServerContext;
-
 /// The per-bank verbs of the "search" family: company and position searches with paging,
 /// sorting and filters, reports, amortization plans, position detail and related forms,
 /// company records and the report and position downloads.
-class SearchHandlers final {
+class SearchHandlers final : public VerbFamily {
 public:
     static constexpr int pageSize = 20;
 
-    explicit SearchHandlers(ServerContext& context);
+    using VerbFamily::VerbFamily;
     void registerWith(Router& router);
 
 private:
@@ -27,8 +25,6 @@ private:
     ServiceResponse companyRecord(const ServiceRequest& request, const Session& session);
     ServiceResponse downloadReport(const ServiceRequest& request, const Session& session);
     ServiceResponse downloadPosition(const ServiceRequest& request, const Session& session);
-
-    ServerContext& context;
 };
 
 }

@@ -41,28 +41,14 @@ namespace {
     }
 }
 
-TicketHandlers::TicketHandlers(ServerContext& context)
-    : context(context)
-{
-}
-
 void TicketHandlers::registerWith(Router& router)
 {
     using F = Router::Family;
-    router.addAuthenticated(
-        F::Home, "ticket", [this](const ServiceRequest& request, const Session& session) {
-            return list(request, session);
-        });
-    router.addAuthenticated(
-        F::Home, "ticket_dett", [this](const ServiceRequest& request, const Session& session) {
-            return detail(request, session);
-        });
+    router.addAuthenticated(F::Home, "ticket", call(&TicketHandlers::list));
+    router.addAuthenticated(F::Home, "ticket_dett", call(&TicketHandlers::detail));
     router.addAuthenticated(F::Home, "ticket_mail_utente",
         [this](const ServiceRequest&, const Session& session) { return userEmail(session); });
-    router.addAuthenticated(
-        F::Home, "ticketIns", [this](const ServiceRequest& request, const Session& session) {
-            return insert(request, session);
-        });
+    router.addAuthenticated(F::Home, "ticketIns", call(&TicketHandlers::insert));
 }
 
 ServiceResponse TicketHandlers::list(const ServiceRequest& request, const Session& session)

@@ -6,11 +6,9 @@
 
 namespace Corvane::Server {
 
-class ServerContext;
-
 /// The support-ticket verbs: the consortium's ticket list, one ticket's conversation, the
 /// user's e-mail for notifications, and new tickets and messages sent as a "dati_t" document.
-class TicketHandlers final {
+class TicketHandlers final : public VerbFamily {
 public:
     /// A decoded "dati_t" document.
     struct TicketDocument {
@@ -20,7 +18,7 @@ public:
         std::string email;
     };
 
-    explicit TicketHandlers(ServerContext& context);
+    using VerbFamily::VerbFamily;
     void registerWith(Router& router);
 
     /// Base64 of a UTF-8 XML document whose field values are Base64 of UTF-8 text; false when
@@ -32,8 +30,6 @@ private:
     ServiceResponse detail(const ServiceRequest& request, const Session& session);
     ServiceResponse userEmail(const Session& session);
     ServiceResponse insert(const ServiceRequest& request, const Session& session);
-
-    ServerContext& context;
 };
 
 }

@@ -2,6 +2,7 @@
 #include "app/confidi.h"
 #include "app/credential.h"
 #include "app/devconfig.h"
+#include "support/datarows.h"
 #include "support/testenvironment.h"
 
 #include <QFile>
@@ -78,18 +79,11 @@ void TestRecords::devConfigReadsConfigIni()
 
 void TestRecords::usernameParts_data()
 {
-    QTest::addColumn<QString>("username");
-    QTest::addColumn<QString>("head");
-    QTest::addColumn<QString>("tail");
-    QTest::newRow("surname - name")
-        << QStringLiteral("ROSSI - MARIO") << QStringLiteral("ROSSI") << QStringLiteral("MARIO");
-    QTest::newRow("no separator") << QStringLiteral("  ROSSI ") << QStringLiteral("ROSSI")
-                                  << QString();
-    QTest::newRow("double-barrelled name") << QStringLiteral("DE LUCA - ANNA-MARIA")
-                                           << QStringLiteral("DE LUCA") << QStringLiteral("ANNA");
-    QTest::newRow("leading separator")
-        << QStringLiteral("- MARIO") << QString() << QStringLiteral("MARIO");
-    QTest::newRow("empty") << QString() << QString() << QString();
+    Test::addRows({ "username", "head", "tail" },
+        { { "surname - name", "ROSSI - MARIO", "ROSSI", "MARIO" },
+            { "no separator", "  ROSSI ", "ROSSI", "" },
+            { "double-barrelled name", "DE LUCA - ANNA-MARIA", "DE LUCA", "ANNA" },
+            { "leading separator", "- MARIO", "", "MARIO" }, { "empty", "", "", "" } });
 }
 
 void TestRecords::usernameParts()

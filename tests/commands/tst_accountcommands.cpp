@@ -44,53 +44,41 @@ class RecordingAccepter final : public Interface::AccountSettingsAccepterInterfa
                                 public Interface::SendPrivacyResponseAccepterInterface,
                                 public Interface::ChangePasswordResultAccepterInterface {
 public:
-    void setAccount(Command::Init*) override { calls << QStringLiteral("setAccount"); }
-    void manageAuthenticationResult(Command::Login*) override { calls << QStringLiteral("login"); }
+    void setAccount(Command::Init*) override { note("setAccount"); }
+    void manageAuthenticationResult(Command::Login*) override { note("login"); }
     void manageAuthenticationResult(Command::RequestActivationCode*) override
     {
-        calls << QStringLiteral("activation");
+        note("activation");
     }
-    void manageAuthenticationResult(Command::TwoFaActivation*) override
-    {
-        calls << QStringLiteral("twoFaActivation");
-    }
+    void manageAuthenticationResult(Command::TwoFaActivation*) override { note("twoFaActivation"); }
     void manageAuthenticationResult(Command::TwoFaFirstAuthentication*) override
     {
-        calls << QStringLiteral("twoFaFirst");
+        note("twoFaFirst");
     }
-    void manageAuthenticationResult(Command::TwoFaAuthentication*) override
-    {
-        calls << QStringLiteral("twoFa");
-    }
-    void manageLogoutResult(Command::Logout*) override { calls << QStringLiteral("logout"); }
-    void onVersionUpToDate(Command::CheckVersion*) override { calls << QStringLiteral("upToDate"); }
-    void onUpdateAvailable(Command::CheckVersion*) override
-    {
-        calls << QStringLiteral("updateAvailable");
-    }
+    void manageAuthenticationResult(Command::TwoFaAuthentication*) override { note("twoFa"); }
+    void manageLogoutResult(Command::Logout*) override { note("logout"); }
+    void onVersionUpToDate(Command::CheckVersion*) override { note("upToDate"); }
+    void onUpdateAvailable(Command::CheckVersion*) override { note("updateAvailable"); }
     void manageCredentialRequestResult(Command::RequestCredentialConfidi*) override
     {
-        calls << QStringLiteral("confidi");
+        note("confidi");
     }
     void manageCredentialRequestResult(Command::RequestCredentialAccount*) override
     {
-        calls << QStringLiteral("account");
+        note("account");
     }
-    void manageDownloadUpdateResult(Command::DownloadUpdate*) override
-    {
-        calls << QStringLiteral("download");
-    }
-    void setPrivacy(Command::SendPrivacy*) override { calls << QStringLiteral("privacy"); }
-    void manageChangePasswordResult(Command::ChangePassword*) override
-    {
-        calls << QStringLiteral("changePassword");
-    }
+    void manageDownloadUpdateResult(Command::DownloadUpdate*) override { note("download"); }
+    void setPrivacy(Command::SendPrivacy*) override { note("privacy"); }
+    void manageChangePasswordResult(Command::ChangePassword*) override { note("changePassword"); }
     void manageRequestPasswordResult(Command::RequestPassword*) override
     {
-        calls << QStringLiteral("requestPassword");
+        note("requestPassword");
     }
 
     QStringList calls;
+
+private:
+    void note(const char* call) { calls << QLatin1String(call); }
 };
 
 QByteArray readFile(const QString& name)
@@ -113,8 +101,6 @@ private slots:
     void tokenOutcomes_data();
     void tokenOutcomes();
     void emptyTokenIsNeverWrittenToASessionFile();
-    void versionCheck_data();
-    void versionCheck();
     void credentialRequests_data();
     void credentialRequests();
     void updateDownloadKeepsOnlyAVerifiedArchive();
@@ -162,33 +148,28 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields_data()
     QTest::addColumn<bool>("authenticated");
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("call");
-
+    const auto row = [](const char* name, const char* verb, bool authenticated,
+                         const QStringList& fields, const char* call) {
+        QTest::newRow(name) << QString::fromLatin1(verb) << authenticated << fields
+                            << QString::fromLatin1(call);
+    };
     const QStringList system { "sys_arch", "sys_prod_name" };
-    QTest::newRow("init") << "init" << true << system << "setAccount";
-    QTest::newRow("version check") << "version_check" << true << system << "upToDate";
-    QTest::newRow("login") << "login_account" << false
-                           << QStringList { "cf_confidi", "cf_utente", "password" } << "login";
-    QTest::newRow("logout") << "logout" << true << QStringList {} << "logout";
-    QTest::newRow("two-factor activation")
-        << "attivazione_two_fa" << true << QStringList {} << "twoFaActivation";
-    QTest::newRow("first two-factor code")
-        << "prima_autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFaFirst";
-    QTest::newRow("two-factor code")
-        << "autenticazione_two_fa" << true << QStringList { "twofa_token" } << "twoFa";
-    QTest::newRow("activation code")
-        << "attivazione_codice" << true << QStringList { "codice_attivazione" } << "activation";
-    QTest::newRow("account request")
-        << "richiesta_credenziali_utente" << false
-        << QStringList { "cf_confidi", "cf_utente", "cognome", "email_utente", "nome" }
-        << "account";
-    QTest::newRow("consortium request")
-        << "richiesta_credenziali_confidi" << false << QStringList { "cf_confidi" } << "confidi";
-    QTest::newRow("new password") << "richiesta_password" << true << QStringList {}
-                                  << "requestPassword";
-    QTest::newRow("password change")
-        << "cambio_password" << true << QStringList { "new_password", "old_password" }
-        << "changePassword";
-    QTest::newRow("privacy") << "send_privacy" << false << QStringList {} << "privacy";
+    row("init", "init", true, system, "setAccount");
+    row("version check", "version_check", true, system, "upToDate");
+    row("login", "login_account", false, { "cf_confidi", "cf_utente", "password" }, "login");
+    row("logout", "logout", true, {}, "logout");
+    row("two-factor activation", "attivazione_two_fa", true, {}, "twoFaActivation");
+    row("first two-factor code", "prima_autenticazione_two_fa", true, { "twofa_token" },
+        "twoFaFirst");
+    row("two-factor code", "autenticazione_two_fa", true, { "twofa_token" }, "twoFa");
+    row("activation code", "attivazione_codice", true, { "codice_attivazione" }, "activation");
+    row("account request", "richiesta_credenziali_utente", false,
+        { "cf_confidi", "cf_utente", "cognome", "email_utente", "nome" }, "account");
+    row("consortium request", "richiesta_credenziali_confidi", false, { "cf_confidi" }, "confidi");
+    row("new password", "richiesta_password", true, {}, "requestPassword");
+    row("password change", "cambio_password", true, { "new_password", "old_password" },
+        "changePassword");
+    row("privacy", "send_privacy", false, {}, "privacy");
 }
 
 void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
@@ -329,40 +310,6 @@ void TestAccountCommands::emptyTokenIsNeverWrittenToASessionFile()
     QVERIFY(QFile::exists(path));
     ApplicationManager::writeSessionFile(QStringLiteral("twofa.txt"), QString());
     QVERIFY(!QFile::exists(path));
-}
-
-void TestAccountCommands::versionCheck_data()
-{
-    QTest::addColumn<QString>("remote");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<bool>("updateNeeded");
-    QTest::newRow("same version") << "5.2.0.0"
-                                  << "upToDate" << false;
-    QTest::newRow("newer version") << "5.3.0.0"
-                                   << "updateAvailable" << true;
-    // Older, missing and malformed versions in detail: tst_updater.
-    QTest::newRow("older version") << "5.1.0.0"
-                                   << "upToDate" << false;
-    QTest::newRow("no version published") << ""
-                                          << "upToDate" << false;
-}
-
-void TestAccountCommands::versionCheck()
-{
-    // Guards against an update being missed, or started for the running or an older version.
-    QFETCH(QString, remote);
-    QFETCH(QString, call);
-    QFETCH(bool, updateNeeded);
-    Command::CheckVersion check(&accepter, QStringLiteral("5.2.0.0"));
-    QList<DataRow> rows { idRecord(
-        QStringLiteral("0"), QStringLiteral("0123456789abcdef0123456789abcdef")) };
-    if (!remote.isEmpty())
-        rows << idRecord(QStringLiteral("1"), remote);
-    run(&check, QStringLiteral("version_check"), resultReply(QStringLiteral("0"), rows));
-    QCOMPARE(accepter.calls, QStringList { call });
-    QCOMPARE(check.isUpdateNeeded(), updateNeeded);
-    QCOMPARE(check.getLastVersion(), remote);
-    QCOMPARE(check.getMd5(), QStringLiteral("0123456789abcdef0123456789abcdef"));
 }
 
 void TestAccountCommands::credentialRequests_data()

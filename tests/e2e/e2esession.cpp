@@ -2,6 +2,7 @@
 
 #include "app/applicationmanager.h"
 #include "app/resources.h"
+#include "support/testenvironment.h"
 #include "ui/abstracttablewindow.h"
 #include "ui/loginwindow.h"
 #include "ui/mainwindow.h"
@@ -9,6 +10,7 @@
 #include "ui/twofaauthenticationwindow.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QSvgWidget>
 #include <QTableView>
@@ -97,6 +99,17 @@ namespace E2e {
         timer->start(20);
     }
 
+    BoxCloser::BoxCloser()
+    {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                titles << box->windowTitle();
+                box->reject();
+            }
+        });
+        timer.start(20);
+    }
+
     QWidget* bankChoice()
     {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -108,6 +121,26 @@ namespace E2e {
 }
 
 using namespace E2e;
+
+bool E2eTest::startServer()
+{
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QString error;
+    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
+    if (!server) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    session = std::make_unique<E2eSession>(server.get());
+    return true;
+}
+
+void E2eTest::cleanupTestCase()
+{
+    session.reset();
+    if (server)
+        QCOMPARE(server->stop(), 0);
+}
 
 E2eSession::E2eSession(ServerProcess* server)
     : server(server)

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -65,6 +66,17 @@ namespace E2e {
     /// Answers the next file dialog, from inside its own event loop, with path or, when path is
     /// empty, by cancelling it; records the file name it proposed and the folder it opened in.
     void answerFileDialog(const QString& path, QString* proposedName, QString* directory);
+
+    /// Closes every message box with its escape answer (the positions ask whether to show the
+    /// related forms: no), and records its title, as long as it lives.
+    class BoxCloser final : public QObject {
+    public:
+        BoxCloser();
+        QStringList titles;
+
+    private:
+        QTimer timer;
+    };
 }
 
 /// A client of one seeded tessaro-server, started and signed in as the tests need it.
@@ -97,5 +109,21 @@ private:
 };
 
 extern const QString demoPassword;
+
+/// The frame of an end-to-end program: a seeded tessaro-server in a temporary working folder and
+/// one client session on it, both ended with the program.
+class E2eTest : public QObject {
+    Q_OBJECT
+protected slots:
+    void cleanupTestCase();
+
+protected:
+    /// Starts the server and the session; false, with the reason logged, when the server did not
+    /// start.
+    bool startServer();
+
+    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<E2eSession> session;
+};
 
 }

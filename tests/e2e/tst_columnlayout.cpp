@@ -11,6 +11,7 @@
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMessageBox>
@@ -56,7 +57,7 @@ QString toolTipOver(QTableView* table, const QModelIndex& index)
 
 /// What a user reads in the tables and the tool bar on the demo data, at the scale the test runs
 /// in (ctest runs it at 100 %, at 200 % and with text at 150 %): no value, header or button cut.
-class TestColumnLayout final : public QObject {
+class TestColumnLayout final : public E2eTest {
     Q_OBJECT
 public:
     /// As the program starts: scaled with the screen, with the large pixmaps.
@@ -68,7 +69,6 @@ public:
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void everyCellReads_data();
     void everyCellReads();
@@ -79,9 +79,7 @@ private slots:
 private:
     QTableView* filledList(const QString& name);
 
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
-    QTimer boxCloser;
+    BoxCloser boxes;
 };
 
 void TestColumnLayout::initTestCase()
@@ -93,26 +91,8 @@ void TestColumnLayout::initTestCase()
         font.setPointSizeF(font.pointSizeF() * scale);
         QApplication::setFont(font);
     }
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
+    QVERIFY(startServer());
     QVERIFY(session->signInReadyUser());
-    // The positions ask whether to show related forms; no, here.
-    connect(&boxCloser, &QTimer::timeout, this, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->reject();
-    });
-    boxCloser.start(20);
-}
-
-void TestColumnLayout::cleanupTestCase()
-{
-    boxCloser.stop();
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
 }
 
 QTableView* TestColumnLayout::filledList(const QString& name)
@@ -139,15 +119,18 @@ void TestColumnLayout::everyCellReads_data()
 
 void TestColumnLayout::everyCellReads()
 {
-    // Guards against a value or a header cut by its column ("1...." for an amount).
+    // Guards against a value or a header cut by its column ("1...." for an amount), and a table
+    // announced without a name or with the model's hidden columns.
     QFETCH(QString, list);
     QTableView* table = filledList(list);
     QVERIFY(table);
     QHeaderView* header = table->horizontalHeader();
     QStringList cut;
+    int shown = 0;
     for (int section = 0; section < header->count(); ++section) {
         if (header->isSectionHidden(section))
             continue;
+        ++shown;
         if (header->sectionSizeHint(section) > header->sectionSize(section))
             cut << table->model()->headerData(section, Qt::Horizontal).toString();
         for (int row = 0; row < table->model()->rowCount(); ++row) {
@@ -157,6 +140,9 @@ void TestColumnLayout::everyCellReads()
         }
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1String(" | "))));
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(table);
+    QVERIFY(!interface->text(QAccessible::Name).isEmpty());
+    QCOMPARE(interface->tableInterface()->columnCount(), shown);
     // The window shows every column, when the screen is wide enough.
     if (table->window()->width() < table->screen()->availableGeometry().width())
         QTRY_VERIFY(header->length() <= table->viewport()->width());

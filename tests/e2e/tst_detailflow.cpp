@@ -97,11 +97,10 @@ QList<TicketMessageWidget*> shownMessages(TicketDetailWindow* window)
 
 /// From the lists to a position in full, a company record and a ticket's conversation, against
 /// a real tessaro-server over HTTPS.
-class TestDetailFlow final : public QObject {
+class TestDetailFlow final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void positionStages_data();
     void positionStages();
@@ -115,8 +114,6 @@ private:
     /// Lists the positions in that state and opens the row's detail; false when there is none.
     bool openPosition(const QString& state, int row);
 
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
     ApplicationManager* application = nullptr;
     /// Closes the related-forms box of the positions the tests open, except where it is tested.
     QTimer relatedBoxCloser;
@@ -124,11 +121,7 @@ private:
 
 void TestDetailFlow::initTestCase()
 {
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
+    QVERIFY(startServer());
     QVERIFY(session->signInReadyUser());
     application = session->application();
     connect(&relatedBoxCloser, &QTimer::timeout, this, [] {
@@ -137,13 +130,6 @@ void TestDetailFlow::initTestCase()
             box->accept();
     });
     relatedBoxCloser.start(20);
-}
-
-void TestDetailFlow::cleanupTestCase()
-{
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
 }
 
 bool TestDetailFlow::openPosition(const QString& state, int row)

@@ -88,11 +88,10 @@ public slots:
 
 /// A user signs in, picks a bank and works in the main window and the four lists, against a
 /// real tessaro-server over HTTPS.
-class TestMainWindowFlow final : public QObject {
+class TestMainWindowFlow final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void mainWindowShowsTheSession();
     void companySearchesAndSorts();
@@ -107,28 +106,15 @@ private:
     void signIn();
     MainWindow* mainWindow() const { return session->application()->getMainWindow(); }
 
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
     QString user;
 };
 
 void TestMainWindowFlow::initTestCase()
 {
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
+    QVERIFY(startServer());
     user = session->userFor(QStringLiteral("ready, two-factor active"));
     QVERIFY(!user.isEmpty());
     signIn();
-}
-
-void TestMainWindowFlow::cleanupTestCase()
-{
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
 }
 
 void TestMainWindowFlow::signIn()
@@ -349,8 +335,7 @@ void TestMainWindowFlow::positionFilters()
         const QString sentTo = model->getSearchFilters().dateTo;
         click(window, "searchButton");
         QTRY_VERIFY(answerer.allAnswered());
-        QVERIFY2(answerer.getFailures().isEmpty(),
-            qPrintable(answerer.getFailures().join(QLatin1Char(' '))));
+        QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
         QCOMPARE(statusText(window), shown);
         QCOMPARE(model->getSearchFilters().dateTo, sentTo);
         QCOMPARE(model->getTotalResults(), inRange);
@@ -508,8 +493,7 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     type(insert, "userEmail", QStringLiteral("utente@example.it"));
     click(insert, "accept");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 4, 20000);
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
     QTRY_VERIFY(!insert->isVisible());
     QCOMPARE(child<QLineEdit>(insert, "object")->text(), QString());
     // The list is fetched again and holds the new ticket.

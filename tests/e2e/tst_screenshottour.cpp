@@ -58,7 +58,7 @@ QStringList columnValues(QAbstractItemModel* model, int column)
 /// Every window of the program, one after the other, against a real tessaro-server with the demo
 /// data: each must come up holding what the server sent. With CORVANE_TOUR_DIR set, each is also
 /// saved there as a PNG (scripts/tour fills docs/screenshots this way).
-class TestScreenshotTour final : public QObject {
+class TestScreenshotTour final : public E2eTest {
     Q_OBJECT
 public:
     /// As the program starts: scaled with the screen, with the large pixmaps.
@@ -70,7 +70,6 @@ public:
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void everyWindow();
 
 private:
@@ -79,8 +78,6 @@ private:
     /// Opens a list with its "show all" button (or by itself) and waits for its rows.
     void openList(AbstractTableWindow* window, QAbstractItemModel* model, const char* button);
 
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
     QDir directory;
     bool saving = false;
     /// On a screen scaled to 200 %, only a few windows are saved, named with "-200".
@@ -97,18 +94,7 @@ void TestScreenshotTour::initTestCase()
         QVERIFY(QDir().mkpath(target));
         directory = QDir(QDir(target).absolutePath());
     }
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
-}
-
-void TestScreenshotTour::cleanupTestCase()
-{
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
+    QVERIFY(startServer());
 }
 
 void TestScreenshotTour::capture(
@@ -173,12 +159,7 @@ void TestScreenshotTour::everyWindow()
     capture(main, QStringLiteral("main-window"));
 
     // The positions ask whether to show the forms related to the one opened; no, here.
-    QTimer relatedBoxCloser;
-    connect(&relatedBoxCloser, &QTimer::timeout, this, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->reject();
-    });
-    relatedBoxCloser.start(20);
+    auto relatedBoxCloser = std::make_unique<BoxCloser>();
 
     // The four lists.
     CompanyWindow* companies = application->getCompanyWindow();
@@ -263,7 +244,7 @@ void TestScreenshotTour::everyWindow()
         capture(dialog, QLatin1String(name));
         dialog->hide();
     }
-    relatedBoxCloser.stop();
+    relatedBoxCloser.reset();
     if (saving)
         QCOMPARE(saved.size(), scaled ? 3 : 21);
 }

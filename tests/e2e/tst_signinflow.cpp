@@ -31,13 +31,12 @@ using namespace Corvane::Test::E2e;
 
 /// The sign-in paths of the demo users, from start-up to the bank choice, against a real
 /// tessaro-server over HTTPS and the real keychain.
-class TestSignInFlow final : public QObject {
+class TestSignInFlow final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase();
 
     void firstStartThroughTwoFactorActivation();
     void activationCodePath();
@@ -54,22 +53,12 @@ private:
     }
     void completeTwoFactorSteps(const QString& user) { session->completeTwoFactorSteps(user); }
     QString currentCode(const QString& user) const { return session->currentCode(user); }
-    void verifyAnswered(const MessageBoxAnswerer& answerer);
     QString userFor(const QString& description) const { return session->userFor(description); }
 
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
     ApplicationManager* application = nullptr;
 };
 
-void TestSignInFlow::initTestCase()
-{
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
-}
+void TestSignInFlow::initTestCase() { QVERIFY(startServer()); }
 
 void TestSignInFlow::init()
 {
@@ -83,24 +72,10 @@ void TestSignInFlow::cleanup()
     session->stopClient();
 }
 
-void TestSignInFlow::cleanupTestCase()
-{
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
-}
-
 void TestSignInFlow::startClient()
 {
     session->startClient();
     application = session->application();
-}
-
-void TestSignInFlow::verifyAnswered(const MessageBoxAnswerer& answerer)
-{
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
-    QVERIFY(answerer.allAnswered());
 }
 
 void TestSignInFlow::firstStartThroughTwoFactorActivation()
@@ -128,7 +103,7 @@ void TestSignInFlow::firstStartThroughTwoFactorActivation()
     click(login, "loginButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QTRY_VERIFY(login->isVisible());
-    verifyAnswered(answerer);
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(!QFile::exists(sessionFile(QStringLiteral("auth.txt"))));
 
     type(login, "cfUtenteLineEdit", user);
@@ -139,7 +114,7 @@ void TestSignInFlow::firstStartThroughTwoFactorActivation()
     QTRY_VERIFY(!login->isVisible());
 
     completeTwoFactorSteps(user);
-    verifyAnswered(answerer);
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     // The first code completes the sign-in: no second one is asked.
     QVERIFY(!created<TwoFaAuthenticationWindow>());
 
@@ -224,7 +199,7 @@ void TestSignInFlow::activationCodePath()
     click(activation, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 2, 20000);
     completeTwoFactorSteps(user);
-    verifyAnswered(answerer);
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
 
 void TestSignInFlow::expiredPasswordPath()
@@ -248,7 +223,7 @@ void TestSignInFlow::expiredPasswordPath()
     QTRY_COMPARE(application->readKey(QStringLiteral("password")), newPassword);
     QCOMPARE(application->getAccount()->getCredentialPassword(), newPassword);
     completeTwoFactorSteps(user);
-    verifyAnswered(answerer);
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
 
 void TestSignInFlow::accessRequestForANewAccount()
@@ -283,7 +258,7 @@ void TestSignInFlow::accessRequestForANewAccount()
     child<QCheckBox>(account, "privacyCheckBox")->setChecked(true);
     click(account, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
-    verifyAnswered(answerer);
+    QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QTRY_COMPARE(outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files).size(),
         activationMails + 1);
 }

@@ -8,6 +8,7 @@
 #include "models/searchfilters.h"
 #include "models/ticket.h"
 #include "protocol/xmlparser.h"
+#include "support/datarows.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
@@ -141,51 +142,51 @@ void TestTableModels::cellPresentation_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<int>("role");
     QTest::addColumn<QVariant>("expected");
+    const auto row = [](const char* name, const char* kind, const DataRow& record,
+                         const char* column, int role, const QVariant& expected) {
+        QTest::newRow(name) << QString::fromLatin1(kind) << record << QString::fromLatin1(column)
+                            << role << expected;
+    };
 
     const DataRow red = position(QStringLiteral("1"));
     const int foreground = Qt::ForegroundRole;
     const int alignment = Qt::TextAlignmentRole;
-    QTest::newRow("position state in its colour")
-        << "position" << red << "stato" << foreground << QVariant(QColor(0xC0, 0, 0));
-    QTest::newRow("position other column default colour")
-        << "position" << red << "num_delib_c" << foreground << QVariant();
-    QTest::newRow("position state colour not a colour")
-        << "position" << position(QStringLiteral("1"), QStringLiteral("nonsense")) << "stato"
-        << foreground << QVariant();
-    QTest::newRow("position amount right") << "position" << red << "importo" << alignment
-                                           << QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
-    QTest::newRow("position state centred")
-        << "position" << red << "stato" << alignment << QVariant(int(Qt::AlignCenter));
-    QTest::newRow("position company no alignment")
-        << "position" << red << "i_ragsoc" << alignment << QVariant();
-    QTest::newRow("position decoration")
-        << "position" << red << "stato" << int(Qt::DecorationRole) << QVariant();
+    row("position state in its colour", "position", red, "stato", foreground,
+        QVariant(QColor(0xC0, 0, 0)));
+    row("position other column default colour", "position", red, "num_delib_c", foreground,
+        QVariant());
+    row("position state colour not a colour", "position",
+        position(QStringLiteral("1"), QStringLiteral("nonsense")), "stato", foreground, QVariant());
+    row("position amount right", "position", red, "importo", alignment,
+        QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
+    row("position state centred", "position", red, "stato", alignment,
+        QVariant(int(Qt::AlignCenter)));
+    row("position company no alignment", "position", red, "i_ragsoc", alignment, QVariant());
+    row("position decoration", "position", red, "stato", int(Qt::DecorationRole), QVariant());
 
     const auto report = [](const QString& empty) {
         return DataRow { { QStringLiteral("vuoto"), empty },
             { QStringLiteral("filename"), QStringLiteral("r.csv") } };
     };
     const int display = Qt::DisplayRole;
-    QTest::newRow("report empty file") << "report" << report(QStringLiteral("1")) << "vuoto"
-                                       << display << QVariant(QStringLiteral("Si"));
-    QTest::newRow("report full file") << "report" << report(QStringLiteral("0")) << "vuoto"
-                                      << display << QVariant(QStringLiteral("No"));
-    QTest::newRow("report no flag")
-        << "report" << report(QString()) << "vuoto" << display << QVariant(QStringLiteral("No"));
-    QTest::newRow("report other column as sent") << "report" << report(QString()) << "filename"
-                                                 << display << QVariant(QStringLiteral("r.csv"));
-    QTest::newRow("report date centred")
-        << "report" << report(QString()) << "data_creazione_formattata" << alignment
-        << QVariant(int(Qt::AlignCenter));
+    row("report empty file", "report", report(QStringLiteral("1")), "vuoto", display,
+        QVariant(QStringLiteral("Si")));
+    row("report full file", "report", report(QStringLiteral("0")), "vuoto", display,
+        QVariant(QStringLiteral("No")));
+    row("report no flag", "report", report(QString()), "vuoto", display,
+        QVariant(QStringLiteral("No")));
+    row("report other column as sent", "report", report(QString()), "filename", display,
+        QVariant(QStringLiteral("r.csv")));
+    row("report date centred", "report", report(QString()), "data_creazione_formattata", alignment,
+        QVariant(int(Qt::AlignCenter)));
 
     const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("006400") },
         { QStringLiteral("oggetto"), QStringLiteral("Accesso") } };
-    QTest::newRow("ticket colour on every column")
-        << "ticket" << ticket << "oggetto" << foreground << QVariant(QColor(0, 0x64, 0));
-    QTest::newRow("ticket subject not centred")
-        << "ticket" << ticket << "oggetto" << alignment << QVariant();
-    QTest::newRow("ticket state centred")
-        << "ticket" << ticket << "stato" << alignment << QVariant(int(Qt::AlignCenter));
+    row("ticket colour on every column", "ticket", ticket, "oggetto", foreground,
+        QVariant(QColor(0, 0x64, 0)));
+    row("ticket subject not centred", "ticket", ticket, "oggetto", alignment, QVariant());
+    row("ticket state centred", "ticket", ticket, "stato", alignment,
+        QVariant(int(Qt::AlignCenter)));
 }
 
 void TestTableModels::cellPresentation()
@@ -222,51 +223,19 @@ void TestTableModels::cellPresentation()
 
 void TestTableModels::paginatorButtons_data()
 {
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("total");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("label");
-    // The page index the previous and the next button ask for; -1 where they are disabled.
-    QTest::addColumn<int>("previous");
-    QTest::addColumn<int>("next");
-
-    QTest::newRow("no pages") << "0"
-                              << "0"
-                              << "0"
-                              << "Pagina 0 di 0" << -1 << -1;
-    QTest::newRow("one of one") << "1"
-                                << "1"
-                                << "0"
-                                << "Pagina 1 di 1" << -1 << -1;
-    QTest::newRow("first of three") << "1"
-                                    << "3"
-                                    << "0"
-                                    << "Pagina 1 di 3" << -1 << 1;
-    QTest::newRow("middle") << "2"
-                            << "3"
-                            << "1"
-                            << "Pagina 2 di 3" << 0 << 2;
-    QTest::newRow("last of three") << "3"
-                                   << "3"
-                                   << "2"
-                                   << "Pagina 3 di 3" << 1 << -1;
-    // What a hostile server may send: no count below 0, no page sum past the range of int.
-    QTest::newRow("negative") << "-2"
-                              << "-1"
-                              << "-5"
-                              << "Pagina 0 di 0" << -1 << -1;
-    QTest::newRow("beyond int") << "99999999999"
-                                << "4294967297"
-                                << "0"
-                                << "Pagina 0 di 0" << -1 << -1;
-    QTest::newRow("start at int max") << "2"
-                                      << "3"
-                                      << "2147483647"
-                                      << "Pagina 2 di 3" << 2 << 2;
-    QTest::newRow("start behind the page") << "3"
-                                           << "5"
-                                           << "0"
-                                           << "Pagina 3 di 5" << 0 << 1;
+    // The page index the previous and the next button ask for; -1 where they are disabled. The
+    // last rows are what a hostile server may send: no count below 0, no page sum past the range
+    // of int.
+    addRows({ "current", "total", "start", "label", "previousPage", "nextPage" },
+        { { "no pages", "0", "0", "0", "Pagina 0 di 0", "-1", "-1" },
+            { "one of one", "1", "1", "0", "Pagina 1 di 1", "-1", "-1" },
+            { "first of three", "1", "3", "0", "Pagina 1 di 3", "-1", "1" },
+            { "middle", "2", "3", "1", "Pagina 2 di 3", "0", "2" },
+            { "last of three", "3", "3", "2", "Pagina 3 di 3", "1", "-1" },
+            { "negative", "-2", "-1", "-5", "Pagina 0 di 0", "-1", "-1" },
+            { "beyond int", "99999999999", "4294967297", "0", "Pagina 0 di 0", "-1", "-1" },
+            { "start at int max", "2", "3", "2147483647", "Pagina 2 di 3", "2", "2" },
+            { "start behind the page", "3", "5", "0", "Pagina 3 di 5", "0", "1" } });
 }
 
 void TestTableModels::paginatorButtons()
@@ -277,8 +246,10 @@ void TestTableModels::paginatorButtons()
     QFETCH(QString, total);
     QFETCH(QString, start);
     QFETCH(QString, label);
-    QFETCH(int, previous);
-    QFETCH(int, next);
+    QFETCH(QString, previousPage);
+    QFETCH(QString, nextPage);
+    const int previous = previousPage.toInt();
+    const int next = nextPage.toInt();
 
     Model::Position model(client->commandManager());
     Paginator paginator(&model);

@@ -1,6 +1,7 @@
 #include "network/networkhelpwindow.h"
 #include "network/networksettingswindow.h"
 #include "network/networktesthelpers.h"
+#include "support/datarows.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -102,20 +103,13 @@ void TestNetworkSettingsWindow::proxyChoiceDrivesTheControls()
 
 void TestNetworkSettingsWindow::invalidFormWarnsAndKeepsConfiguration_data()
 {
-    QTest::addColumn<QString>("emptyField");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("host") << QStringLiteral("proxyHostname")
-                          << QStringLiteral("Campo Hostname non valido")
-                          << QStringLiteral("Inserisci un nome host valido per il server proxy.");
-    QTest::newRow("username") << QStringLiteral("username")
-                              << QStringLiteral("Campo Username vuoto")
-                              << QStringLiteral(
-                                     "Inserisci un username valido per l'autenticazione al proxy.");
-    QTest::newRow("password")
-        << QStringLiteral("password") << QStringLiteral("Campo Password vuoto")
-        << QStringLiteral("Inserisci una password valida per l'autenticazione al proxy.");
+    addRows({ "emptyField", "title", "text" },
+        { { "host", "proxyHostname", "Campo Hostname non valido",
+              "Inserisci un nome host valido per il server proxy." },
+            { "username", "username", "Campo Username vuoto",
+                "Inserisci un username valido per l'autenticazione al proxy." },
+            { "password", "password", "Campo Password vuoto",
+                "Inserisci una password valida per l'autenticazione al proxy." } });
 }
 
 void TestNetworkSettingsWindow::invalidFormWarnsAndKeepsConfiguration()

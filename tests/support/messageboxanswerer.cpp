@@ -19,6 +19,14 @@ void MessageBoxAnswerer::expect(
     expectations.push_back({ title, text, button, match });
 }
 
+QString MessageBoxAnswerer::problems() const
+{
+    QStringList lines = failures;
+    for (const Expectation& expected : expectations)
+        lines << QStringLiteral("box \"%1\" never came").arg(expected.title);
+    return lines.join(QLatin1Char('\n'));
+}
+
 void MessageBoxAnswerer::poll()
 {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -25,6 +25,9 @@ public:
     bool allAnswered() const { return expectations.empty(); }
     int answeredCount() const { return answered; }
     const QStringList& getFailures() const { return failures; }
+    /// What went wrong, a line each: boxes unlike their expectation and expected boxes that never
+    /// came; empty when every box was as expected.
+    QString problems() const;
     /// The texts of every box seen, answered or not.
     const QStringList& getSeenTexts() const { return seenTexts; }
 

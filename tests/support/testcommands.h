@@ -2,7 +2,6 @@
 
 #include "protocol/authenticatedcommandinterface.h"
 #include "protocol/commandinterface.h"
-#include "protocol/downloadcommandinterface.h"
 #include "protocol/noabicommandinterface.h"
 #include "protocol/paginatedcommandinterface.h"
 
@@ -76,32 +75,6 @@ public:
         return decodedReply.value(QStringLiteral("risultati")).toInt();
     }
     QList<DataRow> getRows() const override { return dataRows; }
-};
-
-/// Like the file downloads: raw bytes, or an XML error as "text/html".
-class DownloadCommand final : public QObject,
-                              public Interface::DownloadCommandInterface,
-                              public Interface::AuthenticatedCommandInterface,
-                              public Interface::NoAbiCommandInterface {
-public:
-    explicit DownloadCommand(const QString& path)
-        : path(path)
-    {
-    }
-
-    QString getPath() const override { return path; }
-    QMap<QString, QString> getParameters() const override { return {}; }
-    void useResponse(QMap<QString, QString>, QList<DataRow>) override { ++xmlUseCount; }
-    void useResponse(QByteArray data) override
-    {
-        ++rawUseCount;
-        body = data;
-    }
-
-    QString path;
-    int xmlUseCount = 0;
-    int rawUseCount = 0;
-    QByteArray body;
 };
 
 /// An XML reply with the given header fields and records (record values are Base64-encoded

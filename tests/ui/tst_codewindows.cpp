@@ -1,5 +1,6 @@
 #include "app/signinflow.h"
 #include "commands/twofaactivation.h"
+#include "support/datarows.h"
 #include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/dialogtest.h"
@@ -149,39 +150,27 @@ void TestCodeWindows::sendReopenAndCancel()
 
 void TestCodeWindows::passwordRules_data()
 {
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("next");
-    QTest::addColumn<QString>("confirmation");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("focused"); // none when the change is sent
-
-    const QString tooShort = QStringLiteral("Inserisci una password di almeno 12 caratteri.");
-    const QString currentInvalid = QStringLiteral("Password corrente non valida");
-    const QString newInvalid = QStringLiteral("Nuova password non valida");
-    const QString current12 = QStringLiteral("currentpass1");
-    const QString new12 = QStringLiteral("newpassword1");
-    const QString onCurrent = QStringLiteral("oldPasswordLineEdit");
+    const char* tooShort = "Inserisci una password di almeno 12 caratteri.";
+    const char* currentInvalid = "Password corrente non valida";
+    const char* newInvalid = "Nuova password non valida";
+    const char* current12 = "currentpass1";
+    const char* new12 = "newpassword1";
+    const char* onCurrent = "oldPasswordLineEdit";
     // Eleven characters in twenty-two bytes: lengths count characters, and the current password
-    // is judged first.
-    QTest::newRow("current of 11 accented characters, everything else wrong too")
-        << QStringLiteral("àèìòùàèìòùà") << QStringLiteral("abcdefghijk") << QStringLiteral("x")
-        << currentInvalid << tooShort << onCurrent;
-    QTest::newRow("new of 11") << current12 << QStringLiteral("newpasswor1")
-                               << QStringLiteral("newpasswor1") << newInvalid << tooShort
-                               << QStringLiteral("newPasswordLineEdit");
-    QTest::newRow("new equal to current wins over confirmation")
-        << current12 << current12 << new12 << newInvalid
-        << QStringLiteral("La nuova password è uguale alla password corrente.") << onCurrent;
-    QTest::newRow("confirmation differs")
-        << current12 << new12 << QStringLiteral("newpassword2")
-        << QStringLiteral("Password di conferma non valida")
-        << QStringLiteral("La password di conferma non è uguale alla nuova password.")
-        << QStringLiteral("confirmPasswordLineEdit");
-    QTest::newRow("exactly 12, blanks kept")
-        << QStringLiteral(" currentpw1 ") << QStringLiteral(" new passwd ")
-        << QStringLiteral(" new passwd ") << QStringLiteral("Cambio password")
-        << QStringLiteral("Cambio password effettuato con successo") << QString();
+    // is judged first. No field is focused when the change is sent.
+    addRows({ "current", "next", "confirmation", "title", "text", "focused" },
+        { { "current of 11 accented characters, everything else wrong too", "àèìòùàèìòùà",
+              "abcdefghijk", "x", currentInvalid, tooShort, onCurrent },
+            { "new of 11", current12, "newpasswor1", "newpasswor1", newInvalid, tooShort,
+                "newPasswordLineEdit" },
+            { "new equal to current wins over confirmation", current12, current12, new12,
+                newInvalid, "La nuova password è uguale alla password corrente.", onCurrent },
+            { "confirmation differs", current12, new12, "newpassword2",
+                "Password di conferma non valida",
+                "La password di conferma non è uguale alla nuova password.",
+                "confirmPasswordLineEdit" },
+            { "exactly 12, blanks kept", " currentpw1 ", " new passwd ", " new passwd ",
+                "Cambio password", "Cambio password effettuato con successo", "" } });
 }
 
 void TestCodeWindows::passwordRules()

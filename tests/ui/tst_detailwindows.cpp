@@ -6,6 +6,7 @@
 #include "models/ticket.h"
 #include "models/ticketmessage.h"
 #include "protocol/commandmanager.h"
+#include "support/datarows.h"
 #include "support/messageboxanswerer.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
@@ -124,24 +125,10 @@ void TestDetailWindows::stagePresence()
 
 void TestDetailWindows::messageDate_data()
 {
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("time");
-    QTest::newRow("server form") << "05/03/2024 14:30:09"
-                                 << "05/03/2024"
-                                 << "14:30:09";
-    QTest::newRow("ISO form") << "2024-03-05T14:30:09"
-                              << ""
-                              << "";
-    QTest::newRow("no time") << "05/03/2024"
-                             << ""
-                             << "";
-    QTest::newRow("impossible day") << "31/02/2024 10:00:00"
-                                    << ""
-                                    << "";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
+    addRows({ "sent", "date", "time" },
+        { { "server form", "05/03/2024 14:30:09", "05/03/2024", "14:30:09" },
+            { "ISO form", "2024-03-05T14:30:09", "", "" }, { "no time", "05/03/2024", "", "" },
+            { "impossible day", "31/02/2024 10:00:00", "", "" }, { "empty", "", "", "" } });
 }
 
 void TestDetailWindows::messageDate()
@@ -241,8 +228,7 @@ void TestDetailWindows::newTicketWithoutCodeIsAFailure()
     window.open();
     window.findChild<QPushButton*>(QStringLiteral("accept"))->click();
     QTRY_VERIFY(answerer.allAnswered());
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(window.isVisible());
     QCOMPARE(window.getText(), QStringLiteral("Testo"));
 }
@@ -298,8 +284,7 @@ void TestDetailWindows::hostilePositionDownload()
         MessageBoxAnswerer::Match::Contains);
     details->downloadPosition(target, QStringLiteral("1"), QStringLiteral("L"));
     QTRY_VERIFY_WITH_TIMEOUT(answerer.allAnswered(), 20000);
-    QVERIFY2(answerer.getFailures().isEmpty(),
-        qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
+    QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(mine.open(QIODevice::ReadOnly));
     QCOMPARE(mine.readAll(), QByteArray("mine"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),

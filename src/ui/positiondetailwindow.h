@@ -48,6 +48,8 @@ public slots:
     /// Shows the plan as a chart or as the table, whichever is asked, when there is a plan.
     void showPlan(bool asChart);
     void onPositionDownloadcomplete(bool success);
+    /// Writes the plan on screen to a file the user chooses.
+    void onExportPlanClicked();
 
 private:
     std::unique_ptr<Ui::PositionDetailWidow> ui;
@@ -57,6 +59,7 @@ private:
     QToolBar* toolbar;
     AmortizationChart* chart = nullptr;
     QPushButton* chartSwitch = nullptr;
+    QPushButton* planExport = nullptr;
     TableColumns* planColumns = nullptr;
     QPointer<QProgressDialog> downloadProgressDialog;
     QString pdfPath;

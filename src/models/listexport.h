@@ -27,6 +27,7 @@ public:
         /// The file could not be written.
         FileFailed,
     };
+    Q_ENUM(Outcome)
 
     /// columns are the list's model columns in the order they are written; the writer's columns
     /// describe them.

@@ -1,9 +1,19 @@
 #!/usr/bin/python3
-"""Reads an exported table back as a spreadsheet program would and prints it as JSON:
-readexport.py FILE SAMPLE -> {"count", "header", "title", "rows": first SAMPLE rows, ...}."""
+"""readexport.py FILE SAMPLE: an exported table read back as a spreadsheet program reads it, as
+JSON; each of the first SAMPLE rows as cells "type|number format|value"."""
 import csv
 import json
 import sys
+
+
+def cell(kind, number_format, value):
+    if value is None:
+        return "||"
+    if isinstance(value, float) or isinstance(value, int):
+        value = "%.4f" % value
+    elif hasattr(value, "strftime"):
+        value = value.strftime("%d/%m/%Y")
+    return "%s|%s|%s" % (kind, number_format, value)
 
 
 def read_csv(path, sample):
@@ -11,36 +21,23 @@ def read_csv(path, sample):
         bom = raw.read(3) == b"\xef\xbb\xbf"
     with open(path, newline="", encoding="utf-8-sig") as text:
         lines = list(csv.reader(text, delimiter=";"))
-    return {
-        "bom": bom,
-        "header": lines[0],
-        "count": len(lines) - 1,
-        "rows": [[{"v": field, "t": "s"} for field in line] for line in lines[1 : 1 + sample]],
-    }
+    rows = [[cell("s", "", field or None) for field in line] for line in lines[1 : 1 + sample]]
+    return {"bom": bom, "header": lines[0], "count": len(lines) - 1, "rows": rows}
 
 
 def read_workbook(path, sample):
     import openpyxl
 
-    book = openpyxl.load_workbook(path)
-    sheet = book.worksheets[0]
+    sheet = openpyxl.load_workbook(path).worksheets[0]
     # The frozen row is the header; a row above it is the title.
-    header_row = sheet.freeze_panes and int(sheet.freeze_panes[1:]) - 1 or 1
-    header = [cell for cell in sheet[header_row]]
-    rows = []
-    for line in sheet.iter_rows(min_row=header_row + 1, max_row=header_row + sample):
-        cells = []
-        for cell in line:
-            value = cell.value
-            if cell.is_date:
-                value = value.strftime("%d/%m/%Y")
-            cells.append({"v": value, "t": cell.data_type, "f": cell.number_format})
-        rows.append(cells)
+    header_row = int(sheet.freeze_panes[1:]) - 1
+    header = list(sheet[header_row])
+    rows = [[cell(c.data_type, c.number_format, c.value) for c in line]
+            for line in sheet.iter_rows(min_row=header_row + 1, max_row=header_row + sample)]
     return {
-        "sheet": sheet.title,
         "title": sheet.cell(1, 1).value if header_row > 1 else None,
-        "header": [cell.value for cell in header],
-        "headerBold": all(cell.font.b for cell in header),
+        "header": [c.value for c in header],
+        "headerBold": all(c.font.b for c in header),
         "frozen": sheet.freeze_panes,
         "filter": sheet.auto_filter.ref,
         "count": sheet.max_row - header_row,

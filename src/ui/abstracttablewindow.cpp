@@ -104,13 +104,12 @@ void AbstractTableWindow::addExportButton(QPushButton* fetchButton)
     exportButton->setAutoDefault(false);
     connect(exportButton, &QPushButton::clicked, this, &AbstractTableWindow::exportList);
     // Beside "Mostra tutto", in the search panel's grid.
-    auto* grid = qobject_cast<QGridLayout*>(fetchButton->parentWidget()->layout());
-    const QList<QGridLayout*> grids = fetchButton->parentWidget()->findChildren<QGridLayout*>();
-    for (QGridLayout* candidate : grids) {
+    QGridLayout* grid = nullptr;
+    for (QGridLayout* candidate : fetchButton->parentWidget()->findChildren<QGridLayout*>()) {
         if (candidate->indexOf(fetchButton) >= 0)
             grid = candidate;
     }
-    if (!grid || grid->indexOf(fetchButton) < 0) {
+    if (!grid) {
         statusBar->addPermanentWidget(exportButton);
         return;
     }

@@ -17,8 +17,10 @@ AbstractPaginatedTable::AbstractPaginatedTable(CommandManager* commandManager, Q
     if (commandManager) {
         releaseEndedCommands(commandManager, this);
         // A search that leaves the queue without its page delivered was refused or failed.
-        connect(commandManager, &CommandManager::executionEnded, this,
-            [this](QObject* command) { endSearch(command, false); });
+        connect(commandManager, &CommandManager::executionEnded, this, [this](QObject* command) {
+            endSearch(command, false);
+            endExportPage(command);
+        });
     }
 }
 
@@ -43,7 +45,12 @@ QVariant AbstractPaginatedTable::data(const QModelIndex& index, int role) const
 {
     if (!isCell(index) || role != Qt::DisplayRole)
         return {};
-    return rows.at(index.row()).value(columnKeys.at(index.column()));
+    return displayValue(rows.at(index.row()), index.column());
+}
+
+QString AbstractPaginatedTable::displayValue(const DataRow& record, int column) const
+{
+    return record.value(columnKeys.value(column));
 }
 
 bool AbstractPaginatedTable::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -92,6 +99,32 @@ int AbstractPaginatedTable::getColumnIndex(const QString& name) const
     if (index < 0)
         qCDebug(corvaneLog) << "No column index for name" << name;
     return index;
+}
+
+ExportColumn::Kind AbstractPaginatedTable::getColumnKind(int index) const
+{
+    return columnKinds.value(index, ExportColumn::Kind::Text);
+}
+
+QList<ExportColumn> AbstractPaginatedTable::getExportColumns(const QList<int>& columns) const
+{
+    QList<ExportColumn> described;
+    for (int column : columns)
+        described << ExportColumn { headerLabels.value(column), getColumnKind(column) };
+    return described;
+}
+
+void AbstractPaginatedTable::setColumnKinds(
+    std::initializer_list<std::pair<const char*, ExportColumn::Kind>> kinds)
+{
+    for (const auto& [key, kind] : kinds) {
+        const int column = columnKeys.indexOf(QLatin1String(key));
+        if (column < 0)
+            continue;
+        while (columnKinds.size() <= column)
+            columnKinds << ExportColumn::Kind::Text;
+        columnKinds[column] = kind;
+    }
 }
 
 QString AbstractPaginatedTable::getValue(int row, const QString& key) const
@@ -149,6 +182,33 @@ void AbstractPaginatedTable::cancelSearch()
     endSearch(command, false);
 }
 
+QObject* AbstractPaginatedTable::fetchExportPage(int start)
+{
+    QObject* command = createSearch(searchFilters, start);
+    if (!command)
+        return nullptr;
+    qCDebug(corvaneLog) << metaObject()->className() << "Export page" << start;
+    exportSearches.insert(command);
+    // A command freed while it waits (the queue cleared at logout) ends the export as well.
+    connect(command, &QObject::destroyed, this,
+        [this](QObject* destroyed) { endExportPage(destroyed); });
+    execute(command);
+    return command;
+}
+
+void AbstractPaginatedTable::cancelExportPage(QObject* command)
+{
+    if (!exportSearches.remove(command))
+        return;
+    withdrawCommand(commandManager, command);
+}
+
+void AbstractPaginatedTable::endExportPage(QObject* command)
+{
+    if (exportSearches.remove(command))
+        emit exportPageFailed(command);
+}
+
 QObject* AbstractPaginatedTable::createSearch(const SearchFilters&, int) { return nullptr; }
 
 void AbstractPaginatedTable::setSearchLogLines(const char* newSearch, const char* page)
@@ -160,6 +220,13 @@ void AbstractPaginatedTable::setSearchLogLines(const char* newSearch, const char
 void AbstractPaginatedTable::acceptPage(Interface::PaginatedCommandInterface* command)
 {
     auto* object = dynamic_cast<QObject*>(command);
+    if (object && exportSearches.remove(object)) {
+        // A page of an export: the list on screen, its counters and its wait stay as they are.
+        emit exportPageArrived(
+            object, command->getRows(), command->getResultCount(), command->getTotalPages());
+        release(object);
+        return;
+    }
     // No longer waited for: the views' reaction to the reset must not see it as running.
     const bool awaited = object && object == runningSearch;
     if (awaited)

@@ -2,6 +2,7 @@
 
 #include "models/pages.h"
 #include "models/searchfilters.h"
+#include "models/tableexport.h"
 #include "protocol/datarow.h"
 
 #include <QAbstractTableModel>
@@ -53,6 +54,19 @@ namespace Model {
         QString getOrderKey(int index) const;
         /// The column showing the record key, or -1.
         int getColumnIndex(const QString& name) const;
+        /// How a column's values are written to a file: text unless the model says otherwise.
+        ExportColumn::Kind getColumnKind(int index) const;
+        /// The text a record shows in a column, as the list shows it.
+        virtual QString displayValue(const DataRow& record, int column) const;
+        /// The header and kind of each of the columns, for a file or the clipboard.
+        QList<ExportColumn> getExportColumns(const QList<int>& columns) const;
+
+        /// Asks for one page of the search last started (its filters and order) for an export:
+        /// the page comes back through exportPageArrived and never replaces the rows on screen.
+        /// Null when this list has no search.
+        QObject* fetchExportPage(int start);
+        /// Withdraws an export page still on its way; nothing is reported for it.
+        void cancelExportPage(QObject* command);
 
         /// Takes a search reply: the count, the page counters, and the rows of the page, one row
         /// per record in reply order. Frees the command.
@@ -73,6 +87,12 @@ namespace Model {
         void searchEnded(bool accepted);
         /// A search has gone to the server; searchEnded follows whatever its outcome.
         void searchStarted();
+        /// The export page command asked for has come, with its records and the counters of the
+        /// whole search.
+        void exportPageArrived(
+            QObject* command, const QList<DataRow>& records, int totalResults, int totalPages);
+        /// The export page command asked for ended without its page: refused, failed or lost.
+        void exportPageFailed(QObject* command);
 
     protected:
         /// The search command for one page of the list, or none for a list that does not search
@@ -85,6 +105,9 @@ namespace Model {
         void addColumn(const QString& key, const QString& header, const QString& orderKey = {});
         /// Columns the server cannot sort by: record key and header label (UTF-8) each.
         void addColumns(std::initializer_list<std::pair<const char*, const char*>> columns);
+        /// The kinds of the columns whose values are not plain text, by record key.
+        void setColumnKinds(
+            std::initializer_list<std::pair<const char*, ExportColumn::Kind>> kinds);
         /// Empties the table and its count at once, in one reset.
         void clearRows();
         /// Hands a command of this model to the command manager.
@@ -98,6 +121,7 @@ namespace Model {
     private:
         bool startSearch(QObject* command);
         void endSearch(QObject* command, bool accepted);
+        void endExportPage(QObject* command);
 
         /// The search whose page the list waits for; not owned by this pointer.
         QObject* runningSearch = nullptr;
@@ -105,6 +129,9 @@ namespace Model {
         QSet<QString> columnKeySet;
         QStringList headerLabels;
         QStringList orderKeys;
+        QList<ExportColumn::Kind> columnKinds;
+        /// Export pages asked for and not yet come; not owned by this set.
+        QSet<QObject*> exportSearches;
         QList<DataRow> rows;
         int totalResults = 0;
         Pages pages;

@@ -25,6 +25,12 @@ Amortization::Amortization(CommandManager* commandManager, QObject* parent)
         { "data_scadenza", "Data Scadenza" },
         { "data_pagamento", "Data Pagamento" },
     });
+    using Kind = ExportColumn::Kind;
+    setColumnKinds({ { "numero_rata", Kind::Integer }, { "rata", Kind::Amount },
+        { "quota_capitale", Kind::Amount }, { "quota_interesse", Kind::Amount },
+        { "debito_residuo", Kind::Amount }, { "capitale_rimborsato", Kind::Amount },
+        { "interessi_pagati", Kind::Amount }, { "data_scadenza", Kind::Date },
+        { "data_pagamento", Kind::Date } });
 }
 
 QVector<Instalment> Amortization::getInstalments() const

@@ -20,6 +20,9 @@ Company::Company(CommandManager* commandManager, AddressWrapper* addressWrapper,
         QStringLiteral("cod_fiscale"), QStringLiteral("Codice Fiscale"), QStringLiteral("cf"));
     addColumn(QStringLiteral("partita_iva"), QStringLiteral("Partita IVA"), QStringLiteral("pi"));
     addColumn(QStringLiteral("ragsoc_C"), QStringLiteral("Confidi"));
+    using Kind = ExportColumn::Kind;
+    setColumnKinds({ { "anag_id", Kind::Code }, { "cod_fiscale", Kind::Code },
+        { "partita_iva", Kind::Code } });
     setSearchLogLines("Start fetching Company registry data from the server",
         "Start fetching data from starting page");
 }

@@ -33,6 +33,10 @@ Position::Position(CommandManager* commandManager, QObject* parent)
         const QString name = QString::fromLatin1(key);
         addColumn(name, name == QLatin1String("stato_breve") ? QStringLiteral("stato") : name);
     }
+    using Kind = ExportColumn::Kind;
+    setColumnKinds({ { "num_delib_c", Kind::Code }, { "data_delib_c", Kind::Date },
+        { "codice_ft", Kind::Code }, { "importo", Kind::Amount }, { "data_perf", Kind::Date },
+        { "gar_num", Kind::Code }, { "gar_perc", Kind::Percentage } });
     setSearchLogLines("Starting fetching Positions from the server",
         "Start fetchig  data from the starting page");
 }

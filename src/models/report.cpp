@@ -22,6 +22,8 @@ Report::Report(CommandManager* commandManager, QObject* parent)
         { "vuoto", "File Vuoto" },
         { "data_creazione_formattata", "Data Creazione" },
     });
+    // The creation date carries its time: it stays text.
+    setColumnKinds({ { "data_report_formattata", ExportColumn::Kind::Date } });
     setSearchLogLines("Starting fetching Report list from the server",
         "Starting fetching data from the starting page");
 }
@@ -31,9 +33,6 @@ QVariant Report::data(const QModelIndex& index, int role) const
     if (!isCell(index))
         return {};
     const QString column = getColumnName(index.column());
-    if (role == Qt::DisplayRole && column == QLatin1String("vuoto"))
-        return getValue(index.row(), column) == QLatin1String("1") ? QStringLiteral("Si")
-                                                                   : QStringLiteral("No");
     if (role == Qt::TextAlignmentRole) {
         return column == QLatin1String("vuoto") || column == QLatin1String("data_report_formattata")
                 || column == QLatin1String("data_creazione_formattata")
@@ -41,6 +40,14 @@ QVariant Report::data(const QModelIndex& index, int role) const
             : QVariant();
     }
     return AbstractPaginatedTable::data(index, role);
+}
+
+QString Report::displayValue(const DataRow& record, int column) const
+{
+    if (getColumnName(column) == QLatin1String("vuoto"))
+        return record.value(QStringLiteral("vuoto")) == QLatin1String("1") ? QStringLiteral("Si")
+                                                                           : QStringLiteral("No");
+    return AbstractPaginatedTable::displayValue(record, column);
 }
 
 QObject* Report::createSearch(const SearchFilters& filters, int)

@@ -19,6 +19,7 @@ namespace Model {
         explicit Report(CommandManager* commandManager, QObject* parent = nullptr);
 
         QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+        QString displayValue(const DataRow& record, int column) const override;
 
         /// Saves the file of the report in that row at path; reportDownloadProgress tells the
         /// bytes saved, reportDownloadComplete the end.

@@ -296,7 +296,7 @@ namespace {
                     continue;
                 case Cell::Type::Text:
                     // A string cell: a formula start stays text.
-                    check(xlsx->writeString(sheet, row, column, cell.text.toUtf8().constData(),
+                    check(xlsx->writeString(sheet, row, column, utf8(cell.text),
                         kind == Kind::Code ? textFormat : nullptr));
                     break;
                 case Cell::Type::Number:
@@ -356,6 +356,32 @@ namespace {
             return name.isEmpty() ? QStringLiteral("Foglio1") : name;
         }
 
+        /// The text as UTF-8 in a buffer kept from cell to cell: no allocation per cell.
+        const char* utf8(const QString& text)
+        {
+            buffer.resize(text.size() * 3 + 1);
+            char* out = buffer.data();
+            for (const QChar c : text) {
+                const char16_t u = c.unicode();
+                if (u < 0x80) {
+                    *out++ = char(u);
+                } else if (u < 0x800) {
+                    *out++ = char(0xC0 | (u >> 6));
+                    *out++ = char(0x80 | (u & 0x3F));
+                } else if (c.isSurrogate()) {
+                    // Rare enough to go the long way.
+                    buffer = text.toUtf8();
+                    return buffer.constData();
+                } else {
+                    *out++ = char(0xE0 | (u >> 12));
+                    *out++ = char(0x80 | ((u >> 6) & 0x3F));
+                    *out++ = char(0x80 | (u & 0x3F));
+                }
+            }
+            *out = '\0';
+            return buffer.constData();
+        }
+
         void check(lxw_error result)
         {
             if (result != LXW_NO_ERROR && error.isEmpty())
@@ -389,6 +415,7 @@ namespace {
         QString sheetName;
         QString title;
         QVector<int> widths;
+        QByteArray buffer;
         std::unique_ptr<QTemporaryDir> scratch;
         QByteArray scratchPath;
         lxw_workbook* workbook = nullptr;

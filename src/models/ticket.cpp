@@ -20,6 +20,8 @@ Ticket::Ticket(CommandManager* commandManager, QObject* parent)
     addColumn(QStringLiteral("oggetto"), QStringLiteral("Oggetto"));
     addColumn(QStringLiteral("data"), QStringLiteral("Data"));
     addColumn(QStringLiteral("stato"), QStringLiteral("Stato"));
+    setColumnKinds(
+        { { "codice", ExportColumn::Kind::Code }, { "data", ExportColumn::Kind::Date } });
     setSearchLogLines("Starting fetching Ticket list from the server",
         "STarting fetching data from the starting page");
     execute(new Command::TicketUserEmail(this));

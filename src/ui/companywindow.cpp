@@ -20,7 +20,8 @@ CompanyWindow::CompanyWindow(Interface::WindowRequestInterface* applicationManag
     , companyModel(model)
 {
     ui->setupUi(this);
-    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true,
+        QStringLiteral("Imprese"));
     setColumns(
         ui->dataTable, { { 1, 330 }, { 2, 150 }, { 3, 130 }, { 4, 150 }, { 5, 150 } }, { 0, 6 });
     addPaginator(ui->paginatorLayout);

@@ -90,6 +90,38 @@ MainWindow::MainWindow(Interface::WindowRequestInterface* applicationManager,
     connect(ui->actionNuovo_Ticket, &QAction::triggered, insertTicketWindow, &QDialog::exec);
     connect(ui->actionPosizioni, &QAction::triggered, this, &MainWindow::openPositionWindow);
     connect(ui->actionInformazioni, &QAction::triggered, aboutWindow, &QDialog::open);
+
+    // Exports the list last used; there is none until a list has been opened.
+    exportAction = new QAction(QStringLiteral("&Esporta…"), this);
+    exportAction->setObjectName(QStringLiteral("actionEsporta"));
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportAction->setEnabled(false);
+    ui->menuTitle->insertAction(ui->actionEsci, exportAction);
+    ui->menuTitle->insertSeparator(ui->actionEsci);
+    addAction(exportAction);
+    connect(exportAction, &QAction::triggered, this, &MainWindow::exportList);
+    for (AbstractTableWindow* list : { static_cast<AbstractTableWindow*>(companyWindow),
+             static_cast<AbstractTableWindow*>(positionWindow),
+             static_cast<AbstractTableWindow*>(reportWindow),
+             static_cast<AbstractTableWindow*>(ticketWindow) })
+        list->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) {
+        if (auto* list = qobject_cast<AbstractTableWindow*>(watched)) {
+            lastList = list;
+            exportAction->setEnabled(true);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::exportList()
+{
+    if (lastList)
+        lastList->exportList();
 }
 
 MainWindow::~MainWindow() = default;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
 namespace Corvane {
 
 class AboutWindow;
+class AbstractTableWindow;
 namespace Interface {
     class WindowRequestInterface;
 }
@@ -50,6 +52,11 @@ public slots:
     void openTicketWindow();
     void openPositionWindow();
     void openSceltaBancaWindow();
+    /// Exports the list window most recently active.
+    void exportList();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::MainWindow> ui;
@@ -62,6 +69,8 @@ private:
     ProxyConfigurator* proxyConfigurator;
     Interface::WindowRequestInterface* applicationManager;
     MaintenanceWindow* maintenanceWindow = nullptr;
+    QAction* exportAction = nullptr;
+    QPointer<AbstractTableWindow> lastList;
 };
 
 }

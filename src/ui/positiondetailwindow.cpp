@@ -3,10 +3,12 @@
 #include "core/logging.h"
 #include "models/amortization.h"
 #include "models/positiondetails.h"
+#include "models/tableexport.h"
 #include "ui/amortizationplot.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/dialogsetup.h"
 #include "ui/downloadoutcome.h"
+#include "ui/exportfile.h"
 #include "ui/tablecolumns.h"
 #include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
@@ -82,6 +84,12 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
     chartSwitch->hide();
     ui->ammortamentoLayout->addWidget(chartSwitch, 1, 0, Qt::AlignRight);
     connect(chartSwitch, &QPushButton::toggled, this, &PositionDetailWindow::showPlan);
+    planExport = new QPushButton(QStringLiteral("Esporta piano…"), ui->ammortamentoGroup);
+    planExport->setObjectName(QStringLiteral("ammortamentoExport"));
+    planExport->setAutoDefault(false);
+    planExport->hide();
+    ui->ammortamentoLayout->addWidget(planExport, 1, 0, Qt::AlignLeft);
+    connect(planExport, &QPushButton::clicked, this, &PositionDetailWindow::onExportPlanClicked);
 
     connect(ui->showAnagraphicWindow, &QPushButton::clicked, this,
         &PositionDetailWindow::onShowAnagraphicWindowClicked);
@@ -246,6 +254,7 @@ void PositionDetailWindow::showPlan(bool asChart)
     if (chart)
         chart->widget()->setVisible(plan && asChart);
     chartSwitch->setVisible(plan && chart);
+    planExport->setVisible(plan);
     chartSwitch->setText(
         asChart ? QStringLiteral("Mostra tabella") : QStringLiteral("Mostra grafico"));
 }
@@ -258,6 +267,40 @@ void PositionDetailWindow::onPositionDownloadcomplete(bool success)
         downloadProgressDialog->close();
     openDownloadedFile(
         this, success, pdfPath, "Could not open the donwloaded position file with path", QString());
+}
+
+void PositionDetailWindow::onExportPlanClicked()
+{
+    qCDebug(corvaneLog) << "onExportPlanClicked"
+                        << "SLOT triggered in" << metaObject()->className();
+    const QString lcr = positionDetailsModel->getLcr();
+    const QString proposed
+        = proposedSavePath(QStringLiteral("Piano %1.xlsx").arg(lcr), QStringLiteral("Piano.xlsx"));
+    const QString path = askExportPath(
+        this, QStringLiteral("Esporta piano di ammortamento"), QFileInfo(proposed).fileName());
+    if (path.isEmpty())
+        return;
+    // The plan comes whole: what the table holds is all there is.
+    const QList<int> shown = planColumns->shownColumns();
+    const auto writer = Model::TableWriter::create(Model::TableWriter::formatOf(path), path,
+        QStringLiteral("Piano di ammortamento"), amortizationModel->getExportColumns(shown),
+        QStringLiteral("Piano di ammortamento - LCR %1 - %2")
+            .arg(lcr, positionDetailsModel->getValue(QStringLiteral("impresa_rag_soc"))));
+    bool written = writer->open();
+    for (int row = 0; written && row < amortizationModel->rowCount(); ++row) {
+        QStringList values;
+        for (int column : shown)
+            values << amortizationModel->index(row, column).data().toString();
+        writer->writeRow(values);
+    }
+    written = written && writer->commit();
+    if (!written) {
+        qCWarning(corvaneLog) << "The plan could not be exported:" << writer->errorString();
+        writer->cancel();
+        showExportFailure(this, path);
+        return;
+    }
+    WindowLayout::setLastFolder(path);
 }
 
 }

@@ -48,6 +48,8 @@ public slots:
     /// Shows the plan as a chart or as the table, whichever is asked, when there is a plan.
     void showPlan(bool asChart);
     void onPositionDownloadcomplete(bool success);
+    /// Writes the plan on screen to a file the user chooses.
+    void onExportPlanClicked();
 
 private:
     std::unique_ptr<Ui::PositionDetailWidow> ui;
@@ -58,6 +60,7 @@ private:
     /// Owned by its parent widget.
     AmortizationPlot* chart = nullptr;
     QPushButton* chartSwitch = nullptr;
+    QPushButton* planExport = nullptr;
     TableColumns* planColumns = nullptr;
     QPointer<QProgressDialog> downloadProgressDialog;
     QString pdfPath;

@@ -20,7 +20,8 @@ PositionWindow::PositionWindow(Interface::WindowRequestInterface* applicationMan
     , statusModel(statusModel)
 {
     ui->setupUi(this);
-    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, true,
+        QStringLiteral("Posizioni"));
     setColumns(ui->dataTable,
         { { 0, 90 }, { 1, 230 }, { 2, 110 }, { 3, 90 }, { 4, 80 }, { 5, 70 }, { 6, 90 }, { 7, 100 },
             { 8, 70 }, { 9, 1 } },

@@ -21,7 +21,8 @@ ReportWindow::ReportWindow(Interface::WindowRequestInterface* applicationManager
     , reportModel(model)
 {
     ui->setupUi(this);
-    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false,
+        QStringLiteral("Report"));
     setColumns(
         ui->dataTable, { { 3, 210 }, { 4, 450 }, { 5, 90 }, { 7, 70 }, { 8, 1 } }, { 0, 1, 2, 6 });
     const QDate today = QDate::currentDate();

@@ -136,6 +136,26 @@ QModelIndex TableColumns::toModelIndex(const QModelIndex& index) const
     return index.model() == shown ? shown->mapToSource(index) : index;
 }
 
+QList<int> TableColumns::shownColumns() const
+{
+    const QHeaderView* header = table->horizontalHeader();
+    QList<int> shownInOrder;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int section = header->logicalIndex(visual);
+        const int column = toColumn(section);
+        if (column >= 0 && !header->isSectionHidden(section))
+            shownInOrder << column;
+    }
+    return shownInOrder;
+}
+
+void TableColumns::keepCurrentWidths()
+{
+    const QHeaderView* header = table->horizontalHeader();
+    for (int section = 0; section < header->count(); ++section)
+        userWidths.insert(toColumn(section), header->sectionSize(section));
+}
+
 void TableColumns::fit()
 {
     QHeaderView* header = table->horizontalHeader();

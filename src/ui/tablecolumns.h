@@ -38,6 +38,11 @@ public:
 
     /// Widens the shown columns to their header and their values.
     void fit();
+    /// The model columns the table shows, in the order the user sees them.
+    QList<int> shownColumns() const;
+    /// Keeps the widths the columns have now, as if the user had chosen them: a layout put back
+    /// from an earlier run.
+    void keepCurrentWidths();
 
 private:
     QTableView* table;

@@ -15,7 +15,8 @@ TicketWindow::TicketWindow(HeaderToolbar* headerToolbar, Model::Ticket* model, Q
     , ticketDetailWindow(new TicketDetailWindow(model, this))
 {
     ui->setupUi(this);
-    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false);
+    setUpTable(ui->dataTable, ui->searchButton, ui->fetchButton, ui->statusBarLayout, false,
+        QStringLiteral("Ticket"));
     setColumns(ui->dataTable, { { 3, 80 }, { 4, 650 }, { 5, 80 }, { 6, 80 } }, { 0, 1, 2 });
     const QDate today = QDate::currentDate();
     ui->toDate->setDate(today);

@@ -29,14 +29,15 @@ WindowLayout::WindowLayout(QWidget* window, QHeaderView* header)
 {
 }
 
-void WindowLayout::remember(QWidget* window, QHeaderView* header)
+bool WindowLayout::remember(QWidget* window, QHeaderView* header)
 {
     auto* layout = new WindowLayout(window, header);
-    layout->restore();
+    const bool restored = layout->restore();
     window->installEventFilter(layout);
+    return restored;
 }
 
-void WindowLayout::restore()
+bool WindowLayout::restore()
 {
     QSettings settings = store();
     settings.beginGroup(window->objectName());
@@ -46,8 +47,7 @@ void WindowLayout::restore()
     if (std::any_of(screens.begin(), screens.end(),
             [&screen](const QScreen* attached) { return attached->name() == screen; }))
         window->restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
-    if (header)
-        header->restoreState(settings.value(QStringLiteral("columns")).toByteArray());
+    return header && header->restoreState(settings.value(QStringLiteral("columns")).toByteArray());
 }
 
 void WindowLayout::save() const

@@ -17,7 +17,8 @@ class WindowLayout final : public QObject {
 public:
     /// Puts the window back where it was left, unless the screen it was on is no longer
     /// attached, and with a header its columns as well. The window's object name keys it.
-    static void remember(QWidget* window, QHeaderView* header = nullptr);
+    /// Whether columns of an earlier run were put back.
+    static bool remember(QWidget* window, QHeaderView* header = nullptr);
     /// The folder of the last file saved, or the download folder.
     static QString getLastFolder();
     /// Records the folder of a file just saved.
@@ -28,7 +29,7 @@ protected:
 
 private:
     WindowLayout(QWidget* window, QHeaderView* header);
-    void restore();
+    bool restore();
     void save() const;
 
     QWidget* window;

@@ -5,14 +5,16 @@
 #include <QAbstractItemView>
 #include <QPainter>
 
+#include <climits>
+
 namespace Corvane {
 
 namespace {
     constexpr int wrapFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const int frameWidth = 1;
-    const int textMargin = 4;
+    constexpr int frameWidth = 1;
+    constexpr int textMargin = 4;
     /// A short message still gets the box of a few lines that the cards have always shown.
-    const int smallestBoxHeight = 70;
+    constexpr int smallestBoxHeight = 70;
 
     QFont boldFont(QFont font)
     {

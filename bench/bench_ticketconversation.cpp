@@ -85,7 +85,10 @@ void BenchTicketConversation::fillWindow()
     window.open();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QList<DataRow> records = conversation(messageCount);
-    residentBefore = Bench::ownStatusKib("VmRSS");
+    // QtTest runs a benchmark's function more than once: the first run finds the process as the
+    // fill finds it.
+    if (residentBefore == 0)
+        residentBefore = Bench::ownStatusKib("VmRSS");
     QElapsedTimer timer;
     timer.start();
     int calls = 0;

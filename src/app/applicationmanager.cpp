@@ -166,7 +166,13 @@ void ApplicationManager::truncateLog()
     }
 }
 
-void ApplicationManager::logout() { execute(new Command::Logout(this)); }
+void ApplicationManager::logout()
+{
+    if (pendingLogout && getCommandManager()->isQueued(pendingLogout))
+        return;
+    pendingLogout = new Command::Logout(this);
+    execute(pendingLogout.data());
+}
 
 void ApplicationManager::manageLogoutResult(Command::Logout* command)
 {

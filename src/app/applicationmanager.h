@@ -7,6 +7,7 @@
 #include "ui/windowrequestinterface.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -229,6 +230,8 @@ private:
     SignInFlow* signInFlow;
     UpdateFlow* updateFlow;
     std::unique_ptr<RefusedSessionDispatcher> refusedSessions;
+    /// The logout on its way: a second request waits for its answer.
+    QPointer<Command::Logout> pendingLogout;
 };
 
 }

@@ -9,6 +9,7 @@
 #include "core/logging.h"
 #include "protocol/commandmanager.h"
 #include "ui/mainwindow.h"
+#include "ui/servertextbox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -92,12 +93,13 @@ void UpdateFlow::onUpdateAvailable(Command::CheckVersion* command)
                 download->reportIfUnanswered();
         });
     manager->execute(download);
-    QMessageBox::information(getUpdateParent(), QStringLiteral("Aggiornamento Corvane"),
+    // The new version's name is the server's text.
+    showServerText(getUpdateParent(), QMessageBox::Information,
+        QStringLiteral("Aggiornamento Corvane"),
         QStringLiteral("E' disponibile una nuova versione Corvane.\nVerrà ora avviata la "
                        "procedura automatica di aggiornamento.\n\nVersione corrente: "
                        "%1\nUltima versione: %2")
-            .arg(getVersion(), command->getLastVersion()),
-        QMessageBox::Ok);
+            .arg(getVersion(), command->getLastVersion()));
     factory->getUpdateWindow()->show();
 }
 

@@ -13,6 +13,8 @@ UpdateWindow::UpdateWindow(
     , responder(responder)
 {
     ui->setupUi(this);
+    // A reason can name a folder of the user's: never markup.
+    ui->errorLabel->setTextFormat(Qt::PlainText);
     // Qt::Dialog stays in the set: without it a dialog with a parent would be drawn inside it.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     setFixedSize(size());

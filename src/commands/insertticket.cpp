@@ -69,4 +69,9 @@ void InsertTicket::useResponse(QMap<QString, QString>, QList<DataRow> dataRows)
         model->manageMessageInserted(this);
 }
 
+void InsertTicket::useFailure(const QString& code, const QString& description)
+{
+    model->manageInsertionRefused(this, code, description);
+}
+
 }

@@ -2,6 +2,7 @@
 
 #include "protocol/authenticatedcommandinterface.h"
 #include "protocol/commandinterface.h"
+#include "protocol/failurereportingcommandinterface.h"
 #include "protocol/noabicommandinterface.h"
 
 #include <QObject>
@@ -14,11 +15,13 @@ namespace Model {
 namespace Command {
 
     /// Opens a support ticket, or adds a message to one, by sending the ticket document. Created
-    /// by the ticket model for one request; reports the new ticket's code to it.
+    /// by the ticket model for one request; reports the new ticket's code, or the server's
+    /// refusal, to it.
     class InsertTicket final : public QObject,
                                public Interface::CommandInterface,
                                public Interface::AuthenticatedCommandInterface,
-                               public Interface::NoAbiCommandInterface {
+                               public Interface::NoAbiCommandInterface,
+                               public Interface::FailureReportingCommandInterface {
         Q_OBJECT
     public:
         /// A new ticket.
@@ -30,10 +33,13 @@ namespace Command {
         QString getPath() const override;
         QMap<QString, QString> getParameters() const override;
         void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+        void useFailure(const QString& code, const QString& description) override;
 
         /// The document sent to the server, before its outer Base64 layer.
         QString buildDocument() const;
         QString getTicketCode() const { return ticketCode; }
+        /// A message for an existing ticket, not a new ticket.
+        bool isMessage() const { return !ticketId.isEmpty(); }
 
     private:
         QString ticketId;

@@ -63,7 +63,7 @@ void Ticket::manageTicketInserted(Command::InsertTicket* command)
         // Without its code the ticket cannot be found again: not a success.
         qCWarning(corvaneLog) << "No new ticket code was provided by the server on new ticket "
                                  "insertion";
-        emit ticketInsertionFailed();
+        emit ticketInsertionFailed(QString(), QString());
         return;
     }
     emit ticketInsertionCompleted(code);
@@ -74,6 +74,17 @@ void Ticket::manageMessageInserted(Command::InsertTicket* command)
     release(command);
     queueDetail();
     emit ticketMessageInsertionCompleted();
+}
+
+void Ticket::manageInsertionRefused(
+    Command::InsertTicket* command, const QString& code, const QString& description)
+{
+    const bool message = command->isMessage();
+    release(command);
+    if (message)
+        emit ticketMessageInsertionFailed(code, description);
+    else
+        emit ticketInsertionFailed(code, description);
 }
 
 void Ticket::setUserEmail(Command::TicketUserEmail* command)

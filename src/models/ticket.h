@@ -35,6 +35,9 @@ namespace Model {
 
         void manageTicketInserted(Command::InsertTicket* command);
         void manageMessageInserted(Command::InsertTicket* command);
+        /// The server refused the ticket or message with a code the client does not expect.
+        void manageInsertionRefused(
+            Command::InsertTicket* command, const QString& code, const QString& description);
         void setUserEmail(Command::TicketUserEmail* command);
 
         /// Chooses the ticket of that row and asks for its conversation. The previous ticket's
@@ -58,9 +61,11 @@ namespace Model {
     signals:
         void ticketDetailRetrived();
         void ticketInsertionCompleted(const QString& code);
-        /// The server took the new ticket's request but gave back no ticket code.
-        void ticketInsertionFailed();
+        /// The server refused the new ticket with the code and its description, or, with an
+        /// empty code, took it but gave back no ticket code.
+        void ticketInsertionFailed(const QString& code, const QString& description);
         void ticketMessageInsertionCompleted();
+        void ticketMessageInsertionFailed(const QString& code, const QString& description);
         void ticketUserEmailRetrived();
 
     private:

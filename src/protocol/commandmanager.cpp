@@ -6,6 +6,7 @@
 #include "protocol/commandinterface.h"
 #include "protocol/commandrequestmanager.h"
 #include "protocol/downloadcommandinterface.h"
+#include "protocol/failurereportingcommandinterface.h"
 #include "protocol/noabicommandinterface.h"
 #include "protocol/paginatedcommandinterface.h"
 #include "protocol/xmlparser.h"
@@ -19,10 +20,30 @@ namespace {
     using Interface::AuthenticatedCommandInterface;
     using Interface::CommandInterface;
     using Interface::DownloadCommandInterface;
+    using Interface::FailureReportingCommandInterface;
     using Interface::NoAbiCommandInterface;
     using Interface::PaginatedCommandInterface;
 
     const QString esitoId = QStringLiteral("esito_id");
+
+    /// The codes that say the session itself is gone or not yet complete, whatever was asked.
+    bool isSessionRefusal(const QString& code)
+    {
+        bool number = false;
+        switch (code.toInt(&number)) {
+        case XmlParser::UNK_USER:
+        case XmlParser::JWT_AUTH_NOT_FOUND:
+        case XmlParser::ACTIVATION_CODE_NOT_FOUND:
+        case XmlParser::PASSWORD_EXPIRED:
+        case XmlParser::TWOFA_NOT_ACTIVE:
+        case XmlParser::JWT_2FA_NOT_FOUND:
+        case XmlParser::TWOFA_AUTH_NOT_VALID:
+        case XmlParser::JWT_NOT_VALID:
+            return number;
+        default:
+            return false;
+        }
+    }
 
     /// The bank's ABI code: the label's part before the first "-", trimmed.
     QString abiCode(const QString& bankLabel)
@@ -206,6 +227,18 @@ void CommandManager::onReplyReady(const QByteArray& body, const QString& content
     decodedReply.clear();
     decodedReply = parser->parse(body);
     dataRows = parser->takeRows();
+
+    // A form's command hears of its own failures; an unreadable reply stays the generic error.
+    const QString code = decodedReply.value(esitoId);
+    auto* reporting = dynamic_cast<FailureReportingCommandInterface*>(command);
+    if (reporting && !code.isEmpty() && code != QString::number(XmlParser::OK)
+        && !isSessionRefusal(code)) {
+        qCWarning(corvaneLog) << path << "was refused with the result code" << code;
+        reporting->useFailure(code,
+            decodedReply.value(QStringLiteral("esito_descr"), QStringLiteral("Non definita")));
+        endExecution(ended, path);
+        return;
+    }
 
     const bool authenticated = dynamic_cast<AuthenticatedCommandInterface*>(command);
     if (!validateResponse(path)) {

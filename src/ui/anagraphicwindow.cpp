@@ -13,9 +13,11 @@ AnagraphicWindow::AnagraphicWindow(Model::Anagraphic* model, QWidget* parent)
 {
     ui->setupUi(this);
     // The values can be read and copied from the keyboard, and hold the focus while the buttons
-    // wait for a record.
-    for (QLabel* label : { ui->companyName, ui->address, ui->fiscalCode, ui->piva })
+    // wait for a record. They are the server's text: never markup.
+    for (QLabel* label : { ui->companyName, ui->address, ui->fiscalCode, ui->piva }) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        label->setTextFormat(Qt::PlainText);
+    }
     connect(model, &Model::Anagraphic::anagraphicUpdated, this,
         &AnagraphicWindow::updateAnagraphicDetail);
     connect(ui->previousButton, &QPushButton::clicked, this,

@@ -4,6 +4,7 @@
 #include "protocol/xmlparser.h"
 #include "ui/dialogsetup.h"
 #include "ui/privacywindow.h"
+#include "ui/servertextbox.h"
 #include "ui/texts.h"
 #include "ui/windowrequestinterface.h"
 #include "ui_credentialaccountwindow.h"
@@ -136,7 +137,8 @@ void CredentialAccountWindow::onRequestCredentialAccountResponse(bool success, i
                                  "buon fine.\nPuoi riprovare o contattare il supporto tecnico.");
         break;
     }
-    QMessageBox::critical(this, Text::credentialRequest, message, QMessageBox::Ok);
+    // The message can repeat the codes the user typed: shown as they were typed.
+    showServerText(this, QMessageBox::Critical, Text::credentialRequest, message);
     open();
 }
 

@@ -2,6 +2,7 @@
 
 #include "commands/search/filedownload.h"
 #include "core/logging.h"
+#include "ui/servertextbox.h"
 #include "ui/windowlayout.h"
 
 #include <QDesktopServices>
@@ -33,7 +34,8 @@ bool checkSaveFolder(QWidget* parent, const QString& path)
     const QString folder = QFileInfo(path).absolutePath();
     if (QFileInfo(folder).isDir() && QFileInfo(folder).isWritable())
         return true;
-    QMessageBox::warning(parent, QStringLiteral("Errore durante il download"),
+    // The folder's name is the user's: shown as it is written.
+    showServerText(parent, QMessageBox::Warning, QStringLiteral("Errore durante il download"),
         QStringLiteral("Non è possibile scrivere nella cartella %1. Scegli un'altra cartella.")
             .arg(QDir::toNativeSeparators(folder)));
     return false;

@@ -3,6 +3,7 @@
 #include "core/logging.h"
 #include "models/ticket.h"
 #include "ui/dialogsetup.h"
+#include "ui/servertextbox.h"
 #include "ui_insertticketmessagewindow.h"
 
 #include <QMessageBox>
@@ -23,6 +24,8 @@ InsertTicketMessageWindow::InsertTicketMessageWindow(Model::Ticket* ticketModel,
     connect(ui->reject, &QPushButton::clicked, this, &QDialog::reject);
     connect(ticketModel, &Model::Ticket::ticketMessageInsertionCompleted, this,
         &InsertTicketMessageWindow::onTicketMessageInsertionCompleted);
+    connect(ticketModel, &Model::Ticket::ticketMessageInsertionFailed, this,
+        &InsertTicketMessageWindow::onTicketMessageInsertionFailed);
 }
 
 InsertTicketMessageWindow::~InsertTicketMessageWindow() = default;
@@ -51,6 +54,16 @@ void InsertTicketMessageWindow::onTicketMessageInsertionCompleted()
         QStringLiteral("Messaggio inserito con successo"));
     ui->message->clear();
     close();
+}
+
+void InsertTicketMessageWindow::onTicketMessageInsertionFailed(
+    const QString& code, const QString& description)
+{
+    qCDebug(corvaneLog) << "onTicketMessageInsertionFailed"
+                        << "SLOT triggered in" << metaObject()->className();
+    showServerText(this, QMessageBox::Warning, QStringLiteral("Messaggio non inserito"),
+        refusalText(
+            QStringLiteral("Il server non ha accettato il nuovo messaggio."), code, description));
 }
 
 }

@@ -25,6 +25,8 @@ public:
 public slots:
     void onAcceptButtonClicked();
     void onTicketMessageInsertionCompleted();
+    /// Tells why the message was not inserted; the form stays open with what was typed.
+    void onTicketMessageInsertionFailed(const QString& code, const QString& description);
 
 private:
     std::unique_ptr<Ui::InsertTicketMessageWindow> ui;

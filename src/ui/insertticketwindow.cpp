@@ -3,6 +3,7 @@
 #include "core/logging.h"
 #include "models/ticket.h"
 #include "ui/dialogsetup.h"
+#include "ui/servertextbox.h"
 #include "ui_insertticketwindow.h"
 
 #include <QMessageBox>
@@ -76,7 +77,7 @@ void InsertTicketWindow::onTicketInsertionCompleted(const QString& code)
 {
     qCDebug(corvaneLog) << "onTicketInsertionCompleted"
                         << "SLOT triggered in" << metaObject()->className();
-    QMessageBox::information(this, QStringLiteral("Ticket inserito"),
+    showServerText(this, QMessageBox::Information, QStringLiteral("Ticket inserito"),
         QStringLiteral("Ticket inserito con successo.\nIl codice del nuovo ticket è: %1")
             .arg(code));
     ui->object->clear();
@@ -85,12 +86,19 @@ void InsertTicketWindow::onTicketInsertionCompleted(const QString& code)
     close();
 }
 
-void InsertTicketWindow::onTicketInsertionFailed()
+void InsertTicketWindow::onTicketInsertionFailed(const QString& code, const QString& description)
 {
     qCDebug(corvaneLog) << "onTicketInsertionFailed"
                         << "SLOT triggered in" << metaObject()->className();
+    const QString title = QStringLiteral("Ticket non inserito");
+    if (!code.isEmpty()) {
+        showServerText(this, QMessageBox::Warning, title,
+            refusalText(
+                QStringLiteral("Il server non ha accettato il nuovo ticket."), code, description));
+        return;
+    }
     // The form keeps what was typed, so the user can check the list and send it again.
-    QMessageBox::warning(this, QStringLiteral("Ticket non inserito"),
+    QMessageBox::warning(this, title,
         QStringLiteral("Il server non ha restituito il codice del nuovo ticket: il ticket potrebbe "
                        "non essere stato inserito. Controllare l'elenco dei ticket prima di "
                        "inserirlo di nuovo."),

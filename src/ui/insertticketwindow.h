@@ -29,7 +29,8 @@ public:
 public slots:
     void onAcceptButtonClicked();
     void onTicketInsertionCompleted(const QString& code);
-    void onTicketInsertionFailed();
+    /// Tells why the ticket was not inserted; the form stays open with what was typed.
+    void onTicketInsertionFailed(const QString& code, const QString& description);
     void onTicketUserEmailRetrived();
 
 private:

@@ -167,8 +167,8 @@ void MainWindow::logout()
 {
     qCDebug(corvaneLog) << "logout"
                         << "triggered in" << metaObject()->className();
+    // The window goes with the server's answer: a logout that fails leaves it usable.
     applicationManager->logout();
-    hide();
 }
 
 void MainWindow::openCompanyWindow() { companyWindow->open(); }

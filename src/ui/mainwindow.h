@@ -26,7 +26,7 @@ namespace Ui {
 
 /// The frame of a session: which consortium and bank are in use, and the menus and tool bar
 /// that open the lists, the new-ticket dialog, the network settings and the About box. Created
-/// once by the flow manager when a bank is chosen; hidden by logout.
+/// once by the flow manager when a bank is chosen; closed once a logout has succeeded.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:

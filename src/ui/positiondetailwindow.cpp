@@ -9,6 +9,7 @@
 #include "ui/dialogsetup.h"
 #include "ui/downloadoutcome.h"
 #include "ui/exportfile.h"
+#include "ui/servertextbox.h"
 #include "ui/tablecolumns.h"
 #include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
@@ -99,8 +100,8 @@ PositionDetailWindow::PositionDetailWindow(AnagraphicWindow* anagraphicWindow,
         &PositionDetailWindow::onPositionDownloadcomplete);
     connect(positionDetailsModel, &Model::PositionDetails::relatedFormsFound, this,
         [this](const QString& text) {
-            QMessageBox::information(
-                this, QStringLiteral("Trovate forme tecniche collegate"), text, QMessageBox::Ok);
+            showServerText(this, QMessageBox::Information,
+                QStringLiteral("Trovate forme tecniche collegate"), text);
         });
     connect(amortizationModel, &QAbstractItemModel::modelReset, this,
         &PositionDetailWindow::onAmortizationModelReset);
@@ -131,8 +132,11 @@ void PositionDetailWindow::setupPositionDetailUi()
         ui->dcImporto, ui->dcGarNum, ui->dcGarPerc, ui->dcScadenza, ui->dbNumero, ui->dbData,
         ui->dbImporto, ui->dbLcr, ui->dbScadenza, ui->peNumero, ui->peData, ui->peImporto,
         ui->peScadenza, ui->esTipologia, ui->esEstinzione };
-    for (QLabel* label : values)
+    // Every value is the server's text: never markup.
+    for (QLabel* label : values) {
+        label->setTextFormat(Qt::PlainText);
         label->setText(notAvailable);
+    }
     ui->ftGroup->setTitle(notAvailable);
     for (QWidget* stage : { ui->esWidget, ui->peWidget, ui->dcWidget, ui->dbWidget })
         stage->setVisible(true);

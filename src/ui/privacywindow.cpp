@@ -18,7 +18,8 @@ PrivacyWindow::~PrivacyWindow() = default;
 
 void PrivacyWindow::open(const QString& privacy)
 {
-    ui->privacyText->setText(privacy);
+    // The server's notice is shown as the text it is, never as a page.
+    ui->privacyText->setPlainText(privacy);
     QDialog::open();
 }
 

@@ -60,4 +60,17 @@ void setServerText(QMessageBox& box, const QString& text, const QString& questio
     box.setDetailedText(text);
 }
 
+QMessageBox::StandardButton showServerText(QWidget* parent, QMessageBox::Icon icon,
+    const QString& title, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, QString(), buttons, parent);
+    setServerText(box, text);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString refusalText(const QString& lead, const QString& code, const QString& description)
+{
+    return QStringLiteral("%1\nErrore: %2\nDescrizione: %3").arg(lead, code, description);
+}
+
 }

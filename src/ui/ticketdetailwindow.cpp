@@ -2,13 +2,11 @@
 
 #include "core/logging.h"
 #include "models/ticket.h"
-#include "models/ticketmessage.h"
+#include "models/ticketconversation.h"
 #include "ui/headertoolbar.h"
 #include "ui/insertticketmessagewindow.h"
-#include "ui/ticketmessagewidget.h"
+#include "ui/ticketmessagedelegate.h"
 #include "ui_ticketdetailwindow.h"
-
-#include <QVBoxLayout>
 
 namespace Corvane {
 
@@ -16,6 +14,7 @@ TicketDetailWindow::TicketDetailWindow(Model::Ticket* ticketModel, QWidget* pare
     : QDialog(parent)
     , ui(std::make_unique<Ui::TicketDetailWindow>())
     , ticketModel(ticketModel)
+    , conversation(new Model::TicketConversation(this))
     , insertTicketMessageWindow(new InsertTicketMessageWindow(ticketModel, this))
     , headerToolbar(new HeaderToolbar(insertTicketMessageWindow, this))
 {
@@ -24,6 +23,8 @@ TicketDetailWindow::TicketDetailWindow(Model::Ticket* ticketModel, QWidget* pare
     for (QLabel* value : { ui->code, ui->object, ui->status, ui->user })
         value->setTextFormat(Qt::PlainText);
     ui->headerLayout->addWidget(headerToolbar);
+    ui->messagesView->setModel(conversation);
+    ui->messagesView->setItemDelegate(new TicketMessageDelegate(ui->messagesView));
     connect(ticketModel, &Model::Ticket::ticketDetailRetrived, this,
         &TicketDetailWindow::onTicketDetailRetrived);
 }
@@ -45,7 +46,7 @@ void TicketDetailWindow::open()
     // The request and its author come with the reply: until then nothing of another ticket.
     ui->user->setText(QStringLiteral("n.d."));
     ui->text->clear();
-    ui->messagesScrollArea->setWidget(new QWidget(this));
+    conversation->clear();
     setWindowTitle(QStringLiteral("Dettaglio ticket %2").arg(ticketModel->getTicketCode()));
     QDialog::open();
 }
@@ -54,25 +55,13 @@ void TicketDetailWindow::onTicketDetailRetrived()
 {
     qCDebug(corvaneLog) << "onTicketDetailRetrived"
                         << "SLOT triggered in" << metaObject()->className();
-    QWidget* conversation = ui->messagesScrollArea->widget();
-    if (QLayout* layout = conversation->layout()) {
-        while (QLayoutItem* item = layout->takeAt(0)) {
-            delete item->widget();
-            delete item;
-        }
-        delete layout;
-    }
     ui->text->setPlainText(ticketModel->getTicketText());
     ui->user->setText(ticketModel->getTicketUserType());
     const QList<TicketMessage*> messages = ticketModel->getTicketMessages();
-    if (messages.isEmpty()) {
+    conversation->setMessages(messages);
+    ui->messagesView->scrollToTop();
+    if (messages.isEmpty())
         qCDebug(corvaneLog) << "No ticket messages to display";
-        return;
-    }
-    auto* layout = new QVBoxLayout(conversation);
-    layout->setSizeConstraint(QLayout::SetMaximumSize);
-    for (auto it = messages.crbegin(); it != messages.crend(); ++it)
-        layout->addWidget(new TicketMessageWidget(*it, conversation));
 }
 
 }

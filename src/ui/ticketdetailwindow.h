@@ -11,14 +11,16 @@ class InsertTicketMessageWindow;
 
 namespace Model {
     class Ticket;
+    class TicketConversation;
 }
 namespace Ui {
     class TicketDetailWindow;
 }
 
 /// A support ticket's request and its conversation, newest message first, with the tool bar that
-/// adds a message. Created by the ticket list window and reused for every ticket; owns its
-/// new-message dialog and its tool bar.
+/// adds a message. The conversation is one list of painted cards, so that a ticket of any length
+/// opens at once. Created by the ticket list window and reused for every ticket; owns its
+/// new-message dialog, its tool bar and the conversation's model.
 class TicketDetailWindow final : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +40,7 @@ public slots:
 private:
     std::unique_ptr<Ui::TicketDetailWindow> ui;
     Model::Ticket* ticketModel;
+    Model::TicketConversation* conversation;
     InsertTicketMessageWindow* insertTicketMessageWindow;
     HeaderToolbar* headerToolbar;
 };

@@ -20,19 +20,18 @@
 #include "ui/positiondetailwindow.h"
 #include "ui/positionwindow.h"
 #include "ui/ticketdetailwindow.h"
-#include "ui/ticketmessagewidget.h"
 #include "ui/ticketwindow.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLayout>
+#include <QListView>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
@@ -86,13 +85,20 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-QList<TicketMessageWidget*> shownMessages(TicketDetailWindow* window)
+/// The conversation as its list reads it out to assistive technology, top to bottom.
+QStringList shownMessages(TicketDetailWindow* window)
 {
-    return child<QScrollArea>(window, "messagesScrollArea")
-        ->widget()
-        ->findChildren<TicketMessageWidget*>();
+    auto* view = child<QListView>(window, "messagesView");
+    // With no screen reader running Qt does not tell the list's interface of a new conversation:
+    // a fresh one reads the list as it is now.
+    QAccessible::deleteAccessibleInterface(
+        QAccessible::uniqueId(QAccessible::queryAccessibleInterface(view)));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
+    QStringList texts;
+    for (int i = 0; i < list->childCount(); ++i)
+        texts << list->child(i)->text(QAccessible::Name);
+    return texts;
 }
-
 }
 
 /// From the lists to a position in full, a company record and a ticket's conversation, against
@@ -522,16 +528,16 @@ void TestDetailFlow::ticketConversation()
     QVERIFY2(three >= 0, "no ticket with three messages");
     QCOMPARE(text(window, "status"), model->getValue(three, QStringLiteral("stato")));
     QVERIFY(child<QLabel>(window, "status")->styleSheet().startsWith(QLatin1String("color: #")));
-    const QList<TicketMessageWidget*> widgets = shownMessages(window);
-    QCOMPARE(widgets.size(), 3);
+    const QStringList shown = shownMessages(window);
+    QCOMPARE(shown.size(), 3);
     const QList<TicketMessage*> messages = model->getTicketMessages();
-    // Newest first: the widgets in layout order are the messages from the last.
-    auto* layout = child<QScrollArea>(window, "messagesScrollArea")->widget()->layout();
+    // Newest first: the list from the top is the messages from the last.
     for (int i = 0; i < 3; ++i) {
-        QWidget* shown = layout->itemAt(i)->widget();
-        QCOMPARE(child<QTextEdit>(shown, "text")->toPlainText(), messages.at(2 - i)->getText());
-        QCOMPARE(text(shown, "date"),
-            messages.at(2 - i)->getDateTime().toString(QStringLiteral("dd/MM/yyyy")));
+        const TicketMessage* message = messages.at(2 - i);
+        QVERIFY2(
+            shown.at(i).endsWith(QLatin1Char('\n') + message->getText()), qPrintable(shown.at(i)));
+        QVERIFY(shown.at(i).contains(QStringLiteral("Il: ")
+            + message->getDateTime().toString(QStringLiteral("dd/MM/yyyy"))));
     }
     QPointer<TicketMessage> oldMessage = messages.first();
 
@@ -574,10 +580,9 @@ void TestDetailFlow::ticketConversation()
         qPrintable(answerer.getFailures().join(QLatin1Char('\n'))));
     QVERIFY(!dialog->isVisible());
     QTRY_COMPARE_WITH_TIMEOUT(shownMessages(window).size(), before + 1, 20000);
-    const QList<TicketMessageWidget*> after = shownMessages(window);
-    QVERIFY(std::any_of(after.cbegin(), after.cend(), [&message](TicketMessageWidget* shown) {
-        return child<QTextEdit>(shown, "text")->toPlainText() == message;
-    }));
+    const QStringList after = shownMessages(window);
+    QVERIFY(std::any_of(after.cbegin(), after.cend(),
+        [&message](const QString& shown) { return shown.endsWith(QLatin1Char('\n') + message); }));
     window->close();
     list->close();
 }

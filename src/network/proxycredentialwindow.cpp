@@ -25,6 +25,11 @@ bool ProxyCredentialWindow::isRememberPasswordChecked() const
     return ui->rememberPassword->isChecked();
 }
 
-void ProxyCredentialWindow::setDescription(const QString& text) { ui->description->setText(text); }
+void ProxyCredentialWindow::setDescription(const QString& text)
+{
+    // It names the proxy and its realm, which the proxy chooses: never markup.
+    ui->description->setTextFormat(Qt::PlainText);
+    ui->description->setText(text);
+}
 
 }

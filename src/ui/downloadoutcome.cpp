@@ -25,8 +25,11 @@ QString proposedSavePath(const QString& suggested, const QString& fallback)
 QString downloadProgressText(qint64 bytes)
 {
     const QLocale italian(QLocale::Italian, QLocale::Italy);
-    return QStringLiteral("Download del file in corso...\nRicevuti %1")
-        .arg(italian.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat));
+    // Qt names sizes below a kilobyte in English.
+    const QString size = bytes < 1024
+        ? QStringLiteral("%1 byte").arg(bytes)
+        : italian.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+    return QStringLiteral("Download del file in corso...\nRicevuti %1").arg(size);
 }
 
 bool checkSaveFolder(QWidget* parent, const QString& path)

@@ -24,6 +24,18 @@ void askToCloseAfterServerError(const QString& message)
         QCoreApplication::exit(1);
 }
 
+namespace {
+    /// A box whose text, which carries what the connection reported (certificate names
+    /// included), is never read as markup.
+    void showPlain(
+        QMessageBox::Icon icon, QWidget* parent, const QString& title, const QString& text)
+    {
+        QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+}
+
 void showNetworkError(NetworkManager::FatalError error, const QString& detail)
 {
     switch (error) {
@@ -37,17 +49,16 @@ void showNetworkError(NetworkManager::FatalError error, const QString& detail)
             QMessageBox::Ok);
         break;
     case NetworkManager::FatalError::ConnectionFailed:
-        QMessageBox::warning(QApplication::activeWindow(),
+        showPlain(QMessageBox::Warning, QApplication::activeWindow(),
             QStringLiteral("Errore durante la connessione al server"),
             QStringLiteral(
                 "La connessione ha restituito un errore. Questo potrebbe essere dovuto ad "
                 "un problema momentaneo.\nRiprova o contatta l'amministratore di "
                 "sistema.\nCODE: ")
-                + detail,
-            QMessageBox::Ok);
+                + detail);
         break;
     case NetworkManager::FatalError::TlsFailed:
-        QMessageBox::critical(nullptr, QStringLiteral("Errore SSL/TLS"), detail, QMessageBox::Ok);
+        showPlain(QMessageBox::Critical, nullptr, QStringLiteral("Errore SSL/TLS"), detail);
         break;
     }
 }

@@ -4,6 +4,7 @@
 #include "commands/search/positiondetail.h"
 #include "models/positiondetails.h"
 #include "models/ticket.h"
+#include "network/proxycredentialwindow.h"
 #include "protocol/commandmanager.h"
 #include "support/messageboxanswerer.h"
 #include "support/testclient.h"
@@ -16,6 +17,7 @@
 #include "ui/mainwindow.h"
 #include "ui/positiondetailwindow.h"
 #include "ui/privacywindow.h"
+#include "ui/prompts.h"
 #include "ui/ticketdetailwindow.h"
 #include "ui/ticketwindow.h"
 
@@ -212,7 +214,7 @@ void TestFormFailures::outsideTextIsPlain_data()
     QTest::addColumn<int>("place");
     int place = 0;
     for (const char* name : { "session labels", "position record", "privacy notice", "server's box",
-             "user's folder in a box" })
+             "user's folder in a box", "connection's box", "proxy's realm" })
         QTest::newRow(name) << place++;
 }
 
@@ -254,6 +256,17 @@ void TestFormFailures::outsideTextIsPlain()
         texts << boxText([&folder] {
             checkSaveFolder(nullptr, folder.filePath(hostile) + QStringLiteral("/x.pdf"));
         });
+        break;
+    }
+    case 5:
+        // A certificate's names reach the box through the TLS errors.
+        texts << boxText(
+            [] { Prompt::showNetworkError(NetworkManager::FatalError::TlsFailed, hostile); });
+        break;
+    case 6: {
+        ProxyCredentialWindow window(false);
+        window.setDescription(hostile);
+        texts << shown(&window, "description");
         break;
     }
     }

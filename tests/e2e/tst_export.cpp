@@ -63,7 +63,7 @@ QProgressDialog* exportProgress()
 
 /// Export of the four lists and of a plan to a workbook and to CSV, the copy of rows, and the
 /// list layout kept between runs, against a seeded tessaro-server.
-class TestExport final : public QObject {
+class TestExport final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -79,8 +79,6 @@ private:
     /// by the button, "shortcut" (Ctrl+E) or "menu" (File); the list's table, or null.
     QTableView* startExport(AbstractTableWindow* window, const QString& path, const QString& via);
 
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
     ApplicationManager* application = nullptr;
     QAction* menuExport = nullptr;
     QTimer boxCloser;
@@ -91,11 +89,7 @@ private:
 
 void TestExport::initTestCase()
 {
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
+    QVERIFY(startServer());
     QVERIFY(session->signInReadyUser());
     application = session->application();
     // The positions ask whether to show related forms; no, here. Any other box is a fault.
@@ -115,9 +109,7 @@ void TestExport::initTestCase()
 void TestExport::cleanupTestCase()
 {
     boxCloser.stop();
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
+    E2eTest::cleanupTestCase();
 }
 
 QTableView* TestExport::startExport(

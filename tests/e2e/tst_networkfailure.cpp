@@ -22,33 +22,17 @@ using namespace Corvane::Test;
 using namespace Corvane::Test::E2e;
 
 /// The server goes away under a signed-in client and comes back.
-class TestNetworkFailure final : public QObject {
+class TestNetworkFailure final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void serverStopsAndReturns();
-
-private:
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
 };
 
 void TestNetworkFailure::initTestCase()
 {
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    QString error;
-    server = startDemoServer(QStringLiteral(TESSARO_SERVER_PATH), error);
-    QVERIFY2(server, qPrintable(error));
-    session = std::make_unique<E2eSession>(server.get());
+    QVERIFY(startServer());
     QVERIFY(session->signInReadyUser());
-}
-
-void TestNetworkFailure::cleanupTestCase()
-{
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
 }
 
 void TestNetworkFailure::serverStopsAndReturns()

@@ -2,6 +2,7 @@
 
 #include "core/logging.h"
 #include "models/anagraphic.h"
+#include "ui/windowlayout.h"
 #include "ui_anagraphicwindow.h"
 
 namespace Corvane {
@@ -12,6 +13,7 @@ AnagraphicWindow::AnagraphicWindow(Model::Anagraphic* model, QWidget* parent)
     , model(model)
 {
     ui->setupUi(this);
+    WindowLayout::remember(this);
     // The values can be read and copied from the keyboard, and hold the focus while the buttons
     // wait for a record. They are the server's text: never markup.
     for (QLabel* label : { ui->companyName, ui->address, ui->fiscalCode, ui->piva }) {

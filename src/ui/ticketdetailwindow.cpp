@@ -6,6 +6,7 @@
 #include "ui/headertoolbar.h"
 #include "ui/insertticketmessagewindow.h"
 #include "ui/ticketmessagedelegate.h"
+#include "ui/windowlayout.h"
 #include "ui_ticketdetailwindow.h"
 
 namespace Corvane {
@@ -19,6 +20,7 @@ TicketDetailWindow::TicketDetailWindow(Model::Ticket* ticketModel, QWidget* pare
     , headerToolbar(new HeaderToolbar(insertTicketMessageWindow, this))
 {
     ui->setupUi(this);
+    WindowLayout::remember(this);
     // Code, subject, state and author are the server's or a user's text: never markup.
     for (QLabel* value : { ui->code, ui->object, ui->status, ui->user })
         value->setTextFormat(Qt::PlainText);

@@ -2,6 +2,7 @@
 #include "commands/search/positiondetail.h"
 #include "commands/ticketdetail.h"
 #include "models/amortization.h"
+#include "models/anagraphic.h"
 #include "models/positiondetails.h"
 #include "models/ticket.h"
 #include "models/ticketconversation.h"
@@ -13,20 +14,24 @@
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
+#include "ui/anagraphicwindow.h"
 #include "ui/insertticketwindow.h"
 #include "ui/positiondetailwindow.h"
 #include "ui/ticketdetailwindow.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTextEdit>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Corvane;
@@ -55,6 +60,7 @@ private slots:
     void messageDate_data();
     void messageDate();
     void longConversationIsOneList();
+    void recordWindowsKeepTheirSize();
     void relatedFormsAfterPosition();
     void newTicketWithoutCodeIsAFailure();
     void hostilePositionDownload_data();
@@ -196,6 +202,31 @@ void TestDetailWindows::longConversationIsOneList()
     QTRY_COMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
     QVERIFY(view->verticalScrollBar()->maximum() > 0);
     window.close();
+}
+
+void TestDetailWindows::recordWindowsKeepTheirSize()
+{
+    // Guards against a company record or a ticket conversation that forgets, at the next start,
+    // the size the user gave it.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QDir::currentPath());
+    Model::Anagraphic anagraphic(client->commandManager());
+    Model::Ticket ticket(client->commandManager());
+    const QList<std::function<QWidget*()>> windows {
+        [&anagraphic] { return new AnagraphicWindow(&anagraphic); },
+        [&ticket] { return new TicketDetailWindow(&ticket); },
+    };
+    for (const auto& make : windows) {
+        QSize chosen;
+        {
+            std::unique_ptr<QWidget> window(make());
+            window->show();
+            chosen = window->size() + QSize(37, 23);
+            window->resize(chosen);
+            window->hide();
+        }
+        std::unique_ptr<QWidget> window(make());
+        QCOMPARE(window->size(), chosen);
+    }
 }
 
 void TestDetailWindows::relatedFormsAfterPosition()

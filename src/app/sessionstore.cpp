@@ -41,6 +41,21 @@ namespace {
         loop.exec();
     }
 
+    /// The keychain entries of the credential, in the order `Credential` takes them.
+    const QStringList credentialKeys { QStringLiteral("cf_utente"), QStringLiteral("cf_confidi"),
+        QStringLiteral("password") };
+
+    /// What a finished read found; empty on any failure, which is logged.
+    QString valueOf(const QKeychain::ReadPasswordJob& job)
+    {
+        if (job.error() != QKeychain::NoError) {
+            qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: "
+                                << job.errorString();
+            return {};
+        }
+        return job.textData();
+    }
+
     /// A credential read entry by entry, each read starting the next (the keychain library runs
     /// its jobs one at a time anyway).
     struct CredentialReading {
@@ -51,25 +66,16 @@ namespace {
 
     void readNextKey(const std::shared_ptr<CredentialReading>& reading)
     {
-        static const QStringList keys { QStringLiteral("cf_utente"), QStringLiteral("cf_confidi"),
-            QStringLiteral("password") };
-        if (reading->values.size() == keys.size()) {
+        if (reading->values.size() == credentialKeys.size()) {
             if (reading->context)
                 reading->done(new Credential(
                     reading->values.at(0), reading->values.at(1), reading->values.at(2)));
             return;
         }
         auto* job = new QKeychain::ReadPasswordJob(keychainService);
-        job->setKey(keys.at(reading->values.size()));
-        QObject::connect(job, &QKeychain::Job::finished, [reading](QKeychain::Job* finished) {
-            if (finished->error() != QKeychain::NoError) {
-                qCDebug(corvaneLog)
-                    << "KeyHandler~Error reading decrypt Pass. Error: " << finished->errorString();
-                reading->values.append(QString());
-            } else {
-                reading->values.append(
-                    static_cast<QKeychain::ReadPasswordJob*>(finished)->textData());
-            }
+        job->setKey(credentialKeys.at(reading->values.size()));
+        QObject::connect(job, &QKeychain::ReadPasswordJob::finished, [reading, job] {
+            reading->values.append(valueOf(*job));
             readNextKey(reading);
         });
         job->start();
@@ -103,12 +109,7 @@ QString SessionStore::readKey(const QString& key)
     QKeychain::ReadPasswordJob job(keychainService);
     job.setKey(key);
     runJob(job);
-    if (job.error() != QKeychain::NoError) {
-        qCDebug(corvaneLog) << "KeyHandler~Error reading decrypt Pass. Error: "
-                            << job.errorString();
-        return {};
-    }
-    return job.textData();
+    return valueOf(job);
 }
 
 void SessionStore::writeKey(const QString& key, const QString& value)
@@ -130,8 +131,8 @@ void SessionStore::writeKeys(const QMap<QString, QString>& entries)
 
 Credential* SessionStore::readCredential()
 {
-    return new Credential(readKey(QStringLiteral("cf_utente")),
-        readKey(QStringLiteral("cf_confidi")), readKey(QStringLiteral("password")));
+    return new Credential(readKey(credentialKeys.at(0)), readKey(credentialKeys.at(1)),
+        readKey(credentialKeys.at(2)));
 }
 
 void SessionStore::readCredentialLater(QObject* context, std::function<void(Credential*)> done)

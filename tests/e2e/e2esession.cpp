@@ -2,19 +2,28 @@
 
 #include "app/applicationmanager.h"
 #include "app/resources.h"
+#include "models/amortization.h"
+#include "models/position.h"
 #include "support/testenvironment.h"
 #include "ui/abstracttablewindow.h"
 #include "ui/loginwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/positiondetailwindow.h"
+#include "ui/positionwindow.h"
 #include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QSvgWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
 
 namespace Corvane::Test {
 
@@ -43,6 +52,80 @@ namespace E2e {
             return nullptr;
         return table;
     }
+
+    int shownCount(AbstractTableWindow* list)
+    {
+        static const QRegularExpression count(QStringLiteral("^Trovat[ei] (\\d+) "));
+        const QRegularExpressionMatch match = count.match(list->getStatusBar()->currentMessage());
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    }
+
+    int search(AbstractTableWindow* list, const char* button)
+    {
+        list->getStatusBar()->clearMessage();
+        click(list, button);
+        const bool replied = QTest::qWaitFor([list] { return shownCount(list) >= 0; }, 20000);
+        return replied ? shownCount(list) : -1;
+    }
+
+    QStringList columnValues(const QAbstractItemModel* model, int column)
+    {
+        QStringList values;
+        for (int row = 0; row < model->rowCount(); ++row)
+            values << model->index(row, column).data().toString();
+        return values;
+    }
+
+    QString labelText(QWidget* parent, const char* name)
+    {
+        return child<QLabel>(parent, name)->text();
+    }
+
+    void trigger(QWidget* window, const QString& text)
+    {
+        for (QAction* action : window->findChild<QToolBar*>()->actions()) {
+            if (action->text() == text)
+                return action->trigger();
+        }
+        QFAIL(qPrintable(text));
+    }
+
+    int openPlan(ApplicationManager* application, int from, const std::function<bool()>& wanted)
+    {
+        PositionDetailWindow* detail = application->getPositionDetailWindow();
+        auto* plan = child<QTableView>(detail, "ammortamentoTable");
+        QTableView* positions = filledList(application->getPositionWindow(), "fetchButton");
+        Model::Position* model = application->getPositionModel();
+        for (int row = from; positions && row < model->rowCount(); ++row) {
+            detail->hide();
+            const QString company = model->getValue(row, QStringLiteral("i_ragsoc"));
+            emit positions->doubleClicked(positions->model()->index(row, 1));
+            if (!QTest::qWaitFor(
+                    [detail, company] {
+                        return detail->isVisible() && labelText(detail, "companyName") == company;
+                    },
+                    20000))
+                return -1;
+            // A position without a plan shows none: the next one is tried.
+            if (QTest::qWaitFor([plan] { return plan->isVisible(); }, 2000)
+                && (!wanted || wanted()))
+                return row;
+        }
+        return -1;
+    }
+
+    bool halfPaidPlan(ApplicationManager* application)
+    {
+        const QStringList paid = columnValues(application->getAmortizationModel(), 0);
+        return paid.contains(QStringLiteral("S")) && paid.contains(QStringLiteral("N"));
+    }
+
+    OpenRecorder::OpenRecorder()
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
+    }
+
+    OpenRecorder::~OpenRecorder() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     QString sessionFile(const QString& name)
     {

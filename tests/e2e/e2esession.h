@@ -9,8 +9,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
+class QAbstractItemModel;
 class QTableView;
 
 namespace Corvane {
@@ -59,6 +61,20 @@ namespace E2e {
     /// Opens the list, presses button (its "show all"; none for a list that fills itself) when
     /// it holds no row, and waits for its rows; null when none came.
     QTableView* filledList(AbstractTableWindow* list, const char* button);
+    /// The count of the last reply in a list's status bar ("Trovate 12 ..."), or -1 before one.
+    int shownCount(AbstractTableWindow* list);
+    /// Clicks the list's button and waits for the reply's count; -1 when none came.
+    int search(AbstractTableWindow* list, const char* button);
+    QStringList columnValues(const QAbstractItemModel* model, int column);
+    QString labelText(QWidget* parent, const char* name);
+    /// Triggers the tool bar action with that text.
+    void trigger(QWidget* window, const QString& text);
+    /// Opens the listed positions one after the other, from row from, until one shows a plan
+    /// that wanted accepts (any, without it); its row, or -1.
+    int openPlan(
+        ApplicationManager* application, int from = 0, const std::function<bool()>& wanted = {});
+    /// Whether the plan on screen holds paid and unpaid instalments.
+    bool halfPaidPlan(ApplicationManager* application);
 
     /// The bank choice, when it is on screen.
     QWidget* bankChoice();
@@ -76,6 +92,17 @@ namespace E2e {
 
     private:
         QTimer timer;
+    };
+
+    /// Records the files the desktop is asked to open, as long as it lives.
+    class OpenRecorder final : public QObject {
+        Q_OBJECT
+    public:
+        OpenRecorder();
+        ~OpenRecorder() override;
+        QList<QUrl> opened;
+    public slots:
+        void open(const QUrl& url) { opened << url; }
     };
 }
 

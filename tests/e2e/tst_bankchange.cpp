@@ -1,7 +1,6 @@
 #include "app/applicationmanager.h"
 #include "app/singleinstanceguard.h"
 #include "e2esession.h"
-#include "serverprocess.h"
 #include "support/testenvironment.h"
 #include "ui/mainwindow.h"
 
@@ -11,7 +10,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
 #include <vector>
 
 using namespace Corvane;
@@ -20,7 +18,7 @@ using namespace Corvane::Test::E2e;
 
 /// "Cambia banca" ends this instance and starts the program again, which must reach the bank
 /// choice rather than stop at the single-instance guard this one held.
-class TestBankChange final : public QObject {
+class TestBankChange final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -29,8 +27,6 @@ private slots:
 
 private:
     QTemporaryDir directory;
-    std::unique_ptr<ServerProcess> server;
-    std::unique_ptr<E2eSession> session;
     qint64 restarted = 0;
 };
 
@@ -55,41 +51,29 @@ void TestBankChange::cleanupTestCase()
         ::kill(static_cast<pid_t>(restarted), SIGTERM);
         QTRY_VERIFY_WITH_TIMEOUT(::kill(static_cast<pid_t>(restarted), 0) != 0, 20000);
     }
-    session.reset();
-    if (server)
-        QCOMPARE(server->stop(), 0);
+    E2eTest::cleanupTestCase();
 }
 
 void TestBankChange::newInstanceReachesTheBankChoice()
 {
     // Guards against the restarted program being refused by the guard of the ending one.
-    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
     SingleInstanceGuard guard;
     QVERIFY(guard.tryAcquire());
-    session->signInToFirstBank(user);
-    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
-
-    session->application()
-        ->getMainWindow()
-        ->findChild<QAction*>(QStringLiteral("actionBanca"))
-        ->trigger();
+    QVERIFY(session->signInReadyUser());
+    session->application()->getMainWindow()->findChild<QAction*>("actionBanca")->trigger();
     QVERIFY(TestEnvironment::takeQuitRequest());
     session->stopClient();
 
+    const auto log = [] { return QString::fromUtf8(readAll(QStringLiteral("corvane2.log"))); };
     const QRegularExpression started(
         QStringLiteral("Restarted for a bank change as process (\\d+)"));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        started.match(QString::fromUtf8(readAll(QStringLiteral("corvane2.log")))).hasMatch(),
-        20000);
-    const QString log = QString::fromUtf8(readAll(QStringLiteral("corvane2.log")));
-    const QRegularExpressionMatch match = started.match(log);
+    QTRY_VERIFY_WITH_TIMEOUT(started.match(log()).hasMatch(), 20000);
+    const QRegularExpressionMatch match = started.match(log());
     restarted = match.captured(1).toLongLong();
     QVERIFY(restarted > 0);
     // The new process lists the user's banks: its bank choice is on screen.
-    QTRY_VERIFY_WITH_TIMEOUT(QString::fromUtf8(readAll(QStringLiteral("corvane2.log")))
-                                 .mid(match.capturedEnd())
-                                 .contains(QStringLiteral("into results map")),
-        30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        log().mid(match.capturedEnd()).contains(QStringLiteral("into results map")), 30000);
 }
 
 int main(int argc, char* argv[])

@@ -6,7 +6,7 @@
 #include "models/report.h"
 #include "models/searchfilters.h"
 #include "models/ticket.h"
-#include "serverprocess.h"
+#include "protocol/commandmanager.h"
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
 #include "ui/companywindow.h"
@@ -18,116 +18,47 @@
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDesktopServices>
-#include <QFileDialog>
-#include <QHeaderView>
-#include <QLabel>
-#include <QProgressDialog>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QStatusBar>
-#include <QTableView>
-#include <QTextEdit>
 #include <QtTest>
-
-#include <memory>
+#include <QtWidgets>
 
 using namespace Corvane;
 using namespace Corvane::Test;
 using namespace Corvane::Test::E2e;
 
-namespace {
-
-QString statusText(AbstractTableWindow* window) { return window->getStatusBar()->currentMessage(); }
-
-/// The count a list window shows after a reply, or -1 before one.
-int shownCount(AbstractTableWindow* window)
-{
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("^Trovat[ei] (\\d+) ")).match(statusText(window));
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-/// Clicks a button of the window and waits for the reply's count in the status bar.
-int search(AbstractTableWindow* window, const char* button)
-{
-    window->getStatusBar()->clearMessage();
-    click(window, button);
-    if (!QTest::qWaitFor([window] { return shownCount(window) >= 0; }, 20000))
-        return -1;
-    return shownCount(window);
-}
-
-QStringList columnValues(QAbstractItemModel* model, int column)
-{
-    QStringList values;
-    for (int row = 0; row < model->rowCount(); ++row)
-        values << model->index(row, column).data().toString();
-    return values;
-}
-
-QAction* action(MainWindow* window, const char* name)
-{
-    return window->findChild<QAction*>(QString::fromLatin1(name));
-}
-
-/// Records the files the desktop is asked to open.
-class OpenRecorder final : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
-
-}
-
-/// A user signs in, picks a bank and works in the main window and the four lists, against a
-/// real tessaro-server over HTTPS.
+/// A user signs in, picks a bank and works in the main window and the four lists.
 class TestMainWindowFlow final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase();
 
     void mainWindowShowsTheSession();
-    void companySearchesAndSorts();
-    void companyPages();
+    void companySearchesSortsAndPages();
     void positionFilters();
     void reportDownloads();
     void ticketsAndNewTicket();
+    void serverStopsAndReturns();
     void refusedSessionEndsTheProgram();
     void logoutEndsTheSession();
 
 private:
-    void signIn();
-    MainWindow* mainWindow() const { return session->application()->getMainWindow(); }
-
-    QString user;
+    /// Triggers the main window's action of that name.
+    void act(const char* name)
+    {
+        session->application()->getMainWindow()->findChild<QAction*>(name)->trigger();
+    }
 };
 
 void TestMainWindowFlow::initTestCase()
 {
     QVERIFY(startServer());
-    user = session->userFor(QStringLiteral("ready, two-factor active"));
-    QVERIFY(!user.isEmpty());
-    signIn();
-}
-
-void TestMainWindowFlow::signIn()
-{
-    session->signInToFirstBank(user);
-    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+    QVERIFY(session->signInReadyUser());
 }
 
 void TestMainWindowFlow::mainWindowShowsTheSession()
 {
     // Guards against a chosen bank leaving the user without a window, or the wrong session shown.
     ApplicationManager* application = session->application();
-    MainWindow* window = mainWindow();
+    MainWindow* window = session->application()->getMainWindow();
     QCOMPARE(window->windowTitle(), QStringLiteral("Tessaro - Corvane"));
     const QString confidi = child<QLabel>(window, "confidiInUso")->text();
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d+ - \\S")).match(confidi).hasMatch(),
@@ -152,10 +83,11 @@ void TestMainWindowFlow::mainWindowShowsTheSession()
     QVERIFY(!visible<LoginWindow>());
 }
 
-void TestMainWindowFlow::companySearchesAndSorts()
+void TestMainWindowFlow::companySearchesSortsAndPages()
 {
-    // Guards against a company filter, "Mostra tutto" or a sort not reaching the server.
-    action(mainWindow(), "actionImprese")->trigger();
+    // Guards against a company filter, "Mostra tutto" or a sort not reaching the server, a page
+    // button asking for the wrong page, or a short last page keeping rows.
+    act("actionImprese");
     CompanyWindow* window = session->application()->getCompanyWindow();
     QTRY_VERIFY(window->isVisible());
     QVERIFY(window->windowTitle().endsWith(session->application()->getBank()));
@@ -164,8 +96,11 @@ void TestMainWindowFlow::companySearchesAndSorts()
     QTRY_VERIFY_WITH_TIMEOUT(province->count() > 10, 20000);
     QCOMPARE(province->itemText(0), QString());
     Model::Company* model = session->application()->getCompanyModel();
-    auto* table = child<QTableView>(window, "dataTable");
-
+    QHeaderView* header = child<QTableView>(window, "dataTable")->horizontalHeader();
+    const auto sort = [window, header](int column, Qt::SortOrder order) {
+        window->getStatusBar()->clearMessage();
+        header->setSortIndicator(column, order);
+    };
     const int all = search(window, "fetchButton");
     QVERIFY(all > 20);
     QCOMPARE(model->rowCount(), 20);
@@ -181,9 +116,8 @@ void TestMainWindowFlow::companySearchesAndSorts()
     // A one-row list refuses to sort and closes the progress dialog it opened.
     type(window, "fiscalCode", model->index(0, 4).data().toString());
     QCOMPARE(search(window, "searchButton"), 1);
-    window->getStatusBar()->clearMessage();
     // The company name is the first column shown: the identifier is hidden.
-    table->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    sort(0, Qt::AscendingOrder);
     QVERIFY(!window->getProgressDialog()->isVisible());
     QTest::qWait(300);
     QCOMPARE(shownCount(window), -1);
@@ -216,8 +150,7 @@ void TestMainWindowFlow::companySearchesAndSorts()
 
     // By company name, both ways: the server is asked with "ragsoc" and returns that order.
     for (Qt::SortOrder order : { Qt::AscendingOrder, Qt::DescendingOrder }) {
-        window->getStatusBar()->clearMessage();
-        table->horizontalHeader()->setSortIndicator(0, order);
+        sort(0, order);
         QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
         QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("ragsoc"));
         QStringList names = columnValues(model, 1);
@@ -231,22 +164,14 @@ void TestMainWindowFlow::companySearchesAndSorts()
     }
     // The consortium column has no order on the server: nothing is asked.
     const QStringList before = columnValues(model, 0);
-    window->getStatusBar()->clearMessage();
-    table->horizontalHeader()->setSortIndicator(5, Qt::AscendingOrder);
+    sort(5, Qt::AscendingOrder);
     QTest::qWait(300);
     QCOMPARE(shownCount(window), -1);
     QCOMPARE(columnValues(model, 0), before);
     QVERIFY(!window->getProgressDialog()->isVisible());
-    window->close();
-}
 
-void TestMainWindowFlow::companyPages()
-{
-    // Guards against a page button asking for the wrong page, or a short last page keeping rows.
-    CompanyWindow* window = session->application()->getCompanyWindow();
-    window->open();
-    Model::Company* model = session->application()->getCompanyModel();
-    const int all = search(window, "fetchButton");
+    // The pages.
+    QCOMPARE(search(window, "fetchButton"), all);
     const int pages = (all + 19) / 20;
     QVERIFY(pages >= 3);
     Paginator* paginator = window->getPaginator();
@@ -282,7 +207,7 @@ void TestMainWindowFlow::companyPages()
 void TestMainWindowFlow::positionFilters()
 {
     // Guards against the state, LCR or date filter of the positions not reaching the server.
-    action(mainWindow(), "actionPosizioni")->trigger();
+    act("actionPosizioni");
     PositionWindow* window = session->application()->getPositionWindow();
     QTRY_VERIFY(window->isVisible());
     auto* status = child<QComboBox>(window, "status");
@@ -331,12 +256,12 @@ void TestMainWindowFlow::positionFilters()
             QStringLiteral("La data iniziale del periodo è successiva alla data finale."),
             QMessageBox::Ok);
         child<QDateEdit>(window, "toDate")->setDate(from.addDays(-1));
-        const QString shown = statusText(window);
+        const QString shown = window->getStatusBar()->currentMessage();
         const QString sentTo = model->getSearchFilters().dateTo;
         click(window, "searchButton");
         QTRY_VERIFY(answerer.allAnswered());
         QVERIFY2(answerer.getFailures().isEmpty(), qPrintable(answerer.problems()));
-        QCOMPARE(statusText(window), shown);
+        QCOMPARE(window->getStatusBar()->currentMessage(), shown);
         QCOMPARE(model->getSearchFilters().dateTo, sentTo);
         QCOMPARE(model->getTotalResults(), inRange);
         QVERIFY(!window->getProgressDialog()->isVisible());
@@ -351,7 +276,7 @@ void TestMainWindowFlow::reportDownloads()
 {
     // Guards against a report file not written as sent, not opened, or an empty one replacing a
     // file the user had.
-    action(mainWindow(), "actionReport")->trigger();
+    act("actionReport");
     ReportWindow* window = session->application()->getReportWindow();
     QTRY_VERIFY(window->isVisible());
     auto* enable = child<QCheckBox>(window, "dateFilterEnabled");
@@ -378,13 +303,14 @@ void TestMainWindowFlow::reportDownloads()
     QVERIFY2(full >= 0 && empty >= 0, "the bank needs an empty and a full report");
 
     OpenRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
     const QString target = QDir::current().filePath(QStringLiteral("scaricato.csv"));
     QString proposed;
     QString directory;
-    answerFileDialog(target, &proposed, &directory);
-    auto* table = child<QTableView>(window, "dataTable");
-    emit table->doubleClicked(model->index(full, 4));
+    const auto download = [&](const QString& path, int row) {
+        answerFileDialog(path, &proposed, &directory);
+        emit child<QTableView>(window, "dataTable")->doubleClicked(model->index(row, 4));
+    };
+    download(target, full);
     QCOMPARE(proposed, model->getValue(full, QStringLiteral("filename")));
     QCOMPARE(directory,
         QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)).absolutePath());
@@ -397,9 +323,8 @@ void TestMainWindowFlow::reportDownloads()
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Errore durante il download"),
         QStringLiteral("Il report selezionato è vuoto."), QMessageBox::Ok);
-    answerFileDialog(target, &proposed, &directory);
     const QByteArray before = readAll(target);
-    emit table->doubleClicked(model->index(empty, 4));
+    download(target, empty);
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QVERIFY(answerer.getFailures().isEmpty());
     QCOMPARE(readAll(target), before);
@@ -409,20 +334,18 @@ void TestMainWindowFlow::reportDownloads()
     const QString missing = QDir::current().filePath(QStringLiteral("manca"));
     answerer.expect(QStringLiteral("Errore durante il download"), QDir::toNativeSeparators(missing),
         QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
-    answerFileDialog(missing + QStringLiteral("/scaricato.csv"), &proposed, &directory);
-    emit table->doubleClicked(model->index(full, 4));
+    download(missing + QStringLiteral("/scaricato.csv"), full);
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 2, 20000);
     QVERIFY(answerer.getFailures().isEmpty());
     QVERIFY(!QFileInfo::exists(missing));
     QVERIFY(!window->getProgressDialog()->isVisible());
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     window->close();
 }
 
 void TestMainWindowFlow::ticketsAndNewTicket()
 {
     // Guards against the ticket filters, the new-ticket checks or the refresh after an insert.
-    action(mainWindow(), "actionVisualizza_Ticket")->trigger();
+    act("actionVisualizza_Ticket");
     TicketWindow* window = session->application()->getTicketWindow();
     Model::Ticket* model = session->application()->getTicketModel();
     QTRY_VERIFY(window->isVisible());
@@ -436,7 +359,8 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
         QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
     QVERIFY(!window->getProgressDialog() || !window->getProgressDialog()->isVisible());
-    QCOMPARE(statusText(window), QStringLiteral("Trovati %1 ticket").arg(all));
+    QCOMPARE(
+        window->getStatusBar()->currentMessage(), QStringLiteral("Trovati %1 ticket").arg(all));
 
     child<QComboBox>(window, "status")->setCurrentIndex(1);
     child<QCheckBox>(window, "dateFilterEnabled")->setChecked(true);
@@ -459,7 +383,7 @@ void TestMainWindowFlow::ticketsAndNewTicket()
         }
     });
     closer.start(20);
-    action(mainWindow(), "actionNuovo_Ticket")->trigger();
+    act("actionNuovo_Ticket");
     closer.stop();
     QVERIFY(shown);
     insert->open();
@@ -502,6 +426,68 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     window->close();
 }
 
+void TestMainWindowFlow::serverStopsAndReturns()
+{
+    // Guards against a network failure after sign-in ending the program (and what was typed with
+    // it), leaving a wait on screen, or leaving the session unusable once the server is back.
+    ApplicationManager* application = session->application();
+    CompanyWindow* list = application->getCompanyWindow();
+    list->open();
+    // Fetched afresh, so that no earlier request is still under way.
+    QVERIFY(search(list, "fetchButton") > 0);
+    auto* table = child<QTableView>(list, "dataTable");
+    const int rows = table->model()->rowCount();
+    const QString firstRow = table->model()->index(0, 1).data().toString();
+    InsertTicketWindow* ticket = application->getInsertTicketWindow();
+    ticket->open();
+    const QString subject = QStringLiteral("Rata non registrata");
+    const QString text = QStringLiteral("La rata di marzo risulta ancora aperta, ma");
+    type(ticket, "object", subject);
+    child<QTextEdit>(ticket, "text")->setPlainText(text);
+
+    QCOMPARE(server->stop(), 0);
+    MessageBoxAnswerer answerer;
+    for (int i = 0; i < 2; ++i) {
+        answerer.expect(QStringLiteral("Errore durante la connessione al server"),
+            QStringLiteral("La connessione ha restituito un errore. Questo potrebbe essere dovuto "
+                           "ad un problema momentaneo."),
+            QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+    }
+    click(list, "fetchButton");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
+    QTRY_VERIFY(!list->getProgressDialog()->isVisible());
+    click(ticket, "accept");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 2, 20000);
+    QTRY_VERIFY(!application->getCommandManager()->isBusy());
+    QCOMPARE(answerer.getFailures(), QStringList());
+    // Still running, every window as it was, nothing typed lost, no new sign-in asked for.
+    QVERIFY(!TestEnvironment::takeQuitRequest());
+    QVERIFY(visible<MainWindow>());
+    QVERIFY(list->isVisible());
+    QCOMPARE(table->model()->rowCount(), rows);
+    QCOMPARE(table->model()->index(0, 1).data().toString(), firstRow);
+    QVERIFY(ticket->isVisible());
+    QCOMPARE(child<QLineEdit>(ticket, "object")->text(), subject);
+    QCOMPARE(child<QTextEdit>(ticket, "text")->toPlainText(), text);
+    QVERIFY(!visible<LoginWindow>());
+
+    // The same actions work once the server is back on its port with its data.
+    QString error;
+    QVERIFY2(server->restart(error), qPrintable(error));
+    QVERIFY(search(list, "fetchButton") >= 0);
+    QCOMPARE(table->model()->rowCount(), rows);
+    answerer.expect(QStringLiteral("Ticket inserito"),
+        QStringLiteral("Ticket inserito con successo."), QMessageBox::Ok,
+        MessageBoxAnswerer::Match::Contains);
+    click(ticket, "accept");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 3, 20000);
+    QCOMPARE(answerer.getFailures(), QStringList());
+    QTRY_VERIFY(!ticket->isVisible());
+    QVERIFY(!visible<LoginWindow>());
+    QVERIFY(!TestEnvironment::takeQuitRequest());
+    list->close();
+}
+
 void TestMainWindowFlow::refusedSessionEndsTheProgram()
 {
     // Guards against a refused session in the main window sending the user to the login window.
@@ -527,8 +513,8 @@ void TestMainWindowFlow::logoutEndsTheSession()
 {
     // Guards against a logout that keeps the token, the log or the window.
     QVERIFY(QFile(QStringLiteral("corvane2.log")).size() > 0);
-    MainWindow* window = mainWindow();
-    action(window, "actionEsci")->trigger();
+    MainWindow* window = session->application()->getMainWindow();
+    act("actionEsci");
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(sessionFile(QStringLiteral("auth.txt"))), 20000);
     QVERIFY(!window->isVisible());
     QVERIFY(TestEnvironment::takeQuitRequest());

@@ -1,10 +1,8 @@
 #include "app/applicationmanager.h"
-#include "app/resources.h"
 #include "app/updatewindow.h"
-#include "serverprocess.h"
+#include "e2esession.h"
 #include "serviceclient.h"
 #include "support/messageboxanswerer.h"
-#include "support/testclient.h"
 #include "support/testenvironment.h"
 
 #include <QLabel>
@@ -18,14 +16,9 @@
 
 using namespace Corvane;
 using namespace Corvane::Test;
+using namespace Corvane::Test::E2e;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 /// The process running the executable at path, or 0.
 pid_t processRunning(const QString& path)
@@ -43,38 +36,25 @@ pid_t processRunning(const QString& path)
 /// A release published with tessaro-server replaces the running client: download, unpacking,
 /// the update run's three processes and the files they leave, with the real executables in a
 /// scratch installation folder (the working directory).
-class TestSelfUpdate final : public QObject {
+class TestSelfUpdate final : public E2eTest {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        QVERIFY(startServer());
+        // A temporary folder of the test's own, where the unpacked folder is found.
+        QDir().mkdir("tmp");
+        qputenv("TMPDIR", QFile::encodeName(QDir::current().filePath("tmp")));
+    }
+    void cleanupTestCase()
+    {
+        // A new program left running by a failed check is this test's own.
+        if (const pid_t left = processRunning("corvane"))
+            ::kill(left, SIGTERM);
+        E2eTest::cleanupTestCase();
+    }
     void publishedReleaseReplacesTheRunningProgram();
-
-private:
-    std::unique_ptr<ServerProcess> server;
 };
-
-void TestSelfUpdate::initTestCase()
-{
-    TestEnvironment::enterTemporaryWorkingDirectory();
-    // A temporary folder of the test's own, where the unpacked folder is found.
-    QDir().mkdir("tmp");
-    qputenv("TMPDIR", QFile::encodeName(QDir::current().filePath("tmp")));
-    initResources();
-    QCoreApplication::setApplicationName("Corvane");
-    QCoreApplication::setApplicationVersion("5.2.0.0");
-    server = std::make_unique<ServerProcess>(TESSARO_SERVER_PATH);
-    QString error;
-    QVERIFY2(server->start("demo", error), qPrintable(error));
-}
-
-void TestSelfUpdate::cleanupTestCase()
-{
-    // A new program left running by a failed check is this test's own.
-    if (const pid_t left = processRunning("corvane"))
-        ::kill(left, SIGTERM);
-    QCOMPARE(server->stop(), 0);
-}
 
 void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
 {
@@ -101,7 +81,7 @@ void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
         = service
               .post("/corvane/v5/home/login_account",
                   { { "cf_utente", user }, { "cf_confidi", server->getConsortiumOf(user) },
-                      { "password", "Corvane.Demo.2024" } })
+                      { "password", demoPassword } })
               .value("0");
     const QString code = server->runTool({ "totp", user }).trimmed();
     const QString twoFa
@@ -121,10 +101,8 @@ void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
         "E' disponibile una nuova versione Corvane.\nVerrà ora avviata la procedura automatica "
         "di aggiornamento.\n\nVersione corrente: 5.2.0.0\nUltima versione: 5.3.0.0",
         QMessageBox::Ok);
-    auto client = std::make_unique<TestClient>(
-        QString("https://localhost:%1").arg(server->getPort()), server->getCaPath());
-    client->application()->start();
-    UpdateWindow* window = client->application()->getUpdateWindow();
+    session->startClient();
+    UpdateWindow* window = session->application()->getUpdateWindow();
     auto* restart = window->findChild<QPushButton*>("restartButton");
     QTRY_VERIFY_WITH_TIMEOUT(window->isVisible() && restart->isEnabled(), 60000);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
@@ -140,8 +118,7 @@ void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
     QCOMPARE(readAll(folder + "/corvane-update"), next);
     QVERIFY(!QFile::exists("CorvaneWin.zip") && !QFile::exists("corvane.bak"));
 
-    // The processes started from here write their standard error, program versions included,
-    // into a file.
+    // The processes started from here write their standard error (their versions) into a file.
     const int savedError = ::dup(STDERR_FILENO);
     const int processes = ::open("processes.txt", O_WRONLY | O_CREAT | O_APPEND, 0600);
     ::dup2(processes, STDERR_FILENO);
@@ -150,10 +127,9 @@ void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
     ::close(processes);
     ::close(savedError);
     QVERIFY(TestEnvironment::takeQuitRequest());
-    client.reset();
+    session->stopClient();
 
-    // The unpacked update program (5.3), the previous program finishing the swap (5.2), the new
-    // program (5.3), which keeps running.
+    // The unpacked update program (5.3), the previous one finishing the swap (5.2), the new one.
     pid_t updated = 0;
     QTRY_VERIFY_WITH_TIMEOUT((updated = processRunning("corvane"))
             && readAll("processes.txt").count("Current Corvane version: 5.3.0.0") == 2,

@@ -258,7 +258,8 @@ void E2eSession::startClient()
     manager->start();
 }
 
-void E2eSession::startAndSignIn(const QString& user)
+void E2eSession::startAndSignIn(
+    const QString& user, const std::function<void(QWidget*)>& beforeLogin)
 {
     startClient();
     QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
@@ -266,6 +267,8 @@ void E2eSession::startAndSignIn(const QString& user)
     type(login, "cfUtenteLineEdit", user);
     type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
     type(login, "passwordLineEdit", demoPassword);
+    if (beforeLogin)
+        beforeLogin(login);
     click(login, "loginButton");
 }
 

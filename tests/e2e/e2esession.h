@@ -113,8 +113,9 @@ public:
     ~E2eSession();
 
     void startClient();
-    /// Starts the client and signs the user in with the demo password from the login window.
-    void startAndSignIn(const QString& user);
+    /// Starts the client and signs the user in with the demo password from the login window;
+    /// beforeLogin sees the filled window before its button is pressed.
+    void startAndSignIn(const QString& user, const std::function<void(QWidget*)>& beforeLogin = {});
     /// Answers the two-factor windows with the user's current code until the bank choice opens.
     void completeTwoFactorSteps(const QString& user);
     /// Signs the user in from scratch and chooses the first bank; the main window is then up.

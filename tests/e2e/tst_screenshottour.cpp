@@ -12,7 +12,6 @@
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/insertticketwindow.h"
-#include "ui/loginwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/positiondetailwindow.h"
 #include "ui/positionwindow.h"
@@ -157,15 +156,9 @@ void TestScreenshotTour::everyWindow()
     QVERIFY(!user.isEmpty());
     QFile::remove(sessionFile(QStringLiteral("auth.txt")));
     QFile::remove(sessionFile(QStringLiteral("twofa.txt")));
-    session->startClient();
+    session->startAndSignIn(
+        user, [this](QWidget* login) { capture(login, QStringLiteral("login")); });
     ApplicationManager* application = session->application();
-    LoginWindow* login = application->getLoginWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(login->isVisible(), 20000);
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", server->getConsortiumOf(user));
-    type(login, "passwordLineEdit", demoPassword);
-    capture(login, QStringLiteral("login"));
-    click(login, "loginButton");
     capture(application->getTwoFaActivationWindow(), QStringLiteral("twofa-activation"));
     // Activation; its first code completes the sign-in.
     session->completeTwoFactorSteps(user);

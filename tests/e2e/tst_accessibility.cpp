@@ -24,23 +24,8 @@
 #include "ui/ticketdetailwindow.h"
 #include "ui/ticketwindow.h"
 
-#include <QAccessible>
-#include <QAccessibleActionInterface>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QSpinBox>
-#include <QStatusBar>
-#include <QTableView>
-#include <QTextEdit>
-#include <QToolBar>
-#include <QToolButton>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <algorithm>
 #include <functional>

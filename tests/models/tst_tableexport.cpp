@@ -1,12 +1,6 @@
 #include "models/tableexport.h"
 #include "support/testenvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 using namespace Corvane;

@@ -3,6 +3,7 @@
 #include "commands/search/report.h"
 #include "commands/ticket.h"
 #include "models/cellstyle.h"
+#include "models/listexport.h"
 #include "models/position.h"
 #include "models/report.h"
 #include "models/searchfilters.h"
@@ -15,17 +16,15 @@
 #include "support/testserver.h"
 #include "ui/paginator.h"
 
-#include <QAbstractItemModelTester>
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QXmlStreamReader>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
 using namespace Corvane;
 using namespace Corvane::Test;
+
+Q_DECLARE_METATYPE(Corvane::Test::ScriptedReply)
 
 namespace {
 
@@ -60,8 +59,8 @@ QMap<QString, QString> ticketElements(const QString& document)
 
 }
 
-/// The list models' cells, their loading of a page, the paginator's buttons and the ticket
-/// document, below what the end-to-end tests see.
+/// The list models' cells, their loading of a page, the paginator's buttons, the ticket document
+/// and an export whose later page fails, below what the end-to-end tests see.
 class TestTableModels final : public QObject {
     Q_OBJECT
 private slots:
@@ -77,6 +76,8 @@ private slots:
     void paginatorButtons();
     void ticketDocument_data();
     void ticketDocument();
+    void failedExportPageWritesNothing_data();
+    void failedExportPageWritesNothing();
 
 private:
     std::unique_ptr<TestServer> server;
@@ -340,6 +341,63 @@ void TestTableModels::stateColoursReadable()
     QVERIFY(qAbs(shown.hslHue() - sent.hslHue()) <= 2);
     if (Model::contrastRatio(sent, QColor(0xEE, 0xEE, 0xEE)) >= 4.5)
         QCOMPARE(shown, sent);
+}
+
+void TestTableModels::failedExportPageWritesNothing_data()
+{
+    QTest::addColumn<ScriptedReply>("failure");
+    const QByteArray xml = "text/xml";
+    QTest::newRow("server error") << ScriptedReply { 200, xml, resultReply(QStringLiteral("999")) };
+    QTest::newRow("refused session")
+        << ScriptedReply { 200, xml, resultReply(QStringLiteral("313")) };
+    QTest::newRow("connection dropped") << ScriptedReply { 200, xml, {}, 0, true };
+}
+
+void TestTableModels::failedExportPageWritesNothing()
+{
+    // Guards against an export that writes a partial file, asks on past a page that did not
+    // come, never ends, or puts an export page on screen (success and cancel: end to end).
+    QFETCH(ScriptedReply, failure);
+    // The error boxes of the queue are not this test's; the program stays open.
+    QTimer boxCloser;
+    connect(&boxCloser, &QTimer::timeout, this, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->done(QMessageBox::No);
+    });
+    boxCloser.start(20);
+    Model::Position model(client->commandManager());
+    loadPositions(
+        &model, { { { QStringLiteral("num_delib_c"), QStringLiteral("sullo schermo") } } });
+    const auto answer = [this](const ScriptedReply& reply) {
+        for (const char* path : { "/corvane/v5/search/pratiche", "/corvane/v5/search/pratiche/" })
+            server->setReply(QString::fromLatin1(path), reply);
+    };
+    answer({ 200, "text/xml",
+        xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") },
+                     { QStringLiteral("risultati"), QStringLiteral("60") },
+                     { QStringLiteral("cur_pag"), QStringLiteral("1") },
+                     { QStringLiteral("tot_pag"), QStringLiteral("3") } },
+            { { { QStringLiteral("num_delib_c"), QStringLiteral("esportata") } } }) });
+    const int requests = server->requestCount();
+    const QString file = QDir::current().filePath(QStringLiteral("pratiche.csv"));
+    Model::ListExport job(&model, { 0 },
+        Model::TableWriter::create(Model::TableWriter::Format::Csv, file,
+            QStringLiteral("Posizioni"),
+            { { QStringLiteral("LCR"), Model::ExportColumn::Kind::Code } }));
+    // The second page fails.
+    connect(&job, &Model::ListExport::progressed, this, [&] { answer(failure); });
+    QList<Model::ListExport::Outcome> outcomes;
+    connect(&job, &Model::ListExport::finished, this,
+        [&outcomes](Model::ListExport::Outcome outcome) { outcomes << outcome; });
+    QVERIFY(job.start());
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 15000);
+    (void)TestEnvironment::takeQuitRequest();
+    QCOMPARE(outcomes.first(), Model::ListExport::Outcome::PageMissing);
+    QCOMPARE(job.getRowsWritten(), 1);
+    QCOMPARE(server->requestCount() - requests, 2);
+    QCOMPARE(QDir::current().entryList({ QStringLiteral("pratiche*") }, QDir::Files | QDir::Hidden),
+        QStringList());
+    QCOMPARE(model.getValue(0, QStringLiteral("num_delib_c")), QStringLiteral("sullo schermo"));
 }
 
 QTEST_MAIN(TestTableModels)

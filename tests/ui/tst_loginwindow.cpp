@@ -1,19 +1,40 @@
 #include "app/account.h"
+#include "app/applicationmanager.h"
 #include "app/credential.h"
+#include "app/resources.h"
+#include "app/signinflow.h"
+#include "commands/twofaactivation.h"
+#include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
+#include "protocol/xmlparser.h"
+#include "support/datarows.h"
+#include "support/messageboxanswerer.h"
+#include "support/testclient.h"
 #include "support/testcommands.h"
+#include "support/testenvironment.h"
+#include "support/testserver.h"
+#include "ui/activationcodewindow.h"
+#include "ui/changepasswordwindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
-#include "ui/dialogtest.h"
 #include "ui/loginwindow.h"
 #include "ui/privacywindow.h"
+#include "ui/twofaactivationwindow.h"
+#include "ui/twofaauthenticationwindow.h"
 
-#include <QCheckBox>
-#include <QProgressDialog>
-#include <QTextBrowser>
+#include <QtSvg>
+#include <QtTest>
+#include <QtWidgets>
+#include <qrencode.h>
+
+#include <memory>
 
 using namespace Corvane;
 using namespace Corvane::Test;
+
+/// Hands out a dialog the way the flow manager does, emptied for a new attempt.
+using Getter = QDialog* (*)(ApplicationManager*);
+Q_DECLARE_METATYPE(Getter)
 
 namespace {
 const QString storedUser = QStringLiteral("RSSMRA80A01H501U");
@@ -24,32 +45,119 @@ const QString foundName = QStringLiteral("Confidi di Prova S.c.p.a.");
 const QString foundPec = QStringLiteral("confidi@pec.example");
 const QString privacyNotice = QStringLiteral("Informativa sul trattamento dei dati di prova");
 const QString requestTitle = QStringLiteral("Richiesta credenziali");
-const QList<QPair<QString, QString>> consortiumFound { { QStringLiteral("0"), foundCode },
+const QString generic = QStringLiteral("Errore nella risposta del server");
+const QString tooManyAttempts
+    = QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+using Fields = QList<QPair<QString, QString>>;
+const Fields consortiumFound { { QStringLiteral("0"), foundCode },
     { QStringLiteral("1"), foundName }, { QStringLiteral("2"), foundPec } };
+
+/// The QR code of text as an SVG image of one square per module, as the server draws it.
+QString qrCodeSvg(const QByteArray& text)
+{
+    QRcode* code = QRcode_encodeString(text.constData(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
+    const int side = code->width + 8;
+    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" "
+                                 "height=\"%1\" viewBox=\"0 0 %2 %2\"><rect width=\"%2\" "
+                                 "height=\"%2\" fill=\"#ffffff\"/>")
+                      .arg(side * 4)
+                      .arg(side);
+    for (int y = 0; y < code->width; ++y) {
+        for (int x = 0; x < code->width; ++x) {
+            if (code->data[y * code->width + x] & 1)
+                svg += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"1\" height=\"1\"/>")
+                           .arg(x + 4)
+                           .arg(y + 4);
+        }
+    }
+    QRcode_free(code);
+    return svg + QStringLiteral("</svg>");
 }
 
-/// The login window and the two steps of the access request it opens.
-class TestLoginWindow final : public DialogTest {
-    Q_OBJECT
+/// The named child of a form; a missing one ends the run, as no check could be trusted.
+template <typename T = QLineEdit> T* child(QWidget* parent, const char* name)
+{
+    auto* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("%s not found", name);
+    return found;
+}
 
+void click(QWidget* parent, const char* button) { child<QPushButton>(parent, button)->click(); }
+
+/// Writes ASCII keys into the widget, the way a user types.
+void type(QWidget* widget, const QString& text)
+{
+    widget->setFocus();
+    QTest::keyClicks(widget, text);
+}
+
+/// Shows the dialog as the flow manager does; false when it never appears.
+bool showModal(QDialog* dialog)
+{
+    dialog->setModal(true);
+    dialog->show();
+    return QTest::qWaitForWindowExposed(dialog);
+}
+
+}
+
+/// The login window, the two steps of the access request it opens and the dialogs after a login
+/// (codes, QR code, password change): the flow manager's own, against the scripted server, in a
+/// temporary working directory. Unless a test scripts otherwise, nothing opens after a step.
+class TestLoginWindow final : public QObject {
+    Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
+    void cleanup();
+
     void loginAnswers_data();
     void loginAnswers();
     void consortiumAnswers_data();
     void consortiumAnswers();
     void accountAnswers_data();
     void accountAnswers();
-    void loginWaitEndsWithoutAnswer_data();
-    void loginWaitEndsWithoutAnswer();
+    void codeSendReopenAndCancel_data();
+    void codeSendReopenAndCancel();
+    void passwordRules_data();
+    void passwordRules();
+    void qrCodeAndSecret_data();
+    void qrCodeAndSecret();
 
 private:
+    /// Answers the command ("login_account") with a code and one "id"/"descr" record per field.
+    void script(const char* command, int code, const Fields& fields = {}, int delayMs = 0);
+    /// The last form sent with the command, without the fields every request carries.
+    QMap<QString, QString> lastForm(const char* command) const;
+    bool waitUntilIdle();
+    /// Presses cancel: the dialog must close, send nothing and leave the login window up.
+    void cancel(QDialog* dialog);
+    void openAccessRequest();
+    void reachAccountStep();
     LoginWindow* window() { return application->getLoginWindow(); }
     CredentialConfidiWindow* confidiWindow() { return application->getCredentialConfidiWindow(); }
     CredentialAccountWindow* accountWindow() { return application->getCredentialAccountWindow(); }
-    void openAccessRequest();
-    void reachAccountStep();
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<TestClient> client;
+    ApplicationManager* application = nullptr;
 };
+
+void TestLoginWindow::initTestCase()
+{
+    initResources();
+    TestEnvironment::enterTemporaryWorkingDirectory();
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.2.0.0"));
+    server = std::make_unique<TestServer>();
+    client = std::make_unique<TestClient>(server->baseUrl());
+    application = client->application();
+    for (const char* command :
+        { "init", "attivazione_codice", "prima_autenticazione_two_fa", "autenticazione_two_fa" })
+        script(command, XmlParser::PEC_NOT_FOUND);
+    script("cambio_password", XmlParser::OK);
+}
 
 void TestLoginWindow::init()
 {
@@ -59,6 +167,52 @@ void TestLoginWindow::init()
     script("richiesta_credenziali_confidi", XmlParser::OK, consortiumFound);
     application->showLoginWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window()));
+}
+
+void TestLoginWindow::cleanup()
+{
+    QVERIFY(waitUntilIdle());
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* widget : windows)
+        widget->hide();
+}
+
+void TestLoginWindow::script(const char* command, int code, const Fields& fields, int delayMs)
+{
+    QList<DataRow> rows;
+    for (const auto& field : fields)
+        rows.append(idRecord(field.first, field.second));
+    ScriptedReply reply;
+    reply.body = resultReply(QString::number(code), rows);
+    reply.delayMs = delayMs;
+    server->setReply(QStringLiteral("/corvane/v5/home/") + QLatin1String(command), reply);
+}
+
+QMap<QString, QString> TestLoginWindow::lastForm(const char* command) const
+{
+    const QList<RecordedRequest> requests = server->requests();
+    for (auto it = requests.crbegin(); it != requests.crend(); ++it) {
+        if (it->path == QStringLiteral("/corvane/v5/home/") + QLatin1String(command)) {
+            QMap<QString, QString> form = it->form;
+            for (const char* common : { "cmd", "vers", "XDEBUG_SESSION" })
+                form.remove(QLatin1String(common));
+            return form;
+        }
+    }
+    return {};
+}
+
+bool TestLoginWindow::waitUntilIdle()
+{
+    return QTest::qWaitFor([this] { return !application->getCommandManager()->isBusy(); }, 10000);
+}
+
+void TestLoginWindow::cancel(QDialog* dialog)
+{
+    click(dialog, "rejectButton");
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(window()->isVisible());
+    QVERIFY(!application->getCommandManager()->isBusy());
 }
 
 void TestLoginWindow::openAccessRequest()
@@ -77,41 +231,60 @@ void TestLoginWindow::reachAccountStep()
     click(confidiWindow(), "acceptButton");
     QVERIFY(QTest::qWaitForWindowExposed(accountWindow()));
     QVERIFY(waitUntilIdle());
-    type(child(accountWindow(), "utenteNomeLineEdit"), QStringLiteral(" Mario "));
-    type(child(accountWindow(), "utenteCognomeLineEdit"), QStringLiteral("Rossi"));
-    type(child(accountWindow(), "utenteCodiceFiscaleLineEdit"),
-        QStringLiteral(" rssmra80a01h501u "));
-    type(child(accountWindow(), "utenteEmailLineEdit"), QStringLiteral("mario.rossi@example.com"));
+    const auto fill = [this](const char* name, const char* text) {
+        type(child(accountWindow(), name), QString::fromLatin1(text));
+    };
+    fill("utenteNomeLineEdit", " Mario ");
+    fill("utenteCognomeLineEdit", "Rossi");
+    fill("utenteCodiceFiscaleLineEdit", " rssmra80a01h501u ");
+    fill("utenteEmailLineEdit", "mario.rossi@example.com");
 }
 
 void TestLoginWindow::loginAnswers_data()
 {
     QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("title"); // of the box that ends the wait, none for a time-out
     QTest::addColumn<QString>("message");
-
-    QTest::newRow("wrong credentials") << int(
-        XmlParser::LOGIN_FAIL) << QStringLiteral("Le credenziali inserite non sono corrette");
-    QTest::newRow("too many attempts")
-        << int(XmlParser::RATE_LIMITER_ERROR_MESSAGE)
-        << QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
-    QTest::newRow("invalid fields")
-        << int(XmlParser::LOGIN_VALIDATION_FAIL)
-        << QStringLiteral("Errore validazione dati. Ripetere inserimento.");
-    QTest::newRow("unexpected code")
-        << int(XmlParser::UNK_USER)
-        << QStringLiteral("Errore durante l'esecuzione della richiesta.\nErrore: 4\nDescrizione: "
-                          "Non definita");
+    QTest::addColumn<QString>("ending"); // how the wait ends when the reply does not end it
+    const auto row = [](const char* name, int code, const QString& title, const char* message,
+                         const char* ending = "") {
+        QTest::newRow(name) << code << title << QString::fromUtf8(message)
+                            << QString::fromLatin1(ending);
+    };
+    const QString login = QStringLiteral("Login");
+    row("wrong credentials", XmlParser::LOGIN_FAIL, login,
+        "Le credenziali inserite non sono corrette");
+    row("too many attempts", XmlParser::RATE_LIMITER_ERROR_MESSAGE, login,
+        "Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
+    row("invalid fields", XmlParser::LOGIN_VALIDATION_FAIL, login,
+        "Errore validazione dati. Ripetere inserimento.");
+    row("unexpected code", XmlParser::UNK_USER, login,
+        "Errore durante l'esecuzione della richiesta.\nErrore: 4\nDescrizione: Non definita");
+    row("unknown result code", 999, generic, "Vuoi chiudere Corvane?");
+    row("transfer timed out", XmlParser::LOGIN_FAIL, QString(), "", "timeout");
+    row("login window reopened", XmlParser::LOGIN_FAIL, login,
+        "Le credenziali inserite non sono corrette", "reopened");
 }
 
 void TestLoginWindow::loginAnswers()
 {
-    // Fault: a login is typed or sent altered, logged with its password, or its refusal mishandled
-    // (an accepted one is walked end to end).
+    // Fault: a login is typed or sent altered, logged with its password, its refusal mishandled,
+    // or its wait left up, modal and without a close button (an accepted one is walked end to end).
     QFETCH(int, code);
+    QFETCH(QString, title);
     QFETCH(QString, message);
-    script("login_account", code, { { QStringLiteral("0"), QStringLiteral("token") } });
+    QFETCH(QString, ending);
+    script("login_account", code, { { QStringLiteral("0"), QStringLiteral("token") } },
+        ending.isEmpty() ? 0 : 1000);
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Login"), message, QMessageBox::Ok);
+    if (!title.isEmpty()) {
+        // Not closing the program is the answer that keeps the login window.
+        answerer.expect(title, message, title == generic ? QMessageBox::No : QMessageBox::Ok,
+            title == generic ? MessageBoxAnswerer::Match::Contains
+                             : MessageBoxAnswerer::Match::Exact);
+    }
+    if (ending == QLatin1String("timeout"))
+        application->getCommandManager()->setTransferTimeout(200);
     const auto edits = window()->findChildren<QLineEdit*>();
     for (QLineEdit* edit : edits)
         edit->clear();
@@ -129,28 +302,38 @@ void TestLoginWindow::loginAnswers()
     auto* progress = window()->findChild<QProgressDialog*>();
     // Without Qt::Dialog in its flags it would be drawn inside the login window.
     QVERIFY(progress && progress->isVisible() && progress->isWindow());
+    if (ending == QLatin1String("reopened")) {
+        application->showLoginWindow();
+        QVERIFY(!progress->isVisible());
+    }
     QTRY_VERIFY(answerer.allAnswered() && !progress->isVisible());
     QVERIFY(waitUntilIdle());
+    application->getCommandManager()->setTransferTimeout(
+        CommandRequestManager::defaultTransferTimeout);
     QCOMPARE(answerer.getFailures(), QStringList());
+    QVERIFY(!progress->isVisible());
     QCOMPARE(lastForm("login_account"),
         (QMap<QString, QString> {
             { QStringLiteral("cf_utente"), QStringLiteral("BNCLCU75B02F205X") },
             { QStringLiteral("cf_confidi"), QStringLiteral("conf 99 ") },
             { QStringLiteral("password"), QStringLiteral(" typed secret ") } }));
     // The login is logged, its password never.
-    QVERIFY(logText().contains(QStringLiteral("BNCLCU75B02F205X"))
-        && !logText().contains(QStringLiteral("typed secret")));
+    QFile log(QStringLiteral("corvane2.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray logged = log.readAll();
+    QVERIFY(logged.contains("BNCLCU75B02F205X") && !logged.contains("typed secret"));
     QVERIFY(window()->isVisible());
-    QCOMPARE(child(window(), "cfUtenteLineEdit")->text(), storedUser);
-    QCOMPARE(child(window(), "cfConfidiLineEdit")->text(), storedConfidi);
-    QCOMPARE(child(window(), "passwordLineEdit")->text(), storedPassword);
+    if (title == QLatin1String("Login")) {
+        QCOMPARE(child(window(), "cfUtenteLineEdit")->text(), storedUser);
+        QCOMPARE(child(window(), "cfConfidiLineEdit")->text(), storedConfidi);
+        QCOMPARE(child(window(), "passwordLineEdit")->text(), storedPassword);
+    }
 }
 
 void TestLoginWindow::consortiumAnswers_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message"); // none when the consortium is found
-
     QTest::newRow("found") << int(XmlParser::OK) << QString();
     QTest::newRow("certified mail missing")
         << int(XmlParser::PEC_NOT_FOUND)
@@ -214,7 +397,6 @@ void TestLoginWindow::accountAnswers_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
-
     QTest::newRow("request accepted")
         << int(XmlParser::OK)
         << QStringLiteral("La richiesta di apertura di un nuovo account è stata completata!\n"
@@ -280,48 +462,174 @@ void TestLoginWindow::accountAnswers()
     }
 }
 
-void TestLoginWindow::loginWaitEndsWithoutAnswer_data()
+void TestLoginWindow::codeSendReopenAndCancel_data()
 {
-    QTest::addColumn<QString>("ending");
-    QTest::newRow("transfer timed out") << QStringLiteral("timeout");
-    QTest::newRow("unknown result code") << QStringLiteral("unknown code");
-    QTest::newRow("login window reopened") << QStringLiteral("reopened");
+    QTest::addColumn<Getter>("getter");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("title"); // of the failures of that window
+    const QString authentication = QStringLiteral("Autenticazione account");
+    QTest::newRow("activation code")
+        << Getter([](auto* m) -> QDialog* { return m->getActivationCodeWindow(); })
+        << QStringLiteral("codeLineEdit") << QByteArray("attivazione_codice")
+        << QStringLiteral("codice_attivazione") << QStringLiteral("Attivazione account");
+    QTest::newRow("first two-factor code")
+        << Getter([](auto* m) -> QDialog* { return m->getTwoFaActivationWindow(); })
+        << QStringLiteral("qrCodeLineEdit") << QByteArray("prima_autenticazione_two_fa")
+        << QStringLiteral("twofa_token") << authentication;
+    QTest::newRow("two-factor code")
+        << Getter([](auto* m) -> QDialog* { return m->getTwoFaAuthenticationWindow(); })
+        << QStringLiteral("twoFaTokenLineEdit") << QByteArray("autenticazione_two_fa")
+        << QStringLiteral("twofa_token") << authentication;
+    // What it sends is checked with the password rules below.
+    QTest::newRow("password change")
+        << Getter([](auto* m) -> QDialog* { return m->getChangePasswordWindow(); })
+        << QStringLiteral("oldPasswordLineEdit") << QByteArray() << QString() << QString();
 }
 
-void TestLoginWindow::loginWaitEndsWithoutAnswer()
+void TestLoginWindow::codeSendReopenAndCancel()
 {
-    // Fault: a login that gets no result leaves its wait up, modal and without a close button.
-    QFETCH(QString, ending);
-    ScriptedReply reply;
-    reply.body = resultReply(
-        ending == QLatin1String("unknown code") ? QStringLiteral("999") : QStringLiteral("9"));
-    reply.delayMs = ending == QLatin1String("unknown code") ? 0 : 1000;
-    server->setReply(QStringLiteral("/corvane/v5/home/login_account"), reply);
-    MessageBoxAnswerer answerer;
-    if (ending == QLatin1String("unknown code"))
-        answerer.expect(QStringLiteral("Errore nella risposta del server"),
-            QStringLiteral("Vuoi chiudere Corvane?"), QMessageBox::No,
-            MessageBoxAnswerer::Match::Contains);
-    if (ending == QLatin1String("timeout"))
-        application->getCommandManager()->setTransferTimeout(200);
-    if (ending == QLatin1String("reopened"))
-        answerer.expect(QStringLiteral("Login"),
-            QStringLiteral("Le credenziali inserite non sono corrette"), QMessageBox::Ok);
-
-    click(window(), "loginButton");
-    auto* progress = window()->findChild<QProgressDialog*>();
-    QVERIFY(progress && progress->isVisible());
-    if (ending == QLatin1String("reopened")) {
-        application->showLoginWindow();
-        QVERIFY(!progress->isVisible());
+    // Fault: a code goes out altered, too many attempts strand the user, a step reopens filled or
+    // unfocused, or cancelling strands.
+    QFETCH(Getter, getter);
+    QFETCH(QString, field);
+    QFETCH(QByteArray, command);
+    QFETCH(QString, key);
+    QFETCH(QString, title);
+    QDialog* dialog = getter(application);
+    QVERIFY(showModal(dialog));
+    const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+    // The server judges the code: the client neither trims nor checks it.
+    const QString code = QStringLiteral(" 12a4 ");
+    for (QLineEdit* edit : edits)
+        type(edit, code);
+    child<QPushButton>(dialog, "rejectButton")->setFocus();
+    if (command.isEmpty()) {
+        QCOMPARE(getter(application), dialog);
+        QVERIFY(showModal(dialog));
+    } else {
+        // The server refuses further guesses for a while: the same window comes back.
+        script(command.constData(), XmlParser::RATE_LIMITER_ERROR_MESSAGE);
+        MessageBoxAnswerer answerer;
+        answerer.expect(title, tooManyAttempts, QMessageBox::Ok);
+        click(dialog, "acceptButton");
+        QVERIFY(!dialog->isVisible());
+        QTRY_VERIFY(answerer.allAnswered() && dialog->isVisible());
+        QVERIFY(waitUntilIdle());
+        QCOMPARE(answerer.getFailures(), QStringList());
+        QCOMPARE(lastForm(command.constData()), (QMap<QString, QString> { { key, code } }));
+        QVERIFY(dialog->isModal() && QTest::qWaitForWindowExposed(dialog));
     }
-    QTRY_VERIFY(!progress->isVisible());
+    for (QLineEdit* edit : edits)
+        QVERIFY(edit->text().isEmpty());
+    QCOMPARE(dialog->focusWidget(), child(dialog, qPrintable(field)));
+    cancel(dialog);
+}
+
+void TestLoginWindow::passwordRules_data()
+{
+    const char* tooShort = "Inserisci una password di almeno 12 caratteri.";
+    const char* currentInvalid = "Password corrente non valida";
+    const char* newInvalid = "Nuova password non valida";
+    const char* current12 = "currentpass1";
+    const char* new12 = "newpassword1";
+    const char* onCurrent = "oldPasswordLineEdit";
+    // Eleven characters in twenty-two bytes: lengths count characters, and the current password
+    // is judged first. No field is focused when the change is sent.
+    addRows({ "current", "next", "confirmation", "title", "text", "focused" },
+        { { "current of 11 accented characters, everything else wrong too", "àèìòùàèìòùà",
+              "abcdefghijk", "x", currentInvalid, tooShort, onCurrent },
+            { "new of 11", current12, "newpasswor1", "newpasswor1", newInvalid, tooShort,
+                "newPasswordLineEdit" },
+            { "new equal to current wins over confirmation", current12, current12, new12,
+                newInvalid, "La nuova password è uguale alla password corrente.", onCurrent },
+            { "confirmation differs", current12, new12, "newpassword2",
+                "Password di conferma non valida",
+                "La password di conferma non è uguale alla nuova password.",
+                "confirmPasswordLineEdit" },
+            { "exactly 12, blanks kept", " currentpw1 ", " new passwd ", " new passwd ",
+                "Cambio password", "Cambio password effettuato con successo", "" } });
+}
+
+void TestLoginWindow::passwordRules()
+{
+    // Fault: a rule is skipped, miscounted or misordered, or the change is sent altered or logged.
+    QFETCH(QString, current);
+    QFETCH(QString, next);
+    QFETCH(QString, confirmation);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, focused);
+    const bool valid = focused.isEmpty();
+    ChangePasswordWindow* dialog = application->getChangePasswordWindow();
+    QVERIFY(showModal(dialog));
+    child(dialog, "oldPasswordLineEdit")->setText(current);
+    child(dialog, "newPasswordLineEdit")->setText(next);
+    child(dialog, "confirmPasswordLineEdit")->setText(confirmation);
+    MessageBoxAnswerer answerer;
+    answerer.expect(title, text, QMessageBox::Ok);
+
+    click(dialog, "acceptButton");
+    QCOMPARE(dialog->isVisible(), !valid);
+    QCOMPARE(application->getCommandManager()->isBusy(), valid);
+    QTRY_VERIFY(answerer.allAnswered());
     QVERIFY(waitUntilIdle());
-    application->getCommandManager()->setTransferTimeout(
-        CommandRequestManager::defaultTransferTimeout);
-    QVERIFY(answerer.allAnswered());
     QCOMPARE(answerer.getFailures(), QStringList());
-    QVERIFY(!progress->isVisible());
+    if (!valid) {
+        QCOMPARE(dialog->focusWidget(), child(dialog, qPrintable(focused)));
+        return;
+    }
+    QCOMPARE(lastForm("cambio_password"),
+        (QMap<QString, QString> { { QStringLiteral("old_password"), current },
+            { QStringLiteral("new_password"), next } }));
+    QFile log(QStringLiteral("corvane2.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray logged = log.readAll();
+    QVERIFY(!logged.isEmpty() && !logged.contains(next.trimmed().toUtf8()));
+}
+
+void TestLoginWindow::qrCodeAndSecret_data()
+{
+    QTest::addColumn<QString>("svg");
+    QTest::addColumn<QString>("secret");
+    QTest::newRow("authenticator code") << qrCodeSvg(
+        "otpauth://totp/Corvane:RSSMRA80A01H501U?secret=JBSWY3DPEHPK3PXPQ&issuer=Corvane")
+                                        << QStringLiteral("JBSW Y3DP EHPK 3PXP Q");
+    QTest::newRow("other code") << qrCodeSvg("https://example.invalid/") << QString();
+    QTest::newRow("no code, sized") << QStringLiteral(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"150\" "
+        "height=\"150\"/>") << QString();
+}
+
+void TestLoginWindow::qrCodeAndSecret()
+{
+    // Guards against a user who cannot scan the QR code left without the key, or shown a wrong
+    // one, and a second activation stacking its QR code over the first (a stale one scanned).
+    QFETCH(QString, svg);
+    QFETCH(QString, secret);
+    // An earlier activation's code, replaced by this one.
+    const QString earlier = QStringLiteral(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"120\"/>");
+    for (const QString& image : { earlier, svg }) {
+        script("attivazione_two_fa", XmlParser::OK, { { QStringLiteral("0"), image } });
+        // The manager deletes the command once it has read it.
+        application->getCommandManager()->exec(
+            new Command::TwoFaActivation(application->getSignInFlow()));
+        QVERIFY(waitUntilIdle());
+    }
+    TwoFaActivationWindow* dialog = application->getTwoFaActivationWindow();
+    dialog->resetForm();
+    dialog->show();
+    QTRY_COMPARE(dialog->findChildren<QSvgWidget*>().size(), 1);
+    auto* code = dialog->findChild<QSvgWidget*>();
+    QTRY_VERIFY(code->isVisible());
+    QCOMPARE(code->renderer()->defaultSize(), QSvgRenderer(svg.toUtf8()).defaultSize());
+    QVERIFY(!code->accessibleName().isEmpty());
+    auto* field = child(dialog, "secretLineEdit");
+    QCOMPARE(field->text(), secret);
+    QCOMPARE(field->isVisible(), !secret.isEmpty());
+    QVERIFY(field->isReadOnly());
 }
 
 QTEST_MAIN(TestLoginWindow)

@@ -47,9 +47,7 @@ QString strippedText(const QString& text) { return QString(text).remove(QLatin1C
 
 }
 
-/// What a user without a mouse, or with a screen reader, meets in each window of a signed-in
-/// session against the demo server: every field named after its label, every choice described,
-/// every action reachable from the keyboard (the tables: the column layout test).
+/// Each window of a signed-in demo session as a screen reader or a keyboard alone meets it.
 class TestAccessibility final : public E2eTest {
     Q_OBJECT
 private slots:
@@ -123,8 +121,7 @@ void TestAccessibility::inputsCarryTheirLabel()
     QStringList wrong;
     int fields = 0;
     for (QWidget* field : parent->findChildren<QWidget*>()) {
-        // The line edit inside a spin or combo box is announced through its box; the windows
-        // this one opens are walked on their own.
+        // A spin or combo box announces its own line edit; opened windows are walked apart.
         if (!editable(field) || editable(field->parentWidget()) || field->window() != parent)
             continue;
         ++fields;

@@ -50,8 +50,7 @@ QString shown(QWidget* parent, const char* name)
         ->text(QAccessible::Name);
 }
 
-/// Runs trigger and returns the title and, as drawn, the text of the first message box it opens,
-/// which is then closed; null when no box came.
+/// Title and drawn text of the first message box trigger opens (then closed); null without one.
 QString boxText(const std::function<void()>& trigger)
 {
     QString text;
@@ -72,10 +71,8 @@ QString boxText(const std::function<void()>& trigger)
 
 }
 
-/// What the main window and its forms do when the server says no or says too much: a logout that
-/// fails, a ticket or message refused with a code the client does not expect, a search without a
-/// page, a long server text, and text from outside shown as the characters it holds. Against the
-/// scripted server (what tessaro-server cannot provoke), with the main window of a session up.
+/// The main window and its forms when the scripted server says no, or too much (what
+/// tessaro-server cannot provoke), and outside text shown as the characters it holds.
 class TestFormFailures final : public QObject {
     Q_OBJECT
 private slots:
@@ -186,8 +183,7 @@ void TestFormFailures::menuActionAnswers_data()
 
 void TestFormFailures::menuActionAnswers()
 {
-    // Guards against a failed logout hiding the main window (a running program with no window)
-    // or ending the session anyway, and one stray click replacing the password unasked.
+    // Guards against a failed logout ending the session or window, and a password replaced unasked.
     QFETCH(QString, action);
     QFETCH(QString, command);
     QFETCH(ScriptedReply, reply);
@@ -236,9 +232,7 @@ void TestFormFailures::unexpectedCodeKeepsTheForm_data()
 
 void TestFormFailures::unexpectedCodeKeepsTheForm()
 {
-    // Guards against a code the form does not expect read as an expired session (a box, then the
-    // program ends and the text is lost), as the generic error, or as success; and a new ticket
-    // the server gave no code for reported as inserted, the typed request thrown away.
+    // Guards against an unexpected code, or no ticket code, ending the form and losing its text.
     QFETCH(bool, message);
     QFETCH(QString, code);
     QFETCH(QString, told);
@@ -282,8 +276,7 @@ void TestFormFailures::outsideTextIsPlain_data()
 
 void TestFormFailures::outsideTextIsPlain()
 {
-    // Guards against a server's or a user's text drawn as markup: a server could draw a warning
-    // with a link of its own in the program's windows.
+    // Guards against a server's or a user's text drawn as markup (a forged warning with a link).
     QFETCH(int, place);
     QStringList texts;
     switch (place) {
@@ -346,8 +339,7 @@ void TestFormFailures::failedSearchLeavesTheListAsItWas_data()
 
 void TestFormFailures::failedSearchLeavesTheListAsItWas()
 {
-    // Guards against a search without a page leaving its wait on screen or the old rows beside
-    // a count of 0, and against the "Confidi" column of a list with mergers staying after them.
+    // Guards against a failed search losing the rows or leaving its wait; a stale "Confidi" column.
     QFETCH(QString, outcome);
     const QString path = QStringLiteral("/corvane/v5/search/lista_imprese/03111");
     const auto page = [&](const char* mergers) {
@@ -424,8 +416,7 @@ void TestFormFailures::longServerTextFitsTheScreen_data()
 
 void TestFormFailures::longServerTextFitsTheScreen()
 {
-    // Guards against a long server description growing a box past the screen, so that its
-    // buttons cannot be reached, or against markup in it being drawn.
+    // Guards against a long server text pushing a box's buttons off screen, or drawn as markup.
     QFETCH(QString, text);
     QFETCH(bool, cut);
     QMessageBox box;

@@ -24,8 +24,7 @@ using namespace Corvane::Test;
 
 using namespace Corvane::Test::E2e;
 
-/// The sign-in paths of the demo users, from start-up to the bank choice, against a real
-/// tessaro-server over HTTPS and the real keychain.
+/// The demo users' sign-in paths to the bank choice, against tessaro-server and the real keychain.
 class TestSignInFlow final : public E2eTest {
     Q_OBJECT
 private slots:
@@ -72,9 +71,7 @@ QStringList TestSignInFlow::activationMails() const
 
 void TestSignInFlow::firstStartThroughTwoFactorActivation()
 {
-    // Guards against a break anywhere on the first sign-in: connection check, version check,
-    // refused session, wrong and right password, two-factor activation and first code (with no
-    // second code after it); and against the stored session being ignored at the next start.
+    // Guards against a break anywhere on the first sign-in, or its session ignored at next start.
     const QString user = session->userFor(QStringLiteral("two-factor not yet active"));
     QVERIFY(!user.isEmpty());
     const QString consortium = server->getConsortiumOf(user);
@@ -214,8 +211,7 @@ void TestSignInFlow::expiredPasswordPath()
 
 void TestSignInFlow::accessRequestForANewAccount()
 {
-    // Guards against the access request failing between its two steps, or never reaching the
-    // consortium's certified mail.
+    // Guards against the access request failing between its steps, or its mail never sent.
     session->startClient();
     QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
     const QString consortium = server->getConsortiumOf(session->userFor(QStringLiteral("ready")));

@@ -10,9 +10,7 @@ using Kind = ExportColumn::Kind;
 
 namespace {
 
-/// Reads both files back as a spreadsheet program would and prints them as JSON: the workbook
-/// through openpyxl (values, their types and formats, the sheet's layout), the CSV through the
-/// csv module with ";" as separator.
+/// Both files read back as JSON, the workbook by openpyxl and the CSV by the csv module.
 const char* readBack = R"(
 import csv, json, sys, openpyxl
 book = openpyxl.load_workbook(sys.argv[1])
@@ -136,8 +134,7 @@ void TestTableExport::cells_data()
 
 void TestTableExport::cells()
 {
-    // Guards against amounts, percentages or dates that reach the spreadsheet as text, codes
-    // that lose their zeros, a formula start that can run, or CSV fields split or unquoted.
+    // Guards against numbers or dates as text, codes losing zeros, formulas run, CSV fields split.
     QFETCH(int, column);
     const Case& expected = cases().at(column);
     const QJsonObject cell = written.value(QLatin1String("rows"))[2][column].toObject();
@@ -150,8 +147,7 @@ void TestTableExport::cells()
 
 void TestTableExport::layout()
 {
-    // Guards against a sheet without its name, title, bold frozen header and filter, columns
-    // too narrow for their values, or a CSV that Italian spreadsheets open as one column.
+    // Guards against a sheet without name, title, header, filter or width; a CSV in one column.
     QCOMPARE(written.value(QLatin1String("sheets")).toArray(),
         QJsonArray { QStringLiteral("Posizioni   tutte") });
     const QJsonArray rows = written.value(QLatin1String("rows")).toArray();
@@ -190,8 +186,7 @@ void TestTableExport::failedOrCancelledLeavesNothing_data()
 
 void TestTableExport::failedOrCancelledLeavesNothing()
 {
-    // Guards against a cancelled or failed export leaving a partial file, or a failed one
-    // reported as written.
+    // Guards against a cancelled or failed export leaving a file, or a failed one told as written.
     QFETCH(QString, path);
     QFETCH(bool, cancelled);
     const QStringList before = QDir::current().entryList(QDir::Files | QDir::Hidden);
@@ -216,8 +211,7 @@ void TestTableExport::failedOrCancelledLeavesNothing()
 
 void TestTableExport::clipboard()
 {
-    // Guards against copied rows without their header, split by a tab inside a value, or with
-    // a text that runs as a formula where it is pasted; a negative amount stays a number.
+    // Guards against copied rows without header, split by a tab, or with a formula that runs.
     const QString text = Model::clipboardText({ { QStringLiteral("Ragione sociale"), Kind::Text },
                                                   { QStringLiteral("Importo"), Kind::Amount } },
         { { QStringLiteral("Rossi\tS.r.l."), QStringLiteral("-1.234,56") },

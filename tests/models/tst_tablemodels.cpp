@@ -59,8 +59,7 @@ QMap<QString, QString> ticketElements(const QString& document)
 
 }
 
-/// The list models' cells, their loading of a page, the paginator's buttons, the ticket document
-/// and an export whose later page fails, below what the end-to-end tests see.
+/// The list models, the paginator, the ticket document and a failing export, below end to end.
 class TestTableModels final : public QObject {
     Q_OBJECT
 private slots:
@@ -224,9 +223,7 @@ void TestTableModels::cellPresentation()
 
 void TestTableModels::paginatorButtons_data()
 {
-    // The page index the previous and the next button ask for; -1 where they are disabled. The
-    // last rows are what a hostile server may send: no count below 0, no page sum past the range
-    // of int.
+    // The page the previous and next buttons ask for, -1 when disabled; the last rows are hostile.
     addRows({ "current", "total", "start", "label", "previousPage", "nextPage" },
         { { "no pages", "0", "0", "0", "Pagina 0 di 0", "-1", "-1" },
             { "one of one", "1", "1", "0", "Pagina 1 di 1", "-1", "-1" },
@@ -241,8 +238,7 @@ void TestTableModels::paginatorButtons_data()
 
 void TestTableModels::paginatorButtons()
 {
-    // Guards against a page button leading nowhere, one that leads somewhere disabled, and server
-    // counts that show below 0 or overflow the page a button asks for.
+    // Guards against a page button leading nowhere or disabled wrongly, and counts that overflow.
     QFETCH(QString, current);
     QFETCH(QString, total);
     QFETCH(QString, start);
@@ -355,8 +351,7 @@ void TestTableModels::failedExportPageWritesNothing_data()
 
 void TestTableModels::failedExportPageWritesNothing()
 {
-    // Guards against an export that writes a partial file, asks on past a page that did not
-    // come, never ends, or puts an export page on screen (success and cancel: end to end).
+    // Guards against an export past a failed page: a partial file, no end, or its page shown.
     QFETCH(ScriptedReply, failure);
     // The error boxes of the queue are not this test's; the program stays open.
     QTimer boxCloser;

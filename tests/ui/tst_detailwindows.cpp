@@ -52,9 +52,8 @@ struct ListWindow : QWidget {
 
 }
 
-/// What the end-to-end path cannot reach: stage values the server never sends, message dates it
-/// never garbles, a conversation longer than any of the demo's, the order of the related-forms
-/// box against the position, a hostile download; and the layout windows keep between runs.
+/// Detail windows where the end-to-end path cannot go (odd stage values and dates, a huge
+/// conversation, early related forms, hostile downloads), and the layout kept between runs.
 class TestDetailWindows final : public QObject {
     Q_OBJECT
 private slots:
@@ -179,9 +178,7 @@ void TestDetailWindows::messageDate()
 
 void TestDetailWindows::longConversationIsOneList()
 {
-    // Guards against a widget per message (a long ticket takes minutes and gigabytes to open), a
-    // long message cut to the height of a short one, and a conversation the keyboard cannot
-    // scroll.
+    // Guards against a widget per message (minutes to open), long ones cut, or no keyboard scroll.
     server->setXmlReply(
         QStringLiteral("/corvane/v5/home/ticket_mail_utente"), resultReply(QStringLiteral("0")));
     Model::Ticket model(client->commandManager());
@@ -213,9 +210,7 @@ void TestDetailWindows::longConversationIsOneList()
 
 void TestDetailWindows::layoutKeptBetweenRuns()
 {
-    // Guards against a restart that loses a window's size, a list's column widths, their order or
-    // the sort arrow; a window restored onto a screen no longer attached; and a save dialog that
-    // forgets the folder last chosen, or offers one that is gone.
+    // Guards against a restart losing sizes, columns, sort or last folder; a screen gone restored.
     Model::Anagraphic anagraphic(client->commandManager());
     Model::Ticket ticket(client->commandManager());
     const QList<std::function<QWidget*()>> windows {
@@ -266,8 +261,7 @@ void TestDetailWindows::layoutKeptBetweenRuns()
 
 void TestDetailWindows::relatedFormsAfterPosition()
 {
-    // Guards against the related-forms box shown before the position, or more than once, and
-    // against values of the previous position left on screen.
+    // Guards against related forms told before the position or twice, or old values left shown.
     for (const char* path :
         { "/corvane/v5/search/dett_pratica", "/corvane/v5/search/dett_pratica/" })
         server->setXmlReply(QString::fromLatin1(path),
@@ -324,8 +318,7 @@ void TestDetailWindows::hostilePositionDownload_data()
 
 void TestDetailWindows::hostilePositionDownload()
 {
-    // Guards against a reply that is not the position's PDF replacing the user's file, or
-    // leaving the window waiting without a word.
+    // Guards against a reply that is not the PDF replacing the user's file, or failing silently.
     QFETCH(int, status);
     QFETCH(QByteArray, type);
     QFETCH(QByteArray, body);

@@ -88,7 +88,6 @@ private slots:
     void failedSearchLeavesTheListAsItWas();
     void longServerTextFitsTheScreen_data();
     void longServerTextFitsTheScreen();
-    void outsideTextIsPlain_data();
     void outsideTextIsPlain();
 
 private:
@@ -265,68 +264,43 @@ void TestFormFailures::unexpectedCodeKeepsTheForm()
     form->close();
 }
 
-void TestFormFailures::outsideTextIsPlain_data()
-{
-    QTest::addColumn<int>("place");
-    int place = 0;
-    for (const char* name : { "session labels", "position record", "privacy notice", "server's box",
-             "user's folder in a box", "connection's box", "proxy's realm" })
-        QTest::newRow(name) << place++;
-}
-
 void TestFormFailures::outsideTextIsPlain()
 {
     // Guards against a server's or a user's text drawn as markup (a forged warning with a link).
-    QFETCH(int, place);
-    QStringList texts;
-    switch (place) {
-    case 0:
-        texts << shown(application->getMainWindow(), "confidiInUso")
-              << shown(application->getMainWindow(), "bancaInUso");
-        break;
-    case 1: {
-        PositionDetailWindow* window = application->getPositionDetailWindow();
-        DataRow record;
-        for (const QString& key : Model::PositionDetails::getKeys())
-            record.insert(key, hostile);
-        Command::Search::PositionDetail command(
-            application->getPositionDetailsModel(), QStringLiteral("1"), QStringLiteral("L"));
-        command.useResponse({}, { record });
-        texts << shown(window, "companyName") << shown(window, "ftStato");
-        window->close();
-        break;
-    }
-    case 2: {
-        PrivacyWindow window;
-        window.open(hostile);
-        texts << window.findChild<QTextBrowser*>()->toPlainText();
-        break;
-    }
-    case 3:
-        texts << boxText(
-            [this] { emit application->getPositionDetailsModel()->relatedFormsFound(hostile); });
-        break;
-    case 4: {
-        QTemporaryDir folder;
-        texts << boxText([&folder] {
-            checkSaveFolder(nullptr, folder.filePath(hostile) + QStringLiteral("/x.pdf"));
-        });
-        break;
-    }
-    case 5:
+    MainWindow* main = application->getMainWindow();
+    PositionDetailWindow* position = application->getPositionDetailWindow();
+    DataRow record;
+    for (const QString& key : Model::PositionDetails::getKeys())
+        record.insert(key, hostile);
+    Command::Search::PositionDetail command(
+        application->getPositionDetailsModel(), QStringLiteral("1"), QStringLiteral("L"));
+    command.useResponse({}, { record });
+    PrivacyWindow privacy;
+    privacy.open(hostile);
+    ProxyCredentialWindow proxy(false);
+    proxy.setDescription(hostile);
+    QTemporaryDir folder;
+    const QList<QPair<const char*, QString>> texts {
+        { "consortium label", shown(main, "confidiInUso") },
+        { "bank label", shown(main, "bancaInUso") },
+        { "position's company", shown(position, "companyName") },
+        { "position's state", shown(position, "ftStato") },
+        { "privacy notice", privacy.findChild<QTextBrowser*>()->toPlainText() },
+        { "proxy's realm", shown(&proxy, "description") },
+        { "server's box", boxText([this] {
+             emit application->getPositionDetailsModel()->relatedFormsFound(hostile);
+         }) },
+        { "user's folder in a box", boxText([&folder] {
+             checkSaveFolder(nullptr, folder.filePath(hostile) + QStringLiteral("/x.pdf"));
+         }) },
         // A certificate's names reach the box through the TLS errors.
-        texts << boxText(
-            [] { Prompt::showNetworkError(NetworkManager::FatalError::TlsFailed, hostile); });
-        break;
-    case 6: {
-        ProxyCredentialWindow window(false);
-        window.setDescription(hostile);
-        texts << shown(&window, "description");
-        break;
-    }
-    }
-    for (const QString& text : qAsConst(texts))
-        QVERIFY2(text.contains(hostile), qPrintable(text));
+        { "connection's box", boxText([] {
+             Prompt::showNetworkError(NetworkManager::FatalError::TlsFailed, hostile);
+         }) },
+    };
+    position->close();
+    for (const auto& [place, text] : texts)
+        QVERIFY2(text.contains(hostile), qPrintable(QStringLiteral("%1: %2").arg(place, text)));
 }
 
 void TestFormFailures::failedSearchLeavesTheListAsItWas_data()

@@ -147,46 +147,38 @@ void TestTableModels::cellPresentation_data()
         QTest::newRow(name) << QString::fromLatin1(kind) << record << QString::fromLatin1(column)
                             << role << expected;
     };
-
     const DataRow red = position(QStringLiteral("1"));
-    const int foreground = Qt::ForegroundRole;
+    const int colour = Qt::ForegroundRole;
     const int alignment = Qt::TextAlignmentRole;
-    row("position state in its colour", "position", red, "stato", foreground,
-        QVariant(QColor(0xC0, 0, 0)));
-    row("position other column default colour", "position", red, "num_delib_c", foreground,
-        QVariant());
+    const QVariant none;
+    const QVariant centred = int(Qt::AlignCenter);
+    row("position state in its colour", "position", red, "stato", colour, QColor(0xC0, 0, 0));
+    row("position other column default colour", "position", red, "num_delib_c", colour, none);
     row("position state colour not a colour", "position",
-        position(QStringLiteral("1"), QStringLiteral("nonsense")), "stato", foreground, QVariant());
+        position(QStringLiteral("1"), QStringLiteral("nonsense")), "stato", colour, none);
     row("position amount right", "position", red, "importo", alignment,
-        QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
-    row("position state centred", "position", red, "stato", alignment,
-        QVariant(int(Qt::AlignCenter)));
-    row("position company no alignment", "position", red, "i_ragsoc", alignment, QVariant());
-    row("position decoration", "position", red, "stato", int(Qt::DecorationRole), QVariant());
+        int(Qt::AlignRight | Qt::AlignVCenter));
+    row("position state centred", "position", red, "stato", alignment, centred);
+    row("position company no alignment", "position", red, "i_ragsoc", alignment, none);
 
-    const auto report = [](const QString& empty) {
-        return DataRow { { QStringLiteral("vuoto"), empty },
+    const auto report = [](const char* empty) {
+        return DataRow { { QStringLiteral("vuoto"), QString::fromLatin1(empty) },
             { QStringLiteral("filename"), QStringLiteral("r.csv") } };
     };
     const int display = Qt::DisplayRole;
-    row("report empty file", "report", report(QStringLiteral("1")), "vuoto", display,
-        QVariant(QStringLiteral("Si")));
-    row("report full file", "report", report(QStringLiteral("0")), "vuoto", display,
-        QVariant(QStringLiteral("No")));
-    row("report no flag", "report", report(QString()), "vuoto", display,
-        QVariant(QStringLiteral("No")));
-    row("report other column as sent", "report", report(QString()), "filename", display,
-        QVariant(QStringLiteral("r.csv")));
-    row("report date centred", "report", report(QString()), "data_creazione_formattata", alignment,
-        QVariant(int(Qt::AlignCenter)));
+    row("report empty file", "report", report("1"), "vuoto", display, QStringLiteral("Si"));
+    row("report full file", "report", report("0"), "vuoto", display, QStringLiteral("No"));
+    row("report no flag", "report", report(""), "vuoto", display, QStringLiteral("No"));
+    row("report other column as sent", "report", report(""), "filename", display,
+        QStringLiteral("r.csv"));
+    row("report date centred", "report", report(""), "data_creazione_formattata", alignment,
+        centred);
 
     const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("006400") },
         { QStringLiteral("oggetto"), QStringLiteral("Accesso") } };
-    row("ticket colour on every column", "ticket", ticket, "oggetto", foreground,
-        QVariant(QColor(0, 0x64, 0)));
-    row("ticket subject not centred", "ticket", ticket, "oggetto", alignment, QVariant());
-    row("ticket state centred", "ticket", ticket, "stato", alignment,
-        QVariant(int(Qt::AlignCenter)));
+    row("ticket colour on every column", "ticket", ticket, "oggetto", colour, QColor(0, 0x64, 0));
+    row("ticket subject not centred", "ticket", ticket, "oggetto", alignment, none);
+    row("ticket state centred", "ticket", ticket, "stato", alignment, centred);
 }
 
 void TestTableModels::cellPresentation()

@@ -100,44 +100,33 @@ void TestDetailWindows::cleanupTestCase()
 
 void TestDetailWindows::stagePresence_data()
 {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("missingLabel");
-    QTest::addColumn<QString>("data");
-    QTest::addColumn<bool>("missing");
-    const QList<QStringList> stages {
-        { "DC_presente", "deliberaConfidiPresenteLabel", "dcWidget" },
-        { "DB_presente", "deliberaBancaPresenteLabel", "dbWidget" },
-        { "PE_presente", "perfezionamentoPresenteLabel", "peWidget" },
-        { "ES_presente", "", "esWidget" },
-    };
-    for (const QStringList& stage : stages) {
-        for (const char* value : { "NO", "no", "", "SI" }) {
-            QTest::addRow("%s %s", qPrintable(stage.at(0)), value)
-                << stage.at(0) << QString::fromLatin1(value) << stage.at(1) << stage.at(2)
-                << (qstrcmp(value, "NO") == 0);
-        }
-    }
+    addRows({ "value" },
+        { { "exactly NO", "NO" }, { "lower case", "no" }, { "empty", "" }, { "present", "SI" } });
 }
 
 void TestDetailWindows::stagePresence()
 {
     // Guards against a stage hidden for anything but the exact "NO", or shown for it.
-    QFETCH(QString, key);
     QFETCH(QString, value);
-    QFETCH(QString, missingLabel);
-    QFETCH(QString, data);
-    QFETCH(bool, missing);
+    const bool missing = value == QLatin1String("NO");
     DataRow record;
-    for (const QString& field : Model::PositionDetails::getKeys())
-        record.insert(field, QStringLiteral("SI"));
-    record.insert(key, value);
+    for (const QString& key : Model::PositionDetails::getKeys())
+        record.insert(key, key.endsWith(QLatin1String("_presente")) ? value : QStringLiteral("SI"));
     Command::Search::PositionDetail command(details, QStringLiteral("1"), QStringLiteral("L"));
     command.useResponse({}, { record });
     QVERIFY(window->isVisible());
-    QCOMPARE(window->findChild<QWidget*>(data)->isVisible(), !missing);
-    if (!missingLabel.isEmpty())
-        QCOMPARE(window->findChild<QLabel*>(missingLabel)->isVisible(), missing);
+    const QList<QPair<const char*, const char*>> stages { { "dcWidget",
+                                                              "deliberaConfidiPresenteLabel" },
+        { "dbWidget", "deliberaBancaPresenteLabel" },
+        { "peWidget", "perfezionamentoPresenteLabel" }, { "esWidget", nullptr } };
+    for (const auto& [data, missingLabel] : stages) {
+        QVERIFY2(window->findChild<QWidget*>(QLatin1String(data))->isVisible() == !missing, data);
+        if (missingLabel) {
+            QVERIFY2(
+                window->findChild<QLabel*>(QLatin1String(missingLabel))->isVisible() == missing,
+                missingLabel);
+        }
+    }
 }
 
 void TestDetailWindows::messageDate_data()
@@ -304,29 +293,23 @@ void TestDetailWindows::relatedFormsAfterPosition()
 
 void TestDetailWindows::hostilePositionDownload_data()
 {
-    QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("type");
     QTest::addColumn<QByteArray>("body");
-    QTest::newRow("html page") << 200 << QByteArray("text/html")
+    QTest::newRow("html page") << QByteArray("text/html")
                                << QByteArray("<html><body>Errore interno</body></html>");
     QTest::newRow("xml session expired")
-        << 200 << QByteArray("text/xml")
+        << QByteArray("text/xml")
         << QByteArray("<?xml version=\"1.0\"?><root><esito_id>-2</esito_id>"
                       "<esito_descr>Sessione scaduta</esito_descr></root>");
-    QTest::newRow("not a pdf") << 200 << QByteArray("application/pdf") << QByteArray("MZ\x90\0");
+    QTest::newRow("not a pdf") << QByteArray("application/pdf") << QByteArray("MZ\x90\0");
 }
 
 void TestDetailWindows::hostilePositionDownload()
 {
     // Guards against a reply that is not the PDF replacing the user's file, or failing silently.
-    QFETCH(int, status);
     QFETCH(QByteArray, type);
     QFETCH(QByteArray, body);
-    ScriptedReply reply;
-    reply.status = status;
-    reply.contentType = type;
-    reply.body = body;
-    server->setReply(QStringLiteral("/corvane/v5/search/download_posizione/"), reply);
+    server->setReply(QStringLiteral("/corvane/v5/search/download_posizione/"), { 200, type, body });
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("Pratica-1.pdf"));
     QFile mine(target);

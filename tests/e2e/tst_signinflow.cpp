@@ -1,17 +1,13 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
 #include "e2esession.h"
-#include "serverprocess.h"
 #include "support/messageboxanswerer.h"
-#include "support/testclient.h"
 #include "support/testenvironment.h"
 #include "ui/activationcodewindow.h"
-#include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/loginwindow.h"
-#include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
 #include <QtTest>

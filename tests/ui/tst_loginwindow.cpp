@@ -169,6 +169,8 @@ void TestLoginWindow::init()
 void TestLoginWindow::cleanup()
 {
     QVERIFY(waitUntilIdle());
+    application->getCommandManager()->setTransferTimeout(
+        CommandRequestManager::defaultTransferTimeout);
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget* widget : windows)
         widget->hide();
@@ -301,8 +303,6 @@ void TestLoginWindow::loginAnswers()
     }
     QTRY_VERIFY(answerer.allAnswered() && !progress->isVisible());
     QVERIFY(waitUntilIdle());
-    application->getCommandManager()->setTransferTimeout(
-        CommandRequestManager::defaultTransferTimeout);
     QCOMPARE(answerer.getFailures(), QStringList());
     QVERIFY(!progress->isVisible());
     QCOMPARE(lastForm("login_account"),

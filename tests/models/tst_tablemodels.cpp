@@ -62,7 +62,6 @@ class TestTableModels final : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void pageReplacesEveryRow();
     void cellPresentation_data();
@@ -79,7 +78,7 @@ private slots:
 private:
     std::unique_ptr<TestServer> server;
     std::unique_ptr<TestClient> client;
-    Model::Ticket* ticketModel = nullptr;
+    std::unique_ptr<Model::Ticket> ticketModel;
 };
 
 void TestTableModels::initTestCase()
@@ -90,15 +89,9 @@ void TestTableModels::initTestCase()
         resultReply(QStringLiteral("0"),
             { { { QStringLiteral("email"), QStringLiteral("utente@example.it") } } }));
     client = std::make_unique<TestClient>(server->baseUrl());
-    ticketModel = new Model::Ticket(client->commandManager());
+    ticketModel = std::make_unique<Model::Ticket>(client->commandManager());
     // The model asks for the user's address once, as soon as it exists.
     QTRY_COMPARE(ticketModel->getUserEmail(), QStringLiteral("utente@example.it"));
-}
-
-void TestTableModels::cleanupTestCase()
-{
-    delete ticketModel;
-    client.reset();
 }
 
 void TestTableModels::pageReplacesEveryRow()
@@ -190,7 +183,7 @@ void TestTableModels::cellPresentation()
 
     Model::Position positions(client->commandManager());
     Model::Report reports(client->commandManager());
-    Model::AbstractPaginatedTable* model = ticketModel;
+    Model::AbstractPaginatedTable* model = ticketModel.get();
     if (kind == QLatin1String("position")) {
         model = &positions;
         loadPositions(&positions, { record });
@@ -199,7 +192,7 @@ void TestTableModels::cellPresentation()
         auto* command = new Command::Search::Report(&reports, {});
         command->useResponse({}, { record });
     } else {
-        auto* command = new Command::Ticket(ticketModel, {});
+        auto* command = new Command::Ticket(ticketModel.get(), {});
         command->useResponse({}, { record });
     }
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -284,8 +277,8 @@ void TestTableModels::ticketDocument()
     const QString subject = QStringLiteral("Perché non vedo più l'attività?");
     const QString text = QStringLiteral("Città: Forlì\nriga due");
     auto command = message
-        ? std::make_unique<Command::InsertTicket>(text, QStringLiteral("42"), ticketModel)
-        : std::make_unique<Command::InsertTicket>(text, subject, email, ticketModel);
+        ? std::make_unique<Command::InsertTicket>(text, QStringLiteral("42"), ticketModel.get())
+        : std::make_unique<Command::InsertTicket>(text, subject, email, ticketModel.get());
 
     const QString outer = command->getParameters().value(QStringLiteral("dati_t"));
     const QString document = QString::fromUtf8(QByteArray::fromBase64(outer.toLatin1()));

@@ -58,7 +58,6 @@ class TestDetailWindows final : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void stagePresence_data();
     void stagePresence();
@@ -73,9 +72,9 @@ private slots:
 private:
     std::unique_ptr<TestServer> server;
     std::unique_ptr<TestClient> client;
-    Model::PositionDetails* details = nullptr;
-    Model::Amortization* amortization = nullptr;
-    PositionDetailWindow* window = nullptr;
+    std::unique_ptr<Model::PositionDetails> details;
+    std::unique_ptr<Model::Amortization> amortization;
+    std::unique_ptr<PositionDetailWindow> window;
 };
 
 void TestDetailWindows::initTestCase()
@@ -85,17 +84,9 @@ void TestDetailWindows::initTestCase()
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QDir::currentPath());
     server = std::make_unique<TestServer>();
     client = std::make_unique<TestClient>(server->baseUrl());
-    details = new Model::PositionDetails(client->commandManager());
-    amortization = new Model::Amortization(client->commandManager());
-    window = new PositionDetailWindow(nullptr, amortization, details);
-}
-
-void TestDetailWindows::cleanupTestCase()
-{
-    delete window;
-    delete amortization;
-    delete details;
-    client.reset();
+    details = std::make_unique<Model::PositionDetails>(client->commandManager());
+    amortization = std::make_unique<Model::Amortization>(client->commandManager());
+    window = std::make_unique<PositionDetailWindow>(nullptr, amortization.get(), details.get());
 }
 
 void TestDetailWindows::stagePresence_data()
@@ -112,7 +103,8 @@ void TestDetailWindows::stagePresence()
     DataRow record;
     for (const QString& key : Model::PositionDetails::getKeys())
         record.insert(key, key.endsWith(QLatin1String("_presente")) ? value : QStringLiteral("SI"));
-    Command::Search::PositionDetail command(details, QStringLiteral("1"), QStringLiteral("L"));
+    Command::Search::PositionDetail command(
+        details.get(), QStringLiteral("1"), QStringLiteral("L"));
     command.useResponse({}, { record });
     QVERIFY(window->isVisible());
     const QList<QPair<const char*, const char*>> stages { { "dcWidget",
@@ -276,7 +268,7 @@ void TestDetailWindows::relatedFormsAfterPosition()
 
     details->fetch(QStringLiteral("1"), QStringLiteral("L"));
     // Related forms that come back before the position wait for it.
-    Command::Search::FtRelated related(details, QStringLiteral("1"), QStringLiteral("L"));
+    Command::Search::FtRelated related(details.get(), QStringLiteral("1"), QStringLiteral("L"));
     related.useResponse({},
         { { { QStringLiteral("ft_descr"), QStringLiteral("Anche la forma FT2") },
             { QStringLiteral("pratica_forma_tecnica_id"), QStringLiteral("2") } } });
@@ -284,8 +276,8 @@ void TestDetailWindows::relatedFormsAfterPosition()
     QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 10000);
     QVERIFY(windowShown);
     QCOMPARE(boxes.first(), QStringLiteral("Trovate forme tecniche collegate:Anche la forma FT2"));
-    QCOMPARE(labelText(window, "companyName"), QStringLiteral("Officine Rossi"));
-    QCOMPARE(labelText(window, "dcNumero"), QString());
+    QCOMPARE(labelText(window.get(), "companyName"), QStringLiteral("Officine Rossi"));
+    QCOMPARE(labelText(window.get(), "dcNumero"), QString());
     QTRY_VERIFY_WITH_TIMEOUT(!client->commandManager()->isBusy(), 10000);
     QTest::qWait(100);
     QCOMPARE(boxes.size(), 1);

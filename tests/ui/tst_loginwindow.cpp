@@ -32,10 +32,6 @@
 using namespace Corvane;
 using namespace Corvane::Test;
 
-/// Hands out a dialog the way the flow manager does, emptied for a new attempt.
-using Getter = QDialog* (*)(ApplicationManager*);
-Q_DECLARE_METATYPE(Getter)
-
 namespace {
 const QString storedUser = QStringLiteral("RSSMRA80A01H501U");
 const QString storedConfidi = QStringLiteral("01234567890");
@@ -433,39 +429,37 @@ void TestLoginWindow::accessRequestAnswers()
 
 void TestLoginWindow::codeSendReopenAndCancel_data()
 {
-    QTest::addColumn<Getter>("getter");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("title"); // of the failures of that window
-    const QString authentication = QStringLiteral("Autenticazione account");
-    QTest::newRow("activation code")
-        << Getter([](auto* m) -> QDialog* { return m->getActivationCodeWindow(); })
-        << QStringLiteral("codeLineEdit") << QByteArray("attivazione_codice")
-        << QStringLiteral("codice_attivazione") << QStringLiteral("Attivazione account");
-    QTest::newRow("first two-factor code")
-        << Getter([](auto* m) -> QDialog* { return m->getTwoFaActivationWindow(); })
-        << QStringLiteral("qrCodeLineEdit") << QByteArray("prima_autenticazione_two_fa")
-        << QStringLiteral("twofa_token") << authentication;
-    QTest::newRow("two-factor code")
-        << Getter([](auto* m) -> QDialog* { return m->getTwoFaAuthenticationWindow(); })
-        << QStringLiteral("twoFaTokenLineEdit") << QByteArray("autenticazione_two_fa")
-        << QStringLiteral("twofa_token") << authentication;
-    // What it sends is checked with the password rules below.
-    QTest::newRow("password change")
-        << Getter([](auto* m) -> QDialog* { return m->getChangePasswordWindow(); })
-        << QStringLiteral("oldPasswordLineEdit") << QByteArray() << QString() << QString();
+    // The field focused first, the command and form key of the code, the title of its failures.
+    const char* authentication = "Autenticazione account";
+    addRows({ "field", "command", "key", "title" },
+        { { "activation code", "codeLineEdit", "attivazione_codice", "codice_attivazione",
+              "Attivazione account" },
+            { "first two-factor code", "qrCodeLineEdit", "prima_autenticazione_two_fa",
+                "twofa_token", authentication },
+            { "two-factor code", "twoFaTokenLineEdit", "autenticazione_two_fa", "twofa_token",
+                authentication },
+            // What it sends is checked with the password rules below.
+            { "password change", "oldPasswordLineEdit", "", "", "" } });
 }
 
 void TestLoginWindow::codeSendReopenAndCancel()
 {
     // Fault: a code sent altered, a step stranded by too many attempts or cancel, or reopened full.
-    QFETCH(Getter, getter);
     QFETCH(QString, field);
-    QFETCH(QByteArray, command);
+    QFETCH(QString, command);
     QFETCH(QString, key);
     QFETCH(QString, title);
-    QDialog* dialog = getter(application);
+    // The dialog as the flow manager hands it out, emptied for a new attempt.
+    const auto handOut = [this, &field]() -> QDialog* {
+        if (field == QLatin1String("codeLineEdit"))
+            return application->getActivationCodeWindow();
+        if (field == QLatin1String("qrCodeLineEdit"))
+            return application->getTwoFaActivationWindow();
+        if (field == QLatin1String("twoFaTokenLineEdit"))
+            return application->getTwoFaAuthenticationWindow();
+        return application->getChangePasswordWindow();
+    };
+    QDialog* dialog = handOut();
     QVERIFY(showModal(dialog));
     const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
     // The server judges the code: the client neither trims nor checks it.
@@ -474,11 +468,11 @@ void TestLoginWindow::codeSendReopenAndCancel()
         type(edit, code);
     child<QPushButton>(dialog, "rejectButton")->setFocus();
     if (command.isEmpty()) {
-        QCOMPARE(getter(application), dialog);
+        QCOMPARE(handOut(), dialog);
         QVERIFY(showModal(dialog));
     } else {
         // The server refuses further guesses for a while: the same window comes back.
-        script(command.constData(), XmlParser::RATE_LIMITER_ERROR_MESSAGE);
+        script(qPrintable(command), XmlParser::RATE_LIMITER_ERROR_MESSAGE);
         MessageBoxAnswerer answerer;
         answerer.expect(title, tooManyAttempts, QMessageBox::Ok);
         click(dialog, "acceptButton");
@@ -486,7 +480,7 @@ void TestLoginWindow::codeSendReopenAndCancel()
         QTRY_VERIFY(answerer.allAnswered() && dialog->isVisible());
         QVERIFY(waitUntilIdle());
         QCOMPARE(answerer.getFailures(), QStringList());
-        QCOMPARE(lastForm(command.constData()), (QMap<QString, QString> { { key, code } }));
+        QCOMPARE(lastForm(qPrintable(command)), (QMap<QString, QString> { { key, code } }));
         QVERIFY(dialog->isModal() && QTest::qWaitForWindowExposed(dialog));
     }
     for (QLineEdit* edit : edits)

@@ -40,10 +40,7 @@ const QString foundCode = QStringLiteral("01234567890 ");
 const QString foundName = QStringLiteral("Confidi di Prova S.c.p.a.");
 const QString foundPec = QStringLiteral("confidi@pec.example");
 const QString privacyNotice = QStringLiteral("Informativa sul trattamento dei dati di prova");
-const QString requestTitle = QStringLiteral("Richiesta credenziali");
 const QString generic = QStringLiteral("Errore nella risposta del server");
-const QString tooManyAttempts
-    = QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto");
 using Fields = QList<QPair<QString, QString>>;
 const Fields consortiumFound { { QStringLiteral("0"), foundCode },
     { QStringLiteral("1"), foundName }, { QStringLiteral("2"), foundPec } };
@@ -376,8 +373,8 @@ void TestLoginWindow::accessRequestAnswers()
         type(child(confidiWindow(), "confidiLineEdit"), QStringLiteral("abc01234567"));
     }
     if (!message.isEmpty()) {
-        answerer.expect(
-            account && !failed ? QStringLiteral("Esito richiesta credenziali") : requestTitle,
+        answerer.expect(account && !failed ? QStringLiteral("Esito richiesta credenziali")
+                                           : QStringLiteral("Richiesta credenziali"),
             message, QMessageBox::Ok);
     }
     click(step, "acceptButton");
@@ -474,7 +471,9 @@ void TestLoginWindow::codeSendReopenAndCancel()
         // The server refuses further guesses for a while: the same window comes back.
         script(qPrintable(command), XmlParser::RATE_LIMITER_ERROR_MESSAGE);
         MessageBoxAnswerer answerer;
-        answerer.expect(title, tooManyAttempts, QMessageBox::Ok);
+        answerer.expect(title,
+            QStringLiteral("Sono stati effettuati troppi tentativi falliti, riprova fra 1 minuto"),
+            QMessageBox::Ok);
         click(dialog, "acceptButton");
         QVERIFY(!dialog->isVisible());
         QTRY_VERIFY(answerer.allAnswered() && dialog->isVisible());

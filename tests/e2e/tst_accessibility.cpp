@@ -5,9 +5,7 @@
 #include "models/searchfilters.h"
 #include "network/networksettingswindow.h"
 #include "network/proxyconfigurator.h"
-#include "serverprocess.h"
 #include "support/datarows.h"
-#include "support/testenvironment.h"
 #include "ui/aboutwindow.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/changepasswordwindow.h"
@@ -24,23 +22,8 @@
 #include "ui/ticketdetailwindow.h"
 #include "ui/ticketwindow.h"
 
-#include <QAccessible>
-#include <QAccessibleActionInterface>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QSpinBox>
-#include <QStatusBar>
-#include <QTableView>
-#include <QTextEdit>
-#include <QToolBar>
-#include <QToolButton>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <algorithm>
 #include <functional>
@@ -50,21 +33,7 @@ using namespace Corvane;
 using namespace Corvane::Test;
 using namespace Corvane::Test::E2e;
 
-namespace {
-
-QString accessibleText(QWidget* widget, QAccessible::Text text)
-{
-    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(widget);
-    return interface ? interface->text(text) : QString();
-}
-
-QString strippedText(const QString& text) { return QString(text).remove(QLatin1Char('&')); }
-
-}
-
-/// What a user without a mouse, or with a screen reader, meets in each window of a signed-in
-/// session against the demo server: every field named after its label, every choice described,
-/// every action reachable from the keyboard (the tables: the column layout test).
+/// Each window of a signed-in demo session as a screen reader or a keyboard alone meets it.
 class TestAccessibility final : public E2eTest {
     Q_OBJECT
 private slots:
@@ -109,9 +78,7 @@ QWidget* TestAccessibility::window(const QString& name)
         { QStringLiteral("new message"),
             m->getTicketWindow()->getTicketDetailWindow()->getInsertTicketMessageWindow() },
         { QStringLiteral("network"), m->getProxyConfigurator()->getSettingsWindow() },
-        { QStringLiteral("position detail"), m->getPositionDetailWindow() },
-        { QStringLiteral("about"), m->getAboutWindow() },
-        { QStringLiteral("main"), m->getMainWindow() } };
+        { QStringLiteral("about"), m->getAboutWindow() } };
     return windows.value(name);
 }
 
@@ -138,8 +105,7 @@ void TestAccessibility::inputsCarryTheirLabel()
     QStringList wrong;
     int fields = 0;
     for (QWidget* field : parent->findChildren<QWidget*>()) {
-        // The line edit inside a spin or combo box is announced through its box; the windows
-        // this one opens are walked on their own.
+        // A spin or combo box announces its own line edit; opened windows are walked apart.
         if (!editable(field) || editable(field->parentWidget()) || field->window() != parent)
             continue;
         ++fields;
@@ -154,8 +120,9 @@ void TestAccessibility::inputsCarryTheirLabel()
         if (text.isEmpty() && box
             && std::count_if(siblings.cbegin(), siblings.cend(), editable) == 1)
             text = box->title();
-        const QString name = accessibleText(field, QAccessible::Name);
-        if (text.isEmpty() || name != strippedText(text))
+        QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(field);
+        const QString name = interface ? interface->text(QAccessible::Name) : QString();
+        if (text.isEmpty() || name != QString(text).remove(QLatin1Char('&')))
             wrong << QStringLiteral("%1 \"%2\"").arg(field->objectName(), name);
     }
     QVERIFY(fields > 0);
@@ -190,42 +157,58 @@ void TestAccessibility::choicesAndPictures()
 
 void TestAccessibility::keyboardWalk_data()
 {
-    QTest::addColumn<QString>("step");
-    for (const char* step : { "menus have mnemonics", "shortcuts need a modifier",
-             "bank change in the menu", "tool bars reachable by Tab", "Enter opens a company",
-             "Enter opens a position", "Enter opens a ticket", "Enter offers a report",
-             "Enter in a filter searches", "Tab leaves a table", "sort from the keyboard",
-             "Tab leaves the ticket text", "Tab leaves the message", "Enter sends a new ticket",
-             "manual proxy chosen without a click", "focus stays in the company record" })
-        QTest::newRow(step) << QString::fromLatin1(step);
+    QTest::addColumn<QString>("place");
+    for (const char* place : { "main window", "company list", "position list", "ticket list",
+             "report list", "new ticket", "new message", "network", "company record" })
+        QTest::newRow(place) << QString::fromLatin1(place);
 }
 
 void TestAccessibility::keyboardWalk()
 {
     // Guards against an action that only a mouse can reach.
-    QFETCH(QString, step);
+    QFETCH(QString, place);
     ApplicationManager* application = session->application();
     MainWindow* main = application->getMainWindow();
-    const auto openedByEnter = [this](AbstractTableWindow* list, const char* button, int row,
-                                   const std::function<bool()>& opened) {
+    const auto is = [&place](const char* name) { return place == QLatin1String(name); };
+    // The list filled, active, its table focused on a row, the status bar emptied.
+    const auto focusedTable = [](AbstractTableWindow* list, const char* button) {
         QTableView* table = filledList(list, button);
-        QVERIFY(table);
+        if (!table)
+            return table;
         list->activateWindow();
-        QTRY_VERIFY(list->isActiveWindow());
+        if (!QTest::qWaitFor([list] { return list->isActiveWindow(); }))
+            return static_cast<QTableView*>(nullptr);
         table->setFocus();
-        table->setCurrentIndex(table->model()->index(qMin(row, table->model()->rowCount() - 1), 0));
+        table->setCurrentIndex(table->model()->index(0, 0));
         list->getStatusBar()->clearMessage();
+        return table;
+    };
+    const auto enterOpens = [&focusedTable](AbstractTableWindow* list, const char* button,
+                                const std::function<bool()>& opened) {
+        QTableView* table = focusedTable(list, button);
+        QVERIFY(table);
         QTest::keyClick(table, Qt::Key_Return);
         QVERIFY(QTest::qWaitFor(opened, 20000));
         QVERIFY2(list->getStatusBar()->currentMessage().isEmpty(), "Enter searched again");
     };
+    const auto searched = [](AbstractTableWindow* list) {
+        return QTest::qWaitFor(
+            [list] {
+                return list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate"));
+            },
+            20000);
+    };
 
-    if (step == QLatin1String("menus have mnemonics")) {
+    if (is("main window")) {
+        // Mnemonics on the menus, a modifier on every shortcut, the bank change in a menu.
+        bool bankChange = false;
         for (QAction* menu : main->menuBar()->actions()) {
             if (menu->text() != QLatin1String("?"))
                 QVERIFY2(!QKeySequence::mnemonic(menu->text()).isEmpty(), qPrintable(menu->text()));
+            for (QAction* action : menu->menu()->actions())
+                bankChange = bankChange || action->text() == QLatin1String("Cambia banca");
         }
-    } else if (step == QLatin1String("shortcuts need a modifier")) {
+        QVERIFY(bankChange);
         for (QAction* action : main->findChildren<QAction*>()) {
             for (const QKeySequence& shortcut : action->shortcuts())
                 QVERIFY2(shortcut[0] & Qt::KeyboardModifierMask, qPrintable(action->text()));
@@ -234,20 +217,10 @@ void TestAccessibility::keyboardWalk()
         QTRY_VERIFY(main->isActiveWindow());
         QTest::keyClick(main, Qt::Key_I, Qt::ControlModifier);
         QTRY_VERIFY(application->getCompanyWindow()->isVisible());
-        application->getCompanyWindow()->close();
-    } else if (step == QLatin1String("bank change in the menu")) {
-        bool found = false;
-        for (QAction* menu : main->menuBar()->actions()) {
-            for (QAction* action : menu->menu()->actions())
-                found = found || action->text() == QLatin1String("Cambia banca");
-        }
-        QVERIFY(found);
-    } else if (step == QLatin1String("tool bars reachable by Tab")) {
+        // Every tool bar button is reached by Tab.
         application->getPositionDetailWindow()->show();
-        application->getCompanyWindow()->open();
-        for (QWidget* parent :
-            { static_cast<QWidget*>(main), static_cast<QWidget*>(application->getCompanyWindow()),
-                static_cast<QWidget*>(application->getPositionDetailWindow()) }) {
+        for (QWidget* parent : std::initializer_list<QWidget*> {
+                 main, application->getCompanyWindow(), application->getPositionDetailWindow() }) {
             for (QToolBar* toolbar : parent->findChildren<QToolBar*>()) {
                 for (QAction* action : toolbar->actions()) {
                     QWidget* button = toolbar->widgetForAction(action);
@@ -258,103 +231,81 @@ void TestAccessibility::keyboardWalk()
         }
         application->getPositionDetailWindow()->hide();
         application->getCompanyWindow()->close();
-    } else if (step == QLatin1String("Enter opens a company")) {
-        AnagraphicWindow* record = application->getAnagraphicWindow();
-        openedByEnter(application->getCompanyWindow(), "fetchButton", 0,
-            [record] { return record->isVisible(); });
-        record->close();
-        application->getCompanyWindow()->close();
-    } else if (step == QLatin1String("Enter opens a position")) {
-        PositionDetailWindow* detail = application->getPositionDetailWindow();
-        detail->hide();
-        openedByEnter(application->getPositionWindow(), "fetchButton", 0,
-            [detail] { return detail->isVisible(); });
-        detail->close();
-        application->getPositionWindow()->close();
-    } else if (step == QLatin1String("Enter opens a ticket")) {
-        TicketDetailWindow* conversation = application->getTicketWindow()->getTicketDetailWindow();
-        openedByEnter(application->getTicketWindow(), nullptr, 0,
-            [conversation] { return conversation->isVisible(); });
-        conversation->close();
-        application->getTicketWindow()->close();
-    } else if (step == QLatin1String("Enter offers a report")) {
-        proposedReport.clear();
-        answerFileDialog(QString(), &proposedReport, &reportFolder);
-        openedByEnter(application->getReportWindow(), "fetchButton", 0,
-            [this] { return !proposedReport.isEmpty(); });
-        application->getReportWindow()->close();
-    } else if (step == QLatin1String("Enter in a filter searches")) {
+    } else if (is("company list")) {
         CompanyWindow* list = application->getCompanyWindow();
-        list->open();
+        AnagraphicWindow* record = application->getAnagraphicWindow();
+        enterOpens(list, "fetchButton", [record] { return record->isVisible(); });
+        record->close();
+        // Enter in a filter searches.
         auto* field = child<QLineEdit>(list, "city");
         field->setFocus();
         list->getStatusBar()->clearMessage();
         QTest::keyClick(field, Qt::Key_Return);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate")), 20000);
-        list->close();
-    } else if (step == QLatin1String("Tab leaves a table")) {
-        PositionWindow* list = application->getPositionWindow();
-        QTableView* table = filledList(list, "fetchButton");
+        QVERIFY(searched(list));
+        // A sort from the table's context menu.
+        QTableView* table = focusedTable(list, "fetchButton");
         QVERIFY(table);
-        list->activateWindow();
-        QTRY_VERIFY(list->isActiveWindow());
-        table->setFocus();
-        table->setCurrentIndex(table->model()->index(0, 0));
-        QVERIFY(table->hasFocus());
-        QTest::keyClick(table, Qt::Key_Tab);
-        QVERIFY(!table->hasFocus());
-        list->close();
-    } else if (step == QLatin1String("sort from the keyboard")) {
-        CompanyWindow* list = application->getCompanyWindow();
-        QTableView* table = filledList(list, "fetchButton");
-        QVERIFY(table);
-        table->setFocus();
-        table->setCurrentIndex(table->model()->index(0, 0));
         QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
         QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* sort = nullptr;
-        for (QAction* action : menu->actions()) {
-            if (action->text().startsWith(QLatin1String("Comune")) && !sort)
-                sort = action;
-        }
-        QVERIFY(sort);
-        list->getStatusBar()->clearMessage();
-        sort->trigger();
+        const QList<QAction*> actions = menu->actions();
+        const auto sort = std::find_if(actions.cbegin(), actions.cend(),
+            [](QAction* action) { return action->text().startsWith(QLatin1String("Comune")); });
+        QVERIFY(sort != actions.cend());
+        (*sort)->trigger();
         menu->close();
-        QTRY_VERIFY_WITH_TIMEOUT(
-            list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate")), 20000);
+        QVERIFY(searched(list));
         QCOMPARE(
             application->getCompanyModel()->getSearchFilters().sortKey, QStringLiteral("comune"));
         list->close();
-    } else if (step == QLatin1String("Tab leaves the ticket text")
-        || step == QLatin1String("Tab leaves the message")) {
-        const bool ticket = step == QLatin1String("Tab leaves the ticket text");
-        QDialog* dialog = qobject_cast<QDialog*>(window(ticket ? "new ticket" : "new message"));
+    } else if (is("position list")) {
+        PositionWindow* list = application->getPositionWindow();
+        PositionDetailWindow* detail = application->getPositionDetailWindow();
+        detail->hide();
+        enterOpens(list, "fetchButton", [detail] { return detail->isVisible(); });
+        detail->close();
+        // Tab leaves the table.
+        QTableView* table = focusedTable(list, "fetchButton");
+        QVERIFY(table && table->hasFocus());
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(!table->hasFocus());
+        list->close();
+    } else if (is("ticket list")) {
+        TicketDetailWindow* conversation = application->getTicketWindow()->getTicketDetailWindow();
+        enterOpens(application->getTicketWindow(), nullptr,
+            [conversation] { return conversation->isVisible(); });
+        conversation->close();
+        application->getTicketWindow()->close();
+    } else if (is("report list")) {
+        proposedReport.clear();
+        answerFileDialog(QString(), &proposedReport, &reportFolder);
+        enterOpens(application->getReportWindow(), "fetchButton",
+            [this] { return !proposedReport.isEmpty(); });
+        application->getReportWindow()->close();
+    } else if (is("new ticket") || is("new message")) {
+        // Tab leaves the text for the next field; Enter on the button sends.
+        auto* dialog = qobject_cast<QDialog*>(window(place));
         dialog->open();
-        auto* text = child<QTextEdit>(dialog, ticket ? "text" : "message");
         QTRY_VERIFY(dialog->isActiveWindow());
+        auto* text = child<QTextEdit>(dialog, is("new ticket") ? "text" : "message");
         text->setFocus();
         QVERIFY(text->hasFocus());
         QTest::keyClick(text, Qt::Key_Tab);
         QVERIFY(!text->hasFocus());
         QVERIFY(!text->toPlainText().contains(QLatin1Char('\t')));
+        if (is("new ticket")) {
+            auto* accept = child<QPushButton>(dialog, "accept");
+            accept->setFocus();
+            boxes.titles.clear();
+            QTest::keyClick(accept, Qt::Key_Return);
+            // The empty subject is refused: the button was pressed.
+            QTRY_COMPARE(boxes.titles, QStringList { QStringLiteral("Campo Oggetto non valido") });
+        }
         dialog->reject();
-    } else if (step == QLatin1String("Enter sends a new ticket")) {
-        auto* dialog = qobject_cast<QDialog*>(window("new ticket"));
-        dialog->open();
-        QTRY_VERIFY(dialog->isActiveWindow());
-        auto* accept = child<QPushButton>(dialog, "accept");
-        accept->setFocus();
-        boxes.titles.clear();
-        QTest::keyClick(accept, Qt::Key_Return);
-        // The empty subject is refused: the button was pressed.
-        QTRY_COMPARE(boxes.titles, QStringList { QStringLiteral("Campo Oggetto non valido") });
-        dialog->reject();
-    } else if (step == QLatin1String("manual proxy chosen without a click")) {
+    } else if (is("network")) {
+        // The manual proxy chosen without a click.
         application->getProxyConfigurator()->openNetworkSettingsWindow();
-        QWidget* settings = window("network");
+        QWidget* settings = window(place);
         auto* manual = child<QAbstractButton>(settings, "manualProxy");
         child<QAbstractButton>(settings, "noProxy")->click();
         QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(manual);
@@ -364,8 +315,8 @@ void TestAccessibility::keyboardWalk()
         QVERIFY(child<QWidget>(settings, "proxyHostname")->isEnabled());
         QVERIFY(child<QWidget>(settings, "proxyPort")->isEnabled());
         settings->hide();
-    } else if (step == QLatin1String("focus stays in the company record")) {
-        // A merged company, whose record leads to its successor.
+    } else if (is("company record")) {
+        // The focus stays in the record of a merged company as it goes to its successor.
         AnagraphicWindow* record = application->getAnagraphicWindow();
         auto* next = child<QPushButton>(record, "nextButton");
         auto* previous = child<QPushButton>(record, "previousButton");
@@ -380,14 +331,11 @@ void TestAccessibility::keyboardWalk()
         record->activateWindow();
         QTRY_VERIFY(record->isActiveWindow());
         next->setFocus();
-        QPushButton* button = next;
-        QTest::keyClick(button, Qt::Key_Space);
+        QTest::keyClick(next, Qt::Key_Space);
         QVERIFY(record->focusWidget() && record->focusWidget()->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(next->isEnabled() || previous->isEnabled(), 20000);
         QVERIFY(record->focusWidget() == next || record->focusWidget() == previous);
         record->close();
-    } else {
-        QFAIL("unknown step");
     }
 }
 

@@ -1,26 +1,17 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
 #include "e2esession.h"
-#include "serverprocess.h"
 #include "support/messageboxanswerer.h"
-#include "support/testclient.h"
 #include "support/testenvironment.h"
 #include "ui/activationcodewindow.h"
-#include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/loginwindow.h"
-#include "ui/twofaactivationwindow.h"
 #include "ui/twofaauthenticationwindow.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QSvgWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -29,14 +20,13 @@ using namespace Corvane::Test;
 
 using namespace Corvane::Test::E2e;
 
-/// The sign-in paths of the demo users, from start-up to the bank choice, against a real
-/// tessaro-server over HTTPS and the real keychain.
+/// The demo users' sign-in paths to the bank choice, against tessaro-server and the real keychain.
 class TestSignInFlow final : public E2eTest {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { QVERIFY(startServer()); }
     void init();
-    void cleanup();
+    void cleanup() { session->stopClient(); }
 
     void firstStartThroughTwoFactorActivation();
     void activationCodePath();
@@ -45,20 +35,12 @@ private slots:
     void userWithoutBanks();
 
 private:
-    void startClient();
-    void startAndSignIn(const QString& user)
-    {
-        session->startAndSignIn(user);
-        application = session->application();
-    }
-    void completeTwoFactorSteps(const QString& user) { session->completeTwoFactorSteps(user); }
-    QString currentCode(const QString& user) const { return session->currentCode(user); }
-    QString userFor(const QString& description) const { return session->userFor(description); }
-
-    ApplicationManager* application = nullptr;
+    ApplicationManager* app() const { return session->application(); }
+    /// The demo user so described, started and signed in with the demo password.
+    QString signIn(const char* description);
+    /// The activation mails in the server's outbox.
+    QStringList activationMails() const;
 };
-
-void TestSignInFlow::initTestCase() { QVERIFY(startServer()); }
 
 void TestSignInFlow::init()
 {
@@ -66,71 +48,74 @@ void TestSignInFlow::init()
     QFile::remove(sessionFile(QStringLiteral("twofa.txt")));
 }
 
-void TestSignInFlow::cleanup()
+QString TestSignInFlow::signIn(const char* description)
 {
-    application = nullptr;
-    session->stopClient();
+    const QString user = session->userFor(QString::fromLatin1(description));
+    if (!user.isEmpty())
+        session->startAndSignIn(user);
+    return user;
 }
 
-void TestSignInFlow::startClient()
+QStringList TestSignInFlow::activationMails() const
 {
-    session->startClient();
-    application = session->application();
+    const QDir outbox(server->getDataDirectory() + QStringLiteral("/outbox"));
+    QStringList mails;
+    for (const QString& name : outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files))
+        mails << QString::fromUtf8(readAll(outbox.filePath(name)));
+    return mails;
 }
 
 void TestSignInFlow::firstStartThroughTwoFactorActivation()
 {
-    // Guards against a break anywhere on the first sign-in: connection check, version check,
-    // refused session, wrong and right password, two-factor activation and first code (with no
-    // second code after it); and against the stored session being ignored at the next start.
-    const QString user = userFor(QStringLiteral("two-factor not yet active"));
+    // Guards against a break anywhere on the first sign-in, or its session ignored at next start.
+    const QString user = session->userFor(QStringLiteral("two-factor not yet active"));
     QVERIFY(!user.isEmpty());
     const QString consortium = server->getConsortiumOf(user);
+    const QString authFile = sessionFile(QStringLiteral("auth.txt"));
 
-    startClient();
+    session->startClient();
+    ApplicationManager* application = app();
     for (const QString& key :
         { QStringLiteral("cf_utente"), QStringLiteral("cf_confidi"), QStringLiteral("password") })
         application->writeKey(key, QString());
     QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
     LoginWindow* login = application->getLoginWindow();
+    const auto signInWith = [&](const QString& password) {
+        type(login, "cfUtenteLineEdit", user);
+        type(login, "cfConfidiLineEdit", consortium);
+        type(login, "passwordLineEdit", password);
+        click(login, "loginButton");
+    };
 
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Login"),
         QStringLiteral("Le credenziali inserite non sono corrette"), QMessageBox::Ok);
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", consortium);
-    type(login, "passwordLineEdit", QStringLiteral("password sbagliata"));
-    click(login, "loginButton");
+    signInWith(QStringLiteral("password sbagliata"));
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QTRY_VERIFY(login->isVisible());
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
-    QVERIFY(!QFile::exists(sessionFile(QStringLiteral("auth.txt"))));
+    QVERIFY(!QFile::exists(authFile));
 
-    type(login, "cfUtenteLineEdit", user);
-    type(login, "cfConfidiLineEdit", consortium);
-    type(login, "passwordLineEdit", demoPassword);
-    click(login, "loginButton");
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(sessionFile(QStringLiteral("auth.txt"))), 20000);
+    signInWith(demoPassword);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(authFile), 20000);
     QTRY_VERIFY(!login->isVisible());
 
-    completeTwoFactorSteps(user);
+    session->completeTwoFactorSteps(user);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     // The first code completes the sign-in: no second one is asked.
     QVERIFY(!created<TwoFaAuthenticationWindow>());
 
     // The session is on disk for the owner only, and the credential in the keychain.
-    for (const QString& name : { QStringLiteral("auth.txt") }) {
-        QVERIFY2(!readAll(sessionFile(name)).isEmpty(), qPrintable(name));
-        const QFileDevice::Permissions permissions = QFile::permissions(sessionFile(name));
-        QVERIFY(permissions & QFileDevice::ReadOwner);
-        QVERIFY(!(permissions
-            & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
-                | QFileDevice::WriteOther)));
-    }
+    QVERIFY(!readAll(authFile).isEmpty());
+    const QFileDevice::Permissions permissions = QFile::permissions(authFile);
+    QVERIFY(permissions & QFileDevice::ReadOwner);
+    QVERIFY(!(permissions
+        & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+            | QFileDevice::WriteOther)));
     // Neither token nor the password ever reaches the log.
     const QByteArray log = readAll(QStringLiteral("corvane2.log"));
     QVERIFY(!log.isEmpty());
-    QVERIFY(!log.contains(readAll(sessionFile(QStringLiteral("auth.txt")))));
+    QVERIFY(!log.contains(readAll(authFile)));
     QVERIFY(!log.contains(demoPassword.toUtf8()));
     QCOMPARE(application->readKey(QStringLiteral("cf_utente")), user);
     QCOMPARE(application->readKey(QStringLiteral("cf_confidi")), consortium);
@@ -156,30 +141,25 @@ void TestSignInFlow::firstStartThroughTwoFactorActivation()
     QVERIFY(!choice->isVisible());
 
     // The next start finds the stored session and credential: no dialog before the bank choice.
-    cleanup();
-    startClient();
+    session->stopClient();
+    session->startClient();
     QTRY_VERIFY_WITH_TIMEOUT(bankChoice(), 20000);
     QVERIFY(!created<LoginWindow>());
     QVERIFY(!created<TwoFaAuthenticationWindow>());
-    QCOMPARE(application->getCredentialCfUtente(), user);
+    QCOMPARE(app()->getCredentialCfUtente(), user);
 }
 
 void TestSignInFlow::activationCodePath()
 {
     // Guards against a new account being unable to activate with the code mailed to its consortium.
-    const QString user = userFor(QStringLiteral("activation pending"));
+    const QString user = signIn("activation pending");
     QVERIFY(!user.isEmpty());
-    startAndSignIn(user);
     QTRY_VERIFY_WITH_TIMEOUT(visible<ActivationCodeWindow>(), 20000);
 
     QString code;
-    const QDir outbox(server->getDataDirectory() + QStringLiteral("/outbox"));
     const QRegularExpression pattern(QStringLiteral("dell'utente %1.* è (\\d{6})").arg(user));
-    for (const QString& name :
-        outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files)) {
-        const QRegularExpressionMatch match
-            = pattern.match(QString::fromUtf8(readAll(outbox.filePath(name))));
-        if (match.hasMatch())
+    for (const QString& mail : activationMails()) {
+        if (const QRegularExpressionMatch match = pattern.match(mail); match.hasMatch())
             code = match.captured(1);
     }
     QVERIFY2(!code.isEmpty(), "no activation mail for the user in the outbox");
@@ -198,17 +178,16 @@ void TestSignInFlow::activationCodePath()
     type(activation, "codeLineEdit", code);
     click(activation, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 2, 20000);
-    completeTwoFactorSteps(user);
+    session->completeTwoFactorSteps(user);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
 
 void TestSignInFlow::expiredPasswordPath()
 {
     // Guards against an expired password locking the user out, or the new one not being kept.
-    const QString user = userFor(QStringLiteral("password expired"));
+    const QString user = signIn("password expired");
     QVERIFY(!user.isEmpty());
     const QString newPassword = QStringLiteral("Nuova.Password.2026");
-    startAndSignIn(user);
     QTRY_VERIFY_WITH_TIMEOUT(visible<ChangePasswordWindow>(), 20000);
 
     MessageBoxAnswerer answerer;
@@ -220,29 +199,26 @@ void TestSignInFlow::expiredPasswordPath()
     type(change, "confirmPasswordLineEdit", newPassword);
     click(change, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
-    QTRY_COMPARE(application->readKey(QStringLiteral("password")), newPassword);
-    QCOMPARE(application->getAccount()->getCredentialPassword(), newPassword);
-    completeTwoFactorSteps(user);
+    QTRY_COMPARE(app()->readKey(QStringLiteral("password")), newPassword);
+    QCOMPARE(app()->getAccount()->getCredentialPassword(), newPassword);
+    session->completeTwoFactorSteps(user);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
 
 void TestSignInFlow::accessRequestForANewAccount()
 {
-    // Guards against the access request failing between its two steps, or never reaching the
-    // consortium's certified mail.
-    startClient();
+    // Guards against the access request failing between its steps, or its mail never sent.
+    session->startClient();
     QTRY_VERIFY_WITH_TIMEOUT(visible<LoginWindow>(), 20000);
-    const QString consortium = server->getConsortiumOf(userFor(QStringLiteral("ready")));
-    const QDir outbox(server->getDataDirectory() + QStringLiteral("/outbox"));
-    const int activationMails
-        = outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files).size();
+    const QString consortium = server->getConsortiumOf(session->userFor(QStringLiteral("ready")));
+    const int mails = activationMails().size();
 
-    click(application->getLoginWindow(), "requestCredentialButton");
-    CredentialConfidiWindow* confidi = application->getCredentialConfidiWindow();
+    click(app()->getLoginWindow(), "requestCredentialButton");
+    CredentialConfidiWindow* confidi = app()->getCredentialConfidiWindow();
     QTRY_VERIFY(confidi->isVisible());
     type(confidi, "confidiLineEdit", consortium);
     click(confidi, "acceptButton");
-    CredentialAccountWindow* account = application->getCredentialAccountWindow();
+    CredentialAccountWindow* account = app()->getCredentialAccountWindow();
     QTRY_VERIFY_WITH_TIMEOUT(account->isVisible(), 20000);
     QCOMPARE(child<QLineEdit>(account, "confidiCodiceFiscaleLineEdit")->text(), consortium);
     QVERIFY(!child<QLineEdit>(account, "confidiPecLineEdit")->text().isEmpty());
@@ -259,17 +235,15 @@ void TestSignInFlow::accessRequestForANewAccount()
     click(account, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
-    QTRY_COMPARE(outbox.entryList({ QStringLiteral("*activation.txt") }, QDir::Files).size(),
-        activationMails + 1);
+    QTRY_COMPARE(activationMails().size(), mails + 1);
 }
 
 void TestSignInFlow::userWithoutBanks()
 {
     // Guards against a user with no enabled bank being stuck: the only button ends the session.
-    const QString user = userFor(QStringLiteral("no bank"));
+    const QString user = signIn("no bank");
     QVERIFY(!user.isEmpty());
-    startAndSignIn(user);
-    completeTwoFactorSteps(user);
+    session->completeTwoFactorSteps(user);
 
     const QList<QPushButton*> buttons = bankChoice()->findChildren<QPushButton*>();
     QCOMPARE(buttons.size(), 1);

@@ -3,11 +3,10 @@
 #include "commands/search/report.h"
 #include "commands/ticket.h"
 #include "models/cellstyle.h"
+#include "models/listexport.h"
 #include "models/position.h"
 #include "models/report.h"
-#include "models/searchfilters.h"
 #include "models/ticket.h"
-#include "protocol/xmlparser.h"
 #include "support/datarows.h"
 #include "support/testclient.h"
 #include "support/testcommands.h"
@@ -15,17 +14,15 @@
 #include "support/testserver.h"
 #include "ui/paginator.h"
 
-#include <QAbstractItemModelTester>
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QXmlStreamReader>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
 using namespace Corvane;
 using namespace Corvane::Test;
+
+Q_DECLARE_METATYPE(Corvane::Test::ScriptedReply)
 
 namespace {
 
@@ -60,13 +57,11 @@ QMap<QString, QString> ticketElements(const QString& document)
 
 }
 
-/// The list models' cells, their loading of a page, the paginator's buttons and the ticket
-/// document, below what the end-to-end tests see.
+/// The list models, the paginator, the ticket document and a failing export, below end to end.
 class TestTableModels final : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void pageReplacesEveryRow();
     void cellPresentation_data();
@@ -77,11 +72,13 @@ private slots:
     void paginatorButtons();
     void ticketDocument_data();
     void ticketDocument();
+    void failedExportPageWritesNothing_data();
+    void failedExportPageWritesNothing();
 
 private:
     std::unique_ptr<TestServer> server;
     std::unique_ptr<TestClient> client;
-    Model::Ticket* ticketModel = nullptr;
+    std::unique_ptr<Model::Ticket> ticketModel;
 };
 
 void TestTableModels::initTestCase()
@@ -92,15 +89,9 @@ void TestTableModels::initTestCase()
         resultReply(QStringLiteral("0"),
             { { { QStringLiteral("email"), QStringLiteral("utente@example.it") } } }));
     client = std::make_unique<TestClient>(server->baseUrl());
-    ticketModel = new Model::Ticket(client->commandManager());
+    ticketModel = std::make_unique<Model::Ticket>(client->commandManager());
     // The model asks for the user's address once, as soon as it exists.
     QTRY_COMPARE(ticketModel->getUserEmail(), QStringLiteral("utente@example.it"));
-}
-
-void TestTableModels::cleanupTestCase()
-{
-    delete ticketModel;
-    client.reset();
 }
 
 void TestTableModels::pageReplacesEveryRow()
@@ -147,46 +138,38 @@ void TestTableModels::cellPresentation_data()
         QTest::newRow(name) << QString::fromLatin1(kind) << record << QString::fromLatin1(column)
                             << role << expected;
     };
-
     const DataRow red = position(QStringLiteral("1"));
-    const int foreground = Qt::ForegroundRole;
+    const int colour = Qt::ForegroundRole;
     const int alignment = Qt::TextAlignmentRole;
-    row("position state in its colour", "position", red, "stato", foreground,
-        QVariant(QColor(0xC0, 0, 0)));
-    row("position other column default colour", "position", red, "num_delib_c", foreground,
-        QVariant());
+    const QVariant none;
+    const QVariant centred = int(Qt::AlignCenter);
+    row("position state in its colour", "position", red, "stato", colour, QColor(0xC0, 0, 0));
+    row("position other column default colour", "position", red, "num_delib_c", colour, none);
     row("position state colour not a colour", "position",
-        position(QStringLiteral("1"), QStringLiteral("nonsense")), "stato", foreground, QVariant());
+        position(QStringLiteral("1"), QStringLiteral("nonsense")), "stato", colour, none);
     row("position amount right", "position", red, "importo", alignment,
-        QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
-    row("position state centred", "position", red, "stato", alignment,
-        QVariant(int(Qt::AlignCenter)));
-    row("position company no alignment", "position", red, "i_ragsoc", alignment, QVariant());
-    row("position decoration", "position", red, "stato", int(Qt::DecorationRole), QVariant());
+        int(Qt::AlignRight | Qt::AlignVCenter));
+    row("position state centred", "position", red, "stato", alignment, centred);
+    row("position company no alignment", "position", red, "i_ragsoc", alignment, none);
 
-    const auto report = [](const QString& empty) {
-        return DataRow { { QStringLiteral("vuoto"), empty },
+    const auto report = [](const char* empty) {
+        return DataRow { { QStringLiteral("vuoto"), QString::fromLatin1(empty) },
             { QStringLiteral("filename"), QStringLiteral("r.csv") } };
     };
     const int display = Qt::DisplayRole;
-    row("report empty file", "report", report(QStringLiteral("1")), "vuoto", display,
-        QVariant(QStringLiteral("Si")));
-    row("report full file", "report", report(QStringLiteral("0")), "vuoto", display,
-        QVariant(QStringLiteral("No")));
-    row("report no flag", "report", report(QString()), "vuoto", display,
-        QVariant(QStringLiteral("No")));
-    row("report other column as sent", "report", report(QString()), "filename", display,
-        QVariant(QStringLiteral("r.csv")));
-    row("report date centred", "report", report(QString()), "data_creazione_formattata", alignment,
-        QVariant(int(Qt::AlignCenter)));
+    row("report empty file", "report", report("1"), "vuoto", display, QStringLiteral("Si"));
+    row("report full file", "report", report("0"), "vuoto", display, QStringLiteral("No"));
+    row("report no flag", "report", report(""), "vuoto", display, QStringLiteral("No"));
+    row("report other column as sent", "report", report(""), "filename", display,
+        QStringLiteral("r.csv"));
+    row("report date centred", "report", report(""), "data_creazione_formattata", alignment,
+        centred);
 
     const DataRow ticket { { QStringLiteral("stato_colore"), QStringLiteral("006400") },
         { QStringLiteral("oggetto"), QStringLiteral("Accesso") } };
-    row("ticket colour on every column", "ticket", ticket, "oggetto", foreground,
-        QVariant(QColor(0, 0x64, 0)));
-    row("ticket subject not centred", "ticket", ticket, "oggetto", alignment, QVariant());
-    row("ticket state centred", "ticket", ticket, "stato", alignment,
-        QVariant(int(Qt::AlignCenter)));
+    row("ticket colour on every column", "ticket", ticket, "oggetto", colour, QColor(0, 0x64, 0));
+    row("ticket subject not centred", "ticket", ticket, "oggetto", alignment, none);
+    row("ticket state centred", "ticket", ticket, "stato", alignment, centred);
 }
 
 void TestTableModels::cellPresentation()
@@ -200,7 +183,7 @@ void TestTableModels::cellPresentation()
 
     Model::Position positions(client->commandManager());
     Model::Report reports(client->commandManager());
-    Model::AbstractPaginatedTable* model = ticketModel;
+    Model::AbstractPaginatedTable* model = ticketModel.get();
     if (kind == QLatin1String("position")) {
         model = &positions;
         loadPositions(&positions, { record });
@@ -209,7 +192,7 @@ void TestTableModels::cellPresentation()
         auto* command = new Command::Search::Report(&reports, {});
         command->useResponse({}, { record });
     } else {
-        auto* command = new Command::Ticket(ticketModel, {});
+        auto* command = new Command::Ticket(ticketModel.get(), {});
         command->useResponse({}, { record });
     }
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -223,15 +206,10 @@ void TestTableModels::cellPresentation()
 
 void TestTableModels::paginatorButtons_data()
 {
-    // The page index the previous and the next button ask for; -1 where they are disabled. The
-    // last rows are what a hostile server may send: no count below 0, no page sum past the range
-    // of int.
+    // The page the previous and next buttons ask for, -1 when disabled; the first, middle and last
+    // of several pages are walked end to end, here what a hostile server may send.
     addRows({ "current", "total", "start", "label", "previousPage", "nextPage" },
         { { "no pages", "0", "0", "0", "Pagina 0 di 0", "-1", "-1" },
-            { "one of one", "1", "1", "0", "Pagina 1 di 1", "-1", "-1" },
-            { "first of three", "1", "3", "0", "Pagina 1 di 3", "-1", "1" },
-            { "middle", "2", "3", "1", "Pagina 2 di 3", "0", "2" },
-            { "last of three", "3", "3", "2", "Pagina 3 di 3", "1", "-1" },
             { "negative", "-2", "-1", "-5", "Pagina 0 di 0", "-1", "-1" },
             { "beyond int", "99999999999", "4294967297", "0", "Pagina 0 di 0", "-1", "-1" },
             { "start at int max", "2", "3", "2147483647", "Pagina 2 di 3", "2", "2" },
@@ -240,8 +218,7 @@ void TestTableModels::paginatorButtons_data()
 
 void TestTableModels::paginatorButtons()
 {
-    // Guards against a page button leading nowhere, one that leads somewhere disabled, and server
-    // counts that show below 0 or overflow the page a button asks for.
+    // Guards against a page button leading nowhere or disabled wrongly, and counts that overflow.
     QFETCH(QString, current);
     QFETCH(QString, total);
     QFETCH(QString, start);
@@ -300,8 +277,8 @@ void TestTableModels::ticketDocument()
     const QString subject = QStringLiteral("Perché non vedo più l'attività?");
     const QString text = QStringLiteral("Città: Forlì\nriga due");
     auto command = message
-        ? std::make_unique<Command::InsertTicket>(text, QStringLiteral("42"), ticketModel)
-        : std::make_unique<Command::InsertTicket>(text, subject, email, ticketModel);
+        ? std::make_unique<Command::InsertTicket>(text, QStringLiteral("42"), ticketModel.get())
+        : std::make_unique<Command::InsertTicket>(text, subject, email, ticketModel.get());
 
     const QString outer = command->getParameters().value(QStringLiteral("dati_t"));
     const QString document = QString::fromUtf8(QByteArray::fromBase64(outer.toLatin1()));
@@ -340,6 +317,62 @@ void TestTableModels::stateColoursReadable()
     QVERIFY(qAbs(shown.hslHue() - sent.hslHue()) <= 2);
     if (Model::contrastRatio(sent, QColor(0xEE, 0xEE, 0xEE)) >= 4.5)
         QCOMPARE(shown, sent);
+}
+
+void TestTableModels::failedExportPageWritesNothing_data()
+{
+    QTest::addColumn<ScriptedReply>("failure");
+    const QByteArray xml = "text/xml";
+    QTest::newRow("server error") << ScriptedReply { 200, xml, resultReply(QStringLiteral("999")) };
+    QTest::newRow("refused session")
+        << ScriptedReply { 200, xml, resultReply(QStringLiteral("313")) };
+    QTest::newRow("connection dropped") << ScriptedReply { 200, xml, {}, 0, true };
+}
+
+void TestTableModels::failedExportPageWritesNothing()
+{
+    // Guards against an export past a failed page: a partial file, no end, or its page shown.
+    QFETCH(ScriptedReply, failure);
+    // The error boxes of the queue are not this test's; the program stays open.
+    QTimer boxCloser;
+    connect(&boxCloser, &QTimer::timeout, this, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->done(QMessageBox::No);
+    });
+    boxCloser.start(20);
+    Model::Position model(client->commandManager());
+    loadPositions(
+        &model, { { { QStringLiteral("num_delib_c"), QStringLiteral("sullo schermo") } } });
+    const auto answer = [this](const ScriptedReply& reply) {
+        for (const char* path : { "/corvane/v5/search/pratiche", "/corvane/v5/search/pratiche/" })
+            server->setReply(QString::fromLatin1(path), reply);
+    };
+    answer({ 200, "text/xml",
+        xmlReply({ { QStringLiteral("esito_id"), QStringLiteral("0") },
+                     { QStringLiteral("risultati"), QStringLiteral("60") },
+                     { QStringLiteral("cur_pag"), QStringLiteral("1") },
+                     { QStringLiteral("tot_pag"), QStringLiteral("3") } },
+            { { { QStringLiteral("num_delib_c"), QStringLiteral("esportata") } } }) });
+    const int requests = server->requestCount();
+    const QString file = QDir::current().filePath(QStringLiteral("pratiche.csv"));
+    Model::ListExport job(&model, { 0 },
+        Model::TableWriter::create(Model::TableWriter::Format::Csv, file,
+            QStringLiteral("Posizioni"),
+            { { QStringLiteral("LCR"), Model::ExportColumn::Kind::Code } }));
+    // The second page fails.
+    connect(&job, &Model::ListExport::progressed, this, [&] { answer(failure); });
+    QList<Model::ListExport::Outcome> outcomes;
+    connect(&job, &Model::ListExport::finished, this,
+        [&outcomes](Model::ListExport::Outcome outcome) { outcomes << outcome; });
+    QVERIFY(job.start());
+    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 15000);
+    (void)TestEnvironment::takeQuitRequest();
+    QCOMPARE(outcomes.first(), Model::ListExport::Outcome::PageMissing);
+    QCOMPARE(job.getRowsWritten(), 1);
+    QCOMPARE(server->requestCount() - requests, 2);
+    QCOMPARE(QDir::current().entryList({ QStringLiteral("pratiche*") }, QDir::Files | QDir::Hidden),
+        QStringList());
+    QCOMPARE(model.getValue(0, QStringLiteral("num_delib_c")), QStringLiteral("sullo schermo"));
 }
 
 QTEST_MAIN(TestTableModels)

@@ -10,6 +10,7 @@
 
 using Corvane::SingleInstanceGuard;
 using Corvane::Test::MessageBoxAnswerer;
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 class TestSingleInstanceGuard final : public QObject {
     Q_OBJECT
@@ -25,7 +26,7 @@ private:
 
 bool TestSingleInstanceGuard::startHolder(QProcess& holder, const QString& key)
 {
-    holder.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold"), key });
+    holder.start(QCoreApplication::applicationFilePath(), { "--hold", key });
     if (!holder.waitForStarted())
         return false;
     return QTest::qWaitFor(
@@ -55,22 +56,19 @@ void TestSingleInstanceGuard::runningInstanceIsDetectedCrashedOneIsNot()
 
 void TestSingleInstanceGuard::userMayStartASecondInstance_data()
 {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("continues");
-    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-    QTest::newRow("no") << int(QMessageBox::No) << false;
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::newRow("yes") << QMessageBox::Yes;
+    QTest::newRow("no") << QMessageBox::No;
 }
 
 void TestSingleInstanceGuard::userMayStartASecondInstance()
 {
     // Guards against the user being unable to open a second instance, or being forced to.
-    QFETCH(int, button);
-    QFETCH(bool, continues);
+    QFETCH(QMessageBox::StandardButton, button);
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Avvio di Corvane"),
-        QStringLiteral("Corvane risulta già avviato. Vuoi aprire una nuova istanza?"),
-        static_cast<QMessageBox::StandardButton>(button));
-    QCOMPARE(SingleInstanceGuard::confirmNewInstance(), continues);
+    answerer.expect(
+        "Avvio di Corvane", "Corvane risulta già avviato. Vuoi aprire una nuova istanza?", button);
+    QCOMPARE(SingleInstanceGuard::confirmNewInstance(), button == QMessageBox::Yes);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
 

@@ -61,20 +61,14 @@ class SearchCommand final : public RecordingCommand,
 public:
     using RecordingCommand::RecordingCommand;
 
-    int getCurrentPage() const override
-    {
-        return decodedReply.value(QStringLiteral("cur_pag")).toInt();
-    }
-    int getStart() const override { return decodedReply.value(QStringLiteral("start")).toInt(); }
-    int getTotalPages() const override
-    {
-        return decodedReply.value(QStringLiteral("tot_pag")).toInt();
-    }
-    int getResultCount() const override
-    {
-        return decodedReply.value(QStringLiteral("risultati")).toInt();
-    }
+    int getCurrentPage() const override { return header("cur_pag"); }
+    int getStart() const override { return header("start"); }
+    int getTotalPages() const override { return header("tot_pag"); }
+    int getResultCount() const override { return header("risultati"); }
     QList<DataRow> getRows() const override { return dataRows; }
+
+private:
+    int header(const char* key) const { return decodedReply.value(QLatin1String(key)).toInt(); }
 };
 
 /// An XML reply with the given header fields and records (record values are Base64-encoded

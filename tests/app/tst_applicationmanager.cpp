@@ -17,8 +17,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStandardPaths>
-#include <QUuid>
 #include <QtTest>
 
 #include <memory>

@@ -1,9 +1,6 @@
 #include "app/singleinstanceguard.h"
 #include "support/messageboxanswerer.h"
 
-#include <QProcess>
-#include <QThread>
-#include <QUuid>
 #include <QtTest>
 
 #include <cstdio>

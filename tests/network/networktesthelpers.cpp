@@ -9,10 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
+#include <QtTest>
 
 namespace Corvane::Test {
 

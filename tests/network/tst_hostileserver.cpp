@@ -9,14 +9,9 @@
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QMutex>
 #include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
-#include <QThread>
-#include <QTimer>
 #include <QtTest>
 
 #include <csignal>

@@ -5,11 +5,9 @@
 #include "support/testenvironment.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QSettings>
-#include <QTest>
+#include <QtTest>
 
 using namespace Corvane;
 using namespace Corvane::Test;

@@ -15,29 +15,20 @@ private slots:
     void runningInstanceIsDetectedCrashedOneIsNot();
     void userMayStartASecondInstance_data();
     void userMayStartASecondInstance();
-
-private:
-    /// Starts this executable as another instance that holds the guard until it is killed.
-    bool startHolder(QProcess& holder, const QString& key);
 };
-
-bool TestSingleInstanceGuard::startHolder(QProcess& holder, const QString& key)
-{
-    holder.start(QCoreApplication::applicationFilePath(), { "--hold", key });
-    if (!holder.waitForStarted())
-        return false;
-    return QTest::qWaitFor(
-               [&holder] { return holder.canReadLine() || holder.waitForReadyRead(100); }, 10000)
-        && holder.readLine().trimmed() == "held";
-}
 
 void TestSingleInstanceGuard::runningInstanceIsDetectedCrashedOneIsNot()
 {
     // Guards against a second start going unnoticed, and against a crashed instance's segment
     // making every later start claim that Corvane is already running.
     const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // This executable as another instance that holds the guard until it is killed.
     QProcess holder;
-    QVERIFY(startHolder(holder, key));
+    holder.start(QCoreApplication::applicationFilePath(), { "--hold", key });
+    QVERIFY(holder.waitForStarted());
+    QVERIFY(QTest::qWaitFor(
+        [&holder] { return holder.canReadLine() || holder.waitForReadyRead(100); }, 10000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
 
     SingleInstanceGuard second(key);
     QVERIFY(!second.tryAcquire());

@@ -193,6 +193,9 @@ void TestProxyConfigurator::checkEndsAsTheNetworkAllows()
     QTRY_VERIFY(!progress->isVisible());
     QCOMPARE(TestEnvironment::takeQuitRequest(), outcome == "quits");
     QCOMPARE(configGroup("Network"), config);
+    // A TLS failure is logged as such, and not a second time as a transfer error.
+    QCOMPARE(loggedText().contains("SSL error:"), title == "Errore SSL/TLS");
+    QVERIFY(title != "Errore SSL/TLS" || !loggedText().contains("Network error catched"));
 }
 
 namespace {

@@ -133,7 +133,9 @@ void TestNetworkSettingsWindow::savedChoiceIsStoredCheckedAndShownAgain()
         click(type == "system" ? "systemProxy" : "noProxy");
     } else {
         click("manualProxy");
-        // HTTP is what a manual proxy starts as.
+        // A manual proxy always shows a protocol, HTTP unless one is stored.
+        QVERIFY(control<QRadioButton>("httpProxyType")->isChecked()
+            || control<QRadioButton>("socksProxyType")->isChecked());
         if (type == "socks5")
             click("socksProxyType");
         const auto value

@@ -1,15 +1,13 @@
 #include "app/singleinstanceguard.h"
 #include "support/messageboxanswerer.h"
 
-#include <QProcess>
-#include <QThread>
-#include <QUuid>
 #include <QtTest>
 
 #include <cstdio>
 
 using Corvane::SingleInstanceGuard;
 using Corvane::Test::MessageBoxAnswerer;
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
 class TestSingleInstanceGuard final : public QObject {
     Q_OBJECT
@@ -17,29 +15,20 @@ private slots:
     void runningInstanceIsDetectedCrashedOneIsNot();
     void userMayStartASecondInstance_data();
     void userMayStartASecondInstance();
-
-private:
-    /// Starts this executable as another instance that holds the guard until it is killed.
-    bool startHolder(QProcess& holder, const QString& key);
 };
-
-bool TestSingleInstanceGuard::startHolder(QProcess& holder, const QString& key)
-{
-    holder.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--hold"), key });
-    if (!holder.waitForStarted())
-        return false;
-    return QTest::qWaitFor(
-               [&holder] { return holder.canReadLine() || holder.waitForReadyRead(100); }, 10000)
-        && holder.readLine().trimmed() == "held";
-}
 
 void TestSingleInstanceGuard::runningInstanceIsDetectedCrashedOneIsNot()
 {
     // Guards against a second start going unnoticed, and against a crashed instance's segment
     // making every later start claim that Corvane is already running.
     const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // This executable as another instance that holds the guard until it is killed.
     QProcess holder;
-    QVERIFY(startHolder(holder, key));
+    holder.start(QCoreApplication::applicationFilePath(), { "--hold", key });
+    QVERIFY(holder.waitForStarted());
+    QVERIFY(QTest::qWaitFor(
+        [&holder] { return holder.canReadLine() || holder.waitForReadyRead(100); }, 10000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
 
     SingleInstanceGuard second(key);
     QVERIFY(!second.tryAcquire());
@@ -55,22 +44,19 @@ void TestSingleInstanceGuard::runningInstanceIsDetectedCrashedOneIsNot()
 
 void TestSingleInstanceGuard::userMayStartASecondInstance_data()
 {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("continues");
-    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-    QTest::newRow("no") << int(QMessageBox::No) << false;
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::newRow("yes") << QMessageBox::Yes;
+    QTest::newRow("no") << QMessageBox::No;
 }
 
 void TestSingleInstanceGuard::userMayStartASecondInstance()
 {
     // Guards against the user being unable to open a second instance, or being forced to.
-    QFETCH(int, button);
-    QFETCH(bool, continues);
+    QFETCH(QMessageBox::StandardButton, button);
     MessageBoxAnswerer answerer;
-    answerer.expect(QStringLiteral("Avvio di Corvane"),
-        QStringLiteral("Corvane risulta già avviato. Vuoi aprire una nuova istanza?"),
-        static_cast<QMessageBox::StandardButton>(button));
-    QCOMPARE(SingleInstanceGuard::confirmNewInstance(), continues);
+    answerer.expect(
+        "Avvio di Corvane", "Corvane risulta già avviato. Vuoi aprire una nuova istanza?", button);
+    QCOMPARE(SingleInstanceGuard::confirmNewInstance(), button == QMessageBox::Yes);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
 

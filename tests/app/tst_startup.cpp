@@ -1,9 +1,6 @@
 #include "app/startup.h"
 #include "support/testenvironment.h"
 
-#include <QDir>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <linux/capability.h>
@@ -14,8 +11,7 @@ using namespace Corvane;
 
 namespace {
 
-/// While it lives, an administrator no longer writes past a folder's permissions, so a folder
-/// without write permission is read-only to a test run as root too.
+/// While it lives, a folder without write permission is read-only to a test run as root too.
 class WithoutWriteOverride final {
 public:
     WithoutWriteOverride()
@@ -43,16 +39,14 @@ private:
 class TestStartup final : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        Test::TestEnvironment::enterTemporaryWorkingDirectory();
+        QCoreApplication::setApplicationName("Corvane");
+    }
     void workingFolder_data();
     void workingFolder();
 };
-
-void TestStartup::initTestCase()
-{
-    Test::TestEnvironment::enterTemporaryWorkingDirectory();
-    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
-}
 
 void TestStartup::workingFolder_data()
 {

@@ -9,10 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
+#include <QtTest>
 
 namespace Corvane::Test {
 
@@ -49,9 +48,9 @@ void ConfiguratorTest::init()
     clearSystemProxy();
     TestEnvironment::takeQuitRequest();
     logLines.clear();
-    writeConfig({ { QStringLiteral("Debug/Enable"), QStringLiteral("1") } });
+    writeConfig({ { "Debug/Enable", "1" } });
     server = std::make_unique<TestServer>();
-    server->setXmlReply(QStringLiteral("/"), "<risposta/>");
+    server->setXmlReply("/", "<risposta/>");
     boxes = std::make_unique<MessageBoxAnswerer>();
     credentialAnswer.reset();
     credentialPrompts.clear();
@@ -67,8 +66,8 @@ void ConfiguratorTest::cleanup()
     clearSystemProxy();
     const QStringList failures = boxes->getFailures();
     boxes.reset();
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
-    QVERIFY(!configGroup(QStringLiteral("Debug")).isEmpty());
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+    QVERIFY(!configGroup("Debug").isEmpty());
 }
 
 void ConfiguratorTest::createConfigurator(const QString& serverUrl)
@@ -81,22 +80,22 @@ void ConfiguratorTest::createConfigurator(const QString& serverUrl)
     configurator = std::make_unique<ProxyConfigurator>(this, networkManager.get(), serverUrl);
 }
 
-QString ConfiguratorTest::loggedText() { return logLines.join(QLatin1Char('\n')); }
+QString ConfiguratorTest::loggedText() { return logLines.join('\n'); }
 
 void ConfiguratorTest::answerCredentialWindow()
 {
     auto* window = qobject_cast<ProxyCredentialWindow*>(QApplication::activeModalWidget());
     if (!window || !window->isVisible())
         return;
-    auto* remember = window->findChild<QCheckBox*>(QStringLiteral("rememberPassword"));
+    auto* remember = window->findChild<QCheckBox*>("rememberPassword");
     credentialPrompts.append({ window->windowTitle(),
-        window->findChild<QLabel*>(QStringLiteral("description"))->text(), remember->isEnabled() });
+        window->findChild<QLabel*>("description")->text(), remember->isEnabled() });
     if (!credentialAnswer) {
         window->reject();
         return;
     }
-    window->findChild<QLineEdit*>(QStringLiteral("username"))->setText(proxyUser);
-    window->findChild<QLineEdit*>(QStringLiteral("password"))->setText(proxyPassword);
+    window->findChild<QLineEdit*>("username")->setText(proxyUser);
+    window->findChild<QLineEdit*>("password")->setText(proxyPassword);
     // A click, as a user would: a disabled box stays unchecked.
     if (*credentialAnswer)
         remember->click();
@@ -121,32 +120,26 @@ bool ProxyProcess::start(Kind kind, const QString& username, const QString& pass
 {
     listenPort = freePort();
     process.setProcessChannelMode(QProcess::MergedChannels);
-    const bool authenticated = !username.isEmpty();
     if (kind == Kind::Socks5) {
-        QStringList arguments { QStringLiteral("-i"), QStringLiteral("127.0.0.1"),
-            QStringLiteral("-p"), QString::number(listenPort) };
-        if (authenticated)
-            arguments << QStringLiteral("-u") << username << QStringLiteral("-P") << password;
-        process.start(QStringLiteral("microsocks"), arguments);
+        QStringList arguments { "-i", "127.0.0.1", "-p", QString::number(listenPort) };
+        if (!username.isEmpty())
+            arguments << "-u" << username << "-P" << password;
+        process.start("microsocks", arguments);
     } else {
         // Without a log file tinyproxy logs to its output.
-        QString text
-            = QStringLiteral("Port %1\nListen 127.0.0.1\nLogLevel Connect\n").arg(listenPort);
-        if (authenticated)
-            text += QStringLiteral("BasicAuth %1 %2\n").arg(username, password);
+        QString text = QString("Port %1\nListen 127.0.0.1\nLogLevel Connect\n").arg(listenPort);
+        if (!username.isEmpty())
+            text += QString("BasicAuth %1 %2\n").arg(username, password);
         if (!config.open() || config.write(text.toUtf8()) < 0 || !config.flush())
             return false;
-        process.start(QStringLiteral("tinyproxy"),
-            { QStringLiteral("-d"), QStringLiteral("-c"), config.fileName() });
+        process.start("tinyproxy", { "-d", "-c", config.fileName() });
     }
-    return process.waitForStarted(5000)
-        && QTest::qWaitFor(
-            [this] {
-                QTcpSocket probe;
-                probe.connectToHost(QHostAddress::LocalHost, listenPort);
-                return process.state() != QProcess::Running || probe.waitForConnected(200);
-            },
-            10000)
+    const auto ready = [this] {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, listenPort);
+        return process.state() != QProcess::Running || probe.waitForConnected(200);
+    };
+    return process.waitForStarted(5000) && QTest::qWaitFor(ready, 10000)
         && process.state() == QProcess::Running;
 }
 
@@ -159,32 +152,31 @@ QString ProxyProcess::log()
 QVariantMap networkKeys(const QString& type, const QString& host, quint16 port,
     const QString& username, const QString& password)
 {
-    QVariantMap keys { { QStringLiteral("Network/ProxyType"), type } };
+    QVariantMap keys { { "Network/ProxyType", type } };
     if (!host.isEmpty())
-        keys.insert(QStringLiteral("Network/ProxyHostName"), host);
+        keys.insert("Network/ProxyHostName", host);
     if (port != 0)
-        keys.insert(QStringLiteral("Network/ProxyPort"), QString::number(port));
+        keys.insert("Network/ProxyPort", QString::number(port));
     if (!username.isEmpty()) {
-        keys.insert(QStringLiteral("Network/ProxyUsername"), username);
-        keys.insert(QStringLiteral("Network/ProxyPassword"), password);
+        keys.insert("Network/ProxyUsername", username);
+        keys.insert("Network/ProxyPassword", password);
     }
     return keys;
 }
 
 void writeConfig(const QVariantMap& values)
 {
-    QSettings settings(QStringLiteral("config.ini"), QSettings::IniFormat);
+    QSettings settings("config.ini", QSettings::IniFormat);
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
         settings.setValue(it.key(), it.value());
 }
 
 QVariantMap configGroup(const QString& group)
 {
-    const QSettings settings(QStringLiteral("config.ini"), QSettings::IniFormat);
+    const QSettings settings("config.ini", QSettings::IniFormat);
     QVariantMap values;
-    const QStringList keys = settings.allKeys();
-    for (const QString& key : keys) {
-        if (key.section(QLatin1Char('/'), 0, 0).compare(group, Qt::CaseInsensitive) == 0)
+    for (const QString& key : settings.allKeys()) {
+        if (key.section('/', 0, 0).compare(group, Qt::CaseInsensitive) == 0)
             values.insert(key, settings.value(key));
     }
     return values;
@@ -192,7 +184,7 @@ QVariantMap configGroup(const QString& group)
 
 void setSystemProxy(quint16 port)
 {
-    qputenv("https_proxy", QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8());
+    qputenv("https_proxy", QString("http://127.0.0.1:%1").arg(port).toUtf8());
 }
 
 }

@@ -20,11 +20,9 @@ namespace Corvane::Test {
 inline const QString proxyUser = QStringLiteral("garante");
 inline const QString proxyPassword = QStringLiteral("Segreto-Proxy-42");
 
-/// Base of the proxy configurator tests, and the flow manager their configurator reports to.
-/// Each test starts in a fresh working directory whose "config.ini" holds a developer key, without
-/// proxy variables, with the scripted server answering the check and a configurator pointed at
-/// it. Message boxes are answered as expected, the credential window as credentialAnswer says.
-/// The clean-up fails on an unexpected box or a lost developer key.
+/// Base of the proxy configurator tests and their flow manager: each test starts in a fresh folder
+/// whose "config.ini" holds a developer key, without proxy variables, with a configurator pointed
+/// at the scripted server. The clean-up fails on an unexpected box or a lost developer key.
 class ConfiguratorTest : public QObject, public Interface::ApplicationInitializeResponderInterface {
     Q_OBJECT
 public:
@@ -50,8 +48,7 @@ protected:
     std::unique_ptr<NetworkManager> networkManager;
     std::unique_ptr<ProxyConfigurator> configurator;
     std::unique_ptr<MessageBoxAnswerer> boxes;
-    /// Set: the credential window gets proxyUser and proxyPassword, "Memorizza password" ticked
-    /// if true.
+    /// Set: the credential window gets proxyUser and proxyPassword, "Memorizza password" if true.
     std::optional<bool> credentialAnswer;
     QList<CredentialPrompt> credentialPrompts;
     int initializations = 0;
@@ -62,9 +59,8 @@ private:
     QTimer credentialTimer;
 };
 
-/// A real proxy server run by a test on 127.0.0.1 and a free port: tinyproxy for HTTP, microsocks
-/// for SOCKS 5, each demanding the user name and password when they are given. The process is
-/// killed when the object goes.
+/// A real proxy on 127.0.0.1 and a free port (tinyproxy for HTTP, microsocks for SOCKS 5) that
+/// demands the user name and password when they are given; killed when the object goes.
 class ProxyProcess final {
 public:
     enum class Kind { Http, Socks5 };

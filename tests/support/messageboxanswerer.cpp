@@ -23,47 +23,43 @@ QString MessageBoxAnswerer::problems() const
 {
     QStringList lines = failures;
     for (const Expectation& expected : expectations)
-        lines << QStringLiteral("box \"%1\" never came").arg(expected.title);
-    return lines.join(QLatin1Char('\n'));
+        lines << QString("box \"%1\" never came").arg(expected.title);
+    return lines.join('\n');
 }
 
 void MessageBoxAnswerer::poll()
 {
+    // The active modal box first: a box opened from another one is on top of it.
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) {
-        const auto topLevels = QApplication::topLevelWidgets();
-        for (QWidget* widget : topLevels) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!box && qobject_cast<QMessageBox*>(widget) && widget->isVisible())
             box = qobject_cast<QMessageBox*>(widget);
-            if (box && box->isVisible())
-                break;
-            box = nullptr;
-        }
     }
     if (!box || !box->isVisible())
         return;
 
     seenTexts.append(box->text());
+    QString failure;
+    QAbstractButton* button = nullptr;
     if (expectations.empty()) {
-        failures.append(
-            QStringLiteral("unexpected box \"%1\": %2").arg(box->windowTitle(), box->text()));
-        box->reject();
-        return;
+        failure = QString("unexpected box \"%1\": %2").arg(box->windowTitle(), box->text());
+    } else {
+        const Expectation expected = expectations.front();
+        expectations.pop_front();
+        const bool textMatches = expected.match == Match::Exact
+            ? box->text() == expected.text
+            : box->text().contains(expected.text);
+        button = box->button(expected.button);
+        if (box->windowTitle() != expected.title || !textMatches)
+            failure = QString("expected box \"%1\": %2, got \"%3\": %4")
+                          .arg(expected.title, expected.text, box->windowTitle(), box->text());
+        else if (!button)
+            failure = QString("box \"%1\" has no button %2")
+                          .arg(box->windowTitle())
+                          .arg(static_cast<int>(expected.button));
     }
-    const Expectation expected = expectations.front();
-    expectations.pop_front();
-    const bool textMatches = expected.match == Match::Exact ? box->text() == expected.text
-                                                            : box->text().contains(expected.text);
-    if (box->windowTitle() != expected.title || !textMatches) {
-        failures.append(QStringLiteral("expected box \"%1\": %2, got \"%3\": %4")
-                            .arg(expected.title, expected.text, box->windowTitle(), box->text()));
-        box->reject();
-        return;
-    }
-    QAbstractButton* button = box->button(expected.button);
-    if (!button) {
-        failures.append(QStringLiteral("box \"%1\" has no button %2")
-                            .arg(box->windowTitle())
-                            .arg(static_cast<int>(expected.button)));
+    if (!failure.isEmpty()) {
+        failures.append(failure);
         box->reject();
         return;
     }

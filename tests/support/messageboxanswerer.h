@@ -9,9 +9,8 @@
 
 namespace Corvane::Test {
 
-/// Answers the message boxes a test expects, in order: each expectation gives the title, the text
-/// (whole, or a part of it) and the button to press. A box that is not expected, or whose title or
-/// text differs, is closed and recorded as a failure.
+/// Answers the message boxes a test expects, in order, by title, text (whole or part) and the
+/// button to press; a box not expected, or unlike its expectation, is closed as a failure.
 class MessageBoxAnswerer final : public QObject {
     Q_OBJECT
 public:
@@ -25,8 +24,7 @@ public:
     bool allAnswered() const { return expectations.empty(); }
     int answeredCount() const { return answered; }
     const QStringList& getFailures() const { return failures; }
-    /// What went wrong, a line each: boxes unlike their expectation and expected boxes that never
-    /// came; empty when every box was as expected.
+    /// What went wrong, a line each (unlike or missing boxes); empty when all was as expected.
     QString problems() const;
     /// The texts of every box seen, answered or not.
     const QStringList& getSeenTexts() const { return seenTexts; }

@@ -33,9 +33,9 @@ CommandManager* TestClient::commandManager() const { return manager->getCommandM
 
 void TestClient::writeConfig(const QString& serverUrl, const QString& caCertificates)
 {
-    QSettings config(QStringLiteral("config.ini"), QSettings::IniFormat);
-    config.setValue(QStringLiteral("ServerURL/Production"), serverUrl);
-    config.setValue(QStringLiteral("ServerURL/CaCertificates"),
+    QSettings config("config.ini", QSettings::IniFormat);
+    config.setValue("ServerURL/Production", serverUrl);
+    config.setValue("ServerURL/CaCertificates",
         caCertificates.isEmpty() ? TestEnvironment::caCertificatesPath() : caCertificates);
 }
 

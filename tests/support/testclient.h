@@ -13,9 +13,8 @@ class DevConfig;
 
 namespace Corvane::Test {
 
-/// A real flow manager pointed, through "config.ini" in the current working directory, at a
-/// test server whose certificate the run's test CA (or the given one) signed. Destroying it frees
-/// the manager's windows and gives the log back to the handler that was in force before.
+/// A real flow manager pointed, through "config.ini" in the working directory, at a test server
+/// signed by the run's test CA (or the given one); its end frees its windows and the log handler.
 class TestClient final {
 public:
     explicit TestClient(const QString& serverUrl, const QString& caCertificates = QString());

@@ -11,8 +11,8 @@
 
 namespace Corvane::Test {
 
-/// A command that records what it receives; capabilities come from the subclasses below. An
-/// object, like every command, so the queue notices its destruction.
+/// A command that records what it receives, with the capabilities of its subclass; an object, so
+/// the queue notices its destruction.
 class RecordingCommand : public QObject, public Interface::CommandInterface {
 public:
     RecordingCommand(const QString& path, const QMap<QString, QString>& parameters = {})
@@ -61,24 +61,17 @@ class SearchCommand final : public RecordingCommand,
 public:
     using RecordingCommand::RecordingCommand;
 
-    int getCurrentPage() const override
-    {
-        return decodedReply.value(QStringLiteral("cur_pag")).toInt();
-    }
-    int getStart() const override { return decodedReply.value(QStringLiteral("start")).toInt(); }
-    int getTotalPages() const override
-    {
-        return decodedReply.value(QStringLiteral("tot_pag")).toInt();
-    }
-    int getResultCount() const override
-    {
-        return decodedReply.value(QStringLiteral("risultati")).toInt();
-    }
+    int getCurrentPage() const override { return header("cur_pag"); }
+    int getStart() const override { return header("start"); }
+    int getTotalPages() const override { return header("tot_pag"); }
+    int getResultCount() const override { return header("risultati"); }
     QList<DataRow> getRows() const override { return dataRows; }
+
+private:
+    int header(const char* key) const { return decodedReply.value(QLatin1String(key)).toInt(); }
 };
 
-/// An XML reply with the given header fields and records (record values are Base64-encoded
-/// here as Windows-1252, the way the server sends them).
+/// An XML reply of header fields and records (values in Base64 of Windows-1252, as the server's).
 QByteArray xmlReply(const QMap<QString, QString>& header, const QList<DataRow>& records = {});
 /// An XML reply carrying only the result code in its header.
 QByteArray resultReply(const QString& esitoId, const QList<DataRow>& records = {});

@@ -21,7 +21,7 @@ QString pkiDirectory()
     return QString::fromLocal8Bit(fromEnvironment);
 }
 
-QString caCertificatesPath() { return pkiDirectory() + QStringLiteral("/ca.pem"); }
+QString caCertificatesPath() { return pkiDirectory() + "/ca.pem"; }
 
 void enterTemporaryWorkingDirectory()
 {
@@ -29,9 +29,8 @@ void enterTemporaryWorkingDirectory()
     static std::unique_ptr<QTemporaryDir> directory;
     directory = std::make_unique<QTemporaryDir>();
     QDir::setCurrent(directory->path());
-    // Test-mode application data lives under the home folder: a home of its own keeps the session
-    // files of tests running side by side apart.
-    const QString home = directory->filePath(QStringLiteral("home"));
+    // A home of its own keeps the test-mode session files of tests run side by side apart.
+    const QString home = directory->filePath("home");
     QDir().mkpath(home);
     qputenv("HOME", QFile::encodeName(home));
 }

@@ -12,9 +12,8 @@ namespace TestEnvironment {
     QString caCertificatesPath();
     /// Test-mode standard locations and a fresh temporary working directory for the process.
     void enterTemporaryWorkingDirectory();
-    /// Whether QCoreApplication::quit or exit was called since the last check. Such a call makes
-    /// every later event loop return at once (message boxes included) until the application
-    /// loop has run, so this also clears it.
+    /// Whether QCoreApplication::quit or exit was called since the last check; clears it, since
+    /// until the application loop has run every event loop (message boxes too) returns at once.
     bool takeQuitRequest();
 }
 

@@ -29,42 +29,28 @@ struct TestServer::Private {
 
 void TestServer::Private::handle(const httplib::Request& request, httplib::Response& response)
 {
-    RecordedRequest recorded;
-    recorded.method = QString::fromStdString(request.method);
-    recorded.path = QString::fromStdString(request.path);
+    RecordedRequest recorded { QString::fromStdString(request.method),
+        QString::fromStdString(request.path), {}, {}, QByteArray::fromStdString(request.body) };
     for (const auto& [name, value] : request.headers)
         recorded.headers.insert(
             QString::fromStdString(name).toLower(), QString::fromStdString(value));
-    recorded.body = QByteArray::fromStdString(request.body);
     recorded.form = decodeForm(recorded.body);
 
-    ScriptedReply reply;
-    bool scripted = false;
-    {
-        std::lock_guard lock(mutex);
-        requests.append(recorded);
-        const auto it = script.constFind(recorded.path);
-        if (it != script.constEnd()) {
-            reply = *it;
-            scripted = true;
-        }
-    }
-    if (!scripted) {
+    std::unique_lock lock(mutex);
+    requests.append(recorded);
+    if (!script.contains(recorded.path)) {
         response.status = 404;
         response.set_content("not found", "text/plain");
         return;
     }
-    if (reply.delayMs > 0) {
-        std::unique_lock lock(mutex);
-        stopping.wait_for(
-            lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; });
-    }
+    const ScriptedReply reply = script.value(recorded.path);
+    stopping.wait_for(lock, std::chrono::milliseconds(reply.delayMs), [this] { return stopped; });
+    lock.unlock();
     response.status = reply.status;
     if (reply.dropConnection) {
         // Announce a body, then close the connection before sending it.
-        const std::string contentType = reply.contentType.toStdString();
-        response.set_content_provider(
-            1000, contentType, [](size_t, size_t, httplib::DataSink&) { return false; });
+        response.set_content_provider(1000, reply.contentType.toStdString(),
+            [](size_t, size_t, httplib::DataSink&) { return false; });
         return;
     }
     response.set_content(reply.body.toStdString(), reply.contentType.toStdString());
@@ -74,16 +60,14 @@ TestServer::TestServer(Mode mode)
     : d(std::make_unique<Private>())
 {
     d->mode = mode;
-    const QString pki = TestEnvironment::pkiDirectory();
     if (mode == Mode::PlainHttp) {
         d->server = std::make_unique<httplib::Server>();
     } else {
-        const QString name
-            = mode == Mode::Https ? QStringLiteral("localhost") : QStringLiteral("selfsigned");
-        const QString base = pki + QLatin1Char('/') + name;
-        const std::string cert = QString(base + QStringLiteral(".pem")).toStdString();
-        const std::string key = QString(base + QStringLiteral(".key")).toStdString();
-        d->server = std::make_unique<httplib::SSLServer>(cert.c_str(), key.c_str());
+        const QString base = TestEnvironment::pkiDirectory()
+            + (mode == Mode::Https ? "/localhost" : "/selfsigned");
+        d->server
+            = std::make_unique<httplib::SSLServer>(QString(base + ".pem").toStdString().c_str(),
+                QString(base + ".key").toStdString().c_str());
     }
     auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         d->handle(request, response);
@@ -117,18 +101,15 @@ void TestServer::setReply(const QString& path, const ScriptedReply& reply)
 
 void TestServer::setXmlReply(const QString& path, const QByteArray& xml)
 {
-    ScriptedReply reply;
-    reply.body = xml;
-    setReply(path, reply);
+    setReply(path, { 200, "text/xml", xml });
 }
 
 quint16 TestServer::port() const { return static_cast<quint16>(d->port); }
 
 QString TestServer::baseUrl() const
 {
-    const QString scheme
-        = d->mode == Mode::PlainHttp ? QStringLiteral("http") : QStringLiteral("https");
-    return scheme + QStringLiteral("://127.0.0.1:") + QString::number(d->port);
+    return QString(d->mode == Mode::PlainHttp ? "http" : "https")
+        + "://127.0.0.1:" + QString::number(d->port);
 }
 
 QList<RecordedRequest> TestServer::requests() const

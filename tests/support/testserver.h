@@ -27,10 +27,9 @@ struct ScriptedReply {
     bool dropConnection = false;
 };
 
-/// A local HTTP(S) server on 127.0.0.1 and a random port, served from a background thread, that
-/// answers each path with a scripted reply (404 for unscripted paths) and records every request.
-/// The HTTPS variants use the run's test certificates: one signed by the test CA, or a
-/// self-signed one that no client trusts.
+/// A local HTTP(S) server on 127.0.0.1 and a random port, on a thread of its own, that answers
+/// each path as scripted (404 if not) and records every request. HTTPS uses the run's test
+/// certificate signed by the test CA, or a self-signed one that no client trusts.
 class TestServer final {
 public:
     enum class Mode { Https, SelfSignedHttps, PlainHttp };

@@ -4,10 +4,9 @@
 #include "app/resources.h"
 #include "support/testenvironment.h"
 #include "ui/abstracttablewindow.h"
+#include "ui/codewindow.h"
 #include "ui/loginwindow.h"
 #include "ui/mainwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -11,9 +11,9 @@
 #include "serverprocess.h"
 #include "support/testenvironment.h"
 #include "ui/aboutwindow.h"
-#include "ui/activationcodewindow.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/companywindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
@@ -25,8 +25,6 @@
 #include "ui/reportwindow.h"
 #include "ui/ticketdetailwindow.h"
 #include "ui/ticketwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QDir>
 #include <QLabel>

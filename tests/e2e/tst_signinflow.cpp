@@ -5,14 +5,12 @@
 #include "support/messageboxanswerer.h"
 #include "support/testclient.h"
 #include "support/testenvironment.h"
-#include "ui/activationcodewindow.h"
 #include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/loginwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

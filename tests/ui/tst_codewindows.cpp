@@ -1,12 +1,10 @@
 #include "app/signinflow.h"
-#include "commands/twofaactivation.h"
+#include "commands/authentication.h"
 #include "support/datarows.h"
-#include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/dialogtest.h"
 #include "ui/loginwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QLineEdit>
 #include <QSvgRenderer>

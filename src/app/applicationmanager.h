@@ -1,9 +1,8 @@
 #pragma once
 
-#include "network/applicationinitializeresponderinterface.h"
-#include "protocol/accountsettingsaccepterinterface.h"
+#include "network/initializeresponderinterfaces.h"
+#include "protocol/accepterinterfaces.h"
 #include "protocol/commandhostinterface.h"
-#include "protocol/logoutresultaccepterinterface.h"
 #include "ui/windowrequestinterface.h"
 
 #include <QObject>

@@ -17,10 +17,10 @@
 #include "network/proxyconfigurator.h"
 #include "protocol/commandmanager.h"
 #include "ui/aboutwindow.h"
-#include "ui/activationcodewindow.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/bankselectorwindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/companywindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
@@ -33,8 +33,6 @@
 #include "ui/prompts.h"
 #include "ui/reportwindow.h"
 #include "ui/ticketwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QPixmap>
 #include <QSplashScreen>

@@ -6,12 +6,10 @@
 #include "app/signinflow.h"
 #include "core/logging.h"
 #include "protocol/xmlparser.h"
-#include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/prompts.h"
 #include "ui/texts.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QCoreApplication>
 

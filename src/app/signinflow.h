@@ -1,9 +1,6 @@
 #pragma once
 
-#include "protocol/authenticationresultaccepterinterface.h"
-#include "protocol/changepasswordresultaccepterinterface.h"
-#include "protocol/requestcredentialresponseaccepterinterface.h"
-#include "protocol/sendprivacyresponseaccepterinterface.h"
+#include "protocol/accepterinterfaces.h"
 
 #include <QMap>
 #include <QObject>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "protocol/checkversionaccepterinterface.h"
-#include "protocol/downloadupdateresponseaccepterinterface.h"
-#include "protocol/updateinitializeresponderinterface.h"
+#include "network/initializeresponderinterfaces.h"
+#include "protocol/accepterinterfaces.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/updatewindow.h"
 
 #include "core/logging.h"
-#include "protocol/updateinitializeresponderinterface.h"
+#include "network/initializeresponderinterfaces.h"
 #include "ui_updatewindow.h"
 
 namespace Corvane {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "protocol/accepterinterfaces.h"
 #include "protocol/authenticatedcommandinterface.h"
-#include "protocol/checkversionaccepterinterface.h"
 #include "protocol/commandinterface.h"
 #include "protocol/noabicommandinterface.h"
 

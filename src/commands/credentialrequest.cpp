@@ -18,4 +18,20 @@ void CredentialRequest::useResponse(QMap<QString, QString> decodedReply, QList<D
     report();
 }
 
+RequestCredentialConfidi::RequestCredentialConfidi(
+    Interface::RequestCredentialResponseAccepterInterface* accepter,
+    const QMap<QString, QString>& parameters)
+    : CredentialRequest(
+        accepter, QStringLiteral("/corvane/v5/home/richiesta_credenziali_confidi"), parameters)
+{
+}
+
+RequestCredentialAccount::RequestCredentialAccount(
+    Interface::RequestCredentialResponseAccepterInterface* accepter,
+    const QMap<QString, QString>& parameters)
+    : CredentialRequest(
+        accepter, QStringLiteral("/corvane/v5/home/richiesta_credenziali_utente"), parameters)
+{
+}
+
 }

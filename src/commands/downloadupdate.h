@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protocol/accepterinterfaces.h"
 #include "protocol/authenticatedcommandinterface.h"
 #include "protocol/downloadcommandinterface.h"
-#include "protocol/downloadupdateresponseaccepterinterface.h"
 #include "protocol/noabicommandinterface.h"
 
 #include <QCryptographicHash>

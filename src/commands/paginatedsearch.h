@@ -2,7 +2,7 @@
 
 #include "commands/formcommand.h"
 #include "protocol/authenticatedcommandinterface.h"
-#include "protocol/paginatedcommandinterface.h"
+#include "protocol/commandinterface.h"
 
 namespace Corvane {
 namespace Model {

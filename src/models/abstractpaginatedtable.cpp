@@ -4,7 +4,6 @@
 #include "models/commandrelease.h"
 #include "protocol/commandinterface.h"
 #include "protocol/commandmanager.h"
-#include "protocol/paginatedcommandinterface.h"
 
 #include <algorithm>
 

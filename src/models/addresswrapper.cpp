@@ -1,7 +1,6 @@
 #include "models/addresswrapper.h"
 
-#include "commands/province.h"
-#include "commands/provinceinitials.h"
+#include "commands/lookup.h"
 #include "commands/search/addresstype.h"
 #include "commands/search/cap.h"
 #include "commands/search/city.h"

@@ -7,10 +7,8 @@
 namespace Corvane::Model {
 
 Anagraphic::Anagraphic(CommandManager* commandManager, QObject* parent)
-    : QObject(parent)
-    , commandManager(commandManager)
+    : RecordModel(commandManager, parent)
 {
-    releaseEndedCommands(commandManager, this);
 }
 
 const QStringList& Anagraphic::getKeys()

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "models/recordmodel.h"
+
 #include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 
 namespace Corvane {
-
-class CommandManager;
 
 namespace Command::Search {
     class Anagraphic;
@@ -18,7 +18,7 @@ namespace Model {
     /// One company record as the last reply gave it, with the ids of the records before and
     /// after it ("anag_prec", "anag_succ"). Created once by the flow manager and handed to the
     /// company record window, which never owns it.
-    class Anagraphic final : public QObject {
+    class Anagraphic final : public RecordModel {
         Q_OBJECT
     public:
         explicit Anagraphic(CommandManager* commandManager, QObject* parent = nullptr);
@@ -31,16 +31,12 @@ namespace Model {
         void update(Command::Search::Anagraphic* command);
 
         QString getId() const { return id; }
-        /// The value of one of the reply keys; empty until a reply carries it.
-        QString getValue(const QString& key) const { return values.value(key); }
 
     signals:
         void anagraphicUpdated();
 
     private:
-        CommandManager* commandManager;
         QString id;
-        QMap<QString, QString> values;
         QPointer<QObject> pending;
     };
 

@@ -1,5 +1,7 @@
 #include "models/commandrelease.h"
 
+#include "commands/search/filedownload.h"
+#include "core/logging.h"
 #include "protocol/commandinterface.h"
 #include "protocol/commandmanager.h"
 
@@ -37,6 +39,25 @@ void withdrawCommand(CommandManager* commandManager, QObject* command)
     if (auto* queued = dynamic_cast<Interface::CommandInterface*>(command))
         commandManager->withdraw(queued);
     command->deleteLater();
+}
+
+void withdrawDownload(CommandManager* commandManager, QPointer<QObject>& running, const char* what)
+{
+    if (!running)
+        return;
+    qCDebug(corvaneLog) << what << "download withdrawn";
+    withdrawCommand(commandManager, running);
+    running = nullptr;
+}
+
+bool endDownload(
+    QPointer<QObject>& running, const Command::Search::FileDownload* command, const char* what)
+{
+    if (command == running)
+        running = nullptr;
+    if (!command->isSuccess())
+        qCWarning(corvaneLog) << "Error while downloading the" << what << "file";
+    return command->isSuccess();
 }
 
 }

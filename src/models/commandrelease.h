@@ -6,6 +6,10 @@ namespace Corvane {
 
 class CommandManager;
 
+namespace Command::Search {
+    class FileDownload;
+}
+
 namespace Model {
 
     /// Frees each command of owner (a command whose parent it is) once the queue is done with
@@ -29,6 +33,16 @@ namespace Model {
         queueOwned(commandManager, owner, command);
         return command;
     }
+
+    /// Takes the file download under way, if any, off the queue and forgets it; what names the
+    /// file in the log ("Report", "Position").
+    void withdrawDownload(
+        CommandManager* commandManager, QPointer<QObject>& running, const char* what);
+
+    /// A file download has ended: forgets it if it is the one under way and tells whether it
+    /// saved its file, logging a failure; what names the file ("report", "position").
+    bool endDownload(
+        QPointer<QObject>& running, const Command::Search::FileDownload* command, const char* what);
 
     /// Whether command still waits or runs in the queue.
     bool isStillQueued(CommandManager* commandManager, QObject* command);

@@ -1,19 +1,15 @@
 #include "models/positiondetails.h"
 
 #include "commands/search/downloadposition.h"
-#include "commands/search/ftrelated.h"
 #include "commands/search/positiondetail.h"
-#include "core/logging.h"
 #include "models/commandrelease.h"
 #include "protocol/commandmanager.h"
 
 namespace Corvane::Model {
 
 PositionDetails::PositionDetails(CommandManager* commandManager, QObject* parent)
-    : QObject(parent)
-    , commandManager(commandManager)
+    : RecordModel(commandManager, parent)
 {
-    releaseEndedCommands(commandManager, this);
 }
 
 const QStringList& PositionDetails::getKeys()
@@ -90,21 +86,12 @@ void PositionDetails::downloadPosition(
 
 void PositionDetails::cancelDownload()
 {
-    if (!runningDownload)
-        return;
-    qCDebug(corvaneLog) << "Position download withdrawn";
-    withdrawCommand(commandManager, runningDownload);
-    runningDownload = nullptr;
+    withdrawDownload(commandManager, runningDownload, "Position");
 }
 
 void PositionDetails::onDownloadCompleted(Command::Search::DownloadPosition* command)
 {
-    const bool success = command->isSuccess();
-    if (command == runningDownload)
-        runningDownload = nullptr;
-    if (!success)
-        qCWarning(corvaneLog) << "Error while downloading the position file";
-    emit positionDownloadComplete(success);
+    emit positionDownloadComplete(endDownload(runningDownload, command, "position"));
 }
 
 }

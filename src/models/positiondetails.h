@@ -1,5 +1,6 @@
 #pragma once
 
+#include "models/recordmodel.h"
 #include "protocol/datarow.h"
 
 #include <QObject>
@@ -7,8 +8,6 @@
 #include <QStringList>
 
 namespace Corvane {
-
-class CommandManager;
 
 namespace Command::Search {
     class DownloadPosition;
@@ -22,7 +21,7 @@ namespace Model {
     /// its stages (consortium resolution "DC_", bank resolution "DB_", perfection "PE_",
     /// extinction "ES_"), and the download of its PDF. Created once by the flow manager and
     /// handed to the position detail window, which never owns it.
-    class PositionDetails final : public QObject {
+    class PositionDetails final : public RecordModel {
         Q_OBJECT
     public:
         explicit PositionDetails(CommandManager* commandManager, QObject* parent = nullptr);
@@ -42,8 +41,6 @@ namespace Model {
         /// Withdraws the download under way: nothing is written and no end is told.
         void cancelDownload();
 
-        /// The value of one of the reply keys; empty until a reply carries it.
-        QString getValue(const QString& key) const { return values.value(key); }
         QString getTechnicalFormId() const { return technicalFormId; }
         QString getLcr() const { return lcr; }
 
@@ -58,10 +55,8 @@ namespace Model {
     private:
         void showPendingRelatedForms();
 
-        CommandManager* commandManager;
         QString technicalFormId;
         QString lcr;
-        QMap<QString, QString> values;
         QPointer<QObject> pendingDetail;
         QPointer<QObject> pendingRelated;
         QPointer<QObject> runningDownload;

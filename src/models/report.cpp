@@ -2,7 +2,6 @@
 
 #include "commands/search/downloadreport.h"
 #include "commands/search/report.h"
-#include "core/logging.h"
 #include "models/cellstyle.h"
 #include "models/commandrelease.h"
 
@@ -58,30 +57,20 @@ QObject* Report::createSearch(const SearchFilters& filters, int)
 void Report::downloadReport(int row, const QString& path)
 {
     cancelDownload();
-    runningDownload = new Command::Search::DownloadReport(
+    auto* download = new Command::Search::DownloadReport(
         this, getValue(row, QStringLiteral("report_file_id")), path);
-    connect(runningDownload, &Command::Search::FileDownload::received, this,
-        &Report::reportDownloadProgress);
-    execute(runningDownload);
+    connect(
+        download, &Command::Search::FileDownload::received, this, &Report::reportDownloadProgress);
+    runningDownload = download;
+    execute(download);
 }
 
-void Report::cancelDownload()
-{
-    if (!runningDownload)
-        return;
-    qCDebug(corvaneLog) << "Report download withdrawn";
-    withdrawCommand(commandManager, runningDownload);
-    runningDownload = nullptr;
-}
+void Report::cancelDownload() { withdrawDownload(commandManager, runningDownload, "Report"); }
 
 void Report::onDownloadCompleted(Command::Search::DownloadReport* command)
 {
-    const bool success = command->isSuccess();
-    if (command == runningDownload)
-        runningDownload = nullptr;
+    const bool success = endDownload(runningDownload, command, "report");
     release(command);
-    if (!success)
-        qCWarning(corvaneLog) << "Error while downloading the report file";
     emit reportDownloadComplete(success);
 }
 

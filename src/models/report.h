@@ -35,7 +35,7 @@ namespace Model {
     private:
         QObject* createSearch(const SearchFilters& filters, int start) override;
 
-        QPointer<Command::Search::DownloadReport> runningDownload;
+        QPointer<QObject> runningDownload;
     };
 
 }

@@ -1,6 +1,6 @@
 #include "models/status.h"
 
-#include "commands/status.h"
+#include "commands/lookup.h"
 #include "core/logging.h"
 #include "models/commandrelease.h"
 #include "protocol/commandmanager.h"

@@ -2,7 +2,7 @@
 
 #include "core/logging.h"
 #include "core/ownerfile.h"
-#include "network/applicationinitializeresponderinterface.h"
+#include "network/initializeresponderinterfaces.h"
 #include "network/networkmanager.h"
 #include "network/networksettingswindow.h"
 #include "network/proxycredentialwindow.h"

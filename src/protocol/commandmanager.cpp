@@ -8,7 +8,6 @@
 #include "protocol/downloadcommandinterface.h"
 #include "protocol/failurereportingcommandinterface.h"
 #include "protocol/noabicommandinterface.h"
-#include "protocol/paginatedcommandinterface.h"
 #include "protocol/xmlparser.h"
 
 #include <QCoreApplication>

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QMap>
 
+#include <memory>
+
 class QLineEdit;
 
 namespace Corvane {
@@ -11,10 +13,16 @@ namespace Interface {
     class WindowRequestInterface;
 }
 
+namespace Ui {
+    class ActivationCodeWindow;
+    class TwoFaActivationWindow;
+    class TwoFaAuthenticationWindow;
+}
+
 /// What the dialogs that ask for one code share: the look of the sign-in dialogs, a code field
 /// handed unchanged to the flow manager under one form key, the field emptied and focused at
-/// every reopening, and cancel leading back to the login window. Its subclasses are created once
-/// by the flow manager and owned by it.
+/// every reopening, and cancel leading back to the login window. Its subclasses below are created
+/// once by the flow manager, owned by it and reset before each showing.
 class CodeWindow : public QDialog {
     Q_OBJECT
 public:
@@ -44,6 +52,48 @@ private:
     CodeRequest request;
     QString key;
     QLineEdit* codeField = nullptr;
+};
+
+/// Asks for the activation code the server sent to the consortium's certified mail box.
+class ActivationCodeWindow final : public CodeWindow {
+    Q_OBJECT
+public:
+    explicit ActivationCodeWindow(
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
+    ~ActivationCodeWindow() override;
+
+private:
+    std::unique_ptr<Ui::ActivationCodeWindow> ui;
+};
+
+/// Asks for the six-digit code of the user's authenticator app at login.
+class TwoFaAuthenticationWindow final : public CodeWindow {
+    Q_OBJECT
+public:
+    explicit TwoFaAuthenticationWindow(
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
+    ~TwoFaAuthenticationWindow() override;
+
+private:
+    std::unique_ptr<Ui::TwoFaAuthenticationWindow> ui;
+};
+
+/// Switches on two-factor authentication: shows the QR code of the last activation reply for
+/// the user's authenticator app and asks for its first code.
+class TwoFaActivationWindow final : public CodeWindow {
+    Q_OBJECT
+public:
+    explicit TwoFaActivationWindow(
+        Interface::WindowRequestInterface* applicationManager, QWidget* parent = nullptr);
+    ~TwoFaActivationWindow() override;
+
+    /// Reloads the QR code, empties the code field and gives it the focus.
+    void resetForm() override;
+    /// Replaces the QR image with the one the flow manager holds.
+    void showQrCode();
+
+private:
+    std::unique_ptr<Ui::TwoFaActivationWindow> ui;
 };
 
 }

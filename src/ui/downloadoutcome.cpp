@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -20,6 +21,19 @@ QString proposedSavePath(const QString& suggested, const QString& fallback)
     const QString folder = WindowLayout::getLastFolder();
     QDir().mkpath(folder);
     return QDir(folder).filePath(Command::Search::safeFileName(suggested, fallback));
+}
+
+QString askSavePath(
+    QWidget* parent, const QString& title, const QString& suggested, const QString& fallback)
+{
+    const QString proposed = proposedSavePath(suggested, fallback);
+    QFileDialog dialog(parent, title, QFileInfo(proposed).path());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(QFileInfo(proposed).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    return checkSaveFolder(parent, path) ? path : QString();
 }
 
 QString downloadProgressText(qint64 bytes)

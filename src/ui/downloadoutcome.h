@@ -11,6 +11,12 @@ namespace Corvane {
 /// nothing usable is left) in the folder last saved to; the folder is made when missing.
 QString proposedSavePath(const QString& suggested, const QString& fallback);
 
+/// Asks where a downloaded file goes, proposing the name the server suggested (fallback when
+/// nothing usable is left) in the folder last saved to; the path chosen, or empty when the user
+/// gave up or the folder cannot take the file (the user has been told).
+QString askSavePath(
+    QWidget* parent, const QString& title, const QString& suggested, const QString& fallback);
+
 /// The progress dialog's text for a download of which bytes have arrived.
 QString downloadProgressText(qint64 bytes);
 

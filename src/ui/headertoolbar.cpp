@@ -18,29 +18,31 @@ HeaderToolbar::HeaderToolbar(QWidget* parent)
     ui->setupUi(this);
     setFixedSize(970, 60);
     ui->toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    QAction* home = ui->toolbar->addAction(
-        QIcon(QStringLiteral(":/Images/home.png")), QStringLiteral("Home"));
-    connect(home, &QAction::triggered, this, &HeaderToolbar::onCloseButtonClicked);
-    setKeyboardReachable(ui->toolbar);
+    addButton(QStringLiteral(":/Images/home.png"), QStringLiteral("Home"),
+        &HeaderToolbar::onCloseButtonClicked);
 }
 
 HeaderToolbar::HeaderToolbar(InsertTicketWindow* insertTicketWindow, QWidget* parent)
     : HeaderToolbar(parent)
 {
     this->insertTicketWindow = insertTicketWindow;
-    QAction* newTicket = ui->toolbar->addAction(
-        QIcon(QStringLiteral(":/Images/newticket.png")), QStringLiteral("Nuovo Ticket"));
-    connect(newTicket, &QAction::triggered, this, &HeaderToolbar::onNewTicketButtonClicked);
-    setKeyboardReachable(ui->toolbar);
+    addButton(QStringLiteral(":/Images/newticket.png"), QStringLiteral("Nuovo Ticket"),
+        &HeaderToolbar::onNewTicketButtonClicked);
 }
 
 HeaderToolbar::HeaderToolbar(InsertTicketMessageWindow* insertTicketMessageWindow, QWidget* parent)
     : HeaderToolbar(parent)
 {
     this->insertTicketMessageWindow = insertTicketMessageWindow;
-    QAction* newMessage = ui->toolbar->addAction(
-        QIcon(QStringLiteral(":/Images/newticketmessage.png")), QStringLiteral("Nuovo Messaggio"));
-    connect(newMessage, &QAction::triggered, this, &HeaderToolbar::onNewTicketMessageButtonClicked);
+    addButton(QStringLiteral(":/Images/newticketmessage.png"), QStringLiteral("Nuovo Messaggio"),
+        &HeaderToolbar::onNewTicketMessageButtonClicked);
+}
+
+void HeaderToolbar::addButton(
+    const QString& icon, const QString& text, void (HeaderToolbar::*slot)())
+{
+    QAction* action = ui->toolbar->addAction(QIcon(icon), text);
+    connect(action, &QAction::triggered, this, slot);
     setKeyboardReachable(ui->toolbar);
 }
 

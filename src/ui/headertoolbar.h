@@ -34,6 +34,8 @@ public slots:
 private:
     /// The form and its "Home" button.
     explicit HeaderToolbar(QWidget* parent);
+    /// A button of the tool bar that calls slot, reachable from the keyboard.
+    void addButton(const QString& icon, const QString& text, void (HeaderToolbar::*slot)());
 
     std::unique_ptr<Ui::HeaderToolbar> ui;
     QPointer<InsertTicketWindow> insertTicketWindow;

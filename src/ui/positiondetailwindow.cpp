@@ -14,7 +14,6 @@
 #include "ui/windowlayout.h"
 #include "ui_positiondetailwindow.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -191,18 +190,13 @@ void PositionDetailWindow::onPrintPdfButtonClicked()
 {
     qCDebug(corvaneLog) << "onPrintPdfButtonClicked"
                         << "SLOT triggered in" << metaObject()->className();
-    // The dialog opens in the folder last saved to, with a name that stays inside it.
-    const QString fallback = QStringLiteral("Pratica-%1.pdf")
-                                 .arg(positionDetailsModel->getValue(QStringLiteral("codice_qrv")));
-    const QString proposed = proposedSavePath(fallback, QStringLiteral("Pratica.pdf"));
-    QFileDialog dialog(this, QStringLiteral("Salvataggio posizione"), QFileInfo(proposed).path());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.selectFile(QFileInfo(proposed).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = askSavePath(this, QStringLiteral("Salvataggio posizione"),
+        QStringLiteral("Pratica-%1.pdf")
+            .arg(positionDetailsModel->getValue(QStringLiteral("codice_qrv"))),
+        QStringLiteral("Pratica.pdf"));
+    if (path.isEmpty())
         return;
-    pdfPath = dialog.selectedFiles().constFirst();
-    if (!checkSaveFolder(this, pdfPath))
-        return;
+    pdfPath = path;
 
     if (!downloadProgressDialog) {
         downloadProgressDialog = new QProgressDialog(

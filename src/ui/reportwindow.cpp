@@ -7,8 +7,6 @@
 #include "ui/windowrequestinterface.h"
 #include "ui_reportwindow.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QProgressDialog>
 
 namespace Corvane {
@@ -63,17 +61,11 @@ void ReportWindow::onCellDoubleClicked(const QModelIndex& index)
     const int row = index.row();
     qCDebug(corvaneLog) << "file report id"
                         << model->getValue(row, QStringLiteral("report_file_id"));
-    // The dialog opens in the folder last saved to, with a name that stays inside it.
-    const QString proposed = proposedSavePath(
+    const QString path = askSavePath(this, QStringLiteral("Salvataggio report"),
         model->getValue(row, QStringLiteral("filename")), QStringLiteral("report.csv"));
-    QFileDialog dialog(this, QStringLiteral("Salvataggio report"), QFileInfo(proposed).path());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.selectFile(QFileInfo(proposed).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (path.isEmpty())
         return;
-    reportPath = dialog.selectedFiles().constFirst();
-    if (!checkSaveFolder(this, reportPath))
-        return;
+    reportPath = path;
     reportEmpty = model->getValue(row, QStringLiteral("vuoto")) == QLatin1String("1");
 
     QProgressDialog* progress = ensureProgressDialog();

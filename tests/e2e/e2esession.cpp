@@ -6,12 +6,11 @@
 #include "models/position.h"
 #include "support/testenvironment.h"
 #include "ui/abstracttablewindow.h"
+#include "ui/codewindow.h"
 #include "ui/loginwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/positiondetailwindow.h"
 #include "ui/positionwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

@@ -5,9 +5,9 @@
 #include "network/networksettingswindow.h"
 #include "network/proxyconfigurator.h"
 #include "ui/aboutwindow.h"
-#include "ui/activationcodewindow.h"
 #include "ui/anagraphicwindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/companywindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
@@ -18,8 +18,6 @@
 #include "ui/reportwindow.h"
 #include "ui/ticketdetailwindow.h"
 #include "ui/ticketwindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QAccessible>
 #include <QtTest>

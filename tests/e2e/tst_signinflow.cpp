@@ -3,12 +3,11 @@
 #include "e2esession.h"
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
-#include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/loginwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>

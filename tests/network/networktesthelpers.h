@@ -1,6 +1,6 @@
 #pragma once
 
-#include "network/applicationinitializeresponderinterface.h"
+#include "network/initializeresponderinterfaces.h"
 #include "network/networkmanager.h"
 #include "network/proxyconfigurator.h"
 #include "support/messageboxanswerer.h"

@@ -1,6 +1,6 @@
 #include "app/account.h"
 #include "app/applicationmanager.h"
-#include "commands/requestpassword.h"
+#include "commands/accountcommands.h"
 #include "commands/search/city.h"
 #include "models/addresswrapper.h"
 #include "network/networkmanager.h"

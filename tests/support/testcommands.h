@@ -3,7 +3,6 @@
 #include "protocol/authenticatedcommandinterface.h"
 #include "protocol/commandinterface.h"
 #include "protocol/noabicommandinterface.h"
-#include "protocol/paginatedcommandinterface.h"
 
 #include <QObject>
 

@@ -1,4 +1,3 @@
-#include "commands/search/ftrelated.h"
 #include "commands/search/positiondetail.h"
 #include "commands/ticketdetail.h"
 #include "models/amortization.h"

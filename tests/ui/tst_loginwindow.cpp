@@ -3,7 +3,7 @@
 #include "app/credential.h"
 #include "app/resources.h"
 #include "app/signinflow.h"
-#include "commands/twofaactivation.h"
+#include "commands/authentication.h"
 #include "protocol/commandmanager.h"
 #include "protocol/commandrequestmanager.h"
 #include "protocol/xmlparser.h"
@@ -13,14 +13,12 @@
 #include "support/testcommands.h"
 #include "support/testenvironment.h"
 #include "support/testserver.h"
-#include "ui/activationcodewindow.h"
 #include "ui/changepasswordwindow.h"
+#include "ui/codewindow.h"
 #include "ui/credentialaccountwindow.h"
 #include "ui/credentialconfidiwindow.h"
 #include "ui/loginwindow.h"
 #include "ui/privacywindow.h"
-#include "ui/twofaactivationwindow.h"
-#include "ui/twofaauthenticationwindow.h"
 
 #include <QtSvg>
 #include <QtTest>

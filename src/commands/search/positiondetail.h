@@ -9,9 +9,19 @@ namespace Model {
 
 namespace Command::Search {
 
-    /// One position in full: company, bank, technical form and its four stages. Created by the
-    /// position-details model for one request; hands the values back to it.
-    class PositionDetail final : public ReportingCommand<Model::PositionDetails, BankTags> {
+    /// A request about one technical form of a position, made by the position-details model for
+    /// one request and answered back to it.
+    class PositionRequest : public ReportingCommand<Model::PositionDetails, BankTags> {
+    protected:
+        PositionRequest(Model::PositionDetails* model, const QString& path,
+            const QString& technicalFormId, const QString& lcr);
+
+        /// Logs a reply without records; true when there are none.
+        bool isEmptyReply(const QList<DataRow>& dataRows) const;
+    };
+
+    /// One position in full: company, bank, technical form and its four stages.
+    class PositionDetail final : public PositionRequest {
         Q_OBJECT
     public:
         PositionDetail(
@@ -25,6 +35,21 @@ namespace Command::Search {
 
     private:
         QMap<QString, QString> values;
+    };
+
+    /// The other technical forms of a position's file, handed back only when there are some.
+    class FtRelated final : public PositionRequest {
+        Q_OBJECT
+    public:
+        FtRelated(
+            Model::PositionDetails* model, const QString& technicalFormId, const QString& lcr);
+
+        void useResponse(QMap<QString, QString> decodedReply, QList<DataRow> dataRows) override;
+
+        QList<DataRow> getRows() const { return rows; }
+
+    private:
+        QList<DataRow> rows;
     };
 
 }

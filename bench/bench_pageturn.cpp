@@ -58,13 +58,6 @@ double percentile(QVector<double> values, double fraction)
     return values.at(at);
 }
 
-int shownCount(AbstractTableWindow* window)
-{
-    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("^Trovat[ei] (\\d+) "))
-                                              .match(window->getStatusBar()->currentMessage());
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
 /// One list as the benchmark drives it.
 struct List {
     const char* action;

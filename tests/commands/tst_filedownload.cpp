@@ -1,8 +1,11 @@
 #include "commands/search/filedownload.h"
+#include "support/datarows.h"
 
 #include <QtTest>
 
 using namespace Corvane::Command::Search;
+
+static const QString xlsx = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
 /// The checks a downloaded file passes before it may reach the user's folder.
 class TestFileDownload final : public QObject {
@@ -16,31 +19,16 @@ private slots:
 
 void TestFileDownload::safeName_data()
 {
-    QTest::addColumn<QString>("suggested");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "Report 03-2024.csv"
-                           << "Report 03-2024.csv";
-    QTest::newRow("climbs out") << "../.config/autostart/x.desktop"
-                                << "x.desktop";
-    QTest::newRow("absolute") << "/etc/passwd"
-                              << "passwd";
-    QTest::newRow("backslash") << "a/b\\c.pdf"
-                               << "c.pdf";
-    QTest::newRow("hidden") << ".bashrc"
-                            << "bashrc";
-    QTest::newRow("line break") << "x\ny.csv"
-                                << "xy.csv";
-    QTest::newRow("nul and tab") << QStringLiteral("a") + QChar(0) + QStringLiteral("b\t.csv")
-                                 << "ab.csv";
-    QTest::newRow("unicode line break") << QString::fromUtf8("a\u2028b.csv") << "ab.csv";
-    QTest::newRow("empty") << ""
-                           << "report.csv";
-    QTest::newRow("dots") << ".."
-                          << "report.csv";
-    QTest::newRow("folder only") << "a/b/"
-                                 << "report.csv";
-    QTest::newRow("blanks") << " \r\n "
-                            << "report.csv";
+    Corvane::Test::addRows({ "suggested", "name" },
+        { { "plain", "Report 03-2024.csv", "Report 03-2024.csv" },
+            { "climbs out", "../.config/autostart/x.desktop", "x.desktop" },
+            { "absolute", "/etc/passwd", "passwd" }, { "backslash", "a/b\\c.pdf", "c.pdf" },
+            { "hidden", ".bashrc", "bashrc" }, { "line break", "x\ny.csv", "xy.csv" },
+            { "tab", "a\tb.csv", "ab.csv" }, { "unicode line break", "a\u2028b.csv", "ab.csv" },
+            { "empty", "", "report.csv" }, { "dots", "..", "report.csv" },
+            { "folder only", "a/b/", "report.csv" }, { "blanks", " \r\n ", "report.csv" } });
+    QTest::newRow("nul") << QString("a") + QChar(0) + "b.csv"
+                         << "ab.csv";
 }
 
 void TestFileDownload::safeName()
@@ -48,7 +36,7 @@ void TestFileDownload::safeName()
     // Guards against a server-chosen name leaving the folder, hiding the file or breaking lines.
     QFETCH(QString, suggested);
     QFETCH(QString, name);
-    QCOMPARE(safeFileName(suggested, QStringLiteral("report.csv")), name);
+    QCOMPARE(safeFileName(suggested, "report.csv"), name);
 }
 
 void TestFileDownload::expectedFile_data()
@@ -63,9 +51,7 @@ void TestFileDownload::expectedFile_data()
     QTest::newRow("report csv") << 200 << "text/csv" << csv << false << true;
     QTest::newRow("report csv charset")
         << 200 << "Text/CSV; charset=windows-1252" << csv << false << true;
-    QTest::newRow("report xlsx")
-        << 200 << "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"
-        << QByteArray("PK\x03\x04") << false << true;
+    QTest::newRow("report xlsx") << 200 << xlsx << QByteArray("PK\x03\x04") << false << true;
     QTest::newRow("report pdf") << 200 << "application/pdf" << pdf << false << true;
     QTest::newRow("report 302") << 302 << "text/csv" << csv << false << false;
     QTest::newRow("report 403") << 403 << "text/csv" << csv << false << false;
@@ -92,10 +78,8 @@ void TestFileDownload::expectedFile()
     QFETCH(QByteArray, body);
     QFETCH(bool, position);
     QFETCH(bool, accepted);
-    const QStringList types = position
-        ? QStringList { QStringLiteral("application/pdf") }
-        : QStringList { QStringLiteral("text/csv"), QStringLiteral("application/pdf"),
-              QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet") };
+    const QStringList types = position ? QStringList { "application/pdf" }
+                                       : QStringList { "text/csv", "application/pdf", xlsx };
     QCOMPARE(
         isExpectedFile(status, type, body, types, position ? "%PDF-" : QByteArray()), accepted);
 }

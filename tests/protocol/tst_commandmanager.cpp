@@ -57,8 +57,6 @@ private slots:
     void tokenFilesReachHeadersOnlyWhenClean_data();
     void tokenFilesReachHeadersOnlyWhenClean();
     void debugSwitchAddsDebuggerSession();
-    void valuesArriveUnchanged_data();
-    void valuesArriveUnchanged();
     void oneRequestInFlightResultsInOrder();
     void duplicateExecIsRefused();
     void resultChecks_data();
@@ -116,12 +114,16 @@ void TestCommandManager::cleanupTestCase() { client.reset(); }
 
 void TestCommandManager::requestCarriesProtocolFields()
 {
-    // Guards against requests missing "cmd", "vers", the bank code or the token headers.
+    // Guards against requests missing "cmd", "vers" or the bank code, and form encoding that a
+    // server decodes differently ("+" read as a blank).
     server->setXmlReply("/corvane/v5/search/lista_imprese/01234", resultReply("0"));
     server->setXmlReply(home("province"), resultReply("0"));
     HomeCommand init(home("init"), { { "b", "2" }, { "a", "1" } });
     SearchCommand search("/corvane/v5/search/lista_imprese", { { "vers", "1.0" } });
-    PublicHomeCommand lookup(home("province"));
+    const QMap<QString, QString> values { { "plus", "a+b++" }, { "cf +&=%", "x&y=z&" },
+        { "percent", "100% %41 %zz" }, { "blanks", " due  parole " }, { "accents", "àèéìòù €" },
+        { "base64", "PD94bWw+Pz4/Lz8+Kw==" }, { "reserved", "#?/;:@$,[]!'()*~" } };
+    PublicHomeCommand lookup(home("province"), values);
     const int before = server->requestCount();
     runAll({ &init, &search, &lookup });
 
@@ -137,6 +139,8 @@ void TestCommandManager::requestCarriesProtocolFields()
     QCOMPARE(requests[1].form.value("vers"), "5.2.0.0");
     QCOMPARE(requests[2].path, home("province"));
     QVERIFY(!requests[2].form.contains("vers"));
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        QCOMPARE(requests[2].form.value(it.key()), it.value());
     QVERIFY(!requests[2].form.contains("XDEBUG_SESSION"));
 }
 
@@ -184,8 +188,7 @@ void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean_data()
 
 void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean()
 {
-    // Guards against a token file's control characters reaching a header line (header
-    // injection), stale tokens being sent, and bearer tokens being written to the log.
+    // Guards against header injection from a token file, stale tokens sent and tokens logged.
     QFETCH(QString, authText);
     QFETCH(QString, twoFaText);
     QFETCH(QString, authHeader);
@@ -215,26 +218,6 @@ void TestCommandManager::debugSwitchAddsDebuggerSession()
     debug.commandManager()->exec(&lookup);
     QTRY_COMPARE(lookup.useCount, 1);
     QCOMPARE(server->requests().constLast().form.value("XDEBUG_SESSION"), "qzv");
-}
-
-void TestCommandManager::valuesArriveUnchanged_data()
-{
-    addRows({ "value" },
-        { { "plus", "a+b++" }, { "ampersand and equals", "x&y=z&" }, { "percent", "100% %41 %zz" },
-            { "blanks", " due  parole " }, { "accented and euro", "àèéìòù €" },
-            { "base64", "PD94bWw+Pz4/Lz8+Kw==" }, { "reserved", "#?/;:@$,[]!'()*~" } });
-}
-
-void TestCommandManager::valuesArriveUnchanged()
-{
-    // Guards against form encoding that a server decodes differently ("+" read as a blank).
-    QFETCH(QString, value);
-    server->setXmlReply(home("login_account"), resultReply("9"));
-    PublicHomeCommand login(home("login_account"), { { "password", value }, { "cf +&=%", value } });
-    runAll({ &login });
-    const RecordedRequest last = server->requests().constLast();
-    QCOMPARE(last.form.value("password"), value);
-    QCOMPARE(last.form.value("cf +&=%"), value);
 }
 
 void TestCommandManager::oneRequestInFlightResultsInOrder()
@@ -280,34 +263,24 @@ void TestCommandManager::duplicateExecIsRefused()
 
 void TestCommandManager::resultChecks_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("esitoId");
-    QTest::addColumn<bool>("used");
-    QTest::addColumn<int>("httpStatus");
-    QTest::newRow("authenticated OK") << "home"
-                                      << "0" << true << 200;
-    QTest::newRow("authenticated empty search") << "search"
-                                                << "10" << true << 200;
-    QTest::newRow("authenticated token missing") << "home"
-                                                 << "300" << false << 200;
-    QTest::newRow("search with bad token") << "search"
-                                           << "313" << false << 403;
-    QTest::newRow("login failure reaches the command") << "public"
-                                                       << "9" << true << 200;
-    QTest::newRow("rate limited, answered with 403") << "public"
-                                                     << "201" << true << 403;
+    addRows({ "kind", "esitoId", "used", "httpStatus" },
+        { { "authenticated OK", "home", "0", "used", "200" },
+            { "authenticated empty search", "search", "10", "used", "200" },
+            { "authenticated token missing", "home", "300", "", "200" },
+            { "search with bad token", "search", "313", "", "403" },
+            { "login failure reaches the command", "public", "9", "used", "200" },
+            { "rate limited, answered with 403", "public", "201", "used", "403" } });
 }
 
 void TestCommandManager::resultChecks()
 {
-    // Guards against the session check stopping replies it must pass, or passing ones it must
-    // stop, and against the result code of a 403 being lost.
+    // Guards against the session check stopping good replies, passing bad ones, losing a 403's.
     QFETCH(QString, kind);
     QFETCH(QString, esitoId);
-    QFETCH(bool, used);
-    QFETCH(int, httpStatus);
+    QFETCH(QString, used);
+    QFETCH(QString, httpStatus);
     ScriptedReply scripted;
-    scripted.status = httpStatus;
+    scripted.status = httpStatus.toInt();
     scripted.body = resultReply(esitoId);
     server->setReply(home("checked"), scripted);
     server->setReply("/corvane/v5/search/checked/01234", scripted);
@@ -320,14 +293,13 @@ void TestCommandManager::resultChecks()
         command = std::make_unique<SearchCommand>("/corvane/v5/search/checked");
     commandManager()->exec(command.get());
     QTRY_VERIFY(!commandManager()->isBusy());
-    QCOMPARE(command->useCount, used ? 1 : 0);
-    QCOMPARE(command->decodedReply.value("esito_id"), used ? esitoId : QString());
+    QCOMPARE(command->useCount, used.isEmpty() ? 0 : 1);
+    QCOMPARE(command->decodedReply.value("esito_id"), used.isEmpty() ? QString() : esitoId);
 }
 
 void TestCommandManager::refusedSessionGoesToFlowManagerAfterQueueAdvances()
 {
-    // Guards against the flow manager reacting before the refused command has left the queue,
-    // and against the commands behind it being stuck.
+    // Guards against the flow manager told before the refused command left the queue, or a stall.
     server->setXmlReply(home("refused"), resultReply("313", { idRecord("0", "auth") }));
     const int logStart = logText().size();
     HomeCommand refused(home("refused"));
@@ -364,8 +336,7 @@ void TestCommandManager::unknownOrMissingCodeShowsGenericError_data()
 
 void TestCommandManager::unknownOrMissingCodeShowsGenericError()
 {
-    // Guards against a reply the client cannot understand reaching the command, or the user
-    // being told nothing.
+    // Guards against an unreadable reply reaching the command, or the user being told nothing.
     QFETCH(QByteArray, body);
     QFETCH(QString, message);
     server->setXmlReply(home("broken"), body);
@@ -399,8 +370,7 @@ void TestCommandManager::quittingAfterServerError()
 
 void TestCommandManager::timeoutAndDroppedConnectionDoNotStallQueue()
 {
-    // Guards against a transfer that fails or never completes holding every later command for
-    // ever, and against an HTTP error page reaching a command.
+    // Guards against a failed or endless transfer holding the queue, or an error page used.
     QSignalSpy proxyErrors(application->getNetworkManager(), &NetworkManager::proxyErrorDetected);
     server->setReply(home("silent"), delayedReply(5000));
     ScriptedReply dropped;
@@ -418,8 +388,7 @@ void TestCommandManager::timeoutAndDroppedConnectionDoNotStallQueue()
     runAll({ &timedOut, &droppedCommand, &missing, &next });
     commandManager()->setTransferTimeout(CommandRequestManager::defaultTransferTimeout);
     QCOMPARE(timedOut.useCount + droppedCommand.useCount + missing.useCount, 0);
-    // The time-out is a network set-up problem (settings window), the dropped connection a server
-    // one.
+    // The time-out is a network set-up problem (settings window), the drop a server one.
     QCOMPARE(proxyErrors.count(), 1);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QVERIFY(TestEnvironment::takeQuitRequest());
@@ -434,8 +403,7 @@ void TestCommandManager::commandQueuedAgainInsideItsDelivery_data()
 
 void TestCommandManager::commandQueuedAgainInsideItsDelivery()
 {
-    // Guards against a command queued from inside the delivery of the one it replaces being
-    // refused as a duplicate of the head and then dropped with it.
+    // Guards against a command re-queued inside its own delivery refused as a duplicate.
     QFETCH(bool, replaced);
     const int before = server->requestCount();
     alignas(HomeCommand) unsigned char storage[sizeof(HomeCommand)];
@@ -464,17 +432,17 @@ void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue_data()
 {
     QTest::addColumn<bool>("running");
     QTest::addColumn<bool>("destroyed");
-    QTest::newRow("waiting, withdrawn") << false << false;
-    QTest::newRow("waiting, destroyed") << false << true;
-    QTest::newRow("running, withdrawn") << true << false;
-    QTest::newRow("running, destroyed") << true << true;
+    for (bool running : { false, true }) {
+        for (bool destroyed : { false, true })
+            QTest::addRow(
+                "%s, %s", running ? "running" : "waiting", destroyed ? "destroyed" : "withdrawn")
+                << running << destroyed;
+    }
 }
 
 void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
 {
-    // Guards against a reply delivered to a command that is gone (use after free), a withdrawn
-    // command still sent or answered, an aborted transfer reported as a network failure, and
-    // the queue stuck behind a command that left it.
+    // Guards against use after free, withdrawn commands answered, aborts reported, a stall.
     QFETCH(bool, running);
     QFETCH(bool, destroyed);
     std::unique_ptr<HomeCommand> commands[2];
@@ -509,8 +477,7 @@ void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
 
 void TestCommandManager::replyIsTakenFromTheTransferThatFinished()
 {
-    // Guards against the transport reading the reply it posted last instead of the one that
-    // finished: an earlier transfer ending first would hand over, and delete, the current one.
+    // Guards against the transport taking its last transfer's reply, not the finished one's.
     server->setReply(home("early"), delayedReply(50, "vecchia"));
     server->setReply(home("late"), delayedReply(600, "attuale"));
     server->setReply(home("held"), delayedReply(2000));
@@ -531,53 +498,43 @@ void TestCommandManager::replyIsTakenFromTheTransferThatFinished()
 
 void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
 {
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("dropped");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("button");
-    QTest::newRow("accepted, the user is told")
-        << resultReply("0") << false << "Richiesta nuova password"
-        << "La richiesta è stata inviata. Controllare la mail." << int(QMessageBox::Ok);
-    QTest::newRow("session refused") << resultReply("9") << false << ""
-                                     << "" << 0;
-    QTest::newRow("unknown result code")
-        << resultReply("999") << false << "Errore nella risposta del server"
-        << "Errore: 999" << int(QMessageBox::No);
-    QTest::newRow("connection dropped")
-        << QByteArray() << true << "Errore durante la connessione al server"
-        << "CODE: " << int(QMessageBox::Ok);
+    // The result code, or none for a dropped connection; the box, if any, and its button.
+    addRows({ "esitoId", "title", "text", "button" },
+        { { "accepted, the user is told", "0", "Richiesta nuova password",
+              "La richiesta è stata inviata. Controllare la mail.", "Ok" },
+            { "session refused", "9", "", "", "" },
+            { "unknown result code", "999", "Errore nella risposta del server", "Errore: 999",
+                "No" },
+            { "connection dropped", "", "Errore durante la connessione al server",
+                "CODE: ", "Ok" } });
 }
 
 void TestCommandManager::flowCommandsAreFreedOnceEnded()
 {
-    // Guards against the flow's refused and failed commands living as long as the process (one
-    // more for every wrong code or password).
-    QFETCH(QByteArray, body);
-    QFETCH(bool, dropped);
+    // Guards against refused and failed flow commands living as long as the process.
+    QFETCH(QString, esitoId);
     QFETCH(QString, title);
     QFETCH(QString, text);
-    QFETCH(int, button);
+    QFETCH(QString, button);
     ScriptedReply scripted;
-    scripted.body = body;
-    scripted.dropConnection = dropped;
+    scripted.dropConnection = esitoId.isEmpty();
+    scripted.body = scripted.dropConnection ? QByteArray() : resultReply(esitoId);
     server->setReply(home("richiesta_password"), scripted);
     MessageBoxAnswerer answerer;
     if (!title.isEmpty())
-        answerer.expect(
-            title, text, QMessageBox::StandardButton(button), MessageBoxAnswerer::Match::Contains);
+        answerer.expect(title, text, button == "Ok" ? QMessageBox::Ok : QMessageBox::No,
+            MessageBoxAnswerer::Match::Contains);
     application->requestPassword();
     QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);
     QTRY_VERIFY(!commandManager()->isBusy());
     QTRY_VERIFY(application->findChildren<Command::RequestPassword*>().isEmpty());
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
-    QCOMPARE(TestEnvironment::takeQuitRequest(), dropped);
+    QCOMPARE(TestEnvironment::takeQuitRequest(), scripted.dropConnection);
 }
 
 void TestCommandManager::failedLookUpsAreFreed()
 {
-    // Guards against an address look-up without a result living as long as the wrapper (one more
-    // for every province chosen).
+    // Guards against failed address look-ups living as long as the wrapper.
     server->setXmlReply("/corvane/v5/search/comuni", resultReply("999"));
     MessageBoxAnswerer answerer;
     answerer.expect("Errore nella risposta del server", "Errore: 999", QMessageBox::No,

@@ -90,19 +90,6 @@ void ServiceClient::decodeXml(ServiceReply& reply)
     }
 }
 
-ServiceReply ServiceClient::postRaw(const QString& path, const QByteArray& body)
-{
-    ServiceReply reply;
-    const auto result = client->Post(path.toStdString().c_str(), body.constData(),
-        static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
-    if (!result)
-        return reply;
-    reply.status = result->status;
-    reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
-    reply.body = QByteArray::fromStdString(result->body);
-    return reply;
-}
-
 ServiceReply ServiceClient::post(const QString& path, const QMap<QString, QString>& fields,
     const QString& authToken, const QString& twoFaToken)
 {
@@ -111,25 +98,24 @@ ServiceReply ServiceClient::post(const QString& path, const QMap<QString, QStrin
     const httplib::Headers headers { { "auth", authToken.toStdString() },
         { "twoFa", twoFaToken.toStdString() } };
     const QByteArray body = encodeForm(form);
-    ServiceReply reply;
     const auto result = client->Post(path.toStdString().c_str(), headers, body.constData(),
         static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
-    if (!result)
-        return reply;
-    reply.status = result->status;
-    reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
-    reply.body = QByteArray::fromStdString(result->body);
-    if (reply.contentType.startsWith(QLatin1String("text/html")))
-        decodeXml(reply);
+    ServiceReply reply;
+    if (result) {
+        reply.status = result->status;
+        reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
+        reply.body = QByteArray::fromStdString(result->body);
+        if (reply.contentType.startsWith(QLatin1String("text/html")))
+            decodeXml(reply);
+    }
     return reply;
 }
 
 ServiceReply ServiceClient::get(const QString& path)
 {
-    ServiceReply reply;
     const auto result = client->Get(path.toStdString().c_str());
-    if (result)
-        reply.status = result->status;
+    ServiceReply reply;
+    reply.status = result ? result->status : 0;
     return reply;
 }
 

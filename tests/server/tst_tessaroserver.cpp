@@ -338,8 +338,7 @@ void TestTessaroServer::loginResults()
 
 void TestTessaroServer::sessionRefusals()
 {
-    // Guards against the session checks running out of order, and expired, forged, revoked,
-    // swapped or outlived tokens opening a session.
+    // Guards against session checks out of order, and bad or outlived tokens opening a session.
     const auto init = [&](const Tokens& tokens) {
         const ServiceReply reply = post("home/init", {}, tokens);
         return QString("%1 %2 %3").arg(reply.status).arg(reply.resultCode(), reply.value("0"));
@@ -400,8 +399,7 @@ void TestTessaroServer::twoFaAuthentication()
 
 void TestTessaroServer::twoFaActivation()
 {
-    // Guards against activation without a real secret, a wrong first code switching it on, or a
-    // second code asked right after the first.
+    // Guards against a fake secret, a wrong first code switching on, or a second code asked.
     const QString user = account("two-factor not yet active");
     const Tokens tokens { login(user), {} };
     const ServiceReply activation = post("home/attivazione_two_fa", {}, tokens);
@@ -411,8 +409,7 @@ void TestTessaroServer::twoFaActivation()
     const QString secret
         = query("SELECT totp_secret FROM users WHERE fiscal_code = '" + user + "'");
     QCOMPARE(secret.size(), 32);
-    // Drawn by Qt's renderer over a dark background, as the activation window stretches it, the
-    // code must still read back as the secret's URI: the white margin is the SVG's own.
+    // Stretched over a dark background, as the window draws it: the white margin is the SVG's.
     QSvgRenderer renderer(svg.toUtf8());
     QVERIFY(renderer.isValid());
     for (const QSize size : { renderer.defaultSize(), QSize(380, 300) }) {
@@ -434,8 +431,7 @@ void TestTessaroServer::twoFaActivation()
 
     const QString code = totp(user);
     const QString first = "home/prima_autenticazione_two_fa";
-    // The first code completes this sign-in's second factor; once active the secret is never
-    // handed out again.
+    // The first code completes this sign-in; once active, the secret is never handed out again.
     QCOMPARE(walk(tokens,
                  { { first, { { "twofa_token", "" } }, "320" },
                      { first, { { "twofa_token", otherCode(code) } }, "315" },
@@ -476,8 +472,7 @@ void TestTessaroServer::accountActivation()
 
 void TestTessaroServer::passwordChange()
 {
-    // Guards against weak, unchanged or unauthorised password changes, and other sessions
-    // outliving a new password.
+    // Guards against weak or unauthorised password changes, and sessions outliving a new one.
     const QString user = account("password expired");
     const auto change = [](const QString& from, const QString& to, const QString& code) {
         return Step { "home/cambio_password", { { "old_password", from }, { "new_password", to } },
@@ -504,8 +499,7 @@ void TestTessaroServer::passwordChange()
 
 void TestTessaroServer::credentialRequests()
 {
-    // Guards against credential requests that skip validation, duplicate users or send no mail,
-    // and against the consortium request's result codes and records.
+    // Guards against credential requests skipping validation, duplicating users or not mailing.
     const QString confidi = "home/richiesta_credenziali_confidi";
     const QString path = "home/richiesta_credenziali_utente";
     const Fields fields { { "cf_confidi", "28461530157" }, { "nome", "Nicolò" },
@@ -723,8 +717,7 @@ void TestTessaroServer::reportsAndDownloads()
 
 void TestTessaroServer::positionDetailAndPlan()
 {
-    // Guards against missing detail fields, a position shown under another bank or LCR, and a
-    // plan that does not repay the loan.
+    // Guards against missing detail fields, wrong bank or LCR, and a plan not repaying the loan.
     const QString id = query("SELECT id FROM positions WHERE state_id = 6 AND abi = '03111' AND "
                              "consortium_id = 1 LIMIT 1");
     const Fields key { { "pratica_ft_id", id },
@@ -868,8 +861,7 @@ void TestTessaroServer::requestBodies_data()
 
 void TestTessaroServer::requestBodies()
 {
-    // Guards against valid large tickets being refused, and oversized, non-UTF-8 or malformed
-    // ones stored.
+    // Guards against large tickets refused, and oversized, non-UTF-8 or malformed ones stored.
     QFETCH(QByteArray, body);
     QFETCH(QString, code);
     const int before = query("SELECT COUNT(*) FROM tickets").toInt();
@@ -889,8 +881,7 @@ void TestTessaroServer::requestBodies()
 
 void TestTessaroServer::versionCheckAndUpdate()
 {
-    // Guards against the version check and the update download disagreeing on the archive, and
-    // an unsigned release going out.
+    // Guards against version check and download disagreeing, and unsigned releases going out.
     const QString archiveVersion = "5.3.0.0";
     const Fields download { { "file", "CorvaneWin" }, { "vers", archiveVersion } };
     QCOMPARE(walk(ready,
@@ -942,8 +933,7 @@ void TestTessaroServer::rateLimiter()
 
 void TestTessaroServer::dataFolderIsPrivate()
 {
-    // Guards against the signing key, two-factor secrets, TLS key or mailed passwords being
-    // readable by other local users.
+    // Guards against keys, two-factor secrets or mailed passwords readable by other users.
     QStringList open;
     QDirIterator it(server->getDataDirectory(),
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDirIterator::Subdirectories);
@@ -974,8 +964,7 @@ void TestTessaroServer::writeAheadLogStaysBounded()
 
 void TestTessaroServer::idleConnections()
 {
-    // Guards against a hundred keep-alive connections idling after their request holding every
-    // worker.
+    // Guards against a hundred idle keep-alive connections holding every worker.
     std::vector<std::unique_ptr<httplib::Client>> idle(100);
     std::vector<std::thread> threads;
     for (auto& connection : idle) {
@@ -1036,8 +1025,7 @@ void TestTessaroServer::codeGuessingIsLimited()
 
 void TestTessaroServer::parallelAndSprayedLogins()
 {
-    // Guards against parallel guesses all passing the limit together, and against guessing
-    // across many users from one address. Leaves this address blocked for a minute.
+    // Guards against parallel or sprayed guesses passing the limit (blocks this address).
     const QString user = account("two-factor not yet active");
     const QString consortium = server->getConsortiumOf(user);
     std::atomic<int> checked { 0 };
@@ -1074,8 +1062,7 @@ void TestTessaroServer::parallelAndSprayedLogins()
 
 void TestTessaroServer::accountRequestFlood()
 {
-    // Guards against one address creating accounts and mails without end, and against line
-    // breaks in a name reaching the mail text.
+    // Guards against endless accounts and mails from one address, and mail header injection.
     const QDir outbox(server->getDataDirectory() + "/outbox");
     const int usersBefore = query("SELECT COUNT(*) FROM users").toInt();
     const int mailsBefore = outbox.entryList(QDir::Files).size();

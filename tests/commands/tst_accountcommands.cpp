@@ -153,8 +153,7 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields_data()
 
 void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
 {
-    // Guards against a command calling the wrong verb, sending the bank, missing the version on
-    // authenticated verbs, or reporting to the wrong accepter operation.
+    // Guards against a wrong verb, the bank or no version sent, or the wrong accepter told.
     QFETCH(QString, verb);
     QFETCH(bool, authenticated);
     QFETCH(QStringList, fields);
@@ -234,8 +233,7 @@ void TestAccountCommands::outcomes_data()
 
 void TestAccountCommands::outcomes()
 {
-    // Guards against a refused or cut-short reply being taken for a session (an empty token
-    // accepted), the wrong token being kept, or a refused account request reported as accepted.
+    // Guards against refused or cut-short replies taken for success, or the wrong token kept.
     QFETCH(QString, verb);
     QFETCH(QString, esitoId);
     QFETCH(QList<DataRow>, records);
@@ -280,9 +278,7 @@ void TestAccountCommands::emptyTokenIsNeverWrittenToASessionFile()
 
 void TestAccountCommands::updateDownloadKeepsOnlyAVerifiedArchive()
 {
-    // Guards against a corrupted download replacing the archive, a new one being appended to
-    // the old file, or an error answered as XML taken for a file (the update window would wait
-    // for ever).
+    // Guards against a corrupt or XML download kept, or a good one appended to the old file.
     const QByteArray archive("PK\x03\x04 archivio di prova", 22);
     const QString md5 = QCryptographicHash::hash(archive, QCryptographicHash::Md5).toHex();
     QFile old("CorvaneWin.zip");

@@ -114,8 +114,7 @@ void TestCommandManager::cleanupTestCase() { client.reset(); }
 
 void TestCommandManager::requestCarriesProtocolFields()
 {
-    // Guards against requests missing "cmd", "vers" or the bank code, and form encoding that a
-    // server decodes differently ("+" read as a blank).
+    // Guards against a missing "cmd", "vers" or bank code, or values encoded ambiguously ("+").
     server->setXmlReply("/corvane/v5/search/lista_imprese/01234", resultReply("0"));
     server->setXmlReply(home("province"), resultReply("0"));
     HomeCommand init(home("init"), { { "b", "2" }, { "a", "1" } });

@@ -67,10 +67,7 @@ void TestXmlParser::headerFields()
 
 void TestXmlParser::records()
 {
-    // Guards against wrong text decoding of records, unknown fields leaking into rows, a field
-    // given twice keeping its first value, lookup lists ("id"/"descr" records) losing entries,
-    // the tokens that travel as such records reaching the log, and rows of one reply vanishing
-    // or being returned twice.
+    // Guards against records mis-decoded, mixed, logged (tokens), lost or returned twice.
     const auto base64Of1252 = [](const QByteArray& bytes) { return bytes.toBase64(); };
     XmlParser parser;
     parser.parse("<r><item_res><esito_id>0</esito_id></item_res><item_dati><ragione_sociale>"
@@ -135,8 +132,7 @@ void TestXmlParser::brokenInput()
 
 void TestXmlParser::base64Coding()
 {
-    // Guards against the asymmetric codings (replies in Windows-1252, requests in UTF-8), and
-    // against a field too long to decode being decoded anyway.
+    // Guards against mixed-up codings (replies Windows-1252, requests UTF-8) and huge fields.
     QCOMPARE(XmlParser::decodeBase64("4A=="), "à");
     QCOMPARE(XmlParser::decodeBase64("4!A=\n="), "à");
     // Whole groups first, then a character outside the alphabet in the middle of one.
@@ -166,9 +162,7 @@ void TestXmlParser::declarationsAreRefused_data()
 
 void TestXmlParser::declarationsAreRefused()
 {
-    // Guards against entity expansion blowing a small reply up (heap overflow, memory), against a
-    // declaration of one reply changing how the next one decodes, and against the parser keeping
-    // the body alive after its parse.
+    // Guards against entity expansion, declarations outliving their reply, and a kept body.
     QFETCH(QByteArray, xml);
     XmlParser parser;
     QVERIFY(parser.parse(xml).isEmpty());

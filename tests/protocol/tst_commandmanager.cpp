@@ -56,9 +56,7 @@ private slots:
     void emptyTokenHeadersAreSent();
     void tokenFilesReachHeadersOnlyWhenClean_data();
     void tokenFilesReachHeadersOnlyWhenClean();
-    void debugSwitchAddsDebuggerSession();
-    void oneRequestInFlightResultsInOrder();
-    void duplicateExecIsRefused();
+    void oneRequestInFlightResultsInOrderOnce();
     void resultChecks_data();
     void resultChecks();
     void refusedSessionGoesToFlowManagerAfterQueueAdvances();
@@ -73,7 +71,6 @@ private slots:
     void replyIsTakenFromTheTransferThatFinished();
     void flowCommandsAreFreedOnceEnded_data();
     void flowCommandsAreFreedOnceEnded();
-    void failedLookUpsAreFreed();
 
 private:
     CommandManager* commandManager() { return application->getCommandManager(); }
@@ -114,7 +111,8 @@ void TestCommandManager::cleanupTestCase() { client.reset(); }
 
 void TestCommandManager::requestCarriesProtocolFields()
 {
-    // Guards against a missing "cmd", "vers" or bank code, or values encoded ambiguously ("+").
+    // Guards against a missing "cmd", "vers" or bank code, ambiguous values, an ignored debug
+    // switch.
     server->setXmlReply("/corvane/v5/search/lista_imprese/01234", resultReply("0"));
     server->setXmlReply(home("province"), resultReply("0"));
     HomeCommand init(home("init"), { { "b", "2" }, { "a", "1" } });
@@ -141,6 +139,13 @@ void TestCommandManager::requestCarriesProtocolFields()
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         QCOMPARE(requests[2].form.value(it.key()), it.value());
     QVERIFY(!requests[2].form.contains("XDEBUG_SESSION"));
+
+    QSettings("config.ini", QSettings::IniFormat).setValue("Debug/Enable", 0);
+    TestClient debug(server->baseUrl());
+    QSettings("config.ini", QSettings::IniFormat).remove("Debug");
+    debug.commandManager()->exec(&lookup);
+    QTRY_COMPARE(lookup.useCount, 2);
+    QCOMPARE(server->requests().constLast().form.value("XDEBUG_SESSION"), "qzv");
 }
 
 void TestCommandManager::emptyTokenHeadersAreSent()
@@ -207,27 +212,13 @@ void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean()
         authHeader != authText || twoFaHeader != twoFaText);
 }
 
-void TestCommandManager::debugSwitchAddsDebuggerSession()
+void TestCommandManager::oneRequestInFlightResultsInOrderOnce()
 {
-    // Guards against the debug switch of "config.ini" being ignored.
-    QSettings("config.ini", QSettings::IniFormat).setValue("Debug/Enable", 0);
-    TestClient debug(server->baseUrl());
-    QSettings("config.ini", QSettings::IniFormat).remove("Debug");
-    PublicHomeCommand lookup(home("province"));
-    debug.commandManager()->exec(&lookup);
-    QTRY_COMPARE(lookup.useCount, 1);
-    QCOMPARE(server->requests().constLast().form.value("XDEBUG_SESSION"), "qzv");
-}
-
-void TestCommandManager::oneRequestInFlightResultsInOrder()
-{
-    // Guards against a second request leaving before the first one's result has been used.
+    // Guards against a request leaving before the last result was used, or a duplicate sent twice.
     server->setReply(home("slow"), delayedReply(300, "lento"));
     server->setReply(home("fast"), delayedReply(0, "veloce"));
     const int before = server->requestCount();
-    HomeCommand first(home("slow"));
-    HomeCommand second(home("fast"));
-    HomeCommand third(home("slow"));
+    HomeCommand first(home("slow")), second(home("fast")), third(home("slow"));
     QList<HomeCommand*> order;
     QList<int> requestsSeenAtUse;
     for (HomeCommand* command : { &first, &second, &third }) {
@@ -235,29 +226,16 @@ void TestCommandManager::oneRequestInFlightResultsInOrder()
             order << command;
             requestsSeenAtUse << server->requestCount() - before;
         };
+        commandManager()->exec(command);
     }
-    runAll({ &first, &second, &third });
+    const int logStart = logText().size();
+    commandManager()->exec(&second);
+    QVERIFY(logText().mid(logStart).contains("Warning: \"/corvane/v5/home/fast\""));
+    QTRY_VERIFY(!commandManager()->isBusy());
     QCOMPARE(order, (QList<HomeCommand*> { &first, &second, &third }));
     QCOMPARE(requestsSeenAtUse, (QList<int> { 1, 2, 3 }));
     QCOMPARE(first.dataRows.value(0).value("cap"), "lento");
     QCOMPARE(second.dataRows.value(0).value("cap"), "veloce");
-}
-
-void TestCommandManager::duplicateExecIsRefused()
-{
-    // Guards against a command queued twice being sent twice.
-    server->setReply(home("slow"), delayedReply(200));
-    const int before = server->requestCount();
-    HomeCommand running(home("slow"));
-    HomeCommand waiting(home("slow"));
-    commandManager()->exec(&running);
-    commandManager()->exec(&waiting);
-    const int logStart = logText().size();
-    commandManager()->exec(&waiting);
-    QVERIFY(logText().mid(logStart).contains("Warning: \"/corvane/v5/home/slow\""));
-    QTRY_VERIFY(!commandManager()->isBusy());
-    QCOMPARE(waiting.useCount, 1);
-    QCOMPARE(server->requestCount() - before, 2);
 }
 
 void TestCommandManager::resultChecks_data()
@@ -429,21 +407,20 @@ void TestCommandManager::commandQueuedAgainInsideItsDelivery()
 
 void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue_data()
 {
-    QTest::addColumn<bool>("running");
-    QTest::addColumn<bool>("destroyed");
-    for (bool running : { false, true }) {
-        for (bool destroyed : { false, true })
-            QTest::addRow(
-                "%s, %s", running ? "running" : "waiting", destroyed ? "destroyed" : "withdrawn")
-                << running << destroyed;
-    }
+    addRows({ "target", "end" },
+        { { "waiting, withdrawn", "waiting", "withdrawn" },
+            { "waiting, destroyed", "waiting", "destroyed" },
+            { "running, withdrawn", "running", "withdrawn" },
+            { "running, destroyed", "running", "destroyed" } });
 }
 
 void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
 {
     // Guards against use after free, withdrawn commands answered, aborts reported, a stall.
-    QFETCH(bool, running);
-    QFETCH(bool, destroyed);
+    QFETCH(QString, target);
+    QFETCH(QString, end);
+    const bool running = target == "running";
+    const bool destroyed = end == "destroyed";
     std::unique_ptr<HomeCommand> commands[2];
     for (int i = 0; i < 2; ++i) {
         const QString path = home(i == 0 ? "first" : "second");
@@ -458,18 +435,18 @@ void TestCommandManager::withdrawnAndDestroyedCommandsLeaveTheQueue()
     commandManager()->exec(&last);
     QTRY_COMPARE(server->requestCount() - before, 1);
 
-    const int target = running ? 0 : 1;
+    const int gone = running ? 0 : 1;
     if (destroyed)
-        commands[target].reset();
+        commands[gone].reset();
     else
-        commandManager()->withdraw(commands[target].get());
+        commandManager()->withdraw(commands[gone].get());
     QTRY_COMPARE(last.useCount, 1);
     QTRY_VERIFY(!commandManager()->isBusy());
-    const HomeCommand& other = *commands[1 - target];
+    const HomeCommand& other = *commands[1 - gone];
     QCOMPARE(other.useCount, 1);
     QCOMPARE(other.dataRows.value(0).value("cap"), other.path);
     if (!destroyed)
-        QCOMPARE(commands[target]->useCount, 0);
+        QCOMPARE(commands[gone]->useCount, 0);
     QCOMPARE(server->requestCount() - before, running ? 3 : 2);
     QCOMPARE(answerer.getSeenTexts(), QStringList());
 }
@@ -498,19 +475,22 @@ void TestCommandManager::replyIsTakenFromTheTransferThatFinished()
 void TestCommandManager::flowCommandsAreFreedOnceEnded_data()
 {
     // The result code, or none for a dropped connection; the box, if any, and its button.
-    addRows({ "esitoId", "title", "text", "button" },
-        { { "accepted, the user is told", "0", "Richiesta nuova password",
+    addRows({ "owner", "esitoId", "title", "text", "button" },
+        { { "accepted, the user is told", "flow", "0", "Richiesta nuova password",
               "La richiesta è stata inviata. Controllare la mail.", "Ok" },
-            { "session refused", "9", "", "", "" },
-            { "unknown result code", "999", "Errore nella risposta del server", "Errore: 999",
-                "No" },
-            { "connection dropped", "", "Errore durante la connessione al server",
-                "CODE: ", "Ok" } });
+            { "session refused", "flow", "9", "", "", "" },
+            { "unknown result code", "flow", "999", "Errore nella risposta del server",
+                "Errore: 999", "No" },
+            { "connection dropped", "flow", "", "Errore durante la connessione al server",
+                "CODE: ", "Ok" },
+            { "failed city look-up", "address", "999", "Errore nella risposta del server",
+                "Errore: 999", "No" } });
 }
 
 void TestCommandManager::flowCommandsAreFreedOnceEnded()
 {
-    // Guards against refused and failed flow commands living as long as the process.
+    // Guards against refused and failed flow commands, or look-ups, living as long as their owner.
+    QFETCH(QString, owner);
     QFETCH(QString, esitoId);
     QFETCH(QString, title);
     QFETCH(QString, text);
@@ -519,30 +499,25 @@ void TestCommandManager::flowCommandsAreFreedOnceEnded()
     scripted.dropConnection = esitoId.isEmpty();
     scripted.body = scripted.dropConnection ? QByteArray() : resultReply(esitoId);
     server->setReply(home("richiesta_password"), scripted);
+    server->setReply("/corvane/v5/search/comuni/01234", scripted);
     MessageBoxAnswerer answerer;
     if (!title.isEmpty())
         answerer.expect(title, text, button == "Ok" ? QMessageBox::Ok : QMessageBox::No,
             MessageBoxAnswerer::Match::Contains);
-    application->requestPassword();
-    QCOMPARE(application->findChildren<Command::RequestPassword*>().size(), 1);
+    Model::AddressWrapper wrapper(commandManager());
+    const auto alive = [&] {
+        return application->findChildren<Command::RequestPassword*>().size()
+            + wrapper.findChildren<Command::Search::City*>().size();
+    };
+    if (owner == "address")
+        wrapper.fetchCities("RM");
+    else
+        application->requestPassword();
+    QCOMPARE(alive(), 1);
     QTRY_VERIFY(!commandManager()->isBusy());
-    QTRY_VERIFY(application->findChildren<Command::RequestPassword*>().isEmpty());
+    QTRY_COMPARE(alive(), 0);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
     QCOMPARE(TestEnvironment::takeQuitRequest(), scripted.dropConnection);
-}
-
-void TestCommandManager::failedLookUpsAreFreed()
-{
-    // Guards against failed address look-ups living as long as the wrapper.
-    server->setXmlReply("/corvane/v5/search/comuni", resultReply("999"));
-    MessageBoxAnswerer answerer;
-    answerer.expect("Errore nella risposta del server", "Errore: 999", QMessageBox::No,
-        MessageBoxAnswerer::Match::Contains);
-    Model::AddressWrapper wrapper(commandManager());
-    wrapper.fetchCities("RM");
-    QTRY_VERIFY(!commandManager()->isBusy());
-    QTRY_VERIFY(wrapper.findChildren<Command::Search::City*>().isEmpty());
-    QVERIFY(answerer.allAnswered());
 }
 
 QTEST_MAIN(TestCommandManager)

@@ -2,20 +2,9 @@
 #include "serviceclient.h"
 #include "support/datarows.h"
 
-#include <QCryptographicHash>
-#include <QDate>
-#include <QDir>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMessageAuthenticationCode>
 #include <QPainter>
-#include <QProcess>
 #include <QSvgRenderer>
-#include <QTemporaryFile>
 #include <QtTest>
 
 #include <atomic>
@@ -50,23 +39,20 @@ QString otherCode(const QString& code, int offset = 500000)
     return QString("%1").arg((code.toInt() + offset) % 1000000, 6, 10, QChar('0'));
 }
 
+/// The "dati_t" field of a new ticket (no ticketId) or of a message added to one.
 QString ticketDocument(
     const QString& ticketId, const QString& subject, const QString& text, const QString& email = {})
 {
-    const auto encode
-        = [](const QString& value) { return QString::fromLatin1(value.toUtf8().toBase64()); };
-    QByteArray xml;
-    QXmlStreamWriter writer(&xml);
-    writer.writeStartDocument();
-    writer.writeStartElement("dati_ticket");
-    writer.writeStartElement("ticket");
-    writer.writeTextElement("ticket_id", ticketId.isEmpty() ? QString() : encode(ticketId));
-    writer.writeTextElement("oggetto", encode(subject));
-    writer.writeTextElement("testo", encode(text));
+    QString xml = "<?xml version=\"1.0\"?><dati_ticket><ticket>";
+    const auto add = [&xml](const char* name, const QString& value) {
+        xml += QString("<%1>%2</%1>").arg(name, QString::fromLatin1(value.toUtf8().toBase64()));
+    };
+    add("ticket_id", ticketId);
+    add("oggetto", subject);
+    add("testo", text);
     if (!email.isEmpty())
-        writer.writeTextElement("email", encode(email));
-    writer.writeEndDocument();
-    return QString::fromLatin1(xml.toBase64());
+        add("email", email);
+    return QString::fromLatin1((xml + "</ticket></dati_ticket>").toUtf8().toBase64());
 }
 
 }
@@ -89,8 +75,7 @@ private slots:
     void passwordChange();
     void credentialRequests();
     void publicLookups();
-    void companyPagingCoversEveryRowOnce();
-    void companySortingAndFilters();
+    void companyList();
     void positionFilters();
     void sqlMetacharactersMatchLiterally();
     void reportsAndDownloads();
@@ -100,13 +85,10 @@ private slots:
     void requestBodies_data();
     void requestBodies();
     void versionCheckAndUpdate();
-    void dataFolderIsPrivate();
-    void writeAheadLogStaysBounded();
-    void idleConnections();
+    void dataFolder();
     void codeGuessingIsLimited_data();
     void codeGuessingIsLimited();
-    void parallelAndSprayedLogins();
-    void accountRequestFlood();
+    void floodsFromOneAddress();
 
 private:
     ServiceReply post(const QString& path, const Fields& fields = {}, const Tokens& tokens = {})
@@ -117,8 +99,8 @@ private:
     {
         return post(path, fields, tokens).resultCode();
     }
-    /// Posts the steps in turn: "" when every reply matches its step, else the first difference.
-    QString walk(const Tokens& tokens, const QList<Step>& steps);
+    /// Posts the steps in turn, failing the test at the first reply unlike its step.
+    void walk(const Tokens& tokens, const QList<Step>& steps);
     QString login(const QString& user, const QString& password = "Corvane.Demo.2024");
     /// The user's current code, even one of a step the server already took (its memory is reset).
     QString totp(const QString& user) const;
@@ -137,7 +119,7 @@ private:
     Tokens ready;
 };
 
-QString TestTessaroServer::walk(const Tokens& tokens, const QList<Step>& steps)
+void TestTessaroServer::walk(const Tokens& tokens, const QList<Step>& steps)
 {
     for (int i = 0; i < steps.size(); ++i) {
         const ServiceReply reply = post(steps[i].path, steps[i].fields, tokens);
@@ -147,10 +129,10 @@ QString TestTessaroServer::walk(const Tokens& tokens, const QList<Step>& steps)
             expected += ' ' + it.key() + '=' + it.value();
             actual += ' ' + it.key() + '=' + reply.value(it.key());
         }
-        if (actual != expected)
-            return QString("step %1 %2: %3, not %4").arg(i).arg(steps[i].path, actual, expected);
+        QVERIFY2(actual == expected,
+            qPrintable(
+                QString("step %1 %2: %3, not %4").arg(i).arg(steps[i].path, actual, expected)));
     }
-    return {};
 }
 
 QString TestTessaroServer::account(const QString& descriptionPart) const
@@ -264,7 +246,7 @@ void TestTessaroServer::cleanupTestCase()
 
 void TestTessaroServer::transportAnswers()
 {
-    // Guards against the connection check, unknown paths and oversized bodies being mishandled.
+    // Guards against bad answers to probes, unknown paths, huge bodies and idle connections.
     QCOMPARE(client->get("/").status, 200);
     for (const char* path : { "home/no_such_verb", "search/lista_imprese", "home/init/03111",
              "search/lista_imprese/abc" })
@@ -273,13 +255,11 @@ void TestTessaroServer::transportAnswers()
     // A line break in the path must not start a log line of its own (see checkLog).
     auto raw = rawClient();
     raw->set_url_encode(false);
-    const auto injected = raw->Post("/corvane/v5/home/init%0aPOST%20/forged%200%201.0ms", "",
-        "application/x-www-form-urlencoded");
-    QVERIFY(injected);
-    QCOMPARE(injected->status, 404);
-    const auto rejected = raw->Get("/not a request line");
-    QVERIFY(rejected);
-    QCOMPARE(rejected->status, 400);
+    const auto status = [](const httplib::Result& result) { return result ? result->status : 0; };
+    QCOMPARE(status(raw->Post("/corvane/v5/home/init%0aPOST%20/forged%200%201.0ms", "",
+                 "application/x-www-form-urlencoded")),
+        404);
+    QCOMPARE(status(raw->Get("/not a request line")), 400);
 
     // A chunked body has no length to check: refused before it is read, so memory stays flat.
     const qint64 peakBefore = server->getStatusKib("VmHWM");
@@ -299,11 +279,29 @@ void TestTessaroServer::transportAnswers()
     const qint64 growth = server->getStatusKib("VmHWM") - peakBefore;
     QVERIFY2(growth < 32 * 1024, qPrintable(QString::number(growth)));
 
+    // An XML error page (decoded only when sent as "text/html").
     const ServiceReply reply = post("home/init");
-    QCOMPARE(reply.status, 403);
-    QVERIFY(reply.contentType.startsWith("text/html"));
     QVERIFY(reply.body.startsWith("<?xml"));
-    QCOMPARE(reply.resultCode(), "300");
+    QCOMPARE(QString("%1 %2").arg(reply.status).arg(reply.resultCode()), "403 300");
+
+    std::vector<std::unique_ptr<httplib::Client>> idle(100);
+    std::vector<std::thread> threads;
+    for (auto& connection : idle) {
+        connection = rawClient();
+        connection->set_keep_alive(true);
+        threads.emplace_back([&connection] { connection->Get("/"); });
+    }
+    QTest::qWait(500);
+    QElapsedTimer timer;
+    timer.start();
+    ServiceClient fresh("127.0.0.1", server->getPort(), server->getCaPath());
+    const QString code
+        = fresh.post("/corvane/v5/home/init", {}, ready.auth, ready.twoFa).resultCode();
+    const qint64 elapsed = timer.elapsed();
+    for (auto& thread : threads)
+        thread.join();
+    QCOMPARE(code, "0");
+    QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
 }
 
 void TestTessaroServer::loginResults_data()
@@ -378,22 +376,20 @@ void TestTessaroServer::twoFaAuthentication()
     const Tokens tokens { login(user), {} };
     const QString code = totp(user);
     const QString path = "home/autenticazione_two_fa";
-    QCOMPARE(walk(tokens,
-                 { { path, { { "twofa_token", "12ab56" } }, "321" },
-                     { path, { { "twofa_token", otherCode(code) } }, "311" } }),
-        QString());
+    walk(tokens,
+        { { path, { { "twofa_token", "12ab56" } }, "321" },
+            { path, { { "twofa_token", otherCode(code) } }, "311" } });
     const QString twoFa = post(path, { { "twofa_token", code } }, tokens).value("0");
     secretsSeen << code << twoFa;
     // A code opens one session: the same code again, in a new session, is refused.
     QCOMPARE(codeOf(path, { { "twofa_token", code } }, { login(user), {} }), "311");
 
-    const ServiceReply init
-        = post("home/init", { { "sys_prod_name", "Debian GNU/Linux 12" } }, { tokens.auth, twoFa });
-    QCOMPARE(init.resultCode(), "0");
-    QCOMPARE(init.value("0"), "1");
-    QCOMPARE(init.value("1"), "Confidi Aurora Garanzie S.C.p.A.");
-    QCOMPARE(init.value("2"), "FERRARESI - GIULIA");
-    QVERIFY(QDateTime::fromString(init.value("3"), "dd/MM/yyyy HH:mm:ss").isValid());
+    walk({ tokens.auth, twoFa },
+        { { "home/init", { { "sys_prod_name", "Debian GNU/Linux 12" } }, "0",
+            { { "0", "1" }, { "1", "Confidi Aurora Garanzie S.C.p.A." },
+                { "2", "FERRARESI - GIULIA" } } } });
+    const QString lastAccess = post("home/init", {}, { tokens.auth, twoFa }).value("3");
+    QVERIFY(QDateTime::fromString(lastAccess, "dd/MM/yyyy HH:mm:ss").isValid());
 }
 
 void TestTessaroServer::twoFaActivation()
@@ -402,15 +398,14 @@ void TestTessaroServer::twoFaActivation()
     const QString user = account("two-factor not yet active");
     const Tokens tokens { login(user), {} };
     const ServiceReply activation = post("home/attivazione_two_fa", {}, tokens);
-    QCOMPARE(activation.resultCode(), "0");
     const QString svg = activation.value("0");
-    QVERIFY(svg.contains("<svg") && svg.contains("<path"));
     const QString secret
         = query("SELECT totp_secret FROM users WHERE fiscal_code = '" + user + "'");
     QCOMPARE(secret.size(), 32);
     // Stretched over a dark background, as the window draws it: the white margin is the SVG's.
     QSvgRenderer renderer(svg.toUtf8());
-    QVERIFY(renderer.isValid());
+    QVERIFY2(activation.resultCode() == "0" && svg.contains("<path") && renderer.isValid(),
+        qPrintable(svg));
     for (const QSize size : { renderer.defaultSize(), QSize(380, 300) }) {
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::black);
@@ -418,11 +413,10 @@ void TestTessaroServer::twoFaActivation()
         renderer.render(&painter);
         painter.end();
         QTemporaryFile png(QDir::tempPath() + "/qrcode-XXXXXX.png");
-        QVERIFY(png.open() && image.save(&png, "PNG"));
-        png.close();
+        QVERIFY(png.open() && image.save(png.fileName(), "PNG"));
         QProcess zbar;
         zbar.start("zbarimg", { "--quiet", "--raw", png.fileName() });
-        QVERIFY(zbar.waitForFinished(30000));
+        zbar.waitForFinished(30000);
         QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(),
             "otpauth://totp/Tessaro:" + user + "?secret=" + secret
                 + "&issuer=Tessaro&algorithm=SHA1&digits=6&period=30");
@@ -431,13 +425,11 @@ void TestTessaroServer::twoFaActivation()
     const QString code = totp(user);
     const QString first = "home/prima_autenticazione_two_fa";
     // The first code completes this sign-in; once active, the secret is never handed out again.
-    QCOMPARE(walk(tokens,
-                 { { first, { { "twofa_token", "" } }, "320" },
-                     { first, { { "twofa_token", otherCode(code) } }, "315" },
-                     { "home/init", {}, "303" }, { first, { { "twofa_token", code } }, "0" },
-                     { "home/init", {}, "0" },
-                     { "home/attivazione_two_fa", {}, "315", { { "0", "" } } } }),
-        QString());
+    walk(tokens,
+        { { first, { { "twofa_token", "" } }, "320" },
+            { first, { { "twofa_token", otherCode(code) } }, "315" }, { "home/init", {}, "303" },
+            { first, { { "twofa_token", code } }, "0" }, { "home/init", {}, "0" },
+            { "home/attivazione_two_fa", {}, "315", { { "0", "" } } } });
     QCOMPARE(codeOf("home/init", {}, { login(user), {} }), "304");
 }
 
@@ -455,18 +447,15 @@ void TestTessaroServer::accountActivation()
                          .arg(time, user),
             true);
     };
-    QCOMPARE(walk(tokens,
-                 { { path, { { "codice_attivazione", "12345" } }, "319" },
-                     { path, { { "codice_attivazione", otherCode(code, 1) } }, "307" } }),
-        QString());
+    walk(tokens,
+        { { path, { { "codice_attivazione", "12345" } }, "319" },
+            { path, { { "codice_attivazione", otherCode(code, 1) } }, "307" } });
     QCOMPARE(expires("1"), "ok");
-    QCOMPARE(codeOf(path, { { "codice_attivazione", code } }, tokens), "308");
+    walk(tokens, { { path, { { "codice_attivazione", code } }, "308" } });
     QCOMPARE(expires("4000000000"), "ok");
-    QCOMPARE(
-        walk(tokens,
-            { { "home/cambio_password", {}, "301" },
-                { path, { { "codice_attivazione", code } }, "0" }, { "home/init", {}, "303" } }),
-        QString());
+    walk(tokens,
+        { { "home/cambio_password", {}, "301" }, { path, { { "codice_attivazione", code } }, "0" },
+            { "home/init", {}, "303" } });
 }
 
 void TestTessaroServer::passwordChange()
@@ -479,21 +468,17 @@ void TestTessaroServer::passwordChange()
     };
     const QString demo = "Corvane.Demo.2024";
     const QString password = "Più.Sicura.2025";
-    QCOMPARE(
-        walk({ login(user), {} },
-            { change(demo, "short", "316"), change("Not.The.Password", "A.Long.Password", "314"),
-                change(demo, demo, "316"), { "home/init", {}, "302" }, change(demo, password, "0"),
-                { "home/init", {}, "304" } }),
-        QString());
+    walk({ login(user), {} },
+        { change(demo, "short", "316"), change("Not.The.Password", "A.Long.Password", "314"),
+            change(demo, demo, "316"), { "home/init", {}, "302" }, change(demo, password, "0"),
+            { "home/init", {}, "304" } });
     QVERIFY(login(user).isEmpty());
 
     const Tokens elsewhere = fullSession(user, password);
     const Tokens changing = fullSession(user, password);
-    QCOMPARE(codeOf("home/init", {}, elsewhere), "0");
-    QCOMPARE(walk(changing,
-                 { change(password, "Ancora.Più.Sicura.2026", "0"), { "home/init", {}, "0" } }),
-        QString());
-    QCOMPARE(walk(elsewhere, { { "home/init", {}, "313", { { "0", "auth" } } } }), QString());
+    walk(elsewhere, { { "home/init", {}, "0" } });
+    walk(changing, { change(password, "Ancora.Più.Sicura.2026", "0"), { "home/init", {}, "0" } });
+    walk(elsewhere, { { "home/init", {}, "313", { { "0", "auth" } } } });
 }
 
 void TestTessaroServer::credentialRequests()
@@ -511,34 +496,31 @@ void TestTessaroServer::credentialRequests()
     };
     const QDir outbox(server->getDataDirectory() + "/outbox");
     const int mailsBefore = outbox.entryList(QDir::Files).size();
-    QCOMPARE(
-        walk({},
-            { { confidi, { { "cf_confidi", "1234" } }, "318" },
-                { confidi, { { "cf_confidi", "01234567890" } }, "3" },
-                { confidi, { { "cf_confidi", "39172640235" } }, "11" },
-                { confidi, { { "cf_confidi", "28461530157" } }, "0",
-                    { { "0", "28461530157" }, { "1", "Confidi Aurora Garanzie S.C.p.A." },
-                        { "2", "garanzie@pec.confidiaurora.example" } } },
-                { path, with("email_utente", "not-an-address"), "318" },
-                { path, with("cf_confidi", "39172640235"), "318" },
-                { path, with("cf_utente", account("ready")), "305" },
-                { path, fields, "0", { { "0", fields["cf_utente"] } } }, { path, fields, "305" } }),
-        QString());
+    walk({},
+        { { confidi, { { "cf_confidi", "1234" } }, "318" },
+            { confidi, { { "cf_confidi", "01234567890" } }, "3" },
+            { confidi, { { "cf_confidi", "39172640235" } }, "11" },
+            { confidi, { { "cf_confidi", "28461530157" } }, "0",
+                { { "0", "28461530157" }, { "1", "Confidi Aurora Garanzie S.C.p.A." },
+                    { "2", "garanzie@pec.confidiaurora.example" } } },
+            { path, with("email_utente", "not-an-address"), "318" },
+            { path, with("cf_confidi", "39172640235"), "318" },
+            { path, with("cf_utente", account("ready")), "305" },
+            { path, fields, "0", { { "0", fields["cf_utente"] } } }, { path, fields, "305" } });
 
     const QStringList mails = outbox.entryList({ "*new-account.txt" }, QDir::Files, QDir::Name);
     QCOMPARE(outbox.entryList(QDir::Files).size(), mailsBefore + 2);
     QFile mail(outbox.filePath(mails.last()));
-    QVERIFY(mail.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(mail.readAll());
+    const QString text = mail.open(QIODevice::ReadOnly) ? QString::fromUtf8(mail.readAll()) : "";
     QVERIFY(text.contains("n.dellacqua@example.it"));
+    // The mailed password signs the new user in, to an account still to be activated.
     const QString password = text.section("Password provvisoria: ", 1).section('\n', 0, 0);
     QCOMPARE(password.size(), 16);
     const ServiceReply signIn = post("home/login_account",
         { { "cf_utente", fields["cf_utente"] }, { "cf_confidi", "28461530157" },
             { "password", password } });
     secretsSeen << password << signIn.value("0");
-    QCOMPARE(signIn.resultCode(), "0");
-    QCOMPARE(codeOf("home/init", {}, { signIn.value("0"), {} }), "301");
+    walk({ signIn.value("0"), {} }, { { "home/init", {}, "301" } });
 }
 
 void TestTessaroServer::publicLookups()
@@ -553,25 +535,22 @@ void TestTessaroServer::publicLookups()
             forli = row.firstKey();
     }
     QVERIFY(!forli.isEmpty());
-    QCOMPARE(
-        walk({},
-            { { "home/province", {}, "0", { { "MI", "Milano" }, { "FC", "Forlì-Cesena" } } },
-                { "home/province_sigla", {}, "0", { { "SU", "SU" } } },
-                { "search/CAP/03111", { { "comune_id", forli } }, "0", { { "cap", "47121" } } },
-                { "search/comuni/03111", { { "prov", "XX" } }, "10" } }),
-        QString());
+    walk({},
+        { { "home/province", {}, "0", { { "MI", "Milano" }, { "FC", "Forlì-Cesena" } } },
+            { "home/province_sigla", {}, "0", { { "SU", "SU" } } },
+            { "search/CAP/03111", { { "comune_id", forli } }, "0", { { "cap", "47121" } } },
+            { "search/comuni/03111", { { "prov", "XX" } }, "10" } });
     QVERIFY(post("home/send_privacy").value("testo_privacy").contains("finalità"));
 }
 
-void TestTessaroServer::companyPagingCoversEveryRowOnce()
+void TestTessaroServer::companyList()
 {
-    // Guards against pages that overlap, skip rows or miscount, and out-of-range starts.
+    // Guards against overlapping or miscounted pages, foreign banks, ignored sorts, wrong matches.
     const QString path = "search/lista_imprese/05222";
     const auto page = [&](const QString& start) {
         return post(path, { { "start", start }, { "ord", "ragsoc" }, { "dir", "1" } }, ready);
     };
     const ServiceReply first = page("0");
-    QCOMPARE(first.resultCode(), "0");
     const int total = first.header["risultati"].toInt();
     const int pages = first.header["tot_pag"].toInt();
     QVERIFY(total > 40);
@@ -580,8 +559,8 @@ void TestTessaroServer::companyPagingCoversEveryRowOnce()
     QSet<QString> ids;
     for (int i = 0; i < pages; ++i) {
         const ServiceReply reply = page(QString::number(i));
-        QCOMPARE(reply.header["start"], QString::number(i));
-        QCOMPARE(reply.header["cur_pag"], QString::number(i + 1));
+        QCOMPARE(reply.header["start"] + '/' + reply.header["cur_pag"],
+            QString("%1/%2").arg(i).arg(i + 1));
         QCOMPARE(reply.rows.size(), i + 1 < pages ? 20 : total - 20 * (pages - 1));
         for (const auto& row : reply.rows)
             ids.insert(row["anag_id"]);
@@ -597,15 +576,11 @@ void TestTessaroServer::companyPagingCoversEveryRowOnce()
     QCOMPARE(codeOf("search/lista_imprese/06333", { { "start", "0" } },
                  fullSession(account("two-factor not yet active"))),
         "10");
-}
 
-void TestTessaroServer::companySortingAndFilters()
-{
-    // Guards against sort keys or directions being ignored and filters matching wrongly.
-    const QString path = "search/lista_imprese/03111";
+    const QString bank = "search/lista_imprese/03111";
     const auto column = [&](const Fields& fields, const QString& key) {
         QStringList values;
-        for (const auto& row : post(path, fields, ready).rows)
+        for (const auto& row : post(bank, fields, ready).rows)
             values << row[key];
         return values;
     };
@@ -619,16 +594,16 @@ void TestTessaroServer::companySortingAndFilters()
         column({ { "ord", "ragsoc; DROP TABLE companies" }, { "dir", "1" } }, "ragione_sociale"),
         ascending);
 
-    QCOMPARE(codeOf(path, { { "search_li_ragsoc", "CAFFÈ" } }, ready), "0");
-    for (const QString& name : column({ { "search_li_ragsoc", "CAFFÈ" } }, "ragione_sociale"))
+    const QStringList coffee = column({ { "search_li_ragsoc", "CAFFÈ" } }, "ragione_sociale");
+    QVERIFY(!coffee.isEmpty());
+    for (const QString& name : coffee)
         QVERIFY2(name.contains("Caffè"), qPrintable(name));
     const QString vat = column({}, "partita_iva").value(0);
     QVERIFY(!column({ { "search_li_picf", vat.mid(2, 6) } }, "partita_iva").isEmpty());
     for (const QString& city : column({ { "search_li_comune", "forl" } }, "comune"))
         QCOMPARE(city, "Forlì");
-    QCOMPARE(
-        codeOf(path, { { "search_li_ragsoc", "nessuna impresa ha questo nome" } }, ready), "10");
-    QCOMPARE(codeOf(path, {}, fullSession(account("second consortium"))), "10");
+    walk(ready, { { bank, { { "search_li_ragsoc", "nessuna impresa ha questo nome" } }, "10" } });
+    walk(fullSession(account("second consortium")), { { bank, {}, "10" } });
 }
 
 void TestTessaroServer::positionFilters()
@@ -636,8 +611,7 @@ void TestTessaroServer::positionFilters()
     // Guards against the state, date, LCR and sort parameters of the position search.
     const QString path = "search/pratiche/03111";
     const ServiceReply all = post(path, { { "start", "0" } }, ready);
-    QCOMPARE(all.resultCode(), "0");
-    QCOMPARE(all.rows.first().size(), 25);
+    QCOMPARE(all.rows.value(0).size(), 25);
     QVERIFY(all.header.contains("pratiche_da_ultimo_accesso"));
 
     const ServiceReply perfected = post(path, { { "search_lp_stato", "5" } }, ready);
@@ -652,7 +626,7 @@ void TestTessaroServer::positionFilters()
             { "search_lp_delibc_al", today.addMonths(-2).toString("dd/MM/yyyy") },
             { "ord", "delib" }, { "dir", "1" } },
         ready);
-    QCOMPARE(dated.resultCode(), "0");
+    QVERIFY(!dated.rows.isEmpty());
     for (int i = 1; i < dated.rows.size(); ++i)
         QVERIFY(dated.rows[i]["data_delib_c_ord"] >= dated.rows[i - 1]["data_delib_c_ord"]);
     const ServiceReply byAmount = post(path, { { "ord", "importo" }, { "dir", "0" } }, ready);
@@ -661,7 +635,7 @@ void TestTessaroServer::positionFilters()
     };
     for (int i = 1; i < byAmount.rows.size(); ++i)
         QVERIFY(euros(byAmount.rows[i - 1]["importo"]) >= euros(byAmount.rows[i]["importo"]));
-    QCOMPARE(codeOf(path, { { "search_lp_stato", "99" } }, ready), "10");
+    walk(ready, { { path, { { "search_lp_stato", "99" } }, "10" } });
 }
 
 void TestTessaroServer::sqlMetacharactersMatchLiterally()
@@ -690,7 +664,6 @@ void TestTessaroServer::reportsAndDownloads()
 {
     // Guards against report dates outside the range, and downloads of the wrong kind.
     const ServiceReply reports = post("search/report/03111", {}, ready);
-    QCOMPARE(reports.resultCode(), "0");
     QCOMPARE(reports.header["risultati"].toInt(), reports.rows.size());
     QString emptyFile;
     QString fullFile;
@@ -701,17 +674,15 @@ void TestTessaroServer::reportsAndDownloads()
     QVERIFY(!emptyFile.isEmpty() && !fullFile.isEmpty());
 
     const QString download = "search/download_report/03111";
+    // Files come as themselves, not as an XML page; a missing or foreign one as that page.
     const ServiceReply full = post(download, { { "file", fullFile } }, ready);
-    QCOMPARE(full.status, 200);
-    QVERIFY(!full.contentType.startsWith("text/html"));
+    QVERIFY2(full.status == 200 && !full.contentType.startsWith("text/html"), full.body);
     QVERIFY(full.body.startsWith("Report;"));
     const ServiceReply empty = post(download, { { "file", emptyFile } }, ready);
-    QVERIFY(!empty.contentType.startsWith("text/html"));
-    QVERIFY(empty.body.isEmpty());
-    const ServiceReply missing = post(download, { { "file", "1" } }, ready);
-    QVERIFY(missing.contentType.startsWith("text/html"));
-    QCOMPARE(missing.resultCode(), "10");
-    QCOMPARE(codeOf("search/download_report/06333", { { "file", fullFile } }, ready), "10");
+    QVERIFY(!empty.contentType.startsWith("text/html") && empty.body.isEmpty());
+    walk(ready,
+        { { download, { { "file", "1" } }, "10" },
+            { "search/download_report/06333", { { "file", fullFile } }, "10" } });
 }
 
 void TestTessaroServer::positionDetailAndPlan()
@@ -722,18 +693,14 @@ void TestTessaroServer::positionDetailAndPlan()
     const Fields key { { "pratica_ft_id", id },
         { "lcr", query("SELECT lcr FROM positions WHERE id = " + id) } };
     const ServiceReply detail = post("search/dett_pratica/03111", key, ready);
-    QCOMPARE(detail.resultCode(), "0");
     QCOMPARE(detail.rows.size(), 1);
     QCOMPARE(detail.rows.first().size(), 40);
     QVERIFY(!detail.value("ES_data_conclusione").isEmpty());
-    QCOMPARE(walk(ready,
-                 { { "search/dett_pratica/03111", { { "pratica_ft_id", id }, { "lcr", "0000/1" } },
-                       "10" },
-                     { "search/dett_pratica/05222", key, "10" } }),
-        QString());
+    walk(ready,
+        { { "search/dett_pratica/03111", { { "pratica_ft_id", id }, { "lcr", "0000/1" } }, "10" },
+            { "search/dett_pratica/05222", key, "10" } });
 
     const ServiceReply plan = post("search/ft_piano_amm/03111", key, ready);
-    QCOMPARE(plan.resultCode(), "0");
     QCOMPARE(plan.header["n_result"].toInt(), plan.rows.size());
     const auto cents = [](const QString& text) {
         return qRound64(QString(text).remove('.').replace(',', '.').toDouble() * 100);
@@ -750,15 +717,14 @@ void TestTessaroServer::positionDetailAndPlan()
     const ServiceReply pdf = post(
         "search/download_posizione/03111", { { "pft_id", id }, { "lcr", key["lcr"] } }, ready);
     QCOMPARE(pdf.contentType, "application/pdf");
-    QVERIFY(pdf.body.startsWith("%PDF-1."));
-    QVERIFY(pdf.body.trimmed().endsWith("%%EOF"));
+    QVERIFY(pdf.body.startsWith("%PDF-1.") && pdf.body.trimmed().endsWith("%%EOF"));
     QVERIFY(pdf.body.contains(query("SELECT qrv_code FROM positions WHERE id = " + id).toLatin1()));
 
     // A position alone in its file has no related forms.
     const QString siblings = query("SELECT COUNT(*) FROM positions WHERE position_number = "
                                    "(SELECT position_number FROM positions WHERE id = "
         + id + ")");
-    QCOMPARE(codeOf("search/ft_collegate/03111", key, ready), siblings == "1" ? "10" : "0");
+    walk(ready, { { "search/ft_collegate/03111", key, siblings == "1" ? "10" : "0" } });
 }
 
 void TestTessaroServer::companyRecord()
@@ -778,23 +744,21 @@ void TestTessaroServer::companyRecord()
                                     "AND p.abi = '03111') LIMIT 1");
     QVERIFY(!elsewhere.isEmpty());
     const QString foreign = query("SELECT id FROM companies WHERE consortium_id = 2 LIMIT 1");
-    QCOMPARE(walk(ready,
-                 { { path, { { "i_anag", merged } }, "0", { { "anag_succ", successor } } },
-                     { path, { { "i_anag", successor } }, "0", { { "anag_prec", merged } } },
-                     { path, { { "i_anag", elsewhere } }, "10" },
-                     { path, { { "i_anag", foreign } }, "10" } }),
-        QString());
+    walk(ready,
+        { { path, { { "i_anag", merged } }, "0", { { "anag_succ", successor } } },
+            { path, { { "i_anag", successor } }, "0", { { "anag_prec", merged } } },
+            { path, { { "i_anag", elsewhere } }, "10" },
+            { path, { { "i_anag", foreign } }, "10" } });
 }
 
 void TestTessaroServer::tickets()
 {
     // Guards against the ticket list's filters, the conversation order and inserted text.
     const ServiceReply all = post("home/ticket", { { "search_stato", "0" } }, ready);
-    QCOMPARE(all.resultCode(), "0");
     QCOMPARE(all.header["n_result"].toInt(), all.rows.size());
     QVERIFY(all.rows.size() >= 20);
-    QCOMPARE(
-        post("home/ticket_mail_utente", {}, ready).value("email"), "giulia.ferraresi@example.it");
+    walk(ready,
+        { { "home/ticket_mail_utente", {}, "0", { { "email", "giulia.ferraresi@example.it" } } } });
 
     const QString subject = "Perché il report è vuoto?";
     const QString text = "Buongiorno, il file di aprile è vuoto. Città: Forlì.";
@@ -809,21 +773,19 @@ void TestTessaroServer::tickets()
     const QString ticketId = after.rows.first()["ticket_id"];
 
     const QString added = "Aggiungo un dettaglio: è urgente.";
-    QCOMPARE(walk(ready,
-                 { { "home/ticketIns", { { "dati_t", ticketDocument(ticketId, {}, added) } }, "0",
-                     { { "codice_ticket", "" } } } }),
-        QString());
+    walk(ready,
+        { { "home/ticketIns", { { "dati_t", ticketDocument(ticketId, {}, added) } }, "0",
+            { { "codice_ticket", "" } } } });
     const ServiceReply detail = post("home/ticket_dett", { { "ticket", ticketId } }, ready);
     QCOMPARE(detail.rows.size(), 2);
     QCOMPARE(detail.rows[0]["testo"], text);
     QCOMPARE(detail.rows[1]["testo"], added);
     QVERIFY(QDateTime::fromString(detail.rows[1]["data_msg"], "dd/MM/yyyy HH:mm:ss").isValid());
 
-    QCOMPARE(walk(fullSession(account("second consortium")),
-                 { { "home/ticket_dett", { { "ticket", ticketId } }, "10" },
-                     { "home/ticketIns",
-                         { { "dati_t", ticketDocument(ticketId, {}, "intrusione") } }, "10" } }),
-        QString());
+    walk(fullSession(account("second consortium")),
+        { { "home/ticket_dett", { { "ticket", ticketId } }, "10" },
+            { "home/ticketIns", { { "dati_t", ticketDocument(ticketId, {}, "intrusione") } },
+                "10" } });
 }
 
 void TestTessaroServer::requestBodies_data()
@@ -833,27 +795,28 @@ void TestTessaroServer::requestBodies_data()
     const auto form = [](const QString& document, const QByteArray& extra = {}) {
         return ServiceClient::encodeForm({ { "dati_t", document } }) + extra;
     };
-    const auto latin = [](const QByteArray& text) { return QString::fromLatin1(text); };
-    const QByteArray head = "<?xml version=\"1.0\"?><dati_ticket><ticket><ticket_id></ticket_id>";
+    const auto latin = [](const QByteArray& text) { return QString::fromLatin1(text.toBase64()); };
+    const auto ticket = [&](const QByteArray& fields) {
+        return form(latin("<?xml version=\"1.0\"?><dati_ticket><ticket><ticket_id></ticket_id>"
+            + fields + "</ticket></dati_ticket>"));
+    };
     // Three bytes a character in UTF-8: the largest text a ticket may carry.
     QTest::newRow("largest ticket")
         << form(ticketDocument({}, "Lungo", QString(20000, QChar(0x20AC)))) << "0";
     QTest::newRow("oversized form") << form({}, "&x=" + QByteArray(300 * 1024, 'a')) << "318";
     QTest::newRow("invalid UTF-8 in a field")
         << form(ticketDocument({}, "Oggetto", "Testo"), "&nota=%C3%28") << "318";
-    QTest::newRow("invalid UTF-8 in the ticket") << form(
-        latin((head + "<oggetto>" + QByteArray("Oggetto").toBase64() + "</oggetto><testo>"
-            + QByteArray("Testo \xff\xfe").toBase64() + "</testo></ticket></dati_ticket>")
-                  .toBase64())) << "318";
+    QTest::newRow("invalid UTF-8 in the ticket") << ticket("<oggetto>T2dnZXR0bw==</oggetto><testo>"
+        + QByteArray("Testo \xff\xfe").toBase64() + "</testo>")
+                                                 << "318";
     QTest::newRow("missing document") << form({}) << "318";
     QTest::newRow("not base64") << form("%%%not base64%%%") << "318";
-    QTest::newRow("not xml") << form(latin(QByteArray("just text").toBase64())) << "318";
+    QTest::newRow("not xml") << form(latin("just text")) << "318";
     QTest::newRow("wrong root") << form(
-        latin(QByteArray("<?xml version=\"1.0\"?><ticket><ticket_id/></ticket>").toBase64()))
+        latin("<?xml version=\"1.0\"?><ticket><ticket_id/></ticket>"))
                                 << "318";
-    QTest::newRow("plain field value") << form(
-        latin((head + "<oggetto>Ciao!</oggetto><testo>dGVzdG8=</testo></ticket></dati_ticket>")
-                  .toBase64())) << "318";
+    QTest::newRow("plain field value")
+        << ticket("<oggetto>Ciao!</oggetto><testo>dGVzdG8=</testo>") << "318";
     QTest::newRow("empty text") << form(ticketDocument({}, "Oggetto", "   ")) << "318";
     QTest::newRow("new ticket without subject") << form(ticketDocument({}, {}, "Testo")) << "318";
 }
@@ -881,40 +844,33 @@ void TestTessaroServer::requestBodies()
 void TestTessaroServer::versionCheckAndUpdate()
 {
     // Guards against version check and download disagreeing, and unsigned releases going out.
-    const QString archiveVersion = "5.3.0.0";
-    const Fields download { { "file", "CorvaneWin" }, { "vers", archiveVersion } };
-    QCOMPARE(walk(ready,
-                 { { "home/version_check", {}, "0", { { "0", "" }, { "1", "5.2.0.0" } } },
-                     { "home/download_upd", { { "file", "CorvaneWin" }, { "vers", "5.2.0.0" } },
-                         "10" } }),
-        QString());
+    walk(ready,
+        { { "home/version_check", {}, "0", { { "0", "" }, { "1", "5.2.0.0" } } },
+            { "home/download_upd", { { "file", "CorvaneWin" }, { "vers", "5.2.0.0" } }, "10" } });
     QTemporaryFile archive;
-    QVERIFY(archive.open());
     const QByteArray bytes = QByteArray("PK\x03\x04 demo archive ") + QByteArray(5000, 'z');
-    archive.write(bytes);
-    archive.close();
-    int exitCode = -1;
-    const QStringList publish { "publish-update", "--archive", archive.fileName(), "--version" };
-    server->runTool(publish + QStringList { archiveVersion }, &exitCode);
-    QCOMPARE(exitCode, 0);
+    QVERIFY(archive.open() && archive.write(bytes) == bytes.size() && archive.flush());
     // No release goes out unsigned (the signature itself is checked by the client on download).
+    int published = -1;
+    int refused = -1;
+    const QStringList publish { "publish-update", "--archive", archive.fileName(), "--version" };
+    server->runTool(publish + QStringList { "5.3.0.0" }, &published);
     server->runTool(
-        publish + QStringList { "5.4.0.0", "--signing-key", archive.fileName() }, &exitCode);
-    QCOMPARE(exitCode, 1);
-    const QString md5
-        = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+        publish + QStringList { "5.4.0.0", "--signing-key", archive.fileName() }, &refused);
+    QCOMPARE(QString("%1 %2").arg(published).arg(refused), "0 1");
     const ServiceReply after = post("home/version_check", {}, ready);
-    QCOMPARE(after.value("1"), archiveVersion);
-    QCOMPARE(after.value("0"), md5);
+    QCOMPARE(after.value("0") + ' ' + after.value("1"),
+        QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex() + " 5.3.0.0");
     QVERIFY(!after.value("2").isEmpty());
-    const ServiceReply file = post("home/download_upd", download, ready);
+    const ServiceReply file
+        = post("home/download_upd", { { "file", "CorvaneWin" }, { "vers", "5.3.0.0" } }, ready);
     QCOMPARE(file.contentType, "application/zip");
     QCOMPARE(file.body, bytes);
 }
 
-void TestTessaroServer::dataFolderIsPrivate()
+void TestTessaroServer::dataFolder()
 {
-    // Guards against keys, two-factor secrets or mailed passwords readable by other users.
+    // Guards against secrets readable by other users, and a write-ahead log never checkpointed.
     QStringList open;
     QDirIterator it(server->getDataDirectory(),
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDirIterator::Subdirectories);
@@ -926,11 +882,7 @@ void TestTessaroServer::dataFolderIsPrivate()
     }
     QVERIFY2(open.isEmpty(), qPrintable(open.join(", ")));
     QCOMPARE(int(QFileInfo(server->getDataDirectory()).permissions() & 0x0077), 0);
-}
 
-void TestTessaroServer::writeAheadLogStaysBounded()
-{
-    // Guards against tickets growing the write-ahead log for ever because it is never checkpointed.
     const QString document = ticketDocument({}, "Registro", QString(3000, 'x'));
     const QString wal = server->getDataDirectory() + "/tessaro.sqlite-wal";
     qint64 largest = 0;
@@ -941,28 +893,6 @@ void TestTessaroServer::writeAheadLogStaysBounded()
     }
     // 1,500 tickets write well over 10 MB of pages; a checkpointed log stays near its 4 MB limit.
     QVERIFY2(largest < 9 * 1024 * 1024, qPrintable(QString::number(largest)));
-}
-
-void TestTessaroServer::idleConnections()
-{
-    // Guards against a hundred idle keep-alive connections holding every worker.
-    std::vector<std::unique_ptr<httplib::Client>> idle(100);
-    std::vector<std::thread> threads;
-    for (auto& connection : idle) {
-        connection = rawClient();
-        connection->set_keep_alive(true);
-        threads.emplace_back([&connection] { connection->Get("/"); });
-    }
-    QTest::qWait(500);
-    QElapsedTimer timer;
-    timer.start();
-    ServiceClient fresh("127.0.0.1", server->getPort(), server->getCaPath());
-    const ServiceReply reply = fresh.post("/corvane/v5/home/init", {}, ready.auth, ready.twoFa);
-    const qint64 elapsed = timer.elapsed();
-    for (auto& thread : threads)
-        thread.join();
-    QCOMPARE(reply.resultCode(), "0");
-    QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
 }
 
 void TestTessaroServer::codeGuessingIsLimited_data()
@@ -1017,9 +947,9 @@ void TestTessaroServer::codeGuessingIsLimited()
             query("SELECT activation_expires FROM users WHERE fiscal_code = '" + code + "'"), "0");
 }
 
-void TestTessaroServer::parallelAndSprayedLogins()
+void TestTessaroServer::floodsFromOneAddress()
 {
-    // Guards against parallel or sprayed guesses passing the limit (blocks this address).
+    // Guards against parallel or sprayed guesses, endless accounts or mails, header injection.
     const QString user = account("two-factor not yet active");
     const QString consortium = server->getConsortiumOf(user);
     std::atomic<int> checked { 0 };
@@ -1052,16 +982,12 @@ void TestTessaroServer::parallelAndSprayedLogins()
         sprayChecked += result == "9" ? 1 : 0;
     }
     QVERIFY2(sprayChecked <= 25, qPrintable(QString::number(sprayChecked)));
-}
 
-void TestTessaroServer::accountRequestFlood()
-{
-    // Guards against endless accounts and mails from one address, and mail header injection.
     const QDir outbox(server->getDataDirectory() + "/outbox");
     const int usersBefore = query("SELECT COUNT(*) FROM users").toInt();
     const int mailsBefore = outbox.entryList(QDir::Files).size();
     int created = 0;
-    int limited = 0;
+    int refused = 0;
     for (int i = 0; i < 50; ++i) {
         const QString result = codeOf("home/richiesta_credenziali_utente",
             { { "cf_confidi", "28461530157" }, { "nome", "Mario\nTo: vittima@example.it" },
@@ -1069,10 +995,10 @@ void TestTessaroServer::accountRequestFlood()
                 { "cf_utente", QString("RSSMRA80A01H%1Z").arg(i, 3, 10, QChar('0')) },
                 { "email_utente", "m.rossi@example.it" } });
         created += result == "0" ? 1 : 0;
-        limited += result == "201" ? 1 : 0;
+        refused += result == "201" ? 1 : 0;
     }
     QVERIFY(created >= 1 && created <= 10);
-    QCOMPARE(created + limited, 50);
+    QCOMPARE(created + refused, 50);
     QCOMPARE(query("SELECT COUNT(*) FROM users").toInt(), usersBefore + created);
     QCOMPARE(outbox.entryList(QDir::Files).size(), mailsBefore + 2 * created);
     for (const QString& name : outbox.entryList({ "*.txt" }, QDir::Files)) {

@@ -50,43 +50,27 @@ void ServiceClient::decodeXml(ServiceReply& reply)
 {
     static QTextCodec* const codec = QTextCodec::codecForName("Windows-1252");
     QXmlStreamReader reader(reply.body);
-    QString section;
-    QMap<QString, QString> row;
-    QString id;
-    QString descr;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement()) {
+        const bool header = reader.name() == QLatin1String("item_res");
+        if (!reader.isStartElement() || (!header && reader.name() != QLatin1String("item_dati")))
+            continue;
+        QMap<QString, QString> row;
+        while (reader.readNextStartElement()) {
             const QString name = reader.name().toString();
-            if (name == QLatin1String("item_res") || name == QLatin1String("item_dati")) {
-                section = name;
-                row.clear();
-                id.clear();
-                descr.clear();
-                continue;
-            }
-            if (section.isEmpty())
-                continue;
             const QString text = reader.readElementText();
-            if (section == QLatin1String("item_res")) {
+            if (header)
                 reply.header.insert(name, text);
-                continue;
-            }
-            const QString decoded = codec->toUnicode(QByteArray::fromBase64(text.toLatin1()));
-            if (name == QLatin1String("id"))
-                id = decoded;
-            else if (name == QLatin1String("descr"))
-                descr = decoded;
             else
-                row.insert(name, decoded);
-        } else if (reader.isEndElement() && reader.name() == section) {
-            if (section == QLatin1String("item_dati")) {
-                if (!id.isEmpty())
-                    row.insert(id, descr);
-                reply.rows.append(row);
-            }
-            section.clear();
+                row.insert(name, codec->toUnicode(QByteArray::fromBase64(text.toLatin1())));
         }
+        if (header)
+            continue;
+        const QString id = row.take(QStringLiteral("id"));
+        const QString descr = row.take(QStringLiteral("descr"));
+        if (!id.isEmpty())
+            row.insert(id, descr);
+        reply.rows.append(row);
     }
 }
 

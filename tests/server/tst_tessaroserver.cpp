@@ -95,128 +95,137 @@ private:
     {
         return client->post("/corvane/v5/" + path, fields, tokens.auth, tokens.twoFa);
     }
+
     QString codeOf(const QString& path, const Fields& fields = {}, const Tokens& tokens = {})
     {
         return post(path, fields, tokens).resultCode();
     }
+
     /// Posts the steps in turn, failing the test at the first reply unlike its step.
-    void walk(const Tokens& tokens, const QList<Step>& steps);
-    QString login(const QString& user, const QString& password = "Corvane.Demo.2024");
+    void walk(const Tokens& tokens, const QList<Step>& steps)
+    {
+        for (int i = 0; i < steps.size(); ++i) {
+            const ServiceReply reply = post(steps[i].path, steps[i].fields, tokens);
+            QString expected = steps[i].code;
+            QString actual = reply.resultCode();
+            for (auto it = steps[i].values.cbegin(); it != steps[i].values.cend(); ++it) {
+                expected += ' ' + it.key() + '=' + it.value();
+                actual += ' ' + it.key() + '=' + reply.value(it.key());
+            }
+            QVERIFY2(actual == expected,
+                qPrintable(
+                    QString("step %1 %2: %3, not %4").arg(i).arg(steps[i].path, actual, expected)));
+        }
+    }
+
+    QString login(const QString& user, const QString& password = "Corvane.Demo.2024")
+    {
+        const ServiceReply reply = post("home/login_account",
+            { { "cf_utente", user }, { "cf_confidi", server->getConsortiumOf(user) },
+                { "password", password } });
+        secretsSeen << reply.value("0");
+        return reply.resultCode() == "0" ? reply.value("0") : QString();
+    }
+
     /// The user's current code, even one of a step the server already took (its memory is reset).
-    QString totp(const QString& user) const;
-    Tokens fullSession(const QString& user, const QString& password = "Corvane.Demo.2024");
-    std::unique_ptr<httplib::Client> rawClient() const;
-    QString account(const QString& descriptionPart) const;
+    QString totp(const QString& user) const
+    {
+        query("UPDATE users SET totp_last_step = NULL WHERE fiscal_code = '" + user + "'", true);
+        return QString::fromLatin1(server->runTool({ "totp", user }).trimmed());
+    }
+
+    Tokens fullSession(const QString& user, const QString& password = "Corvane.Demo.2024")
+    {
+        Tokens tokens { login(user, password), {} };
+        const QString code = totp(user);
+        tokens.twoFa
+            = post("home/autenticazione_two_fa", { { "twofa_token", code } }, tokens).value("0");
+        secretsSeen << code << tokens.twoFa;
+        return tokens;
+    }
+
+    std::unique_ptr<httplib::Client> rawClient() const
+    {
+        auto raw = std::make_unique<httplib::Client>(
+            "https://127.0.0.1:" + std::to_string(server->getPort()));
+        raw->set_ca_cert_path(server->getCaPath().toStdString());
+        raw->enable_server_certificate_verification(true);
+        raw->set_read_timeout(30);
+        return raw;
+    }
+
+    QString account(const QString& descriptionPart) const
+    {
+        const auto accounts = server->getAccounts();
+        for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
+            if (it.key().contains(descriptionPart))
+                return it.value();
+        }
+        return {};
+    }
+
     /// The first column of the first row, or with execute the statement's success as "ok".
-    QString query(const QString& sql, bool execute = false) const;
+    QString query(const QString& sql, bool execute = false) const
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open((server->getDataDirectory() + "/tessaro.sqlite").toUtf8().constData(), &db);
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt* statement = nullptr;
+        QString result;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr)
+            == SQLITE_OK) {
+            const int step = sqlite3_step(statement);
+            if (step == SQLITE_ROW && !execute)
+                result = QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            else if (step == SQLITE_DONE && execute)
+                result = "ok";
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return result;
+    }
+
     QString forgeToken(
-        qint64 userId, const QString& kind, qint64 expires, const QString& sessionId = {}) const;
-    void checkLog();
+        qint64 userId, const QString& kind, qint64 expires, const QString& sessionId = {}) const
+    {
+        const auto encoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
+        const QByteArray header = QByteArray(R"({"alg":"HS256","typ":"JWT"})").toBase64(encoding);
+        QJsonObject claims { { "sub", QString::number(userId) }, { "kind", kind },
+            { "jti", "forged-" + kind }, { "iat", expires - 3600 }, { "exp", expires } };
+        if (!sessionId.isEmpty())
+            claims.insert("sid", sessionId);
+        const QByteArray payload
+            = QJsonDocument(claims).toJson(QJsonDocument::Compact).toBase64(encoding);
+        const QByteArray key = query("SELECT value FROM settings WHERE key = 'token_key'").toUtf8();
+        const QByteArray signature = QMessageAuthenticationCode::hash(
+            header + '.' + payload, key, QCryptographicHash::Sha256)
+                                         .toBase64(encoding);
+        return QString::fromLatin1(header + '.' + payload + '.' + signature);
+    }
+
+    void checkLog()
+    {
+        // Guards against passwords, tokens or codes reaching the request log, and forged log lines.
+        const QByteArray log = server->getOutput();
+        for (const char* line : { "POST /corvane/v5/home/login_account 9 ",
+                 "POST /corvane/v5/home/init 304 ", "\nGET - rejected HTTP 400\n",
+                 "POST /corvane/v5/home/init\\x0aPOST /forged 0 1.0ms - " })
+            QVERIFY2(log.contains(line), line);
+        for (const char* text :
+            { "Host: - rejected", "\nPOST /forged", "Corvane.Demo.2024", "Più.Sicura.2025" })
+            QVERIFY2(!log.contains(text), text);
+        for (const QString& secret : qAsConst(secretsSeen)) {
+            if (!secret.isEmpty())
+                QVERIFY2(!log.contains(secret.toUtf8()), qPrintable(secret));
+        }
+    }
 
     std::unique_ptr<ServerProcess> server;
     std::unique_ptr<ServiceClient> client;
     QStringList secretsSeen;
     Tokens ready;
 };
-
-void TestTessaroServer::walk(const Tokens& tokens, const QList<Step>& steps)
-{
-    for (int i = 0; i < steps.size(); ++i) {
-        const ServiceReply reply = post(steps[i].path, steps[i].fields, tokens);
-        QString expected = steps[i].code;
-        QString actual = reply.resultCode();
-        for (auto it = steps[i].values.cbegin(); it != steps[i].values.cend(); ++it) {
-            expected += ' ' + it.key() + '=' + it.value();
-            actual += ' ' + it.key() + '=' + reply.value(it.key());
-        }
-        QVERIFY2(actual == expected,
-            qPrintable(
-                QString("step %1 %2: %3, not %4").arg(i).arg(steps[i].path, actual, expected)));
-    }
-}
-
-QString TestTessaroServer::account(const QString& descriptionPart) const
-{
-    const auto accounts = server->getAccounts();
-    for (auto it = accounts.cbegin(); it != accounts.cend(); ++it) {
-        if (it.key().contains(descriptionPart))
-            return it.value();
-    }
-    return {};
-}
-
-QString TestTessaroServer::login(const QString& user, const QString& password)
-{
-    const ServiceReply reply = post("home/login_account",
-        { { "cf_utente", user }, { "cf_confidi", server->getConsortiumOf(user) },
-            { "password", password } });
-    secretsSeen << reply.value("0");
-    return reply.resultCode() == "0" ? reply.value("0") : QString();
-}
-
-QString TestTessaroServer::totp(const QString& user) const
-{
-    query("UPDATE users SET totp_last_step = NULL WHERE fiscal_code = '" + user + "'", true);
-    return QString::fromLatin1(server->runTool({ "totp", user }).trimmed());
-}
-
-Tokens TestTessaroServer::fullSession(const QString& user, const QString& password)
-{
-    Tokens tokens { login(user, password), {} };
-    const QString code = totp(user);
-    tokens.twoFa
-        = post("home/autenticazione_two_fa", { { "twofa_token", code } }, tokens).value("0");
-    secretsSeen << code << tokens.twoFa;
-    return tokens;
-}
-
-std::unique_ptr<httplib::Client> TestTessaroServer::rawClient() const
-{
-    auto raw = std::make_unique<httplib::Client>(
-        "https://127.0.0.1:" + std::to_string(server->getPort()));
-    raw->set_ca_cert_path(server->getCaPath().toStdString());
-    raw->enable_server_certificate_verification(true);
-    raw->set_read_timeout(30);
-    return raw;
-}
-
-QString TestTessaroServer::query(const QString& sql, bool execute) const
-{
-    sqlite3* db = nullptr;
-    sqlite3_open((server->getDataDirectory() + "/tessaro.sqlite").toUtf8().constData(), &db);
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt* statement = nullptr;
-    QString result;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK) {
-        const int step = sqlite3_step(statement);
-        if (step == SQLITE_ROW && !execute)
-            result = QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        else if (step == SQLITE_DONE && execute)
-            result = "ok";
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return result;
-}
-
-QString TestTessaroServer::forgeToken(
-    qint64 userId, const QString& kind, qint64 expires, const QString& sessionId) const
-{
-    const auto encoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
-    const QByteArray header = QByteArray(R"({"alg":"HS256","typ":"JWT"})").toBase64(encoding);
-    QJsonObject claims { { "sub", QString::number(userId) }, { "kind", kind },
-        { "jti", "forged-" + kind }, { "iat", expires - 3600 }, { "exp", expires } };
-    if (!sessionId.isEmpty())
-        claims.insert("sid", sessionId);
-    const QByteArray payload
-        = QJsonDocument(claims).toJson(QJsonDocument::Compact).toBase64(encoding);
-    const QByteArray key = query("SELECT value FROM settings WHERE key = 'token_key'").toUtf8();
-    const QByteArray signature
-        = QMessageAuthenticationCode::hash(header + '.' + payload, key, QCryptographicHash::Sha256)
-              .toBase64(encoding);
-    return QString::fromLatin1(header + '.' + payload + '.' + signature);
-}
 
 void TestTessaroServer::initTestCase()
 {
@@ -268,11 +277,10 @@ void TestTessaroServer::transportAnswers()
     const auto chunked = rawClient()->Post(
         "/corvane/v5/home/login_account",
         [&](size_t, httplib::DataSink& sink) {
-            if (++sent > 64) {
-                sink.done();
-                return true;
-            }
-            return sink.write(chunk.data(), chunk.size());
+            if (++sent <= 64)
+                return sink.write(chunk.data(), chunk.size());
+            sink.done();
+            return true;
         },
         "application/x-www-form-urlencoded");
     QVERIFY(!chunked || chunked->status == 411);
@@ -284,6 +292,7 @@ void TestTessaroServer::transportAnswers()
     QVERIFY(reply.body.startsWith("<?xml"));
     QCOMPARE(QString("%1 %2").arg(reply.status).arg(reply.resultCode()), "403 300");
 
+    // A hundred idle keep-alive connections still leave a worker for a new client.
     std::vector<std::unique_ptr<httplib::Client>> idle(100);
     std::vector<std::thread> threads;
     for (auto& connection : idle) {
@@ -1003,34 +1012,15 @@ void TestTessaroServer::floodsFromOneAddress()
     QCOMPARE(outbox.entryList(QDir::Files).size(), mailsBefore + 2 * created);
     for (const QString& name : outbox.entryList({ "*.txt" }, QDir::Files)) {
         QFile mail(outbox.filePath(name));
-        QVERIFY(mail.open(QIODevice::ReadOnly));
-        QVERIFY(!mail.readAll().contains("\nTo: vittima"));
+        QVERIFY2(mail.open(QIODevice::ReadOnly) && !mail.readAll().contains("\nTo: vittima"),
+            qPrintable(name));
     }
 
+    const Fields confidi { { "cf_confidi", "28461530157" } };
     int answered = 0;
-    for (int i = 0; i < 30; ++i) {
-        answered
-            += codeOf("home/richiesta_credenziali_confidi", { { "cf_confidi", "28461530157" } })
-            == "0";
-    }
+    for (int i = 0; i < 30; ++i)
+        answered += codeOf("home/richiesta_credenziali_confidi", confidi) == "0" ? 1 : 0;
     QVERIFY(answered <= 10);
-}
-
-void TestTessaroServer::checkLog()
-{
-    // Guards against passwords, tokens or codes reaching the request log, and forged log lines.
-    const QByteArray log = server->getOutput();
-    for (const char* line : { "POST /corvane/v5/home/login_account 9 ",
-             "POST /corvane/v5/home/init 304 ", "\nGET - rejected HTTP 400\n",
-             "POST /corvane/v5/home/init\\x0aPOST /forged 0 1.0ms - " })
-        QVERIFY2(log.contains(line), line);
-    for (const char* text :
-        { "Host: - rejected", "\nPOST /forged", "Corvane.Demo.2024", "Più.Sicura.2025" })
-        QVERIFY2(!log.contains(text), text);
-    for (const QString& secret : qAsConst(secretsSeen)) {
-        if (!secret.isEmpty())
-            QVERIFY2(!log.contains(secret.toUtf8()), qPrintable(secret));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestTessaroServer)

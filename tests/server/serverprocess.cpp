@@ -89,10 +89,6 @@ int ServerProcess::stop()
     return server.exitStatus() == QProcess::NormalExit ? server.exitCode() : -1;
 }
 
-int ServerProcess::getPort() const { return port; }
-
-qint64 ServerProcess::getProcessId() const { return server.processId(); }
-
 qint64 ServerProcess::getStatusKib(const QByteArray& name) const
 {
     QFile status(QString("/proc/%1/status").arg(server.processId()));
@@ -104,19 +100,6 @@ qint64 ServerProcess::getStatusKib(const QByteArray& name) const
     }
     return -1;
 }
-
-QString ServerProcess::getDataDirectory() const { return dataDirectory.path(); }
-
-QString ServerProcess::getCaPath() const { return dataDirectory.path() + "/tls/ca.pem"; }
-
-QMap<QString, QString> ServerProcess::getAccounts() const { return accounts; }
-
-QString ServerProcess::getConsortiumOf(const QString& userCode) const
-{
-    return consortia.value(userCode);
-}
-
-QString ServerProcess::logPath() const { return dataDirectory.path() + "/server.log"; }
 
 QByteArray ServerProcess::getOutput() const
 {

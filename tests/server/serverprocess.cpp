@@ -20,8 +20,7 @@ ServerProcess::~ServerProcess()
 QByteArray ServerProcess::runTool(const QStringList& arguments, int* exitCode) const
 {
     QProcess tool;
-    tool.start(
-        executable, QStringList { QStringLiteral("--data"), dataDirectory.path() } + arguments);
+    tool.start(executable, QStringList { "--data", dataDirectory.path() } + arguments);
     tool.waitForFinished(120000);
     if (exitCode)
         *exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
@@ -31,10 +30,9 @@ QByteArray ServerProcess::runTool(const QStringList& arguments, int* exitCode) c
 bool ServerProcess::start(const QString& size, QString& error)
 {
     int exitCode = 0;
-    const QByteArray seedOutput
-        = runTool({ QStringLiteral("seed"), QStringLiteral("--size"), size }, &exitCode);
+    const QByteArray seedOutput = runTool({ "seed", "--size", size }, &exitCode);
     if (exitCode != 0) {
-        error = QStringLiteral("seed failed: ") + QString::fromUtf8(seedOutput);
+        error = "seed failed: " + QString::fromUtf8(seedOutput);
         return false;
     }
     static const QRegularExpression accountLine(
@@ -47,12 +45,12 @@ bool ServerProcess::start(const QString& size, QString& error)
         consortia.insert(match.captured(2), match.captured(1));
     }
 
-    return serve(QStringLiteral("127.0.0.1:0"), error);
+    return serve("127.0.0.1:0", error);
 }
 
 bool ServerProcess::restart(QString& error)
 {
-    return serve(QStringLiteral("127.0.0.1:%1").arg(port), error);
+    return serve(QString("127.0.0.1:%1").arg(port), error);
 }
 
 bool ServerProcess::serve(const QString& listen, QString& error)
@@ -63,8 +61,7 @@ bool ServerProcess::serve(const QString& listen, QString& error)
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server.setStandardOutputFile(logPath(), QIODevice::Append);
     server.start(executable,
-        { QStringLiteral("--data"), dataDirectory.path(), QStringLiteral("serve"),
-            QStringLiteral("--listen"), listen, QStringLiteral("--exit-with-parent") });
+        { "--data", dataDirectory.path(), "serve", "--listen", listen, "--exit-with-parent" });
     const QDeadlineTimer deadline(60000);
     static const QRegularExpression listening(
         QStringLiteral(R"(listening on https://127\.0\.0\.1:(\d+))"));
@@ -77,7 +74,7 @@ bool ServerProcess::serve(const QString& listen, QString& error)
         }
         server.waitForFinished(50);
     }
-    error = QStringLiteral("server did not start: ") + QString::fromUtf8(getOutput());
+    error = "server did not start: " + QString::fromUtf8(getOutput());
     return false;
 }
 
@@ -92,13 +89,9 @@ int ServerProcess::stop()
     return server.exitStatus() == QProcess::NormalExit ? server.exitCode() : -1;
 }
 
-int ServerProcess::getPort() const { return port; }
-
-qint64 ServerProcess::getProcessId() const { return server.processId(); }
-
 qint64 ServerProcess::getStatusKib(const QByteArray& name) const
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(server.processId()));
+    QFile status(QString("/proc/%1/status").arg(server.processId()));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
@@ -106,25 +99,6 @@ qint64 ServerProcess::getStatusKib(const QByteArray& name) const
             return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
-}
-
-QString ServerProcess::getDataDirectory() const { return dataDirectory.path(); }
-
-QString ServerProcess::getCaPath() const
-{
-    return dataDirectory.path() + QStringLiteral("/tls/ca.pem");
-}
-
-QMap<QString, QString> ServerProcess::getAccounts() const { return accounts; }
-
-QString ServerProcess::getConsortiumOf(const QString& userCode) const
-{
-    return consortia.value(userCode);
-}
-
-QString ServerProcess::logPath() const
-{
-    return dataDirectory.path() + QStringLiteral("/server.log");
 }
 
 QByteArray ServerProcess::getOutput() const

@@ -22,22 +22,22 @@ public:
     /// Serves again, after stop(), on the same port with the same data; false with a message.
     bool restart(QString& error);
 
-    int getPort() const;
-    qint64 getProcessId() const;
+    int getPort() const { return port; }
+    qint64 getProcessId() const { return server.processId(); }
     /// A line of the server's /proc status ("VmRSS", "VmHWM") in KiB, or -1.
     qint64 getStatusKib(const QByteArray& name) const;
-    QString getDataDirectory() const;
-    QString getCaPath() const;
+    QString getDataDirectory() const { return dataDirectory.path(); }
+    QString getCaPath() const { return dataDirectory.path() + QStringLiteral("/tls/ca.pem"); }
     /// The seed's demo accounts: description → user fiscal code.
-    QMap<QString, QString> getAccounts() const;
-    QString getConsortiumOf(const QString& userCode) const;
+    QMap<QString, QString> getAccounts() const { return accounts; }
+    QString getConsortiumOf(const QString& userCode) const { return consortia.value(userCode); }
     /// Everything the server wrote on standard output so far.
     QByteArray getOutput() const;
     /// Runs another command of the binary on the same data folder; returns its standard output.
     QByteArray runTool(const QStringList& arguments, int* exitCode = nullptr) const;
 
 private:
-    QString logPath() const;
+    QString logPath() const { return dataDirectory.path() + QStringLiteral("/server.log"); }
     /// Starts serving on listen ("127.0.0.1:port") and waits for it to say so.
     bool serve(const QString& listen, QString& error);
 

@@ -50,57 +50,28 @@ void ServiceClient::decodeXml(ServiceReply& reply)
 {
     static QTextCodec* const codec = QTextCodec::codecForName("Windows-1252");
     QXmlStreamReader reader(reply.body);
-    QString section;
-    QMap<QString, QString> row;
-    QString id;
-    QString descr;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement()) {
+        const bool header = reader.name() == QLatin1String("item_res");
+        if (!reader.isStartElement() || (!header && reader.name() != QLatin1String("item_dati")))
+            continue;
+        QMap<QString, QString> row;
+        while (reader.readNextStartElement()) {
             const QString name = reader.name().toString();
-            if (name == QLatin1String("item_res") || name == QLatin1String("item_dati")) {
-                section = name;
-                row.clear();
-                id.clear();
-                descr.clear();
-                continue;
-            }
-            if (section.isEmpty())
-                continue;
             const QString text = reader.readElementText();
-            if (section == QLatin1String("item_res")) {
+            if (header)
                 reply.header.insert(name, text);
-                continue;
-            }
-            const QString decoded = codec->toUnicode(QByteArray::fromBase64(text.toLatin1()));
-            if (name == QLatin1String("id"))
-                id = decoded;
-            else if (name == QLatin1String("descr"))
-                descr = decoded;
             else
-                row.insert(name, decoded);
-        } else if (reader.isEndElement() && reader.name() == section) {
-            if (section == QLatin1String("item_dati")) {
-                if (!id.isEmpty())
-                    row.insert(id, descr);
-                reply.rows.append(row);
-            }
-            section.clear();
+                row.insert(name, codec->toUnicode(QByteArray::fromBase64(text.toLatin1())));
         }
+        if (header)
+            continue;
+        const QString id = row.take(QStringLiteral("id"));
+        const QString descr = row.take(QStringLiteral("descr"));
+        if (!id.isEmpty())
+            row.insert(id, descr);
+        reply.rows.append(row);
     }
-}
-
-ServiceReply ServiceClient::postRaw(const QString& path, const QByteArray& body)
-{
-    ServiceReply reply;
-    const auto result = client->Post(path.toStdString().c_str(), body.constData(),
-        static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
-    if (!result)
-        return reply;
-    reply.status = result->status;
-    reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
-    reply.body = QByteArray::fromStdString(result->body);
-    return reply;
 }
 
 ServiceReply ServiceClient::post(const QString& path, const QMap<QString, QString>& fields,
@@ -111,25 +82,24 @@ ServiceReply ServiceClient::post(const QString& path, const QMap<QString, QStrin
     const httplib::Headers headers { { "auth", authToken.toStdString() },
         { "twoFa", twoFaToken.toStdString() } };
     const QByteArray body = encodeForm(form);
-    ServiceReply reply;
     const auto result = client->Post(path.toStdString().c_str(), headers, body.constData(),
         static_cast<size_t>(body.size()), "application/x-www-form-urlencoded");
-    if (!result)
-        return reply;
-    reply.status = result->status;
-    reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
-    reply.body = QByteArray::fromStdString(result->body);
-    if (reply.contentType.startsWith(QLatin1String("text/html")))
-        decodeXml(reply);
+    ServiceReply reply;
+    if (result) {
+        reply.status = result->status;
+        reply.contentType = QString::fromStdString(result->get_header_value("Content-Type"));
+        reply.body = QByteArray::fromStdString(result->body);
+        if (reply.contentType.startsWith(QLatin1String("text/html")))
+            decodeXml(reply);
+    }
     return reply;
 }
 
 ServiceReply ServiceClient::get(const QString& path)
 {
-    ServiceReply reply;
     const auto result = client->Get(path.toStdString().c_str());
-    if (result)
-        reply.status = result->status;
+    ServiceReply reply;
+    reply.status = result ? result->status : 0;
     return reply;
 }
 

@@ -36,7 +36,6 @@ public:
 
     ServiceReply post(const QString& path, const QMap<QString, QString>& fields,
         const QString& authToken = {}, const QString& twoFaToken = {});
-    ServiceReply postRaw(const QString& path, const QByteArray& body);
     ServiceReply get(const QString& path);
 
     /// Form body as the client encodes it: every byte outside the unreserved set as %XX.

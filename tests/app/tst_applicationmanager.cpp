@@ -229,6 +229,8 @@ void TestApplicationManager::everyOpenedSessionListsTheBanks()
     QTRY_COMPARE(visibleDialogs(), QStringList { "TwoFaAuthenticationWindow" });
     QCOMPARE(application->getUsernameHead(), QString("VERDI"));
     QCOMPARE(application->getUsernameTail(), QString("GIULIA"));
+    QCOMPARE(application->getConfidiId(), 7);
+    QCOMPARE(application->getConfidiCompanyName(), QString("Confidi Aurora"));
     BankSelectorWindow* selector = application->getBankSelectorWindow();
     QVERIFY(!selector->getSelectionWidget() || !selector->getSelectionWidget()->isVisible());
 

@@ -16,8 +16,7 @@ using namespace Corvane;
 using namespace Corvane::Test;
 using namespace Corvane::Test::E2e;
 
-/// "Cambia banca" ends this instance and starts the program again, which must reach the bank
-/// choice rather than stop at the single-instance guard this one held.
+/// "Cambia banca" restarts the program, which must pass the guard this instance held.
 class TestBankChange final : public E2eTest {
     Q_OBJECT
 private slots:

@@ -60,8 +60,7 @@ QProgressDialog* exportProgress()
 
 }
 
-/// Export of the four lists and of a plan to a workbook and to CSV, the copy of rows, and the
-/// list layout kept between runs.
+/// Export of the four lists and a plan to a workbook and CSV, copied rows, the kept layout.
 class TestExport final : public E2eTest {
     Q_OBJECT
 private slots:

@@ -15,8 +15,7 @@ using namespace Corvane;
 using namespace Corvane::Test;
 using namespace Corvane::Test::E2e;
 
-/// A whole sign-in with two-factor codes and a search, through a proxy that asks for its
-/// password; afterwards every log of the run is read for the secrets it carried.
+/// A sign-in and a search through a proxy with a password; then every log is read for secrets.
 class TestNoSecretInLogs final : public QObject {
     Q_OBJECT
 private slots:
@@ -25,8 +24,7 @@ private slots:
 
 void TestNoSecretInLogs::noSecretInAnyLog()
 {
-    // Guards against a password, proxy password, session token or two-factor code written to
-    // corvane2.log, to the client's standard error or to the server's log.
+    // Guards against a password, token or two-factor code in the client's or server's logs.
     TestEnvironment::enterTemporaryWorkingDirectory();
     // The client's standard error goes to a file for the length of the run.
     QTemporaryFile standardError;

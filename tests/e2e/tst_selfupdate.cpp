@@ -1,13 +1,11 @@
 #include "app/applicationmanager.h"
 #include "app/updatewindow.h"
 #include "e2esession.h"
-#include "serviceclient.h"
 #include "support/messageboxanswerer.h"
 #include "support/testenvironment.h"
 
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
@@ -33,16 +31,13 @@ pid_t processRunning(const QString& path)
 
 }
 
-/// A release published with tessaro-server replaces the running client: download, unpacking,
-/// the update run's three processes and the files they leave, with the real executables in a
-/// scratch installation folder (the working directory).
+/// A published release replaces the real client installed in the working directory.
 class TestSelfUpdate final : public E2eTest {
     Q_OBJECT
 private slots:
     void initTestCase()
     {
         QVERIFY(startServer());
-        // A temporary folder of the test's own, where the unpacked folder is found.
         QDir().mkdir("tmp");
         qputenv("TMPDIR", QFile::encodeName(QDir::current().filePath("tmp")));
     }
@@ -58,8 +53,10 @@ private slots:
 
 void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
 {
-    // Guards against a newer release never reaching the user: a broken download, unpacking,
-    // hand-over to the update run or swap, or a new program that does not start.
+    // Guards against a newer release never reaching the user or its new program not starting.
+    // A stored session, so that the version check passes at start-up.
+    QVERIFY(session->signInReadyUser());
+    session->stopClient();
     int exitCode = -1;
     server->runTool(
         { "publish-update", "--version", "5.3.0.0", "--executable", CORVANE_NEXT_PATH }, &exitCode);
@@ -71,29 +68,6 @@ void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
     for (const char* name : { "corvane.bak", "NetProbe.exe", "CorvaneWin.old" }) {
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("earlier release") > 0);
-    }
-
-    // A stored session, so that the version check passes at start-up.
-    const QString user = server->getAccounts().value("ready, two-factor active, four banks");
-    QVERIFY(!user.isEmpty());
-    ServiceClient service("localhost", server->getPort(), server->getCaPath());
-    const QString auth
-        = service
-              .post("/corvane/v5/home/login_account",
-                  { { "cf_utente", user }, { "cf_confidi", server->getConsortiumOf(user) },
-                      { "password", demoPassword } })
-              .value("0");
-    const QString code = server->runTool({ "totp", user }).trimmed();
-    const QString twoFa
-        = service.post("/corvane/v5/home/autenticazione_two_fa", { { "twofa_token", code } }, auth)
-              .value("0");
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QVERIFY(QDir().mkpath(data));
-    const QMap<QString, QString> tokens { { "auth.txt", auth }, { "twofa.txt", twoFa } };
-    for (auto token = tokens.cbegin(); token != tokens.cend(); ++token) {
-        QFile file(data + '/' + token.key());
-        QVERIFY(!token->isEmpty() && file.open(QIODevice::WriteOnly)
-            && file.write(token->toUtf8()) > 0);
     }
 
     MessageBoxAnswerer answerer;
@@ -109,7 +83,7 @@ void TestSelfUpdate::publishedReleaseReplacesTheRunningProgram()
     QCOMPARE(
         window->findChild<QLabel*>("step3Label")->text().trimmed(), "Aggiornamento completato.");
 
-    // Unpacked into a folder only this user can enter; the archive and the earlier backup are gone.
+    // Unpacked for this user alone; the archive and the earlier backup are gone.
     const QStringList unpacked
         = QDir(QDir::tempPath()).entryList({ "corvane-update-*" }, QDir::Dirs);
     QCOMPARE(unpacked.size(), 1);

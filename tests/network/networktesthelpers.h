@@ -20,9 +20,8 @@ namespace Corvane::Test {
 inline const QString proxyUser = QStringLiteral("garante");
 inline const QString proxyPassword = QStringLiteral("Segreto-Proxy-42");
 
-/// Base of the proxy configurator tests and their flow manager: each test starts in a fresh folder
-/// whose "config.ini" holds a developer key, without proxy variables, with a configurator pointed
-/// at the scripted server. The clean-up fails on an unexpected box or a lost developer key.
+/// Base of the configurator tests: a fresh folder, a developer key, no proxy variables, the
+/// scripted server; the clean-up fails on an unexpected box or a lost developer key.
 class ConfiguratorTest : public QObject, public Interface::ApplicationInitializeResponderInterface {
     Q_OBJECT
 public:
@@ -59,8 +58,7 @@ private:
     QTimer credentialTimer;
 };
 
-/// A real proxy on 127.0.0.1 and a free port (tinyproxy for HTTP, microsocks for SOCKS 5) that
-/// demands the user name and password when they are given; killed when the object goes.
+/// A real proxy on 127.0.0.1 (tinyproxy, microsocks), demanding the credentials when given.
 class ProxyProcess final {
 public:
     enum class Kind { Http, Socks5 };

@@ -24,8 +24,7 @@ using namespace Corvane::Test;
 
 namespace {
 
-/// What the front answers every request with: head (status line and headers, without the blank
-/// line), then start and filler bytes up to total body bytes, piece by piece every intervalMs.
+/// The answer to every request: head (no blank line), start, then filler up to total bytes.
 struct Script {
     QByteArray head;
     QByteArray start;
@@ -34,8 +33,7 @@ struct Script {
     int intervalMs = 0;
 };
 
-/// A TLS front on 127.0.0.1, served from a thread of its own, that answers as its script says
-/// and never holds more than a little unsent.
+/// A TLS front on 127.0.0.1, on a thread of its own, answering by its script with little unsent.
 class HostileFront final : public QTcpServer {
 public:
     void setScript(const Script& next)
@@ -132,9 +130,8 @@ qint64 peakKib()
 
 const qint64 mib = 1024 * 1024;
 
-/// A hostile reply: its type, the length it announces (-1: none), the body bytes sent, the pause
-/// between pieces; whether a "page" or a "download" (given up if "cancel", expected whole if
-/// "stream") asks for it, the box it brings, and how large a file may grow (0: no limit).
+/// A hostile reply: type, announced length (-1: none), bytes sent, pause between pieces; what asks
+/// ("page", "download", "cancel" or "stream"), the box it brings, room for the file (0: any).
 struct Hostile {
     QByteArray type {};
     qint64 length = -1;
@@ -239,9 +236,8 @@ void TestHostileServer::hostileReplies_data()
 
 void TestHostileServer::hostileReplies()
 {
-    // Guards against a reply filling the memory (a download held whole on its way to the file, a
-    // page read on past its limit) or the user's file, holding the queue for ever, failing
-    // without a word, or leaving the client unable to send the next request.
+    // Guards against a reply filling memory or the user's file, holding the queue, failing
+    // silently, or leaving the client unable to send the next request.
     QFETCH(Hostile, reply);
     const QString& kind = reply.kind;
     // A large download streams under the usual limits of the rest; the rest meet tight ones.
@@ -260,8 +256,7 @@ void TestHostileServer::hostileReplies()
     front->setScript({ head(reply.type, reply.length), start, reply.total,
         reply.intervalMs > 0 ? 16 : 256 * 1024, reply.intervalMs });
     MessageBoxAnswerer answerer;
-    // A time-out ends as the transfer's own cancellation; other failures are generic, and the
-    // program goes on.
+    // A time-out ends as the transfer's own cancellation; other failures are generic.
     if (reply.box == "Errore durante la connessione al server")
         answerer.expect(reply.box, "CODE: 5", QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
     else if (!reply.box.isEmpty())

@@ -27,9 +27,8 @@ private slots:
 
 void TestNetworkManager::caFileAddsToSystemRoots()
 {
-    // Guards against a bad "ServerURL/CaCertificates" value changing the trusted list, and a good
-    // one replacing the system roots instead of joining them. A child, with the test CA alone in
-    // the system store mounted over /etc/ssl/certs, trusts the self-signed certificate by file.
+    // Guards against a bad CA file changing the trusted list, or a good one replacing the system
+    // roots (a child sees the test CA alone in /etc/ssl/certs and adds the self-signed one).
     TestEnvironment::enterTemporaryWorkingDirectory();
     QFile notPem("not.pem");
     QVERIFY(notPem.open(QIODevice::WriteOnly) && notPem.write("not a certificate") > 0);
@@ -83,17 +82,10 @@ void TestNetworkManager::errorClassification_data()
              E::UnknownProxyError, E::UnknownServerError })
         row("settings", code, true, false);
     row("forbidden is left to the reply", E::ContentAccessDenied, false, false);
-    row("proxy credentials", E::ProxyAuthenticationRequiredError, false, false,
-        "Autenticazione Proxy necessaria",
-        "Il proxy utilizzato per la connessione di rete richiede l'autenticazione tramite "
-        "username e password.\nSe non possiedi le credenziali contatta il tuo amministratore di "
-        "rete.");
     const QString connection = "Errore durante la connessione al server";
     const QString connectionText
         = "La connessione ha restituito un errore. Questo potrebbe essere dovuto ad un problema "
           "momentaneo.\nRiprova o contatta l'amministratore di sistema.\nCODE: %1";
-    row("connection refused", E::ConnectionRefusedError, false, false, connection,
-        connectionText.arg(1));
     // With the main window up the request alone fails, a time-out included.
     for (E code : { E::ConnectionRefusedError, E::RemoteHostClosedError, E::TimeoutError,
              E::OperationCanceledError })
@@ -103,9 +95,7 @@ void TestNetworkManager::errorClassification_data()
 
 void TestNetworkManager::errorClassification()
 {
-    // Guards against a transfer error sending the user to the wrong place: the settings window,
-    // an error box and the end of the program (never once the main window is up), or nothing at
-    // all for a 403.
+    // Guards against a transfer error leading to the wrong place: settings, box and end, nothing.
     QFETCH(int, code);
     QFETCH(bool, settingsProblem);
     QFETCH(QString, boxTitle);

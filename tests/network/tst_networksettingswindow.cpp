@@ -29,8 +29,7 @@ private slots:
     void helpTextReachesClipboard();
 
 private:
-    /// Writes "config.ini", runs the first check (with a system proxy that does not listen, if
-    /// asked) and opens the window.
+    /// Writes "config.ini", runs the first check (a dead system proxy if asked), opens the window.
     NetworkSettingsWindow* startAndOpenWindow(const QVariantMap& config, bool systemProxy = false);
     /// The proxy the form shows, as networkKeys() gives it.
     QVariantMap shownProxy() const;
@@ -77,8 +76,7 @@ QVariantMap TestNetworkSettingsWindow::shownProxy() const
 
 void TestNetworkSettingsWindow::proxyChoiceDrivesTheControls()
 {
-    // Fault: before any proxy is stored the window proposes no editable manual proxy, leaving the
-    // manual choice keeps authentication on, or coming back to it does not ask for credentials.
+    // Fault: no editable manual proxy before one is stored, or authentication kept off its choice.
     startAndOpenWindow({});
     auto* authenticated = control<QCheckBox>("authenticatedProxy");
     QCOMPARE(shownProxy(), networkKeys("http"));
@@ -119,9 +117,8 @@ void TestNetworkSettingsWindow::savedChoiceIsStoredCheckedAndShownAgain_data()
 
 void TestNetworkSettingsWindow::savedChoiceIsStoredCheckedAndShownAgain()
 {
-    // Fault: saving stores another choice than the one made (a manual proxy over another choice
-    // without a protocol ticked), leaves keys of an earlier choice, does not run the check again
-    // with it, or the next start shows another one.
+    // Fault: saving stores another choice, leaves earlier keys, skips the check, or comes back
+    // other at the next start.
     QFETCH(QVariantMap, config);
     QFETCH(bool, systemProxy);
     QFETCH(QVariantMap, saved);
@@ -150,8 +147,7 @@ void TestNetworkSettingsWindow::savedChoiceIsStoredCheckedAndShownAgain()
 
     QVERIFY(!window->isVisible());
     QCOMPARE(configGroup("Network"), saved);
-    // Only a direct connection reaches the test server: every proxy here is missing, so the
-    // check with it fails and leads back to the window.
+    // Every proxy here is missing: only a direct connection passes the check.
     if (type == "noProxy") {
         QTRY_COMPARE(initializations, initializationsBefore + 1);
     } else {
@@ -168,9 +164,8 @@ void TestNetworkSettingsWindow::savedChoiceIsStoredCheckedAndShownAgain()
 
 void TestNetworkSettingsWindow::reopenedWindowShowsOnlyWhatIsStored()
 {
-    // Fault: a user name left in the form after a save without authentication, or a host typed
-    // and refused, shows again at the next opening as if it were stored; an incomplete manual
-    // proxy is stored or closes the window; "Cancella" stores what was typed or runs the check.
+    // Fault: an unsaved user name or refused host shown again as stored; an incomplete proxy
+    // stored; "Cancella" storing what was typed or running the check.
     const QVariantMap stored = networkKeys("socks5", "proxy.invalid", 3128);
     NetworkSettingsWindow* window
         = startAndOpenWindow(networkKeys("socks5", "proxy.invalid", 3128, "garante", "segreto"));
@@ -214,8 +209,7 @@ void TestNetworkSettingsWindow::reopenedWindowShowsOnlyWhatIsStored()
 
 void TestNetworkSettingsWindow::helpTextReachesClipboard()
 {
-    // Fault: the help text names another server than the configured one, is cut off in the
-    // window, or does not reach the clipboard whole.
+    // Fault: the help text names another server, is cut off, or reaches the clipboard partly.
     configurator->openNetworkSettingsWindow();
     QGuiApplication::clipboard()->clear();
     bool wholeTextShown = false;

@@ -29,11 +29,9 @@ private slots:
 
 void TestProxyConfigurator::checkPassesThroughProxy_data()
 {
-    // credentials: the proxy asks for them and they are "stored", or the user has them
-    // "remembered", "typed" without remembering, or "closed" the window.
+    // credentials the proxy asks for: "stored", "remembered", "typed" or the window "closed".
     addRows({ "type", "source", "credentials" },
-        { { "http", "http", "config.ini", "" },
-            { "http, keys in lower case", "http", "lower case", "stored" },
+        { { "http, keys in lower case", "http", "lower case", "stored" },
             { "http from the earlier release's serial.dat", "http", "serial.dat", "stored" },
             { "system proxy replacing stale keys", "http", "stale keys", "" },
             { "socks5", "socks5", "config.ini", "" },
@@ -47,9 +45,8 @@ void TestProxyConfigurator::checkPassesThroughProxy_data()
 
 void TestProxyConfigurator::checkPassesThroughProxy()
 {
-    // Fault: the stored, imported or system proxy or credentials are not what the check goes
-    // through; credentials are not asked through the window, or stored when they must not be;
-    // closing the window lets the start-up go on; stale keys stay; "config.ini" is readable.
+    // Fault: the check bypasses the stored, imported or system proxy; credentials are not asked,
+    // stored wrongly, or a closed window goes on; stale keys stay; "config.ini" is readable.
     QFETCH(QString, type);
     QFETCH(QString, source);
     QFETCH(QString, credentials);
@@ -84,8 +81,11 @@ void TestProxyConfigurator::checkPassesThroughProxy()
         writeConfig(keys);
     }
     if (credentials == "closed")
-        boxes->expect("Autenticazione Proxy necessaria", "richiede l'autenticazione",
-            QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+        boxes->expect("Autenticazione Proxy necessaria",
+            "Il proxy utilizzato per la connessione di rete richiede l'autenticazione tramite "
+            "username e password.\nSe non possiedi le credenziali contatta il tuo amministratore "
+            "di rete.",
+            QMessageBox::Ok);
     else if (typed)
         credentialAnswer = credentials == "remembered";
 
@@ -113,7 +113,6 @@ void TestProxyConfigurator::checkPassesThroughProxy()
     }
     QCOMPARE(configGroup("Network"), network);
     QVERIFY(!loggedText().contains(proxyPassword));
-    // The file may hold the proxy password: it is the owner's alone.
     QCOMPARE(QFile::permissions("config.ini") & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
         QFileDevice::Permissions());
 }
@@ -124,11 +123,9 @@ void TestProxyConfigurator::checkEndsAsTheNetworkAllows_data()
     const char* noSystemProxy = "Nessuna configurazione proxy di sistema trovata.\nProcedi con la "
                                 "configurazione manuale del proxy o contatta l'amministratore di "
                                 "sistema.";
-    // proxy: the type of a stored proxy that does not listen; outcome: the start-up "starts",
-    // shows the "settings" window or "quits".
+    // proxy: a stored one not listening; outcome: the start-up "starts", "settings" or "quits".
     addRows({ "serverUrl", "proxy", "status", "title", "text", "outcome" },
-        { { "200, nothing configured", "", "", "200", "", "", "starts" },
-            { "403, the server refusing a GET", "", "", "403", "", "", "starts" },
+        { { "403, the server refusing a GET", "", "", "403", "", "", "starts" },
             { "500", "", "", "500", serverError, "\nCODE: 401", "quits" },
             { "self-signed certificate", "self-signed", "", "200", "Errore SSL/TLS", "self-signed",
                 "quits" },
@@ -143,10 +140,8 @@ void TestProxyConfigurator::checkEndsAsTheNetworkAllows_data()
 
 void TestProxyConfigurator::checkEndsAsTheNetworkAllows()
 {
-    // Fault: a server that answers is taken for a broken connection; a broken network, a server
-    // error or an untrusted certificate lets the start-up go on, or does not lead to the settings
-    // or to an error box and the end; a silent server holds the start-up for ever or is given up
-    // too early; the progress dialog stays up or stands still; or proxy keys get written.
+    // Fault: a start-up ending otherwise than the network allows, a silent server waited for too
+    // long or too short, the progress dialog stuck, or proxy keys written.
     QFETCH(QString, serverUrl);
     QFETCH(QString, proxy);
     QFETCH(QString, status);
@@ -214,8 +209,7 @@ public:
     }
 };
 
-/// Child process: a check through a proxy whose credentials are typed in the window, then a real
-/// event loop that must end when the last window closes.
+/// Child process: a check through a proxy signed in by the window, then a real event loop.
 int runLastWindowChild(int argc, char* argv[])
 {
     QApplication application(argc, argv);
@@ -240,8 +234,7 @@ int runLastWindowChild(int argc, char* argv[])
 
 void TestProxyConfigurator::closingLastWindowAfterProxySignInEndsProgram()
 {
-    // Fault: after the proxy credential window the program no longer ends when its last window
-    // closes: an invisible process stays and blocks the next start.
+    // Fault: after the proxy credential window, closing the last window leaves the process on.
     ProxyProcess proxy;
     QVERIFY(proxy.start(ProxyProcess::Kind::Http, proxyUser, proxyPassword));
     writeConfig(networkKeys("http", localhost, proxy.port()));

@@ -1,19 +1,15 @@
 #include "support/releasesigning.h"
 
-#include <QFile>
-
 #include <memory>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 
 namespace Corvane::Test {
 
-QString demoSigningKeyPath() { return QStringLiteral(CORVANE_DEMO_SIGNING_KEY_PATH); }
-
-QString signRelease(const QByteArray& data, const QString& keyPath)
+QString signRelease(const QByteArray& data)
 {
     std::unique_ptr<BIO, decltype(&BIO_free)> file(
-        BIO_new_file(QFile::encodeName(keyPath).constData(), "r"), BIO_free);
+        BIO_new_file(CORVANE_DEMO_SIGNING_KEY_PATH, "r"), BIO_free);
     std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(
         file ? PEM_read_bio_PrivateKey(file.get(), nullptr, nullptr, nullptr) : nullptr,
         EVP_PKEY_free);

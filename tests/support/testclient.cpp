@@ -12,7 +12,11 @@ namespace Corvane::Test {
 
 TestClient::TestClient(const QString& serverUrl, const QString& caCertificates)
 {
-    writeConfig(serverUrl, caCertificates);
+    // The server keys of "config.ini"; its other keys stay.
+    QSettings config("config.ini", QSettings::IniFormat);
+    config.setValue("ServerURL/Production", serverUrl);
+    config.setValue("ServerURL/CaCertificates",
+        caCertificates.isEmpty() ? TestEnvironment::caCertificatesPath() : caCertificates);
     // The manager installs the program's log handler; the one in force now comes back after it.
     previousHandler = qInstallMessageHandler(nullptr);
     qInstallMessageHandler(previousHandler);
@@ -30,13 +34,5 @@ TestClient::~TestClient()
 }
 
 CommandManager* TestClient::commandManager() const { return manager->getCommandManager(); }
-
-void TestClient::writeConfig(const QString& serverUrl, const QString& caCertificates)
-{
-    QSettings config("config.ini", QSettings::IniFormat);
-    config.setValue("ServerURL/Production", serverUrl);
-    config.setValue("ServerURL/CaCertificates",
-        caCertificates.isEmpty() ? TestEnvironment::caCertificatesPath() : caCertificates);
-}
 
 }

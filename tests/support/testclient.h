@@ -25,9 +25,6 @@ public:
     ApplicationManager* application() const { return manager.get(); }
     CommandManager* commandManager() const;
 
-    /// Writes the server keys of "config.ini", keeping its other keys.
-    static void writeConfig(const QString& serverUrl, const QString& caCertificates = QString());
-
 private:
     std::unique_ptr<DevConfig> devConfig;
     std::unique_ptr<ApplicationManager> manager;

@@ -40,6 +40,7 @@ void ConfiguratorTest::initTestCase()
     previousHandler = qInstallMessageHandler(captureMessage);
     connect(&credentialTimer, &QTimer::timeout, this, &ConfiguratorTest::answerCredentialWindow);
     credentialTimer.start(20);
+    QVERIFY(refusingSocket.bind(QHostAddress::LocalHost));
 }
 
 void ConfiguratorTest::init()

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QVariantMap>
@@ -42,6 +43,9 @@ protected:
     void createConfigurator(const QString& serverUrl);
     /// Every log line of the test so far.
     static QString loggedText();
+    /// A port on 127.0.0.1 that refuses every connection: it stays bound for the whole run, so
+    /// no other program can start listening on it meanwhile.
+    quint16 closedPort() const { return refusingSocket.localPort(); }
 
     std::unique_ptr<TestServer> server;
     std::unique_ptr<NetworkManager> networkManager;
@@ -56,6 +60,7 @@ private:
     void answerCredentialWindow();
 
     QTimer credentialTimer;
+    QTcpSocket refusingSocket;
 };
 
 /// A real proxy on 127.0.0.1 (tinyproxy, microsocks), demanding the credentials when given.
@@ -70,10 +75,9 @@ public:
     /// What the proxy printed so far; it names each server it connects to.
     QString log();
 
-    /// A port on 127.0.0.1 that nothing listens on at the time of the call.
+private:
     static quint16 freePort();
 
-private:
     quint16 listenPort = 0;
     QTemporaryFile config;
     QProcess process;

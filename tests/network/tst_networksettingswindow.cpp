@@ -48,7 +48,7 @@ NetworkSettingsWindow* TestNetworkSettingsWindow::startAndOpenWindow(
 {
     writeConfig(config);
     if (systemProxy)
-        setSystemProxy(ProxyProcess::freePort());
+        setSystemProxy(closedPort());
     configurator->start();
     if (!QTest::qWaitFor([this] {
             return initializations > 0 || configurator->getSettingsWindow()->isVisible();

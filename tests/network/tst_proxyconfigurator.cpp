@@ -161,7 +161,7 @@ void TestProxyConfigurator::checkEndsAsTheNetworkAllows()
     server->setReply("/", reply);
     QVariantMap config = proxy.isEmpty() ? QVariantMap() : networkKeys(proxy);
     if (proxy == "http" || proxy == "socks5")
-        config = networkKeys(proxy, localhost, ProxyProcess::freePort());
+        config = networkKeys(proxy, localhost, closedPort());
     writeConfig(config);
     if (!title.isEmpty())
         boxes->expect(title, text, QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);

@@ -88,6 +88,8 @@ private:
     }
     /// Lists the positions in that state and opens the row's detail; false when there is none.
     bool openPosition(const QString& state, int row);
+    /// Opens the list's row with Enter, as the keyboard alone does.
+    void enter(AbstractTableWindow* list, int row);
 
     ApplicationManager* application = nullptr;
     /// Closes the related-forms box of the positions the tests open, except where it is tested.
@@ -321,6 +323,16 @@ void TestMainWindowFlow::positionFilters()
     window->close();
 }
 
+void TestMainWindowFlow::enter(AbstractTableWindow* list, int row)
+{
+    auto* table = child<QTableView>(list, "dataTable");
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(row, 0));
+    list->getStatusBar()->clearMessage();
+    QTest::keyClick(table, Qt::Key_Return);
+    QVERIFY2(list->getStatusBar()->currentMessage().isEmpty(), "Enter searched again");
+}
+
 bool TestMainWindowFlow::openPosition(const QString& state, int row)
 {
     PositionWindow* list = application->getPositionWindow();
@@ -337,7 +349,7 @@ bool TestMainWindowFlow::openPosition(const QString& state, int row)
     PositionDetailWindow* detail = application->getPositionDetailWindow();
     detail->hide();
     const QString company = model->getValue(row, QStringLiteral("i_ragsoc"));
-    emit child<QTableView>(list, "dataTable")->doubleClicked(model->index(row, 1));
+    enter(list, row);
     return QTest::qWaitFor(
         [detail, company] {
             return detail->isVisible() && labelText(detail, "companyName") == company;
@@ -594,7 +606,7 @@ void TestMainWindowFlow::positionPdf()
 void TestMainWindowFlow::companyRecord()
 {
     // Guards against the record window opening the wrong company, from either list, or its
-    // previous and next buttons leading nowhere.
+    // previous and next buttons leading nowhere or dropping the keyboard focus.
     AnagraphicWindow* record = application->getAnagraphicWindow();
     const auto shows = [record](const QString& name) {
         return QTest::qWaitFor(
@@ -616,7 +628,7 @@ void TestMainWindowFlow::companyRecord()
     list->open();
     QVERIFY(search(list, "fetchButton") >= 0);
     Model::Company* companies = application->getCompanyModel();
-    emit child<QTableView>(list, "dataTable")->doubleClicked(companies->index(2, 1));
+    enter(list, 2);
     QVERIFY(shows(companies->getValue(2, QStringLiteral("ragione_sociale"))));
     QCOMPARE(record->windowTitle(), QStringLiteral("Dettaglio anagrafica impresa"));
 
@@ -638,8 +650,14 @@ void TestMainWindowFlow::companyRecord()
     QVERIFY2(!merged.isEmpty(), "no merged company");
     const QString older = labelText(record, "companyName");
     const QString successor = model->getValue(QStringLiteral("anag_succ"));
-    next->click();
+    // Pressed from the keyboard: the focus stays in the record as it goes to the successor.
+    record->activateWindow();
+    QTRY_VERIFY(record->isActiveWindow());
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Space);
+    QVERIFY(record->focusWidget() && record->focusWidget()->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(model->getId() == successor && previous->isEnabled(), 20000);
+    QVERIFY(record->focusWidget() == next || record->focusWidget() == previous);
     QVERIFY(labelText(record, "companyName") != older);
     previous->click();
     QTRY_VERIFY_WITH_TIMEOUT(labelText(record, "companyName") == older, 20000);
@@ -658,7 +676,7 @@ void TestMainWindowFlow::ticketConversation()
     QTRY_VERIFY_WITH_TIMEOUT(model->rowCount() > 3, 20000);
     TicketDetailWindow* window = list->getTicketDetailWindow();
     const auto openTicket = [&](int row) {
-        emit child<QTableView>(list, "dataTable")->doubleClicked(model->index(row, 4));
+        enter(list, row);
         QVERIFY(window->isVisible());
         // The header is the list's; no message of an earlier ticket before the reply.
         const QString code = model->getValue(row, QStringLiteral("codice"));
@@ -763,7 +781,7 @@ void TestMainWindowFlow::reportDownloads()
     QString directory;
     const auto download = [&](const QString& path, int row) {
         answerFileDialog(path, &proposed, &directory);
-        emit child<QTableView>(window, "dataTable")->doubleClicked(model->index(row, 4));
+        enter(window, row);
     };
     download(target, full);
     QCOMPARE(proposed, model->getValue(full, QStringLiteral("filename")));
@@ -858,9 +876,11 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     answerer.expect(QStringLiteral("Ticket inserito"),
         QStringLiteral("Ticket inserito con successo.\nIl codice del nuovo ticket è: "),
         QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
-    // Blanks alone are no subject and no text (the server would refuse them).
+    // Blanks alone are no subject and no text (the server would refuse them); Enter on the
+    // focused button presses it.
     type(insert, "object", QStringLiteral("   "));
-    click(insert, "accept");
+    child<QPushButton>(insert, "accept")->setFocus();
+    QTest::keyClick(child<QPushButton>(insert, "accept"), Qt::Key_Return);
     QTRY_COMPARE(answerer.answeredCount(), 1);
     type(insert, "object", QStringLiteral("Accesso all'elenco"));
     child<QTextEdit>(insert, "text")->setPlainText(QStringLiteral(" \n\t\n"));

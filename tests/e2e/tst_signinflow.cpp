@@ -225,8 +225,11 @@ void TestSignInFlow::accessRequestForANewAccount()
 
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Esito richiesta credenziali"),
-        QStringLiteral("La richiesta di apertura di un nuovo account è stata completata!"),
-        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+        QStringLiteral(
+            "La richiesta di apertura di un nuovo account è stata completata!\nRiceverai "
+            "nella mail personale e nella pec del confidi le informazioni\nper "
+            "completare la procedura di attivazione."),
+        QMessageBox::Ok);
     type(account, "utenteNomeLineEdit", QStringLiteral("Nicolò"));
     type(account, "utenteCognomeLineEdit", QStringLiteral("Dall'Òglio"));
     type(account, "utenteCodiceFiscaleLineEdit", QStringLiteral("dllncl91e12h501y"));
@@ -235,6 +238,7 @@ void TestSignInFlow::accessRequestForANewAccount()
     click(account, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
+    QVERIFY(!account->isVisible() && !confidi->isVisible());
     QTRY_COMPARE(activationMails().size(), mails + 1);
 }
 

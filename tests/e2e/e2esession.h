@@ -118,8 +118,6 @@ public:
     void startAndSignIn(const QString& user, const std::function<void(QWidget*)>& beforeLogin = {});
     /// Answers the two-factor windows with the user's current code until the bank choice opens.
     void completeTwoFactorSteps(const QString& user);
-    /// Signs the user in from scratch and chooses the first bank; the main window is then up.
-    void signInToFirstBank(const QString& user);
     /// Signs in the demo user whose two-factor is active, to the first bank; false when the main
     /// window did not come up.
     bool signInReadyUser();

@@ -154,8 +154,6 @@ void TestScreenshotTour::everyWindow()
     // Sign-in of a user whose two-factor is still to be activated: login, activation, bank.
     const QString user = session->userFor(QStringLiteral("two-factor not yet active"));
     QVERIFY(!user.isEmpty());
-    QFile::remove(sessionFile(QStringLiteral("auth.txt")));
-    QFile::remove(sessionFile(QStringLiteral("twofa.txt")));
     session->startAndSignIn(
         user, [this](QWidget* login) { capture(login, QStringLiteral("login")); });
     ApplicationManager* application = session->application();

@@ -184,7 +184,7 @@ void TestSignInFlow::activationCodePath()
 
 void TestSignInFlow::expiredPasswordPath()
 {
-    // Guards against an expired password locking the user out, or the new one not being kept.
+    // Guards against an expired password locking the user out, or the new one not kept or logged.
     const QString user = signIn("password expired");
     QVERIFY(!user.isEmpty());
     const QString newPassword = QStringLiteral("Nuova.Password.2026");
@@ -201,6 +201,8 @@ void TestSignInFlow::expiredPasswordPath()
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QTRY_COMPARE(app()->readKey(QStringLiteral("password")), newPassword);
     QCOMPARE(app()->getAccount()->getCredentialPassword(), newPassword);
+    const QByteArray log = readAll(QStringLiteral("corvane2.log"));
+    QVERIFY(!log.isEmpty() && !log.contains(newPassword.toUtf8()));
     session->completeTwoFactorSteps(user);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }

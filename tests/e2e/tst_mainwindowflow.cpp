@@ -139,8 +139,7 @@ void TestMainWindowFlow::mainWindowShowsTheSession()
 
 void TestMainWindowFlow::companySearchesSortsAndPages()
 {
-    // Guards against a company filter, "Mostra tutto" or a sort not reaching the server, a page
-    // button asking for the wrong page, or a short last page keeping rows.
+    // Guards against a filter, "Mostra tutto", a sort or a page button not reaching the server.
     act("actionImprese");
     CompanyWindow* window = application->getCompanyWindow();
     QTRY_VERIFY(window->isVisible());
@@ -368,8 +367,7 @@ void TestMainWindowFlow::positionStages_data()
 
 void TestMainWindowFlow::positionStages()
 {
-    // Guards against a stage shown when the server says "NO" (or hidden when present), a plan
-    // shown for none, unpaid instalments not greyed, and values of the previous position left.
+    // Guards against a stage or plan shown wrongly, unpaid instalments not greyed, stale values.
     QFETCH(QString, state);
     QFETCH(QString, shown);
     const QStringList parts = shown.split(QLatin1Char(' '));
@@ -425,8 +423,7 @@ void TestMainWindowFlow::positionStages()
 
 void TestMainWindowFlow::amortizationChart()
 {
-    // Guards against a chart that misreads the Italian amounts, puts an instalment in the wrong
-    // (paid/unpaid) bars, lags one plan behind, or stays on when a position has no plan.
+    // Guards against a chart misreading amounts or paid flags, a plan behind, or left on for none.
     PositionDetailWindow* window = application->getPositionDetailWindow();
     auto* table = child<QTableView>(window, "ammortamentoTable");
     auto* chart = child<AmortizationChart>(window, "ammortamentoChart");
@@ -566,8 +563,7 @@ void TestMainWindowFlow::relatedFormsBoxOnce()
 
 void TestMainWindowFlow::positionPdf()
 {
-    // Guards against a wrong proposed name or folder, a PDF not written as sent or not opened,
-    // and a cancelled dialog that still downloads.
+    // Guards against a wrong name or folder, a PDF not written or opened, a cancel that downloads.
     QVERIFY(openPosition(QStringLiteral("Perfezionata"), 1));
     PositionDetailWindow* window = application->getPositionDetailWindow();
     const QString qrv
@@ -605,8 +601,7 @@ void TestMainWindowFlow::positionPdf()
 
 void TestMainWindowFlow::companyRecord()
 {
-    // Guards against the record window opening the wrong company, from either list, or its
-    // previous and next buttons leading nowhere or dropping the keyboard focus.
+    // Guards against the wrong company opened, or its merger buttons leading nowhere or unfocused.
     AnagraphicWindow* record = application->getAnagraphicWindow();
     const auto shows = [record](const QString& name) {
         return QTest::qWaitFor(
@@ -668,8 +663,7 @@ void TestMainWindowFlow::companyRecord()
 
 void TestMainWindowFlow::ticketConversation()
 {
-    // Guards against messages shown oldest first, a ticket showing another's messages, and a new
-    // message (empty text refused) not followed by the conversation fetched again.
+    // Guards against messages oldest first or another ticket's, or a new one not fetched again.
     TicketWindow* list = application->getTicketWindow();
     Model::Ticket* model = application->getTicketModel();
     list->open();
@@ -745,8 +739,7 @@ void TestMainWindowFlow::ticketConversation()
 
 void TestMainWindowFlow::reportDownloads()
 {
-    // Guards against a report file not written as sent, not opened, or an empty one replacing a
-    // file the user had.
+    // Guards against a report not written as sent or opened, or an empty one replacing a file.
     act("actionReport");
     ReportWindow* window = application->getReportWindow();
     QTRY_VERIFY(window->isVisible());
@@ -905,8 +898,7 @@ void TestMainWindowFlow::ticketsAndNewTicket()
 
 void TestMainWindowFlow::serverStopsAndReturns()
 {
-    // Guards against a network failure after sign-in ending the program (and what was typed with
-    // it), leaving a wait on screen, or leaving the session unusable once the server is back.
+    // Guards against a lost server ending the program, losing typed text, or the session after.
     CompanyWindow* list = application->getCompanyWindow();
     list->open();
     // Fetched afresh, so that no earlier request is still under way.

@@ -58,10 +58,8 @@ QString toolTipOver(QTableView* table, const QModelIndex& index)
 
 }
 
-/// Every window of the program, one after the other: each must come up holding what the server
-/// sent, and what a user reads in the tables and the tool bar is whole, at the scale the test runs
-/// in (ctest runs it at 100 %, at 200 % and with text at 150 %). With CORVANE_TOUR_DIR set, each
-/// window is also saved there as a PNG (scripts/tour fills docs/screenshots this way).
+/// Every window comes up holding what the server sent, tables and tool bar read whole at the scale
+/// run (ctest: 100 %, 200 %, text at 150 %); saved as PNGs into CORVANE_TOUR_DIR (scripts/tour).
 class TestScreenshotTour final : public E2eTest {
     Q_OBJECT
 public:
@@ -235,8 +233,7 @@ void TestScreenshotTour::everyCellReads_data()
 
 void TestScreenshotTour::everyCellReads()
 {
-    // Guards against a value or a header cut by its column ("1...." for an amount), and a table
-    // announced without a name or with the model's hidden columns.
+    // Guards against cut values or headers ("1...."), a table unnamed or announcing hidden columns.
     QFETCH(QString, list);
     QTableView* table = listTable(list);
     QVERIFY(table);

@@ -1,7 +1,5 @@
 #include "app/applicationmanager.h"
 #include "e2esession.h"
-#include "models/company.h"
-#include "models/searchfilters.h"
 #include "network/networksettingswindow.h"
 #include "network/proxyconfigurator.h"
 #include "support/datarows.h"
@@ -154,7 +152,7 @@ void TestAccessibility::keyboardWalk_data()
 {
     QTest::addColumn<QString>("place");
     for (const char* place :
-        { "main window", "company list", "position list", "new ticket", "new message", "network" })
+        { "main window", "position list", "new ticket", "new message", "network" })
         QTest::newRow(place) << QString::fromLatin1(place);
 }
 
@@ -165,26 +163,6 @@ void TestAccessibility::keyboardWalk()
     ApplicationManager* application = session->application();
     MainWindow* main = application->getMainWindow();
     const auto is = [&place](const char* name) { return place == QLatin1String(name); };
-    // The list filled, active, its table focused on a row, the status bar emptied.
-    const auto focusedTable = [](AbstractTableWindow* list, const char* button) {
-        QTableView* table = filledList(list, button);
-        if (!table)
-            return table;
-        list->activateWindow();
-        if (!QTest::qWaitFor([list] { return list->isActiveWindow(); }))
-            return static_cast<QTableView*>(nullptr);
-        table->setFocus();
-        table->setCurrentIndex(table->model()->index(0, 0));
-        list->getStatusBar()->clearMessage();
-        return table;
-    };
-    const auto searched = [](AbstractTableWindow* list) {
-        return QTest::qWaitFor(
-            [list] {
-                return list->getStatusBar()->currentMessage().startsWith(QLatin1String("Trovate"));
-            },
-            20000);
-    };
 
     if (is("main window")) {
         // Mnemonics on the menus, a modifier on every shortcut, the bank change in a menu.
@@ -218,36 +196,15 @@ void TestAccessibility::keyboardWalk()
         }
         application->getPositionDetailWindow()->hide();
         application->getCompanyWindow()->close();
-    } else if (is("company list")) {
-        CompanyWindow* list = application->getCompanyWindow();
-        QVERIFY(filledList(list, "fetchButton"));
-        // Enter in a filter searches.
-        auto* field = child<QLineEdit>(list, "city");
-        field->setFocus();
-        list->getStatusBar()->clearMessage();
-        QTest::keyClick(field, Qt::Key_Return);
-        QVERIFY(searched(list));
-        // A sort from the table's context menu.
-        QTableView* table = focusedTable(list, "fetchButton");
-        QVERIFY(table);
-        QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        const QList<QAction*> actions = menu->actions();
-        const auto sort = std::find_if(actions.cbegin(), actions.cend(),
-            [](QAction* action) { return action->text().startsWith(QLatin1String("Comune")); });
-        QVERIFY(sort != actions.cend());
-        (*sort)->trigger();
-        menu->close();
-        QVERIFY(searched(list));
-        QCOMPARE(
-            application->getCompanyModel()->getSearchFilters().sortKey, QStringLiteral("comune"));
-        list->close();
     } else if (is("position list")) {
         PositionWindow* list = application->getPositionWindow();
         // Tab leaves the table.
-        QTableView* table = focusedTable(list, "fetchButton");
-        QVERIFY(table && table->hasFocus());
+        QTableView* table = filledList(list, "fetchButton");
+        QVERIFY(table);
+        list->activateWindow();
+        QTRY_VERIFY(list->isActiveWindow());
+        table->setFocus();
+        QVERIFY(table->hasFocus());
         QTest::keyClick(table, Qt::Key_Tab);
         QVERIFY(!table->hasFocus());
         list->close();

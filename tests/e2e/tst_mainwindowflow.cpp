@@ -149,7 +149,8 @@ void TestMainWindowFlow::companySearchesSortsAndPages()
     QTRY_VERIFY_WITH_TIMEOUT(province->count() > 10, 20000);
     QCOMPARE(province->itemText(0), QString());
     Model::Company* model = application->getCompanyModel();
-    QHeaderView* header = child<QTableView>(window, "dataTable")->horizontalHeader();
+    auto* table = child<QTableView>(window, "dataTable");
+    QHeaderView* header = table->horizontalHeader();
     const auto sort = [window, header](int column, Qt::SortOrder order) {
         window->getStatusBar()->clearMessage();
         header->setSortIndicator(column, order);
@@ -158,10 +159,13 @@ void TestMainWindowFlow::companySearchesSortsAndPages()
     QVERIFY(all > 20);
     QCOMPARE(model->rowCount(), 20);
 
-    // By name: every row carries the typed text.
+    // By name, Enter in the field searching: every row carries the typed text.
     const QString name = model->index(0, 1).data().toString();
     type(window, "companyName", name);
-    const int byName = search(window, "searchButton");
+    window->getStatusBar()->clearMessage();
+    QTest::keyClick(child<QLineEdit>(window, "companyName"), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
+    const int byName = shownCount(window);
     QVERIFY(byName >= 1 && byName < all);
     for (const QString& found : columnValues(model, 1))
         QVERIFY2(found.contains(name, Qt::CaseInsensitive), qPrintable(found));
@@ -222,6 +226,20 @@ void TestMainWindowFlow::companySearchesSortsAndPages()
     QCOMPARE(shownCount(window), -1);
     QCOMPARE(columnValues(model, 0), before);
     QVERIFY(!window->getProgressDialog()->isVisible());
+    // From the keyboard, the table's menu sorts by city.
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    const QList<QAction*> actions = menu->actions();
+    const auto byCity = std::find_if(actions.cbegin(), actions.cend(),
+        [](QAction* action) { return action->text().startsWith(QLatin1String("Comune")); });
+    QVERIFY(byCity != actions.cend());
+    (*byCity)->trigger();
+    menu->close();
+    QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
+    QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("comune"));
 
     // The pages.
     QCOMPARE(search(window, "fetchButton"), all);

@@ -30,11 +30,6 @@ using namespace Corvane::Test;
 
 namespace {
 
-QString labelText(QWidget* parent, const char* name)
-{
-    return parent->findChild<QLabel*>(QString::fromLatin1(name))->text();
-}
-
 /// A list window as the program builds it: named, with a table of four columns.
 struct ListWindow : QWidget {
     ListWindow()
@@ -270,7 +265,8 @@ void TestDetailWindows::relatedFormsAfterPosition()
     QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 10000);
     QVERIFY(windowShown);
     QCOMPARE(boxes.first(), QStringLiteral("Trovate forme tecniche collegate:Anche la forma FT2"));
-    QCOMPARE(labelText(window.get(), "companyName"), QStringLiteral("Officine Rossi"));
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("companyName"))->text(),
+        QStringLiteral("Officine Rossi"));
     QTRY_VERIFY_WITH_TIMEOUT(!client->commandManager()->isBusy(), 10000);
     // No second box follows once the queue is idle.
     QVERIFY(!QTest::qWaitFor([&boxes] { return boxes.size() > 1; }, 200));

@@ -151,8 +151,7 @@ void TestAccessibility::choicesAndPictures()
 void TestAccessibility::keyboardWalk_data()
 {
     QTest::addColumn<QString>("place");
-    for (const char* place :
-        { "main window", "position list", "new ticket", "new message", "network" })
+    for (const char* place : { "main window", "new ticket", "new message", "network" })
         QTest::newRow(place) << QString::fromLatin1(place);
 }
 
@@ -196,18 +195,6 @@ void TestAccessibility::keyboardWalk()
         }
         application->getPositionDetailWindow()->hide();
         application->getCompanyWindow()->close();
-    } else if (is("position list")) {
-        PositionWindow* list = application->getPositionWindow();
-        // Tab leaves the table.
-        QTableView* table = filledList(list, "fetchButton");
-        QVERIFY(table);
-        list->activateWindow();
-        QTRY_VERIFY(list->isActiveWindow());
-        table->setFocus();
-        QVERIFY(table->hasFocus());
-        QTest::keyClick(table, Qt::Key_Tab);
-        QVERIFY(!table->hasFocus());
-        list->close();
     } else if (is("new ticket") || is("new message")) {
         // Tab leaves the text for the next field.
         auto* dialog = qobject_cast<QDialog*>(window(place));

@@ -285,6 +285,14 @@ void TestMainWindowFlow::positionFilters()
 
     const int all = search(window, "fetchButton");
     QVERIFY(all > 0);
+    // Tab leaves the table for the next field.
+    auto* table = child<QTableView>(window, "dataTable");
+    window->activateWindow();
+    QTRY_VERIFY(window->isActiveWindow());
+    table->setFocus();
+    QVERIFY(table->hasFocus());
+    QTest::keyClick(table, Qt::Key_Tab);
+    QVERIFY(!table->hasFocus());
     const QString state = model->index(0, stateColumn).data().toString();
     status->setCurrentText(state);
     const int byState = search(window, "searchButton");

@@ -81,6 +81,15 @@ namespace E2e {
         return child<QLabel>(parent, name)->text();
     }
 
+    bool showsCompany(QWidget* window, const QString& name)
+    {
+        return QTest::qWaitFor(
+            [window, name] {
+                return window->isVisible() && labelText(window, "companyName") == name;
+            },
+            20000);
+    }
+
     void trigger(QWidget* window, const QString& text)
     {
         for (QAction* action : window->findChild<QToolBar*>()->actions()) {
@@ -98,13 +107,8 @@ namespace E2e {
         Model::Position* model = application->getPositionModel();
         for (int row = from; positions && row < model->rowCount(); ++row) {
             detail->hide();
-            const QString company = model->getValue(row, QStringLiteral("i_ragsoc"));
             emit positions->doubleClicked(positions->model()->index(row, 1));
-            if (!QTest::qWaitFor(
-                    [detail, company] {
-                        return detail->isVisible() && labelText(detail, "companyName") == company;
-                    },
-                    20000))
+            if (!showsCompany(detail, model->getValue(row, QStringLiteral("i_ragsoc"))))
                 return -1;
             // A position without a plan shows none: the next one is tried.
             if (QTest::qWaitFor([plan] { return plan->isVisible(); }, 2000)

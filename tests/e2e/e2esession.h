@@ -67,6 +67,8 @@ namespace E2e {
     int search(AbstractTableWindow* list, const char* button);
     QStringList columnValues(const QAbstractItemModel* model, int column);
     QString labelText(QWidget* parent, const char* name);
+    /// Waits for the window to show the company of that name; false when it does not.
+    bool showsCompany(QWidget* window, const QString& name);
     /// Triggers the tool bar action with that text.
     void trigger(QWidget* window, const QString& text);
     /// Opens the listed positions one after the other, from row from, until one shows a plan

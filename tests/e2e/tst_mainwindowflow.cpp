@@ -373,13 +373,8 @@ bool TestMainWindowFlow::openPosition(const QString& state, int row)
         return false;
     PositionDetailWindow* detail = application->getPositionDetailWindow();
     detail->hide();
-    const QString company = model->getValue(row, QStringLiteral("i_ragsoc"));
     enter(list, row);
-    return QTest::qWaitFor(
-        [detail, company] {
-            return detail->isVisible() && labelText(detail, "companyName") == company;
-        },
-        20000);
+    return showsCompany(detail, model->getValue(row, QStringLiteral("i_ragsoc")));
 }
 
 void TestMainWindowFlow::positionStages_data()
@@ -629,18 +624,11 @@ void TestMainWindowFlow::companyRecord()
 {
     // Guards against the wrong company opened, or its merger buttons leading nowhere or unfocused.
     AnagraphicWindow* record = application->getAnagraphicWindow();
-    const auto shows = [record](const QString& name) {
-        return QTest::qWaitFor(
-            [record, name] {
-                return record->isVisible() && labelText(record, "companyName") == name;
-            },
-            20000);
-    };
     // From the position detail.
     PositionDetailWindow* detail = application->getPositionDetailWindow();
     QVERIFY(detail->isVisible());
     click(detail, "showAnagraphicWindow");
-    QVERIFY(shows(labelText(detail, "companyName")));
+    QVERIFY(showsCompany(record, labelText(detail, "companyName")));
     QCOMPARE(labelText(record, "fiscalCode"), labelText(detail, "fiscalCode"));
     record->close();
     detail->close();
@@ -650,7 +638,7 @@ void TestMainWindowFlow::companyRecord()
     QVERIFY(search(list, "fetchButton") >= 0);
     Model::Company* companies = application->getCompanyModel();
     enter(list, 2);
-    QVERIFY(shows(companies->getValue(2, QStringLiteral("ragione_sociale"))));
+    QVERIFY(showsCompany(record, companies->getValue(2, QStringLiteral("ragione_sociale"))));
     QCOMPARE(record->windowTitle(), QStringLiteral("Dettaglio anagrafica impresa"));
 
     // A merged company: its successor, and back.

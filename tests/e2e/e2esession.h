@@ -67,6 +67,8 @@ namespace E2e {
     int search(AbstractTableWindow* list, const char* button);
     QStringList columnValues(const QAbstractItemModel* model, int column);
     QString labelText(QWidget* parent, const char* name);
+    /// Waits for the window to show the company of that name; false when it does not.
+    bool showsCompany(QWidget* window, const QString& name);
     /// Triggers the tool bar action with that text.
     void trigger(QWidget* window, const QString& text);
     /// Opens the listed positions one after the other, from row from, until one shows a plan
@@ -118,8 +120,6 @@ public:
     void startAndSignIn(const QString& user, const std::function<void(QWidget*)>& beforeLogin = {});
     /// Answers the two-factor windows with the user's current code until the bank choice opens.
     void completeTwoFactorSteps(const QString& user);
-    /// Signs the user in from scratch and chooses the first bank; the main window is then up.
-    void signInToFirstBank(const QString& user);
     /// Signs in the demo user whose two-factor is active, to the first bank; false when the main
     /// window did not come up.
     bool signInReadyUser();

@@ -88,6 +88,8 @@ private:
     }
     /// Lists the positions in that state and opens the row's detail; false when there is none.
     bool openPosition(const QString& state, int row);
+    /// Opens the list's row with Enter, as the keyboard alone does.
+    void enter(AbstractTableWindow* list, int row);
 
     ApplicationManager* application = nullptr;
     /// Closes the related-forms box of the positions the tests open, except where it is tested.
@@ -137,8 +139,7 @@ void TestMainWindowFlow::mainWindowShowsTheSession()
 
 void TestMainWindowFlow::companySearchesSortsAndPages()
 {
-    // Guards against a company filter, "Mostra tutto" or a sort not reaching the server, a page
-    // button asking for the wrong page, or a short last page keeping rows.
+    // Guards against a filter, "Mostra tutto", a sort or a page button not reaching the server.
     act("actionImprese");
     CompanyWindow* window = application->getCompanyWindow();
     QTRY_VERIFY(window->isVisible());
@@ -148,7 +149,8 @@ void TestMainWindowFlow::companySearchesSortsAndPages()
     QTRY_VERIFY_WITH_TIMEOUT(province->count() > 10, 20000);
     QCOMPARE(province->itemText(0), QString());
     Model::Company* model = application->getCompanyModel();
-    QHeaderView* header = child<QTableView>(window, "dataTable")->horizontalHeader();
+    auto* table = child<QTableView>(window, "dataTable");
+    QHeaderView* header = table->horizontalHeader();
     const auto sort = [window, header](int column, Qt::SortOrder order) {
         window->getStatusBar()->clearMessage();
         header->setSortIndicator(column, order);
@@ -157,10 +159,13 @@ void TestMainWindowFlow::companySearchesSortsAndPages()
     QVERIFY(all > 20);
     QCOMPARE(model->rowCount(), 20);
 
-    // By name: every row carries the typed text.
+    // By name, Enter in the field searching: every row carries the typed text.
     const QString name = model->index(0, 1).data().toString();
     type(window, "companyName", name);
-    const int byName = search(window, "searchButton");
+    window->getStatusBar()->clearMessage();
+    QTest::keyClick(child<QLineEdit>(window, "companyName"), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
+    const int byName = shownCount(window);
     QVERIFY(byName >= 1 && byName < all);
     for (const QString& found : columnValues(model, 1))
         QVERIFY2(found.contains(name, Qt::CaseInsensitive), qPrintable(found));
@@ -221,6 +226,20 @@ void TestMainWindowFlow::companySearchesSortsAndPages()
     QCOMPARE(shownCount(window), -1);
     QCOMPARE(columnValues(model, 0), before);
     QVERIFY(!window->getProgressDialog()->isVisible());
+    // From the keyboard, the table's menu sorts by city.
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    const QList<QAction*> actions = menu->actions();
+    const auto byCity = std::find_if(actions.cbegin(), actions.cend(),
+        [](QAction* action) { return action->text().startsWith(QLatin1String("Comune")); });
+    QVERIFY(byCity != actions.cend());
+    (*byCity)->trigger();
+    menu->close();
+    QTRY_VERIFY_WITH_TIMEOUT(shownCount(window) >= 0, 20000);
+    QCOMPARE(model->getSearchFilters().sortKey, QStringLiteral("comune"));
 
     // The pages.
     QCOMPARE(search(window, "fetchButton"), all);
@@ -266,6 +285,14 @@ void TestMainWindowFlow::positionFilters()
 
     const int all = search(window, "fetchButton");
     QVERIFY(all > 0);
+    // Tab leaves the table for the next field.
+    auto* table = child<QTableView>(window, "dataTable");
+    window->activateWindow();
+    QTRY_VERIFY(window->isActiveWindow());
+    table->setFocus();
+    QVERIFY(table->hasFocus());
+    QTest::keyClick(table, Qt::Key_Tab);
+    QVERIFY(!table->hasFocus());
     const QString state = model->index(0, stateColumn).data().toString();
     status->setCurrentText(state);
     const int byState = search(window, "searchButton");
@@ -321,6 +348,16 @@ void TestMainWindowFlow::positionFilters()
     window->close();
 }
 
+void TestMainWindowFlow::enter(AbstractTableWindow* list, int row)
+{
+    auto* table = child<QTableView>(list, "dataTable");
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(row, 0));
+    list->getStatusBar()->clearMessage();
+    QTest::keyClick(table, Qt::Key_Return);
+    QVERIFY2(list->getStatusBar()->currentMessage().isEmpty(), "Enter searched again");
+}
+
 bool TestMainWindowFlow::openPosition(const QString& state, int row)
 {
     PositionWindow* list = application->getPositionWindow();
@@ -336,13 +373,8 @@ bool TestMainWindowFlow::openPosition(const QString& state, int row)
         return false;
     PositionDetailWindow* detail = application->getPositionDetailWindow();
     detail->hide();
-    const QString company = model->getValue(row, QStringLiteral("i_ragsoc"));
-    emit child<QTableView>(list, "dataTable")->doubleClicked(model->index(row, 1));
-    return QTest::qWaitFor(
-        [detail, company] {
-            return detail->isVisible() && labelText(detail, "companyName") == company;
-        },
-        20000);
+    enter(list, row);
+    return showsCompany(detail, model->getValue(row, QStringLiteral("i_ragsoc")));
 }
 
 void TestMainWindowFlow::positionStages_data()
@@ -356,8 +388,7 @@ void TestMainWindowFlow::positionStages_data()
 
 void TestMainWindowFlow::positionStages()
 {
-    // Guards against a stage shown when the server says "NO" (or hidden when present), a plan
-    // shown for none, unpaid instalments not greyed, and values of the previous position left.
+    // Guards against a stage or plan shown wrongly, unpaid instalments not greyed, stale values.
     QFETCH(QString, state);
     QFETCH(QString, shown);
     const QStringList parts = shown.split(QLatin1Char(' '));
@@ -413,8 +444,7 @@ void TestMainWindowFlow::positionStages()
 
 void TestMainWindowFlow::amortizationChart()
 {
-    // Guards against a chart that misreads the Italian amounts, puts an instalment in the wrong
-    // (paid/unpaid) bars, lags one plan behind, or stays on when a position has no plan.
+    // Guards against a chart misreading amounts or paid flags, a plan behind, or left on for none.
     PositionDetailWindow* window = application->getPositionDetailWindow();
     auto* table = child<QTableView>(window, "ammortamentoTable");
     auto* chart = child<AmortizationChart>(window, "ammortamentoChart");
@@ -554,8 +584,7 @@ void TestMainWindowFlow::relatedFormsBoxOnce()
 
 void TestMainWindowFlow::positionPdf()
 {
-    // Guards against a wrong proposed name or folder, a PDF not written as sent or not opened,
-    // and a cancelled dialog that still downloads.
+    // Guards against a wrong name or folder, a PDF not written or opened, a cancel that downloads.
     QVERIFY(openPosition(QStringLiteral("Perfezionata"), 1));
     PositionDetailWindow* window = application->getPositionDetailWindow();
     const QString qrv
@@ -593,21 +622,13 @@ void TestMainWindowFlow::positionPdf()
 
 void TestMainWindowFlow::companyRecord()
 {
-    // Guards against the record window opening the wrong company, from either list, or its
-    // previous and next buttons leading nowhere.
+    // Guards against the wrong company opened, or its merger buttons leading nowhere or unfocused.
     AnagraphicWindow* record = application->getAnagraphicWindow();
-    const auto shows = [record](const QString& name) {
-        return QTest::qWaitFor(
-            [record, name] {
-                return record->isVisible() && labelText(record, "companyName") == name;
-            },
-            20000);
-    };
     // From the position detail.
     PositionDetailWindow* detail = application->getPositionDetailWindow();
     QVERIFY(detail->isVisible());
     click(detail, "showAnagraphicWindow");
-    QVERIFY(shows(labelText(detail, "companyName")));
+    QVERIFY(showsCompany(record, labelText(detail, "companyName")));
     QCOMPARE(labelText(record, "fiscalCode"), labelText(detail, "fiscalCode"));
     record->close();
     detail->close();
@@ -616,8 +637,8 @@ void TestMainWindowFlow::companyRecord()
     list->open();
     QVERIFY(search(list, "fetchButton") >= 0);
     Model::Company* companies = application->getCompanyModel();
-    emit child<QTableView>(list, "dataTable")->doubleClicked(companies->index(2, 1));
-    QVERIFY(shows(companies->getValue(2, QStringLiteral("ragione_sociale"))));
+    enter(list, 2);
+    QVERIFY(showsCompany(record, companies->getValue(2, QStringLiteral("ragione_sociale"))));
     QCOMPARE(record->windowTitle(), QStringLiteral("Dettaglio anagrafica impresa"));
 
     // A merged company: its successor, and back.
@@ -638,8 +659,14 @@ void TestMainWindowFlow::companyRecord()
     QVERIFY2(!merged.isEmpty(), "no merged company");
     const QString older = labelText(record, "companyName");
     const QString successor = model->getValue(QStringLiteral("anag_succ"));
-    next->click();
+    // Pressed from the keyboard: the focus stays in the record as it goes to the successor.
+    record->activateWindow();
+    QTRY_VERIFY(record->isActiveWindow());
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Space);
+    QVERIFY(record->focusWidget() && record->focusWidget()->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(model->getId() == successor && previous->isEnabled(), 20000);
+    QVERIFY(record->focusWidget() == next || record->focusWidget() == previous);
     QVERIFY(labelText(record, "companyName") != older);
     previous->click();
     QTRY_VERIFY_WITH_TIMEOUT(labelText(record, "companyName") == older, 20000);
@@ -650,15 +677,14 @@ void TestMainWindowFlow::companyRecord()
 
 void TestMainWindowFlow::ticketConversation()
 {
-    // Guards against messages shown oldest first, a ticket showing another's messages, and a new
-    // message (empty text refused) not followed by the conversation fetched again.
+    // Guards against messages oldest first or another ticket's, or a new one not fetched again.
     TicketWindow* list = application->getTicketWindow();
     Model::Ticket* model = application->getTicketModel();
     list->open();
     QTRY_VERIFY_WITH_TIMEOUT(model->rowCount() > 3, 20000);
     TicketDetailWindow* window = list->getTicketDetailWindow();
     const auto openTicket = [&](int row) {
-        emit child<QTableView>(list, "dataTable")->doubleClicked(model->index(row, 4));
+        enter(list, row);
         QVERIFY(window->isVisible());
         // The header is the list's; no message of an earlier ticket before the reply.
         const QString code = model->getValue(row, QStringLiteral("codice"));
@@ -727,8 +753,7 @@ void TestMainWindowFlow::ticketConversation()
 
 void TestMainWindowFlow::reportDownloads()
 {
-    // Guards against a report file not written as sent, not opened, or an empty one replacing a
-    // file the user had.
+    // Guards against a report not written as sent or opened, or an empty one replacing a file.
     act("actionReport");
     ReportWindow* window = application->getReportWindow();
     QTRY_VERIFY(window->isVisible());
@@ -763,7 +788,7 @@ void TestMainWindowFlow::reportDownloads()
     QString directory;
     const auto download = [&](const QString& path, int row) {
         answerFileDialog(path, &proposed, &directory);
-        emit child<QTableView>(window, "dataTable")->doubleClicked(model->index(row, 4));
+        enter(window, row);
     };
     download(target, full);
     QCOMPARE(proposed, model->getValue(full, QStringLiteral("filename")));
@@ -858,9 +883,11 @@ void TestMainWindowFlow::ticketsAndNewTicket()
     answerer.expect(QStringLiteral("Ticket inserito"),
         QStringLiteral("Ticket inserito con successo.\nIl codice del nuovo ticket è: "),
         QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
-    // Blanks alone are no subject and no text (the server would refuse them).
+    // Blanks alone are no subject and no text (the server would refuse them); Enter on the
+    // focused button presses it.
     type(insert, "object", QStringLiteral("   "));
-    click(insert, "accept");
+    child<QPushButton>(insert, "accept")->setFocus();
+    QTest::keyClick(child<QPushButton>(insert, "accept"), Qt::Key_Return);
     QTRY_COMPARE(answerer.answeredCount(), 1);
     type(insert, "object", QStringLiteral("Accesso all'elenco"));
     child<QTextEdit>(insert, "text")->setPlainText(QStringLiteral(" \n\t\n"));
@@ -885,8 +912,7 @@ void TestMainWindowFlow::ticketsAndNewTicket()
 
 void TestMainWindowFlow::serverStopsAndReturns()
 {
-    // Guards against a network failure after sign-in ending the program (and what was typed with
-    // it), leaving a wait on screen, or leaving the session unusable once the server is back.
+    // Guards against a lost server ending the program, losing typed text, or the session after.
     CompanyWindow* list = application->getCompanyWindow();
     list->open();
     // Fetched afresh, so that no earlier request is still under way.

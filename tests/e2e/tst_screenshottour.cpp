@@ -56,10 +56,8 @@ QString toolTipOver(QTableView* table, const QModelIndex& index)
 
 }
 
-/// Every window of the program, one after the other: each must come up holding what the server
-/// sent, and what a user reads in the tables and the tool bar is whole, at the scale the test runs
-/// in (ctest runs it at 100 %, at 200 % and with text at 150 %). With CORVANE_TOUR_DIR set, each
-/// window is also saved there as a PNG (scripts/tour fills docs/screenshots this way).
+/// Every window comes up holding what the server sent, tables and tool bar read whole at the scale
+/// run (ctest: 100 %, 200 %, text at 150 %); saved as PNGs into CORVANE_TOUR_DIR (scripts/tour).
 class TestScreenshotTour final : public E2eTest {
     Q_OBJECT
 public:
@@ -152,8 +150,6 @@ void TestScreenshotTour::everyWindow()
     // Sign-in of a user whose two-factor is still to be activated: login, activation, bank.
     const QString user = session->userFor(QStringLiteral("two-factor not yet active"));
     QVERIFY(!user.isEmpty());
-    QFile::remove(sessionFile(QStringLiteral("auth.txt")));
-    QFile::remove(sessionFile(QStringLiteral("twofa.txt")));
     session->startAndSignIn(
         user, [this](QWidget* login) { capture(login, QStringLiteral("login")); });
     ApplicationManager* application = session->application();
@@ -235,8 +231,7 @@ void TestScreenshotTour::everyCellReads_data()
 
 void TestScreenshotTour::everyCellReads()
 {
-    // Guards against a value or a header cut by its column ("1...." for an amount), and a table
-    // announced without a name or with the model's hidden columns.
+    // Guards against cut values or headers ("1...."), a table unnamed or announcing hidden columns.
     QFETCH(QString, list);
     QTableView* table = listTable(list);
     QVERIFY(table);

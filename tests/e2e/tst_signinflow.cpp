@@ -183,7 +183,7 @@ void TestSignInFlow::activationCodePath()
 
 void TestSignInFlow::expiredPasswordPath()
 {
-    // Guards against an expired password locking the user out, or the new one not being kept.
+    // Guards against an expired password locking the user out, or the new one not kept or logged.
     const QString user = signIn("password expired");
     QVERIFY(!user.isEmpty());
     const QString newPassword = QStringLiteral("Nuova.Password.2026");
@@ -200,6 +200,8 @@ void TestSignInFlow::expiredPasswordPath()
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QTRY_COMPARE(app()->readKey(QStringLiteral("password")), newPassword);
     QCOMPARE(app()->getAccount()->getCredentialPassword(), newPassword);
+    const QByteArray log = readAll(QStringLiteral("corvane2.log"));
+    QVERIFY(!log.isEmpty() && !log.contains(newPassword.toUtf8()));
     session->completeTwoFactorSteps(user);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
 }
@@ -224,8 +226,11 @@ void TestSignInFlow::accessRequestForANewAccount()
 
     MessageBoxAnswerer answerer;
     answerer.expect(QStringLiteral("Esito richiesta credenziali"),
-        QStringLiteral("La richiesta di apertura di un nuovo account è stata completata!"),
-        QMessageBox::Ok, MessageBoxAnswerer::Match::Contains);
+        QStringLiteral(
+            "La richiesta di apertura di un nuovo account è stata completata!\nRiceverai "
+            "nella mail personale e nella pec del confidi le informazioni\nper "
+            "completare la procedura di attivazione."),
+        QMessageBox::Ok);
     type(account, "utenteNomeLineEdit", QStringLiteral("Nicolò"));
     type(account, "utenteCognomeLineEdit", QStringLiteral("Dall'Òglio"));
     type(account, "utenteCodiceFiscaleLineEdit", QStringLiteral("dllncl91e12h501y"));
@@ -234,6 +239,7 @@ void TestSignInFlow::accessRequestForANewAccount()
     click(account, "acceptButton");
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answeredCount(), 1, 20000);
     QVERIFY2(answerer.problems().isEmpty(), qPrintable(answerer.problems()));
+    QVERIFY(!account->isVisible() && !confidi->isVisible());
     QTRY_COMPARE(activationMails().size(), mails + 1);
 }
 

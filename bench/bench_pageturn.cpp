@@ -125,10 +125,7 @@ void BenchPageTurn::initTestCase()
     server = std::make_unique<ServerProcess>(QStringLiteral(TESSARO_SERVER_PATH));
     QVERIFY2(server->start(QStringLiteral("large"), error), qPrintable(error));
     session = std::make_unique<E2eSession>(server.get());
-    const QString user = session->userFor(QStringLiteral("ready, two-factor active"));
-    QVERIFY(!user.isEmpty());
-    session->signInToFirstBank(user);
-    QTRY_VERIFY_WITH_TIMEOUT(visible<MainWindow>(), 20000);
+    QVERIFY(session->signInReadyUser());
 }
 
 double BenchPageTurn::barePost(const Interface::CommandInterface& probe)

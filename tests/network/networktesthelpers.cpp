@@ -13,6 +13,13 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace Corvane::Test {
 
 namespace {
@@ -34,13 +41,30 @@ namespace {
     }
 }
 
+ConfiguratorTest::~ConfiguratorTest()
+{
+    if (refusingSocket >= 0)
+        ::close(refusingSocket);
+}
+
 void ConfiguratorTest::initTestCase()
 {
     QVERIFY(NetworkManager::addTrustedCaCertificates(TestEnvironment::caCertificatesPath()) > 0);
     previousHandler = qInstallMessageHandler(captureMessage);
     connect(&credentialTimer, &QTimer::timeout, this, &ConfiguratorTest::answerCredentialWindow);
     credentialTimer.start(20);
-    QVERIFY(refusingSocket.bind(QHostAddress::LocalHost));
+    // A plain socket without address reuse: the system never hands its port to anyone else, as
+    // it might to a Qt socket, which asks for reuse.
+    refusingSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    QVERIFY2(refusingSocket >= 0
+            && ::bind(refusingSocket, reinterpret_cast<sockaddr*>(&address), length) == 0
+            && ::getsockname(refusingSocket, reinterpret_cast<sockaddr*>(&address), &length) == 0,
+        strerror(errno));
+    refusingPort = ntohs(address.sin_port);
 }
 
 void ConfiguratorTest::init()

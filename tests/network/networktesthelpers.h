@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QProcess>
-#include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QVariantMap>
@@ -26,6 +25,7 @@ inline const QString proxyPassword = QStringLiteral("Segreto-Proxy-42");
 class ConfiguratorTest : public QObject, public Interface::ApplicationInitializeResponderInterface {
     Q_OBJECT
 public:
+    ~ConfiguratorTest() override;
     void initializeApplication() override { ++initializations; }
 
 private slots:
@@ -45,7 +45,7 @@ protected:
     static QString loggedText();
     /// A port on 127.0.0.1 that refuses every connection: it stays bound for the whole run, so
     /// no other program can start listening on it meanwhile.
-    quint16 closedPort() const { return refusingSocket.localPort(); }
+    quint16 closedPort() const { return refusingPort; }
 
     std::unique_ptr<TestServer> server;
     std::unique_ptr<NetworkManager> networkManager;
@@ -60,7 +60,8 @@ private:
     void answerCredentialWindow();
 
     QTimer credentialTimer;
-    QTcpSocket refusingSocket;
+    int refusingSocket = -1;
+    quint16 refusingPort = 0;
 };
 
 /// A real proxy on 127.0.0.1 (tinyproxy, microsocks), demanding the credentials when given.

@@ -557,29 +557,16 @@ void TestMainWindowFlow::relatedFormsBoxOnce()
     // Started again however this test ends, so that no later box is left open.
     const std::unique_ptr<QTimer, void (*)(QTimer*)> restart(
         &relatedBoxCloser, [](QTimer* timer) { timer->start(20); });
-    // Each box is answered here, noting whether the position was already on screen.
-    QStringList boxes;
-    bool shownFirst = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, this, [detail, &boxes, &shownFirst] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        shownFirst = boxes.isEmpty() && detail->isVisible();
-        boxes << box->windowTitle() + QLatin1Char(':') + box->text();
-        box->accept();
-    });
-    watch.start(5);
+    const BoxRecorder boxes(detail);
     emit child<QTableView>(list, "dataTable")->doubleClicked(model->index(found, 1));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 20000);
-    QVERIFY(shownFirst);
-    QVERIFY2(boxes.first().startsWith(QLatin1String(
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.getBoxes().size(), 1, 20000);
+    QVERIFY(boxes.watchedShownFirst());
+    QVERIFY2(boxes.getBoxes().first().startsWith(QLatin1String(
                  "Trovate forme tecniche collegate:La pratica comprende anche la forma tecnica")),
-        qPrintable(boxes.first()));
+        qPrintable(boxes.getBoxes().first()));
     // No second box follows, whatever else the queue still runs.
     QTRY_VERIFY_WITH_TIMEOUT(!application->getCommandManager()->isBusy(), 20000);
-    QTest::qWait(200);
-    QCOMPARE(boxes.size(), 1);
+    QVERIFY(!QTest::qWaitFor([&boxes] { return boxes.getBoxes().size() > 1; }, 200));
 }
 
 void TestMainWindowFlow::positionPdf()

@@ -67,4 +67,18 @@ void MessageBoxAnswerer::poll()
     button->click();
 }
 
+BoxRecorder::BoxRecorder(const QWidget* watched)
+{
+    connect(&timer, &QTimer::timeout, this, [this, watched] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (boxes.isEmpty())
+            shownFirst = watched->isVisible();
+        boxes << box->windowTitle() + QLatin1Char(':') + box->text();
+        box->accept();
+    });
+    timer.start(5);
+}
+
 }

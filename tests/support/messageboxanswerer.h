@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <QWidget>
 
 #include <deque>
 
@@ -44,6 +45,21 @@ private:
     QStringList failures;
     QStringList seenTexts;
     int answered = 0;
+};
+
+/// Accepts every message box as it opens and keeps "title:text" of each; notes whether watched
+/// was already on screen when the first one came.
+class BoxRecorder final : public QObject {
+public:
+    explicit BoxRecorder(const QWidget* watched);
+
+    const QStringList& getBoxes() const { return boxes; }
+    bool watchedShownFirst() const { return shownFirst; }
+
+private:
+    QTimer timer;
+    QStringList boxes;
+    bool shownFirst = false;
 };
 
 }

@@ -240,19 +240,7 @@ void TestDetailWindows::relatedFormsAfterPosition()
         { "/corvane/v5/search/ft_collegate", "/corvane/v5/search/ft_collegate/" })
         server->setXmlReply(QString::fromLatin1(path), resultReply(QStringLiteral("10")));
     window->hide();
-    // Each box is answered here, noting whether the position was already on screen.
-    QStringList boxes;
-    bool windowShown = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, this, [this, &boxes, &windowShown] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        windowShown = boxes.isEmpty() && window->isVisible();
-        boxes << box->windowTitle() + QLatin1Char(':') + box->text();
-        box->accept();
-    });
-    watch.start(5);
+    const BoxRecorder boxes(window.get());
 
     details->fetch(QStringLiteral("1"), QStringLiteral("L"));
     // Related forms that come back before the position wait for it.
@@ -260,15 +248,16 @@ void TestDetailWindows::relatedFormsAfterPosition()
     related.useResponse({},
         { { { QStringLiteral("ft_descr"), QStringLiteral("Anche la forma FT2") },
             { QStringLiteral("pratica_forma_tecnica_id"), QStringLiteral("2") } } });
-    QVERIFY(boxes.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 1, 10000);
-    QVERIFY(windowShown);
-    QCOMPARE(boxes.first(), QStringLiteral("Trovate forme tecniche collegate:Anche la forma FT2"));
+    QVERIFY(boxes.getBoxes().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.getBoxes().size(), 1, 10000);
+    QVERIFY(boxes.watchedShownFirst());
+    QCOMPARE(boxes.getBoxes().first(),
+        QStringLiteral("Trovate forme tecniche collegate:Anche la forma FT2"));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("companyName"))->text(),
         QStringLiteral("Officine Rossi"));
     QTRY_VERIFY_WITH_TIMEOUT(!client->commandManager()->isBusy(), 10000);
     // No second box follows once the queue is idle.
-    QVERIFY(!QTest::qWaitFor([&boxes] { return boxes.size() > 1; }, 200));
+    QVERIFY(!QTest::qWaitFor([&boxes] { return boxes.getBoxes().size() > 1; }, 200));
 }
 
 void TestDetailWindows::hostilePositionDownload_data()
